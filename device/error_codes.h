@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+
+namespace korvid {
+
+// Windows system error codes, the one numbering the link judges failures by.
+enum WinError : uint32_t {
+  kErrorSuccess = 0,
+  kErrorInvalidFunction = 1,
+  kErrorFileNotFound = 2,
+  kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
+  kErrorInvalidData = 13,
+  kErrorNotReady = 21,
+  kErrorCrc = 23,
+  kErrorWriteFault = 29,
+  kErrorGenFailure = 31,
+  kErrorInvalidParameter = 87,
+  kErrorDeviceNotConnected = 1167,
+  kErrorFunctionFailed = 1627,
+};
+
+// The five codes after which a feature report is tried again.
+bool IsTransientError(uint32_t code);
+
+}  // namespace korvid

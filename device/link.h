@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/hid_port.h"
+
+namespace korvid {
+
+inline constexpr uint16_t kConfigUsagePage = 0xFF01;
+inline constexpr uint16_t kConfigUsage = 0x0002;
+
+inline constexpr int kSendRetries = 3;
+inline constexpr uint32_t kRetrySleepMs = 50;
+inline constexpr int kBusyPolls = 10;
+inline constexpr uint32_t kBusyPollStepMs = 100;
+
+inline constexpr uint8_t kStatusReady = 1;
+inline constexpr uint8_t kStatusBusy = 4;
+
+// The one link to the mouse's configuration interface.
+struct LinkState {
+  HidPort* port = nullptr;             // not owned
+  std::unique_ptr<HidDevice> handle;   // null when none is held
+  uint16_t connected = 0;
+  uint32_t versionNumber = 0;          // bcdDevice of the matched interface
+  std::string path;                    // interface path of the held handle
+};
+
+// Discovery: closes any held handle, then opens the first present interface
+// with the given IDs whose top-level collection is usage page 0xFF01, usage 2.
+// 1 when found (handle held, connected 1, versionNumber set), else 0 with no
+// handle held.
+int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId);
+// One set-feature with up to three retries on the transient error codes.
+// 1 on success, 0 on failure.
+int SendFeatureReport(LinkState& link, int length, uint8_t* buffer);
+// One get-feature with the busy poll and the retries. A reply shorter than
+// `length` is a failure. 1 on success, 0 on failure.
+int ReadFeatureReport(LinkState& link, int length, uint8_t* buffer);
+// Clears connected, closes and forgets the handle. Always 1.
+int CloseConfigInterface(LinkState& link);
+// Closes and forgets the handle, leaving connected as it is.
+void DropConfigHandle(LinkState& link);
+
+}  // namespace korvid

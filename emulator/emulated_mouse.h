@@ -1,0 +1,62 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/hid_port.h"
+#include "profile/device_image.h"
+
+// The emulated Korvid mouse: our model of the firmware side of the
+// configuration protocol. Its state lives in a folder, so that separate
+// processes share one mouse:
+//   block.bin     the stored 1024-byte block (factory state when missing;
+//                 replaced atomically on commit)
+//   unplugged     while this file exists the mouse is absent
+//   faults        fault script, one fault a line (see emulator/faults.h)
+//   exchange.log  one line appended per feature report
+namespace korvid::emulator {
+
+inline constexpr uint16_t kVendorId = 0x31C5;
+inline constexpr uint16_t kProductId = 0x2716;
+inline constexpr uint16_t kReleaseNumber = 0x0109;
+inline constexpr uint16_t kOtherVendorId = 0x1D57;
+inline constexpr uint16_t kOtherProductId = 0xAD03;
+
+inline constexpr char kBlockFile[] = "block.bin";
+inline constexpr char kUnpluggedFile[] = "unplugged";
+inline constexpr char kFaultsFile[] = "faults";
+inline constexpr char kExchangeLog[] = "exchange.log";
+
+// The folder named by KORVID_EMULATOR, or empty.
+std::filesystem::path FolderFromEnvironment();
+
+// The block of a mouse in factory state: the default profile packed.
+ConfigBlock FactoryBlock();
+
+// One HID interface the emulated machine presents.
+struct EmulatedInterface {
+  std::string path;   // Windows-style device interface path
+  HidAttributes attributes;
+  HidCaps caps;
+  bool isMouse;       // belongs to the Korvid mouse (absent while unplugged)
+  bool isConfig;      // the vendor collection that answers feature reports
+};
+
+// The interfaces in enumeration order: the mouse's keyboard and mouse
+// collections, an unrelated device with the same usage pair, then the
+// mouse's vendor collection.
+const std::vector<EmulatedInterface>& Interfaces();
+
+// Paths of the mouse's own interfaces (each holds "31C5" and "2716").
+std::vector<std::string> MouseInterfacePaths();
+
+// A port over the emulator folder. `sleeper` replaces the real sleep (tests);
+// by default the port really sleeps.
+std::unique_ptr<HidPort> MakeEmulatedPort(const std::filesystem::path& folder,
+                                          std::function<void(uint32_t)> sleeper = {});
+
+}  // namespace korvid::emulator

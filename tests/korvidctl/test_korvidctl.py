@@ -1,0 +1,345 @@
+#!/usr/bin/env python3
+"""korvidctl against the emulated mouse, as a user runs it.
+
+usage: test_korvidctl.py [--wine] KORVIDCTL
+With --wine the Windows build runs under Wine: then only the cases marked
+for Windows run (the logic is the same code as the native build's), plus
+the real Win32 HID backend, which must find no mouse among Wine's devices.
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+KORVIDCTL = None
+WINE = False
+
+# The default profile packed, at the offsets that matter (offset: bytes).
+FACTORY_BYTES = {
+    0: "00", 17: "00 04", 21: "01 01", 23: "00 00 00 0D 00 00 00 0D",
+    37: "FD C4 15 0D 37 3B 89 0D CE 06 06 0D", 50: "02", 52: "90 01 90 01", 61: "20 03 20 03",
+    70: "06", 82: "40 06 40 06", 86: "04 00 00 01", 92: "80 0C 80 0C", 196: "1C 7C 39 0D",
+    101: "00 01 00 00 00 00 0F 00 02 00 00 00 00 0F 00 04 00 00 00 00 0F",
+    122: "00 10 00 00 00 00 0F 00 08 00 00 00 00 0F 09 F1 00 00 00 00 0F",
+    143: "00 00 00 00 00 00 00",
+}
+
+
+def hexbytes(text):
+    return bytes.fromhex(text.replace(" ", ""))
+
+
+class Mouse:
+    """An emulator folder: the mouse's stored block, faults and exchange log."""
+
+    def __init__(self, folder):
+        self.folder = folder
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def block(self):
+        with open(self.path("block.bin"), "rb") as f:
+            return f.read()
+
+    def log(self):
+        if not os.path.exists(self.path("exchange.log")):
+            return []
+        with open(self.path("exchange.log")) as f:
+            return [line.split() for line in f if line.strip()]
+
+    def commands_sent(self):
+        """Command bytes of the successful SETs, in order."""
+        return [field(l, "cmd") for l in self.log() if l[0] == "SET" and field(l, "result") == "ok"]
+
+    def clear_log(self):
+        if os.path.exists(self.path("exchange.log")):
+            os.remove(self.path("exchange.log"))
+
+    def faults(self, text):
+        with open(self.path("faults"), "w") as f:
+            f.write(text)
+
+    def unplug(self):
+        open(self.path("unplugged"), "w").close()
+
+
+def field(line, name):
+    for item in line[1:]:
+        if item.startswith(name + "="):
+            return item.split("=", 1)[1]
+    return None
+
+
+class KorvidctlCase(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="korvidctl-test-")
+        self.mouse = Mouse(os.path.join(self.tmp, "mouse"))
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def run_ctl(self, *args, emulated=True):
+        command = (["wine"] if WINE else []) + [KORVIDCTL]
+        if emulated:
+            command += ["--emulator", self.mouse.folder]
+        env = dict(os.environ)
+        env.pop("KORVID_EMULATOR", None)
+        result = subprocess.run(command + list(args), capture_output=True, text=True, env=env, timeout=120)
+        return result.returncode, result.stdout.replace("\r\n", "\n"), result.stderr.replace("\r\n", "\n")
+
+    def ok(self, *args):
+        code, out, err = self.run_ctl(*args)
+        self.assertEqual(code, 0, f"korvidctl {' '.join(args)} failed: {err}")
+        return out
+
+    def show(self):
+        return json.loads(self.ok("show", "--json"))
+
+    def file(self, name):
+        return os.path.join(self.tmp, name)
+
+
+class ReadAndShow(KorvidctlCase):
+    windows = True
+
+    def test_fresh_mouse_shows_factory_settings(self):
+        shown = self.show()
+        self.assertEqual(shown["firmware"], "V1.09")
+        self.assertEqual([l["cpi"] for l in shown["levels"]], [400, 800, 1600, 3200])
+        self.assertEqual([l["enabled"] for l in shown["levels"]], [True] * 4)
+        self.assertEqual([l["colour"] for l in shown["levels"]], ["#FDC415", "#373B89", "#CE0606", "#1C7C39"])
+        self.assertEqual(shown["liftOff"], "2mm")
+        self.assertFalse(shown["smoothing"])
+        self.assertEqual([b["label"] for b in shown["buttons"]],
+                         ["Left click", "Right click", "Middle click", "IE Forward", "IE Backward"])
+        self.assertEqual(self.mouse.commands_sent(), ["03", "07"])
+
+    def test_text_show_and_info(self):
+        out = self.ok("show")
+        for text in ("V1.09", "400 cpi", "#FDC415", "2mm", "IE Backward"):
+            self.assertIn(text, out)
+        info = self.ok("info")
+        self.assertIn("V1.09", info)
+        self.assertIn("VID_31C5&PID_2716", info.upper())
+
+    def test_factory_block_is_the_default_profile_packed(self):
+        self.ok("show")
+        block = self.mouse.block()
+        self.assertEqual(len(block), 1024)
+        for offset, expected in FACTORY_BYTES.items():
+            want = hexbytes(expected)
+            self.assertEqual(block[offset:offset + len(want)], want, f"offset {offset}")
+        self.assertEqual(block[201:231], hexbytes("00 00 00 0D 00" * 6))
+        dump = self.ok("block")
+        self.assertEqual(hexbytes(dump), block)
+        self.assertTrue(all(len(line.split()) == 16 for line in dump.splitlines()))
+
+
+class ChangeAndApply(KorvidctlCase):
+    windows = True
+
+    def test_set_changes_exactly_the_named_bytes(self):
+        before = bytearray(self.mouse.block() if os.path.exists(self.mouse.path("block.bin")) else b"")
+        self.ok("set", "cpi1=1225", "level2=off", "colour3=#102030", "lift=3mm", "smoothing=on",
+                "button3=ctrl+shift+a", "button4=scroll-down", "button5=disable")
+        block = self.mouse.block()
+        expected = {52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
+                    115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"}
+        for offset, want in expected.items():
+            want = hexbytes(want)
+            self.assertEqual(block[offset:offset + len(want)], want, f"offset {offset}")
+        if before:
+            changed = {i for i in range(1024) if block[i] != before[i]}
+            allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
+            self.assertLessEqual(changed, allowed)
+        # Read, then status, write, commit: the read-modify-write in order.
+        self.assertEqual(self.mouse.commands_sent(), ["03", "07", "03", "08", "04"])
+        shown = self.show()
+        self.assertEqual([b["label"] for b in shown["buttons"]][2:],
+                         ["Shift+Ctrl+A", "Scroll Down", "Disable button"])
+        self.assertEqual(shown["levels"][0]["cpi"], 1250)
+        self.assertFalse(shown["levels"][1]["enabled"])
+        self.assertEqual(shown["levels"][2]["colour"], "#102030")
+        self.assertEqual(shown["liftOff"], "3mm")
+        self.assertTrue(shown["smoothing"])
+
+    def test_cpi_rounding_and_key_labels(self):
+        cases = [("cpi2=1224", 1200), ("cpi2=16000", 16000), ("cpi2=50", 50), ("cpi2=74", 50), ("cpi2=75", 100)]
+        for assignment, cpi in cases:
+            with self.subTest(assignment):
+                self.ok("set", assignment)
+                self.assertEqual(self.show()["levels"][1]["cpi"], cpi)
+        labels = [("f5", "F5"), ("ctrl", "Ctrl"), ("alt+num5", "Alt+NUM 5"), ("win+page up", "Win+PAGE UP"),
+                  ("shift+left control", "Shift+Left CONTROL"), ("left", "Left click"), ("middle", "Middle click")]
+        for value, label in labels:
+            with self.subTest(value):
+                self.ok("set", "button5=" + value)
+                self.assertEqual(self.show()["buttons"][4]["label"], label)
+
+    def test_apply_sends_status_write_commit_only(self):
+        self.ok("set", "cpi4=6400")
+        self.mouse.clear_log()
+        self.ok("reset")
+        log = self.mouse.log()
+        self.assertEqual([(l[0], field(l, "cmd")) for l in log],
+                         [("SET", "03"), ("GET", "03"), ("SET", "08"), ("GET", "08"), ("SET", "04"), ("GET", "04")])
+        self.assertEqual(field(log[2], "len"), "1041")
+        self.assertEqual(field(log[2], "id"), "A0")
+        self.assertEqual(field(log[2], "index"), "0")
+        block = self.mouse.block()
+        for offset, expected in FACTORY_BYTES.items():
+            want = hexbytes(expected)
+            self.assertEqual(block[offset:offset + len(want)], want, f"offset {offset}")
+
+    def test_save_and_apply_round_trip(self):
+        self.ok("set", "cpi3=2400", "colour1=#00FF00", "button4=alt+f4")
+        changed = self.mouse.block()
+        saved = self.file("My Settings.profile")
+        self.ok("save", saved)
+        shown = json.loads(self.ok("profile", "show", saved, "--json"))
+        self.assertEqual(shown["name"], "My Settings")
+        self.assertIsNone(shown["firmware"])
+        self.assertEqual(shown["buttons"][3]["label"], "Alt+F4")
+        self.ok("reset")
+        self.assertNotEqual(self.mouse.block(), changed)
+        self.ok("apply", saved)
+        self.assertEqual(self.mouse.block(), changed)
+        code, dump, _ = self.run_ctl("block", saved, emulated=False)
+        self.assertEqual(code, 0)
+        self.assertEqual(hexbytes(dump), changed)
+
+
+class BadInput(KorvidctlCase):
+    windows = True
+
+    def test_bad_arguments_exit_2_and_touch_nothing(self):
+        self.ok("show")
+        block = self.mouse.block()
+        self.mouse.clear_log()
+        cases = [
+            ["frobnicate"], ["set"], ["set", "cpi1=49"], ["set", "cpi1=16001"], ["set", "cpi1=abc"],
+            ["set", "cpi5=800"], ["set", "level1=maybe"], ["set", "colour1=#GG0000"], ["set", "colour2=#12345"],
+            ["set", "lift=4mm"], ["set", "smoothing=yes"], ["set", "button1=right"], ["set", "button3=ctrl+q+w"],
+            ["set", "button3=hyper"], ["set", "nonsense"], ["apply"], ["save"], ["show", "extra"],
+            ["profile", "show"], ["profile", "list"], ["show", "--verbose"], ["info", "--json"],
+            ["set", "level1=off", "level2=off", "level3=off", "level4=off"],
+        ]
+        for args in cases:
+            with self.subTest(args):
+                code, out, err = self.run_ctl(*args)
+                self.assertEqual(code, 2, out + err)
+                self.assertTrue(err.startswith("korvidctl: "), err)
+                self.assertEqual(len(err.strip().splitlines()), 1, err)
+        self.assertEqual(self.mouse.block(), block)
+        self.assertNotIn("08", self.mouse.commands_sent())
+
+    def test_broken_profile_files_exit_2(self):
+        self.ok("save", self.file("good.profile"))
+        with open(self.file("good.profile"), "rb") as f:
+            good = f.read()
+        broken = {"missing.profile": None, "empty.profile": b"", "truncated.profile": good[: len(good) // 2],
+                  "wrong-magic.profile": b"\x00" + good[1:], "text.profile": b"hello world\n" * 20}
+        block = self.mouse.block()
+        for name, content in broken.items():
+            path = self.file(name)
+            if content is not None:
+                with open(path, "wb") as f:
+                    f.write(content)
+            for args in (["apply", path], ["profile", "show", path], ["block", path]):
+                with self.subTest(name=name, command=args[0]):
+                    code, _, err = self.run_ctl(*args)
+                    self.assertEqual(code, 2, err)
+                    self.assertIn(name, err)
+        self.assertEqual(self.mouse.block(), block)
+
+    def test_help_for_every_command(self):
+        for command in ("info", "show", "block", "profile", "save", "apply", "set", "reset"):
+            with self.subTest(command):
+                code, out, _ = self.run_ctl(command, "--help")
+                self.assertEqual(code, 0)
+                self.assertIn("usage: korvidctl " + command, out)
+        code, out, _ = self.run_ctl("--help")
+        self.assertEqual(code, 0)
+        self.assertIn("Exit status", out)
+
+
+class MouseFaults(KorvidctlCase):
+    windows = False
+
+    def test_no_mouse_exits_3(self):
+        self.ok("show")
+        self.mouse.unplug()
+        for args in (["info"], ["show"], ["reset"], ["set", "cpi1=800"], ["save", self.file("x.profile")]):
+            with self.subTest(args):
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 3)
+                self.assertIn("no Korvid mouse found", err)
+        self.assertFalse(os.path.exists(self.file("x.profile")))
+
+    def test_failing_mouse_exits_4_and_nothing_is_half_written(self):
+        self.ok("set", "cpi1=800")
+        block = self.mouse.block()
+        cases = [
+            ("error 5\n", ["show"]),
+            ("error 5\n", ["reset"]),
+            ("send-error 5 1 cmd=04\n", ["reset"]),
+            ("send-error 5 1 cmd=08\n", ["set", "cpi2=3000"]),
+            ("status 2 2\n", ["show"]),
+            ("short 10 1\n", ["show"]),
+            ("get-error 5 1\n", ["reset"]),
+        ]
+        for faults, args in cases:
+            with self.subTest(faults=faults.strip(), args=args):
+                self.mouse.faults(faults)
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 4, err)
+                self.assertEqual(len(err.strip().splitlines()), 1)
+                self.assertEqual(self.mouse.block(), block)
+                if os.path.exists(self.mouse.path("faults")):
+                    os.remove(self.mouse.path("faults"))
+
+    def test_transient_errors_and_busy_replies_are_ridden_out(self):
+        self.ok("show")
+        self.mouse.clear_log()
+        self.mouse.faults("send-error 87 2\nbusy 2\n")
+        self.ok("set", "cpi1=1000")
+        log = self.mouse.log()
+        sets = [l for l in log if l[0] == "SET"]
+        self.assertEqual([field(l, "result") for l in sets[:3]], ["error:87", "error:87", "ok"])
+        gets = [field(l, "status") for l in log if l[0] == "GET"]
+        self.assertEqual(gets[:3], ["04", "04", "01"])
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1000)
+        self.assertFalse(os.path.exists(self.mouse.path("faults")))
+
+
+class PlatformBackend(KorvidctlCase):
+    windows = True
+
+    def test_platform_hid_backend_finds_no_mouse(self):
+        code, out, err = self.run_ctl("info", emulated=False)
+        self.assertEqual(code, 3, out + err)
+        self.assertEqual(err.strip(), "korvidctl: no Korvid mouse found")
+
+
+def load_tests(loader, tests, pattern):
+    suite = unittest.TestSuite()
+    for case in (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, PlatformBackend):
+        if WINE and not case.windows:
+            continue
+        suite.addTests(loader.loadTestsFromTestCase(case))
+    return suite
+
+
+if __name__ == "__main__":
+    args = sys.argv[1:]
+    if args and args[0] == "--wine":
+        WINE = True
+        args = args[1:]
+    if len(args) != 1:
+        sys.exit(__doc__)
+    KORVIDCTL = os.path.abspath(args[0])
+    unittest.main(argv=[sys.argv[0], "-v"])

@@ -1,0 +1,29 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "profile/device_image.h"
+#include "profile/profile_record.h"
+
+namespace korvidctl {
+
+// What `show` and `profile show` print: the settings as the program's pages
+// show them. `firmware` is the version text of the mouse, when one was read;
+// `name` the profile's name, for a profile file.
+struct ReportSource {
+  const korvid::ProfileRecord* profile = nullptr;
+  std::optional<std::string> firmware;
+  std::optional<std::u16string> name;
+};
+
+std::string TextReport(const ReportSource& source);
+std::string JsonReport(const ReportSource& source);
+
+// "#RRGGBB" of a 0x00BBGGRR colour.
+std::string ColourText(uint32_t colour);
+// "2mm", "3mm", or the code itself.
+std::string LiftOffText(uint8_t code);
+// The block as hex, 16 bytes a line.
+std::string HexDump(const korvid::ConfigBlock& block);
+
+}  // namespace korvidctl
