@@ -1,0 +1,171 @@
+#pragma once
+// A scripted HID port for the link and command tests. Every call is logged
+// as one line ("open P", "set 64", "sleep 50", ...) so that a test can
+// compare the whole exchange; the bytes of every set and get request are
+// kept as well. Set and get answers come from queues; a call with nothing
+// scripted fails the test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/error_codes.h"
+#include "device/hid_port.h"
+
+namespace korvid::testing {
+
+inline constexpr uint8_t kScribble = 0xEE;
+
+struct FakeInterface {
+  std::string path;
+  HidAttributes attributes;
+  HidCaps caps;
+  bool openable = true;
+  bool attributesReadable = true;
+  bool capsReadable = true;
+};
+
+// One scripted answer to a set or get.
+struct FakeResult {
+  bool ok = true;
+  uint32_t error = kErrorSuccess;
+  std::vector<uint8_t> reply;  // copied to the front of the buffer (get)
+  int count = -1;              // bytes reported by a get; -1: the full length
+};
+
+inline FakeResult Succeed() { return {}; }
+inline FakeResult FailWith(uint32_t error) { return {false, error, {}, -1}; }
+// A get reply of the given size with report ID 0xA1 and the status byte.
+inline FakeResult ReplyWithStatus(uint8_t status, size_t size = 64) {
+  FakeResult result;
+  result.reply.assign(size, 0);
+  result.reply[0] = 0xA1;
+  result.reply[1] = status;
+  return result;
+}
+inline FakeResult ShortReply(int count) {
+  FakeResult result = ReplyWithStatus(1);
+  result.count = count;
+  return result;
+}
+
+class FakePort;
+
+class FakeDevice : public HidDevice {
+ public:
+  FakeDevice(FakePort& port, FakeInterface interface) : port_(port), interface_(std::move(interface)) {}
+  ~FakeDevice() override;
+  bool GetAttributes(HidAttributes& attributes) override;
+  bool GetCaps(HidCaps& caps) override;
+  bool SetFeature(uint8_t* data, size_t length) override;
+  int GetFeature(uint8_t* data, size_t length) override;
+  uint32_t LastError() const override { return lastError_; }
+
+ private:
+  FakePort& port_;
+  FakeInterface interface_;
+  uint32_t lastError_ = kErrorSuccess;
+};
+
+class FakePort : public HidPort {
+ public:
+  std::vector<FakeInterface> interfaces;
+  std::deque<FakeResult> setScript;
+  std::deque<FakeResult> getScript;
+  std::vector<std::string> log;
+  std::vector<std::vector<uint8_t>> sentReports;  // bytes of every set
+  std::vector<std::vector<uint8_t>> getRequests;  // buffer at entry of every get
+
+  std::vector<std::string> EnumerateInterfaces() override {
+    log.push_back("enumerate");
+    std::vector<std::string> paths;
+    for (const FakeInterface& interface : interfaces) paths.push_back(interface.path);
+    return paths;
+  }
+
+  std::unique_ptr<HidDevice> Open(const std::string& path) override {
+    log.push_back("open " + path);
+    for (const FakeInterface& interface : interfaces) {
+      if (interface.path != path) continue;
+      if (!interface.openable) return nullptr;
+      return std::make_unique<FakeDevice>(*this, interface);
+    }
+    ADD_FAILURE() << "open of an interface never enumerated: " << path;
+    return nullptr;
+  }
+
+  void Sleep(uint32_t milliseconds) override { log.push_back("sleep " + std::to_string(milliseconds)); }
+
+  // The log since the last call, cleared.
+  std::vector<std::string> TakeLog() {
+    std::vector<std::string> taken;
+    taken.swap(log);
+    return taken;
+  }
+};
+
+inline FakeDevice::~FakeDevice() { port_.log.push_back("close " + interface_.path); }
+
+inline bool FakeDevice::GetAttributes(HidAttributes& attributes) {
+  port_.log.push_back("attributes " + interface_.path);
+  if (!interface_.attributesReadable) {
+    lastError_ = kErrorGenFailure;
+    return false;
+  }
+  attributes = interface_.attributes;
+  return true;
+}
+
+inline bool FakeDevice::GetCaps(HidCaps& caps) {
+  port_.log.push_back("caps " + interface_.path);
+  if (!interface_.capsReadable) {
+    lastError_ = kErrorGenFailure;
+    return false;
+  }
+  caps = interface_.caps;
+  return true;
+}
+
+inline bool FakeDevice::SetFeature(uint8_t* data, size_t length) {
+  port_.log.push_back("set " + std::to_string(length));
+  port_.sentReports.emplace_back(data, data + length);
+  if (port_.setScript.empty()) {
+    ADD_FAILURE() << "unexpected set-feature";
+    lastError_ = kErrorGenFailure;
+    return false;
+  }
+  FakeResult result = port_.setScript.front();
+  port_.setScript.pop_front();
+  if (!result.ok) {
+    // A failed call may leave anything in the buffer.
+    std::fill(data, data + length, kScribble);
+    lastError_ = result.error;
+  }
+  return result.ok;
+}
+
+inline int FakeDevice::GetFeature(uint8_t* data, size_t length) {
+  port_.log.push_back("get " + std::to_string(length));
+  port_.getRequests.emplace_back(data, data + length);
+  if (port_.getScript.empty()) {
+    ADD_FAILURE() << "unexpected get-feature";
+    lastError_ = kErrorGenFailure;
+    return -1;
+  }
+  FakeResult result = port_.getScript.front();
+  port_.getScript.pop_front();
+  if (!result.ok) {
+    std::fill(data, data + length, kScribble);
+    lastError_ = result.error;
+    return -1;
+  }
+  size_t count = result.count < 0 ? length : std::min(length, static_cast<size_t>(result.count));
+  std::copy_n(result.reply.begin(), std::min(count, result.reply.size()), data);
+  return static_cast<int>(count);
+}
+
+}  // namespace korvid::testing

@@ -1,0 +1,318 @@
+#include "device/hidraw.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "device/error_codes.h"
+#include "device/link.h"
+
+namespace korvid::hidraw {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+// ---- report descriptors ---------------------------------------------------
+
+// The boot keyboard descriptor of HID 1.11, appendix E.6.
+const Bytes kBootKeyboard = {
+    0x05, 0x01,        // Usage Page (Generic Desktop)
+    0x09, 0x06,        // Usage (Keyboard)
+    0xA1, 0x01,        // Collection (Application)
+    0x05, 0x07,        //   Usage Page (Keyboard/Keypad)
+    0x19, 0xE0,        //   Usage Minimum (Left Control)
+    0x29, 0xE7,        //   Usage Maximum (Right GUI)
+    0x15, 0x00,        //   Logical Minimum (0)
+    0x25, 0x01,        //   Logical Maximum (1)
+    0x75, 0x01,        //   Report Size (1)
+    0x95, 0x08,        //   Report Count (8)
+    0x81, 0x02,        //   Input (Data, Variable, Absolute)
+    0x95, 0x01,        //   Report Count (1)
+    0x75, 0x08,        //   Report Size (8)
+    0x81, 0x01,        //   Input (Constant)
+    0x95, 0x05,        //   Report Count (5)
+    0x75, 0x01,        //   Report Size (1)
+    0x05, 0x08,        //   Usage Page (LEDs)
+    0x19, 0x01,        //   Usage Minimum (Num Lock)
+    0x29, 0x05,        //   Usage Maximum (Kana)
+    0x91, 0x02,        //   Output (Data, Variable, Absolute)
+    0x95, 0x01,        //   Report Count (1)
+    0x75, 0x03,        //   Report Size (3)
+    0x91, 0x01,        //   Output (Constant)
+    0x95, 0x06,        //   Report Count (6)
+    0x75, 0x08,        //   Report Size (8)
+    0x15, 0x00,        //   Logical Minimum (0)
+    0x25, 0x65,        //   Logical Maximum (101)
+    0x05, 0x07,        //   Usage Page (Keyboard/Keypad)
+    0x19, 0x00,        //   Usage Minimum (0)
+    0x29, 0x65,        //   Usage Maximum (101)
+    0x81, 0x00,        //   Input (Data, Array)
+    0xC0,              // End Collection
+};
+
+// The boot mouse descriptor of HID 1.11, appendix E.10.
+const Bytes kBootMouse = {
+    0x05, 0x01,        // Usage Page (Generic Desktop)
+    0x09, 0x02,        // Usage (Mouse)
+    0xA1, 0x01,        // Collection (Application)
+    0x09, 0x01,        //   Usage (Pointer)
+    0xA1, 0x00,        //   Collection (Physical)
+    0x05, 0x09,        //     Usage Page (Button)
+    0x19, 0x01,        //     Usage Minimum (1)
+    0x29, 0x03,        //     Usage Maximum (3)
+    0x15, 0x00,        //     Logical Minimum (0)
+    0x25, 0x01,        //     Logical Maximum (1)
+    0x95, 0x03,        //     Report Count (3)
+    0x75, 0x01,        //     Report Size (1)
+    0x81, 0x02,        //     Input (Data, Variable, Absolute)
+    0x95, 0x01,        //     Report Count (1)
+    0x75, 0x05,        //     Report Size (5)
+    0x81, 0x01,        //     Input (Constant)
+    0x05, 0x01,        //     Usage Page (Generic Desktop)
+    0x09, 0x30,        //     Usage (X)
+    0x09, 0x31,        //     Usage (Y)
+    0x15, 0x81,        //     Logical Minimum (-127)
+    0x25, 0x7F,        //     Logical Maximum (127)
+    0x75, 0x08,        //     Report Size (8)
+    0x95, 0x02,        //     Report Count (2)
+    0x81, 0x06,        //     Input (Data, Variable, Relative)
+    0xC0,              //   End Collection
+    0xC0,              // End Collection
+};
+
+// The configuration collection: a 64-byte (ID 0xA1) and a 1041-byte
+// (ID 0xA0) feature report on a two-byte vendor usage page.
+const Bytes kVendorCollection = {
+    0x06, 0x01, 0xFF,  // Usage Page (Vendor 0xFF01)
+    0x09, 0x02,        // Usage (2)
+    0xA1, 0x01,        // Collection (Application)
+    0x15, 0x00,        //   Logical Minimum (0)
+    0x26, 0xFF, 0x00,  //   Logical Maximum (255)
+    0x75, 0x08,        //   Report Size (8)
+    0x85, 0xA1,        //   Report ID (0xA1)
+    0x09, 0x01,        //   Usage (1)
+    0x95, 0x3F,        //   Report Count (63)
+    0xB1, 0x02,        //   Feature (Data, Variable, Absolute)
+    0x85, 0xA0,        //   Report ID (0xA0)
+    0x09, 0x01,        //   Usage (1)
+    0x96, 0x10, 0x04,  //   Report Count (1040)
+    0xB1, 0x02,        //   Feature (Data, Variable, Absolute)
+    0xC0,              // End Collection
+};
+
+struct DescriptorCase {
+  const char* name;
+  Bytes descriptor;
+  std::optional<HidCaps> expected;
+};
+
+std::optional<HidCaps> Caps(uint16_t page, uint16_t usage) { return HidCaps{page, usage}; }
+
+TEST(TopLevelUsage, Descriptors) {
+  const DescriptorCase cases[] = {
+      {"boot keyboard", kBootKeyboard, Caps(0x01, 0x06)},
+      {"boot mouse", kBootMouse, Caps(0x01, 0x02)},
+      {"vendor collection", kVendorCollection, Caps(0xFF01, 0x02)},
+      {"four-byte usage carries its page", {0x05, 0x01, 0x0B, 0x02, 0x00, 0x01, 0xFF, 0xA1, 0x01, 0xC0},
+       Caps(0xFF01, 0x02)},
+      {"four-byte usage page", {0x07, 0x01, 0xFF, 0x00, 0x00, 0x09, 0x02, 0xA1, 0x01, 0xC0}, Caps(0xFF01, 0x02)},
+      {"long item passed over", {0xFE, 0x02, 0x10, 0xA1, 0x01, 0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0xC0},
+       Caps(0x01, 0x02)},
+      {"pop restores the page",
+       {0x05, 0x0C, 0xA4, 0x05, 0x01, 0xB4, 0x09, 0x01, 0xA1, 0x01, 0xC0}, Caps(0x0C, 0x01)},
+      {"physical collection first", {0x05, 0x01, 0x09, 0x01, 0xA1, 0x00, 0xC0, 0x09, 0x06, 0xA1, 0x01, 0xC0},
+       Caps(0x01, 0x06)},
+      {"first usage of several", {0x05, 0x01, 0x09, 0x02, 0x09, 0x06, 0xA1, 0x01, 0xC0}, Caps(0x01, 0x02)},
+      {"empty", {}, std::nullopt},
+      {"no collection", {0x05, 0x01, 0x09, 0x02}, std::nullopt},
+      {"truncated usage page", {0x06, 0x01}, std::nullopt},
+      {"truncated four-byte usage", {0x05, 0x01, 0x0B, 0x02, 0x00}, std::nullopt},
+      {"long item beyond the end", {0xFE, 0x40, 0x10, 0x00, 0xA1, 0x01}, std::nullopt},
+      {"long item header cut", {0xFE, 0x01}, std::nullopt},
+      {"pop without push", {0xB4, 0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}, std::nullopt},
+      {"end collection without collection", {0xC0, 0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}, std::nullopt},
+      {"garbage", {0xFF, 0xFF, 0xFF}, std::nullopt},
+  };
+  for (const DescriptorCase& c : cases) {
+    // An exact-size heap copy, so that a read past the end shows under the
+    // sanitizers.
+    auto copy = std::make_unique<uint8_t[]>(c.descriptor.size() + 1);
+    std::copy(c.descriptor.begin(), c.descriptor.end(), copy.get());
+    auto caps = TopLevelUsage(c.descriptor.empty() ? nullptr : copy.get(), c.descriptor.size());
+    ASSERT_EQ(caps.has_value(), c.expected.has_value()) << c.name;
+    if (caps) {
+      EXPECT_EQ(caps->usagePage, c.expected->usagePage) << c.name;
+      EXPECT_EQ(caps->usage, c.expected->usage) << c.name;
+    }
+  }
+}
+
+TEST(TopLevelUsage, EveryCutOfTheVendorDescriptor) {
+  constexpr size_t kCollectionEnd = 7;  // the Collection item ends here
+  for (size_t size = 0; size <= kVendorCollection.size(); ++size) {
+    std::vector<uint8_t> cut(kVendorCollection.begin(), kVendorCollection.begin() + static_cast<std::ptrdiff_t>(size));
+    cut.shrink_to_fit();
+    auto caps = TopLevelUsage(cut.data(), cut.size());
+    EXPECT_EQ(caps.has_value(), size >= kCollectionEnd) << size;
+  }
+}
+
+TEST(TopLevelUsage, DeepPushIsRefused) {
+  Bytes descriptor(100, 0xA4);  // Push, a hundred times
+  for (int b : {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}) descriptor.push_back(static_cast<uint8_t>(b));
+  EXPECT_FALSE(TopLevelUsage(descriptor.data(), descriptor.size()).has_value());
+}
+
+// ---- errno mapping --------------------------------------------------------
+
+TEST(ErrnoToWinError, Table) {
+  const std::pair<int, uint32_t> cases[] = {
+      {EAGAIN, kErrorNotReady},      {EBUSY, kErrorNotReady},
+      {ETIMEDOUT, kErrorNotReady},   {EPIPE, kErrorCrc},
+      {EPROTO, kErrorCrc},           {EIO, kErrorFunctionFailed},
+      {EINVAL, kErrorInvalidParameter}, {EMSGSIZE, kErrorInvalidParameter},
+      {ENODEV, kErrorDeviceNotConnected}, {ENXIO, kErrorDeviceNotConnected},
+      {ESHUTDOWN, kErrorDeviceNotConnected}, {EACCES, kErrorAccessDenied},
+      {EPERM, kErrorAccessDenied},   {ENOENT, kErrorFileNotFound},
+      {ENOTTY, kErrorGenFailure},    {ENOMEM, kErrorGenFailure},
+      {0, kErrorGenFailure},
+  };
+  for (const auto& [error, code] : cases) EXPECT_EQ(ErrnoToWinError(error), code) << error;
+}
+
+// ---- fake sysfs -----------------------------------------------------------
+
+// sysfs as the kernel lays it out for a USB mouse:
+//   devices/pci0000:00/0000:00:14.0/usb1/1-2/bcdDevice
+//   devices/.../1-2/1-2:1.2/0003:31C5:2716.3/{uevent,report_descriptor}
+//   class/hidraw/hidraw3/device -> the HID device folder (relative link)
+class FakeSysfs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() /
+           ("korvid-sysfs-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "class" / "hidraw");
+    fs::create_directories(root / "dev");
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+
+  static void Write(const fs::path& path, const std::string& content) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+  }
+
+  // A HID device below `parent`, linked from class/hidraw/<node>.
+  fs::path AddHid(const std::string& node, const fs::path& parent, const std::string& hidId,
+                  const Bytes& descriptor) {
+    // The instance number keeps the collections of one USB interface apart.
+    const fs::path device = parent / ("0003:" + hidId + "." + node.substr(6));
+    fs::create_directories(device / "hidraw" / node);
+    Write(device / "uevent", "DRIVER=hid-generic\nHID_ID=0003:0000" + hidId.substr(0, 4) + ":0000" +
+                                 hidId.substr(5, 4) + "\nHID_NAME=Orvanta Korvid\n");
+    if (!descriptor.empty()) Write(device / "report_descriptor", std::string(descriptor.begin(), descriptor.end()));
+    const fs::path nodeFolder = root / "class" / "hidraw" / node;
+    fs::create_directories(nodeFolder);
+    fs::create_directory_symlink(fs::relative(device, nodeFolder), nodeFolder / "device");
+    return device;
+  }
+
+  fs::path UsbInterface() const { return root / "devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.2"; }
+
+  void AddKorvid() {
+    Write(root / "devices/pci0000:00/0000:00:14.0/usb1/1-2/bcdDevice", "0109\n");
+    AddHid("hidraw3", UsbInterface(), "31C5:2716", kVendorCollection);
+  }
+
+  fs::path root;
+};
+
+TEST_F(FakeSysfs, ReadsIdsReleaseAndCaps) {
+  AddKorvid();
+  auto info = ReadSysfsInfo(root, "hidraw3");
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->attributes.vendorId, 0x31C5);
+  EXPECT_EQ(info->attributes.productId, 0x2716);
+  EXPECT_EQ(info->attributes.versionNumber, 0x0109);
+  ASSERT_TRUE(info->caps.has_value());
+  EXPECT_EQ(info->caps->usagePage, 0xFF01);
+  EXPECT_EQ(info->caps->usage, 0x0002);
+}
+
+TEST_F(FakeSysfs, ReleaseNumberIsZeroWithoutAUsbAncestor) {
+  AddHid("hidraw0", root / "devices/virtual/misc/uhid", "1D57:AD03", kBootMouse);
+  auto info = ReadSysfsInfo(root, "hidraw0");
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->attributes.vendorId, 0x1D57);
+  EXPECT_EQ(info->attributes.versionNumber, 0);
+  EXPECT_EQ(info->caps->usage, 0x02);
+}
+
+TEST_F(FakeSysfs, MissingDescriptorLeavesCapsEmpty) {
+  AddHid("hidraw1", UsbInterface(), "31C5:2716", {});
+  auto info = ReadSysfsInfo(root, "hidraw1");
+  ASSERT_TRUE(info.has_value());
+  EXPECT_FALSE(info->caps.has_value());
+}
+
+TEST_F(FakeSysfs, RefusesWhatIsNotANodeOrHasNoId) {
+  AddKorvid();
+  const fs::path device = AddHid("hidraw4", root / "devices/virtual/misc/uhid", "1234:5678", kBootMouse);
+  Write(device / "uevent", "DRIVER=hid-generic\n");
+  Write(root / "devices/virtual/misc/uhid/0003:BAD0:0000.0009/uevent", "HID_ID=0003:XYZ:00002716\n");
+  const fs::path badFolder = root / "class/hidraw/hidraw5";
+  fs::create_directories(badFolder);
+  fs::create_directory_symlink(fs::relative(root / "devices/virtual/misc/uhid/0003:BAD0:0000.0009", badFolder),
+                               badFolder / "device");
+  for (const char* name : {"hidraw4", "hidraw5", "hidraw9", "../hidraw/hidraw3", "hidraw", "hidraw3/..", "", "x"})
+    EXPECT_FALSE(ReadSysfsInfo(root, name).has_value()) << name;
+}
+
+TEST_F(FakeSysfs, ListsNodesByNumber) {
+  for (const char* name : {"hidraw10", "hidraw2", "hidraw0", "hidrawX", "other"})
+    fs::create_directories(root / "class" / "hidraw" / name);
+  EXPECT_EQ(ListHidrawNodes(root), (std::vector<std::string>{"hidraw0", "hidraw2", "hidraw10"}));
+  EXPECT_TRUE(ListHidrawNodes(root / "missing").empty());
+}
+
+// The whole backend over the fake tree, with regular files standing in for
+// the device nodes: discovery works from sysfs alone, and the reports fail
+// as a file refuses the HID ioctls.
+TEST_F(FakeSysfs, DiscoveryOverTheHidrawPort) {
+  AddHid("hidraw1", UsbInterface(), "31C5:2716", kBootKeyboard);
+  AddHid("hidraw2", root / "devices/virtual/misc/uhid", "1D57:AD03", kVendorCollection);
+  AddKorvid();
+  for (const char* node : {"hidraw1", "hidraw2", "hidraw3"}) Write(root / "dev" / node, "");
+  auto port = MakeHidrawPort(root, root / "dev");
+  EXPECT_EQ(port->EnumerateInterfaces(),
+            (std::vector<std::string>{(root / "dev/hidraw1").string(), (root / "dev/hidraw2").string(),
+                                      (root / "dev/hidraw3").string()}));
+  EXPECT_EQ(port->Open((root / "dev/hidraw7").string()), nullptr);
+  EXPECT_EQ(port->Open((root / "dev/notanode").string()), nullptr);
+
+  LinkState link;
+  link.port = port.get();
+  ASSERT_EQ(OpenConfigInterface(link, 0x31C5, 0x2716), 1);
+  EXPECT_EQ(link.path, (root / "dev/hidraw3").string());
+  EXPECT_EQ(link.versionNumber, 0x0109u);
+
+  uint8_t report[64] = {0xA1, 0x03};
+  EXPECT_FALSE(link.handle->SetFeature(report, sizeof report));
+  EXPECT_EQ(link.handle->LastError(), kErrorGenFailure);  // ENOTTY
+  EXPECT_EQ(link.handle->GetFeature(report, sizeof report), -1);
+  EXPECT_EQ(SendFeatureReport(link, 64, report), 0);
+}
+
+}  // namespace
+}  // namespace korvid::hidraw
