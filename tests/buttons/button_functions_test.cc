@@ -1,0 +1,182 @@
+#include "buttons/button_functions.h"
+
+#include <gtest/gtest.h>
+
+#include "buttons/binding_labels.h"
+#include "profile/function_codes.h"
+#include "profile/key_codes.h"
+
+namespace korvid {
+namespace {
+
+std::vector<std::pair<std::u16string, int>> Items(int buttonNumber) {
+  std::vector<std::pair<std::u16string, int>> items;
+  for (const MenuItem& item : ButtonMenu(buttonNumber)) items.emplace_back(item.label, item.functionId);
+  return items;
+}
+
+ButtonBinding Binding(int buttonNumber, uint32_t type, uint32_t code, uint16_t extra = 0) {
+  return ButtonBinding{static_cast<uint8_t>(buttonNumber - 1), type, code, extra};
+}
+
+// What a button showed before a load; it differs from every menu item.
+const ButtonChoice kPrevious{u"Shift+Q", kFnKeyBase + 'Q', kModShift};
+
+TEST(ButtonMenu, FixedButtonsOfferTheirFunctionOnly) {
+  using Menu = std::vector<std::pair<std::u16string, int>>;
+  EXPECT_EQ(Items(1), (Menu{{u"Left click", 2101}}));
+  EXPECT_EQ(Items(2), (Menu{{u"Right click", 2102}}));
+  const Menu full = {{u"Left click", 2101}, {u"Right click", 2102}, {u"Middle click", 2103},
+                     {u"IE Forward", 2105}, {u"IE Backward", 2104}, {u"Scroll Up", 2106},
+                     {u"Scroll Down", 2107}, {u"Keyboard key", 1000}, {u"Disable button", 0}};
+  for (int n : {3, 4, 5}) EXPECT_EQ(Items(n), full);
+  EXPECT_TRUE(Items(0).empty());
+  EXPECT_TRUE(Items(6).empty());
+}
+
+TEST(InitialButtonItem, FreshPageShowsTheDefaults) {
+  const std::pair<const char16_t*, int> expected[] = {
+      {u"Left click", 2101}, {u"Right click", 2102}, {u"Middle click", 2103}, {u"IE Forward", 2105},
+      {u"IE Backward", 2104}};
+  for (int n = 1; n <= kPageButtons; ++n) {
+    MenuItem item = InitialButtonItem(n);
+    EXPECT_EQ(std::u16string(item.label), expected[n - 1].first);
+    EXPECT_EQ(item.functionId, expected[n - 1].second);
+  }
+}
+
+struct StoredItem {
+  int functionId;
+  uint32_t type;
+  uint32_t code;
+};
+
+TEST(ButtonChoice, EveryMenuItemStoresAndLoadsBack) {
+  const StoredItem stored[] = {{2101, 0, 1},   {2102, 0, 2}, {2103, 0, 4},   {2104, 0, 8},
+                               {2105, 0, 16},  {2106, 1, 1}, {2107, 1, 255}, {0, 255, 255}};
+  for (int n = 1; n <= kPageButtons; ++n) {
+    for (const MenuItem& item : ButtonMenu(n)) {
+      if (item.functionId == kFnKeyboardKey) continue;  // opens key capture, never held
+      SCOPED_TRACE(::testing::Message() << "button " << n << " item " << item.functionId);
+      const ButtonChoice choice{item.label, item.functionId, 0};
+      ButtonBinding binding = Binding(1, 7, 7, 0x1234);
+      StoreChoice(n, choice, binding);
+
+      const StoredItem* expected = nullptr;
+      for (const StoredItem& s : stored) {
+        if (s.functionId == item.functionId) expected = &s;
+      }
+      ASSERT_NE(expected, nullptr);
+      EXPECT_EQ(binding, Binding(n, expected->type, expected->code, 0x1234));  // extra not written
+
+      ButtonChoice loaded = ChoiceFromBinding(n, binding, ButtonChoice{u"x", 2101, 0});
+      EXPECT_EQ(loaded, choice);
+      ButtonBinding again = binding;
+      StoreChoice(n, loaded, again);
+      EXPECT_EQ(again, binding);
+    }
+  }
+}
+
+TEST(ButtonChoice, KeyboardBindingsShowTheirLabelAndStoreBackUnchanged) {
+  struct KeyCase {
+    uint32_t code;
+    uint16_t extra;
+    const char16_t* label;
+    int functionId;
+  };
+  const KeyCase cases[] = {
+      {kModCtrl | kModShift, 0x04, u"Shift+Ctrl+A", kFnKeyBase + 0x41},
+      {kModCtrl, 0x00, u"Ctrl", kFnModifiersOnly},
+      {kModCtrl, 0xE0, u"Left CONTROL", kFnKeyBase + 0xA2},
+      {kModShift, 0x57, u"Shift", kFnKeyBase + 0x6B},
+      {0, 0x48, u"PAUSE", kFnKeyBase + 0x13},
+      {0, 0x52, u"UP ARROW ", kFnKeyBase + 0x26},
+  };
+  for (int n : {3, 4, 5}) {
+    for (const KeyCase& c : cases) {
+      SCOPED_TRACE(::testing::Message() << "button " << n << " code " << c.code << " extra " << c.extra);
+      ButtonBinding binding = Binding(n, kBindingKey, c.code, c.extra);
+      ButtonChoice choice = ChoiceFromBinding(n, binding, kPrevious);
+      EXPECT_EQ(choice, (ButtonChoice{c.label, c.functionId, static_cast<int>(c.code)}));
+      ButtonBinding stored = Binding(n, 0, 0, 0);
+      StoreChoice(n, choice, stored);
+      EXPECT_EQ(stored, binding);
+    }
+  }
+}
+
+TEST(ButtonChoice, EveryKeyWithAUsageRoundTrips) {
+  for (int key = 1; key <= 0xFF; ++key) {
+    int usage = VirtualKeyToHidUsage(key);
+    if (usage == key) continue;  // no usage for this key
+    for (uint32_t modifiers : {0u, 5u, 15u}) {
+      SCOPED_TRACE(::testing::Message() << "key " << key << " modifiers " << modifiers);
+      const ButtonBinding binding = Binding(4, kBindingKey, modifiers, static_cast<uint16_t>(usage));
+      ButtonChoice choice = ChoiceFromBinding(4, binding, kPrevious);
+      EXPECT_EQ(choice.label, BuildBindingLabel(static_cast<int>(modifiers), usage));
+      ButtonBinding stored;
+      StoreChoice(4, choice, stored);
+      EXPECT_EQ(stored, binding);
+    }
+  }
+}
+
+TEST(ButtonChoice, BindingsWithoutAMenuItemKeepThePreviousChoice) {
+  struct KeepCase {
+    const char* what;
+    int buttonNumber;
+    ButtonBinding binding;
+  };
+  const KeepCase cases[] = {
+      {"multimedia", 3, Binding(3, 32, 0xCD)},
+      {"wheel code 2", 4, Binding(4, kBindingWheel, 2)},
+      {"CPI function", 5, Binding(5, kBindingButton5Default, 0xF1)},
+      {"middle click on button 1", 1, Binding(1, kBindingMouse, 4)},
+      {"disabled on button 2", 2, Binding(2, kBindingDisabled, 255)},
+      {"key on button 1", 1, Binding(1, kBindingKey, kModCtrl, 0x04)},
+      {"key type with high bits", 3, Binding(3, 0x102, kModCtrl, 0x04)},
+  };
+  for (const KeepCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ChoiceFromBinding(c.buttonNumber, c.binding, kPrevious), kPrevious);
+  }
+  const ButtonChoice leftClick{u"Left click", kFnLeftClick, 0};
+  EXPECT_EQ(ChoiceFromBinding(1, Binding(1, kBindingMouse, 4), leftClick), leftClick);
+}
+
+TEST(ButtonChoice, KeptChoiceIsWhatTheNextStoreWrites) {
+  ButtonBinding multimedia = Binding(3, 32, 0xCD);
+  const ButtonChoice middle{u"Middle click", kFnMiddleClick, 0};
+  ButtonChoice shown = ChoiceFromBinding(3, multimedia, middle);
+  StoreChoice(3, shown, multimedia);
+  EXPECT_EQ(multimedia, Binding(3, kBindingMouse, 4));
+}
+
+TEST(ButtonChoice, MenuItemKeepsTheModifierWord) {
+  ButtonChoice loaded = ChoiceFromBinding(3, Binding(3, kBindingMouse, 16), kPrevious);
+  EXPECT_EQ(loaded, (ButtonChoice{u"IE Forward", kFnForward, kPrevious.modifiers}));
+}
+
+TEST(StoreChoice, SetsTheIndexAndLeavesOtherButtonsAlone) {
+  ButtonBinding binding = Binding(6, 9, 0xF1, 0x55);
+  StoreChoice(3, ButtonChoice{u"Scroll Up", kFnScrollUp, 0}, binding);
+  EXPECT_EQ(binding, Binding(3, kBindingWheel, 1, 0x55));
+
+  ButtonBinding untouched = Binding(6, 9, 0xF1, 0x55);
+  StoreChoice(6, ButtonChoice{u"Left click", kFnLeftClick, 0}, untouched);
+  StoreChoice(0, ButtonChoice{u"Left click", kFnLeftClick, 0}, untouched);
+  EXPECT_EQ(untouched, Binding(6, 9, 0xF1, 0x55));
+}
+
+TEST(StoreChoice, CodeIsSignExtendedFromSixteenBits) {
+  // A key identifier on a button without key capture goes through the
+  // ordinary encoding: 1000 - 1002 = -2.
+  ButtonBinding binding;
+  StoreChoice(1, ButtonChoice{u"", kFnKeyboardKey, 0}, binding);
+  EXPECT_EQ(binding.type, kBindingKey);
+  EXPECT_EQ(binding.code, 0xFFFFFFFEu);
+}
+
+}  // namespace
+}  // namespace korvid
