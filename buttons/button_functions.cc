@@ -31,6 +31,12 @@ bool TakesKeys(int buttonNumber) { return buttonNumber >= kFirstKeyButton && but
 
 bool IsKeyFunction(int functionId) { return functionId >= kKeyFunctionFirst && functionId <= kKeyFunctionLast; }
 
+// The function identifier a keyboard binding's `extra` loads as.
+int KeyFunctionOf(uint16_t extra) {
+  int keyUsage = extra & kKeyUsageMask;
+  return keyUsage == 0 ? kFnModifiersOnly : kFnKeyBase + HidUsageToVirtualKey(keyUsage);
+}
+
 }  // namespace
 
 const std::vector<MenuItem>& ButtonMenu(int buttonNumber) {
@@ -63,8 +69,9 @@ ButtonChoice ChoiceFromBinding(int buttonNumber, const ButtonBinding& binding, c
     int modifiers = static_cast<int>(binding.code);
     ButtonChoice choice;
     choice.label = BuildBindingLabel(modifiers, keyUsage);
-    choice.functionId = keyUsage == 0 ? kFnModifiersOnly : kFnKeyBase + HidUsageToVirtualKey(keyUsage);
+    choice.functionId = KeyFunctionOf(binding.extra);
     choice.modifiers = modifiers;
+    choice.keyUsage = binding.extra;
     return choice;
   }
   int functionId = DecodeFunction(static_cast<int16_t>(binding.code), static_cast<uint8_t>(binding.type));
@@ -81,9 +88,12 @@ void StoreChoice(int buttonNumber, const ButtonChoice& choice, ButtonBinding& bi
   if (TakesKeys(buttonNumber) && IsKeyFunction(functionId)) {
     binding.type = EncodeFunctionType(functionId);
     binding.code = static_cast<uint32_t>(choice.modifiers);
-    binding.extra = functionId == kFnModifiersOnly
-                        ? 0
-                        : static_cast<uint16_t>(VirtualKeyToHidUsage(functionId - kFnKeyBase));
+    if (choice.keyUsage != 0 && KeyFunctionOf(choice.keyUsage) == functionId)
+      binding.extra = choice.keyUsage;
+    else
+      binding.extra = functionId == kFnModifiersOnly
+                          ? 0
+                          : static_cast<uint16_t>(VirtualKeyToHidUsage(functionId - kFnKeyBase));
     return;
   }
   if (functionId == kFnDisabled) {

@@ -28,6 +28,10 @@ struct ButtonChoice {
   std::u16string label;
   int functionId = 0;
   int modifiers = 0;
+  // The whole `extra` of the keyboard binding this choice was loaded from.
+  // While the choice still names that key it is stored back unchanged, so a
+  // usage without a virtual key (F13-F24, ...) survives a load and store.
+  uint16_t keyUsage = 0;
   bool operator==(const ButtonChoice&) const = default;
 };
 

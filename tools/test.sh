@@ -47,6 +47,7 @@ windows() {
     wineboot -i >/dev/null 2>&1
   fi
   wineserver -w
+  wineserver -p   # stays up between the many short Wine runs of the tests
   configure_build_test "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
   local result=$?

@@ -98,7 +98,7 @@ TEST(ButtonChoice, KeyboardBindingsShowTheirLabelAndStoreBackUnchanged) {
       SCOPED_TRACE(::testing::Message() << "button " << n << " code " << c.code << " extra " << c.extra);
       ButtonBinding binding = Binding(n, kBindingKey, c.code, c.extra);
       ButtonChoice choice = ChoiceFromBinding(n, binding, kPrevious);
-      EXPECT_EQ(choice, (ButtonChoice{c.label, c.functionId, static_cast<int>(c.code)}));
+      EXPECT_EQ(choice, (ButtonChoice{c.label, c.functionId, static_cast<int>(c.code), c.extra}));
       ButtonBinding stored = Binding(n, 0, 0, 0);
       StoreChoice(n, choice, stored);
       EXPECT_EQ(stored, binding);
@@ -120,6 +120,28 @@ TEST(ButtonChoice, EveryKeyWithAUsageRoundTrips) {
       EXPECT_EQ(stored, binding);
     }
   }
+}
+
+// Blocks written by other software may carry usages that have no virtual key
+// (F13-F24, international keys) or a high byte in `extra`: storing the loaded
+// choice must not turn them into another key.
+TEST(ButtonChoice, KeyboardUsagesWithoutAVirtualKeyStoreBackUnchanged) {
+  for (uint16_t extra : {0x0068, 0x0070, 0x0087, 0x0173, 0x0100}) {
+    SCOPED_TRACE(::testing::Message() << "extra " << extra);
+    const ButtonBinding binding = Binding(5, kBindingKey, kModAlt, extra);
+    ButtonChoice choice = ChoiceFromBinding(5, binding, kPrevious);
+    ButtonBinding stored;
+    StoreChoice(5, choice, stored);
+    EXPECT_EQ(stored, binding);
+  }
+}
+
+TEST(ButtonChoice, ANewKeyReplacesTheLoadedUsage) {
+  ButtonChoice choice = ChoiceFromBinding(3, Binding(3, kBindingKey, kModCtrl, 0x0070), kPrevious);
+  choice.functionId = kFnKeyBase + 0x42;  // the user captured B
+  ButtonBinding stored;
+  StoreChoice(3, choice, stored);
+  EXPECT_EQ(stored.extra, 0x05);
 }
 
 TEST(ButtonChoice, BindingsWithoutAMenuItemKeepThePreviousChoice) {
