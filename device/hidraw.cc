@@ -31,6 +31,7 @@ constexpr uint8_t kGlobalPush = 0x0A;
 constexpr uint8_t kGlobalPop = 0x0B;
 constexpr uint8_t kLocalUsage = 0x00;
 constexpr uint32_t kApplicationCollection = 0x01;
+constexpr uint16_t kVendorDefinedPageFirst = 0xFF00;
 constexpr size_t kFourByteSizeCode = 3;
 constexpr size_t kMaxPushDepth = 16;
 
@@ -197,7 +198,7 @@ class HidrawDevice : public HidDevice {
     hidraw_report_descriptor descriptor{};
     descriptor.size = static_cast<uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE));
     if (IoctlRetryingInterrupts(fd_.get(), HIDIOCGRDESC, &descriptor) < 0) return Fail(LastErrnoAsWinError());
-    auto usage = TopLevelUsage(descriptor.value, descriptor.size);
+    auto usage = PreferredUsage(descriptor.value, descriptor.size);
     if (!usage) return Fail(kErrorInvalidData);
     caps = *usage;
     return true;
@@ -263,8 +264,9 @@ class HidrawPort : public HidPort {
 
 }  // namespace
 
-std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
-  if (descriptor == nullptr) return std::nullopt;
+std::vector<HidCaps> TopLevelUsages(const uint8_t* descriptor, size_t size) {
+  std::vector<HidCaps> found;
+  if (descriptor == nullptr) return found;
   uint32_t usagePage = 0;
   std::vector<uint32_t> pushedPages;
   // The first Usage among the local items since the last main item.
@@ -278,9 +280,9 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
     const uint8_t prefix = descriptor[position];
     if (prefix == kLongItemPrefix) {
       // Long item: prefix, data size, tag, data. Nothing in it concerns us.
-      if (size - position < 3) return std::nullopt;
+      if (size - position < 3) return found;
       const size_t dataSize = descriptor[position + 1];
-      if (size - position - 3 < dataSize) return std::nullopt;
+      if (size - position - 3 < dataSize) return found;
       position += 3 + dataSize;
       continue;
     }
@@ -288,7 +290,7 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
     const size_t dataSize = sizeCode == kFourByteSizeCode ? 4 : sizeCode;
     const uint8_t type = (prefix >> 2) & 0x03u;
     const uint8_t tag = prefix >> 4;
-    if (size - position - 1 < dataSize) return std::nullopt;
+    if (size - position - 1 < dataSize) return found;
     const uint32_t data = LittleEndian(descriptor + position + 1, dataSize);
     position += 1 + dataSize;
 
@@ -296,10 +298,10 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
       if (tag == kGlobalUsagePage) {
         usagePage = data;
       } else if (tag == kGlobalPush) {
-        if (pushedPages.size() >= kMaxPushDepth) return std::nullopt;
+        if (pushedPages.size() >= kMaxPushDepth) return found;
         pushedPages.push_back(usagePage);
       } else if (tag == kGlobalPop) {
-        if (pushedPages.empty()) return std::nullopt;
+        if (pushedPages.empty()) return found;
         usagePage = pushedPages.back();
         pushedPages.pop_back();
       }
@@ -315,11 +317,11 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
           HidCaps caps;
           caps.usagePage = static_cast<uint16_t>(firstUsageHasPage ? firstUsage >> 16 : usagePage);
           caps.usage = static_cast<uint16_t>(firstUsage);
-          return caps;
+          found.push_back(caps);
         }
         ++depth;
       } else if (tag == kMainEndCollection) {
-        if (depth == 0) return std::nullopt;
+        if (depth == 0) return found;
         --depth;
       }
       haveUsage = false;
@@ -328,7 +330,25 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
     }
     // Reserved item types carry a size like any other and are passed over.
   }
-  return std::nullopt;
+  return found;
+}
+
+std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
+  std::vector<HidCaps> usages = TopLevelUsages(descriptor, size);
+  if (usages.empty()) return std::nullopt;
+  return usages.front();
+}
+
+// Windows gives every top-level collection an interface of its own; a hidraw
+// node stands for a whole USB interface, which may hold several. The node is
+// presented as its vendor-defined collection when it has one, since that is
+// where feature reports of a vendor protocol travel.
+std::optional<HidCaps> PreferredUsage(const uint8_t* descriptor, size_t size) {
+  std::vector<HidCaps> usages = TopLevelUsages(descriptor, size);
+  if (usages.empty()) return std::nullopt;
+  for (const HidCaps& caps : usages)
+    if (caps.usagePage >= kVendorDefinedPageFirst) return caps;
+  return usages.front();
 }
 
 std::optional<SysfsInfo> ReadSysfsInfo(const fs::path& sysfsRoot, const std::string& name) {
@@ -346,7 +366,7 @@ std::optional<SysfsInfo> ReadSysfsInfo(const fs::path& sysfsRoot, const std::str
   info.attributes = *attributes;
   info.attributes.versionNumber = ReleaseNumber(hidDevice, sysfsRoot);
   if (auto descriptor = ReadSmallFile(hidDevice / kReportDescriptorFile, kMaxDescriptorSize))
-    info.caps = TopLevelUsage(reinterpret_cast<const uint8_t*>(descriptor->data()), descriptor->size());
+    info.caps = PreferredUsage(reinterpret_cast<const uint8_t*>(descriptor->data()), descriptor->size());
   return info;
 }
 

@@ -16,6 +16,12 @@ namespace korvid::hidraw {
 // HID report descriptor; nothing for a descriptor without one or a
 // malformed one.
 std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size);
+// Every top-level (application) collection, in order; those before a
+// malformed item are kept.
+std::vector<HidCaps> TopLevelUsages(const uint8_t* descriptor, size_t size);
+// What a node reports as its collection: the first vendor-defined one
+// (usage page 0xFF00 and up) when there is one, else the first.
+std::optional<HidCaps> PreferredUsage(const uint8_t* descriptor, size_t size);
 
 // Reads what sysfs tells of /dev/<name> (for example "hidraw3") below
 // `sysfsRoot` (normally "/sys"): IDs from the HID device's uevent (HID_ID),

@@ -164,6 +164,23 @@ TEST(TopLevelUsage, EveryCutOfTheVendorDescriptor) {
   }
 }
 
+// One USB interface may carry several top-level collections: a hidraw node
+// then stands for all of them and is matched by its vendor collection.
+TEST(TopLevelUsage, CompositeInterfaceIsPresentedAsItsVendorCollection) {
+  Bytes composite = kBootKeyboard;
+  composite.insert(composite.end(), kVendorCollection.begin(), kVendorCollection.end());
+  std::vector<HidCaps> all = TopLevelUsages(composite.data(), composite.size());
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].usagePage, 0x01);
+  EXPECT_EQ(all[1].usagePage, 0xFF01);
+  EXPECT_EQ(TopLevelUsage(composite.data(), composite.size())->usage, 0x06);
+  auto preferred = PreferredUsage(composite.data(), composite.size());
+  ASSERT_TRUE(preferred.has_value());
+  EXPECT_EQ(preferred->usagePage, 0xFF01);
+  EXPECT_EQ(preferred->usage, 0x02);
+  EXPECT_EQ(PreferredUsage(kBootMouse.data(), kBootMouse.size())->usage, 0x02);
+}
+
 TEST(TopLevelUsage, DeepPushIsRefused) {
   Bytes descriptor(100, 0xA4);  // Push, a hundred times
   for (int b : {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}) descriptor.push_back(static_cast<uint8_t>(b));
