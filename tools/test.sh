@@ -47,7 +47,10 @@ windows() {
     wineboot -i >/dev/null 2>&1
   fi
   wineserver -w
-  wineserver -p   # stays up between the many short Wine runs of the tests
+  # A persistent server, and Wine's services started here rather than inside
+  # a test, where they would hold CTest's output pipe open after the test.
+  wineserver -p
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
   configure_build_test "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
   local result=$?

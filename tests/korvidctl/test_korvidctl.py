@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """korvidctl against the emulated mouse, as a user runs it.
 
-usage: test_korvidctl.py [--wine] KORVIDCTL
+usage: test_korvidctl.py [--wine] KORVIDCTL [GROUP...]
+GROUP names test classes to run (default: all).
 With --wine the Windows build runs under Wine: then only the cases marked
 for Windows run (the logic is the same code as the native build's), plus
 the real Win32 HID backend, which must find no mouse among Wine's devices.
@@ -325,10 +326,16 @@ class PlatformBackend(KorvidctlCase):
         self.assertEqual(err.strip(), "korvidctl: no Korvid mouse found")
 
 
+GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, PlatformBackend)
+SELECTED = []
+
+
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
-    for case in (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, PlatformBackend):
+    for case in GROUPS:
         if WINE and not case.windows:
+            continue
+        if SELECTED and case.__name__ not in SELECTED:
             continue
         suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
@@ -339,10 +346,14 @@ if __name__ == "__main__":
     if args and args[0] == "--wine":
         WINE = True
         args = args[1:]
-    if len(args) != 1:
+    if not args or any(name not in [g.__name__ for g in GROUPS] for name in args[1:]):
         sys.exit(__doc__)
     KORVIDCTL = os.path.abspath(args[0])
+    SELECTED = args[1:]
     if WINE:
-        # A persistent wineserver: otherwise each run waits for a new one.
-        subprocess.run(["wineserver", "-p"], capture_output=True)
+        # A persistent wineserver, otherwise each run waits for a new one; and
+        # Wine's services started with no pipe of ours to inherit.
+        subprocess.run(["wineserver", "-p"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wine", "cmd.exe", "/c", "exit"], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     unittest.main(argv=[sys.argv[0], "-v"])
