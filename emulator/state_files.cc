@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "profile/file_handle.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
@@ -23,30 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr int kRenameAttempts = 5;
 constexpr std::chrono::milliseconds kRenameRetryPause{10};
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle OpenFile(const fs::path& path, const char* mode, const wchar_t* wideMode) {
-#ifdef _WIN32
-  (void)mode;
-  return FileHandle(_wfopen(path.c_str(), wideMode));
-#else
-  (void)wideMode;
-  return FileHandle(std::fopen(path.c_str(), mode));
-#endif
-}
-
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-#ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
-#else
-  return fsync(fileno(file)) == 0;
-#endif
-}
 
 // Closes a C runtime file descriptor.
 class Descriptor {
@@ -88,7 +66,7 @@ fs::path TemporaryPathFor(const fs::path& path) {
 }  // namespace
 
 std::optional<std::string> ReadStateFile(const fs::path& path, size_t maxBytes) {
-  FileHandle file = OpenFile(path, "rb", L"rb");
+  FileHandle file = OpenFile(path, FileMode::kRead);
   if (!file) return std::nullopt;
   std::string bytes;
   char chunk[4096];
@@ -105,7 +83,7 @@ bool ReplaceStateFile(const fs::path& path, std::string_view bytes) {
   fs::path temporary = TemporaryPathFor(path);
   bool written = false;
   {
-    FileHandle file = OpenFile(temporary, "wb", L"wb");
+    FileHandle file = OpenFile(temporary, FileMode::kWrite);
     if (!file) return false;
     written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && FlushToDisk(file.get());
   }

@@ -9,12 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#include <share.h>
-#else
-#include <unistd.h>
-#endif
+#include "profile/file_handle.h"
 
 namespace korvid {
 namespace {
@@ -25,37 +20,6 @@ constexpr int32_t kMaxCapacity = std::numeric_limits<int32_t>::max();
 // A profile file is a few hundred bytes; anything far larger is not one.
 constexpr size_t kMaxLoadSize = size_t{64} << 20;
 constexpr size_t kReadChunk = 4096;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle OpenForReading(const std::filesystem::path& path) {
-#ifdef _WIN32
-  // Other writers are kept out while the file is read.
-  return FileHandle(_wfsopen(path.c_str(), L"rb", _SH_DENYWR));
-#else
-  return FileHandle(std::fopen(path.c_str(), "rb"));
-#endif
-}
-
-FileHandle OpenForWriting(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return FileHandle(_wfopen(path.c_str(), L"wb"));
-#else
-  return FileHandle(std::fopen(path.c_str(), "wb"));
-#endif
-}
-
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-#ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
-#else
-  return fsync(fileno(file)) == 0;
-#endif
-}
 
 bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
@@ -229,7 +193,7 @@ int DataStream::LoadFromFile(const std::filesystem::path& path) {
   if (!std::filesystem::is_regular_file(path, ec)) return 0;
   const uintmax_t size = std::filesystem::file_size(path, ec);
   if (ec || size > kMaxLoadSize) return 0;
-  FileHandle file = OpenForReading(path);
+  FileHandle file = OpenFile(path, FileMode::kReadDenyingWriters);
   if (!file) return 0;
   std::vector<uint8_t> bytes;
   uint8_t chunk[kReadChunk];
@@ -249,7 +213,7 @@ int DataStream::SaveToFile(const std::filesystem::path& path) const {
   // not be taken for a file name here.
   std::error_code ec;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-  FileHandle file = OpenForWriting(path);
+  FileHandle file = OpenFile(path, FileMode::kWrite);
   if (!file) return 0;
   const auto size = static_cast<size_t>(length_);
   if (size > 0 && std::fwrite(buffer_.get(), 1, size, file.get()) != size) return 0;
