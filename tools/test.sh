@@ -18,8 +18,10 @@ passed=()
 step() {
   local name=$1
   shift
+  local start=$SECONDS
   echo "=== $name"
   if "$@"; then passed+=("$name"); else failed+=("$name"); echo "=== $name FAILED"; fi
+  echo "=== $name took $((SECONDS - start)) s"
 }
 
 configure_build_test() {
