@@ -27,9 +27,22 @@ step() {
 configure_build_test() {
   local dir=$1
   shift
+  rm -f "$dir/ctest.log"
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null &&
     cmake --build "$dir" -j "$jobs" &&
-    ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+    ctest --test-dir "$dir" -j "$jobs" --output-on-failure | tee "$dir/ctest.log"
+}
+
+# Adds the counts of a CTest summary ("... N tests failed out of M") to the totals.
+count_tests() {
+  local line
+  line=$(grep -E 'tests failed out of [0-9]+' "$1/ctest.log" 2>/dev/null | tail -n 1)
+  [ -n "$line" ] || return 0
+  local failures total
+  failures=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  tests_failed=$((tests_failed + failures))
+  tests_passed=$((tests_passed + total - failures))
 }
 
 native() { configure_build_test "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVID_TESTS=ON; }
@@ -65,6 +78,11 @@ step sanitized sanitized
 step fuzz fuzz
 step windows windows
 
+tests_passed=0
+tests_failed=0
+for dir in native sanitize windows; do count_tests "$build/$dir"; done
+
 echo
-echo "Test steps: ${#passed[@]} passed (${passed[*]:-none}), ${#failed[@]} failed (${failed[*]:-none})"
+echo "Steps passed: ${passed[*]:-none}; steps failed: ${failed[*]:-none}"
+echo "Tests: $tests_passed passed, $tests_failed failed"
 [ ${#failed[@]} -eq 0 ]
