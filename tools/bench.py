@@ -19,15 +19,21 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
+GNU_TIME = "/usr/bin/time"  # Debian package "time"
+
+
 def run(command):
-    """Wall time in ms and peak resident memory in KiB of one run."""
+    """Wall time in ms and peak resident memory in KiB of one run.
+
+    The peak comes from GNU time: a forked child's own rusage would also
+    count the Python process it was forked from."""
     start = time.perf_counter()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
+    result = subprocess.run([GNU_TIME, "-f", "%M"] + command, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
     elapsed = (time.perf_counter() - start) * 1000
-    if os.waitstatus_to_exitcode(status) != 0:
-        raise SystemExit(f"failed: {' '.join(command)}")
-    return elapsed, usage.ru_maxrss
+    if result.returncode != 0:
+        raise SystemExit(f"failed: {' '.join(command)}: {result.stderr}")
+    return elapsed, int(result.stderr.strip().splitlines()[-1])
 
 
 def main():
@@ -35,6 +41,8 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "native"))
     args = parser.parse_args()
+    if not os.path.exists(GNU_TIME):
+        raise SystemExit("needs GNU time: apt-get install time")
     ctl = os.path.join(args.build, "tools", "korvidctl", "korvidctl")
     if not os.path.exists(ctl):
         raise SystemExit(f"no korvidctl at {ctl}: run tools/test.sh or build it first")

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config python3
+  cmake ninja-build g++ make pkg-config python3 time
   googletest libgtest-dev              # unit tests (native, and sources for the Windows build)
   clang libclang-rt-14-dev             # AddressSanitizer/UBSan build and libFuzzer
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows program
