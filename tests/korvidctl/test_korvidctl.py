@@ -199,10 +199,10 @@ class ChangeAndApply(KorvidctlCase):
     def test_save_and_apply_round_trip(self):
         self.ok("set", "cpi3=2400", "colour1=#00FF00", "button4=alt+f4")
         changed = self.mouse.block()
-        saved = self.file("My Settings.profile")
+        saved = self.file("Zo\u00eb's Settings.profile")
         self.ok("save", saved)
         shown = json.loads(self.ok("profile", "show", saved, "--json"))
-        self.assertEqual(shown["name"], "My Settings")
+        self.assertEqual(shown["name"], "Zo\u00eb's Settings")
         self.assertIsNone(shown["firmware"])
         self.assertEqual(shown["buttons"][3]["label"], "Alt+F4")
         self.ok("reset")

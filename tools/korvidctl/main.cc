@@ -11,6 +11,7 @@
 #include "profile/device_image.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
+#include "tools/korvidctl/console.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/report.h"
@@ -288,8 +289,12 @@ int wmain(int argc, wchar_t** argv) {
     std::u16string text(reinterpret_cast<const char16_t*>(argv[i]));
     args.push_back(korvid::ToUtf8(text));
   }
+  korvidctl::PrepareConsoleForUtf8();
   return korvidctl::Run(std::move(args));
 }
 #else
-int main(int argc, char** argv) { return korvidctl::Run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  korvidctl::PrepareConsoleForUtf8();
+  return korvidctl::Run(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif

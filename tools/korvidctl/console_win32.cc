@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "tools/korvidctl/console.h"
+
+namespace korvidctl {
+
+void PrepareConsoleForUtf8() { ::SetConsoleOutputCP(CP_UTF8); }
+
+}  // namespace korvidctl
