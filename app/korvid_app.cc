@@ -1,0 +1,47 @@
+#include "app/korvid_app.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/main_dialog.h"
+#include "app/messages.h"
+#include "app/skin.h"
+
+namespace korvid {
+
+BOOL CMobrinApp::InitInstance() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  Gdiplus::GdiplusStartupInput gdiplusInput;
+  Gdiplus::GdiplusStartup(&gdiplusToken_, &gdiplusInput, nullptr);
+
+  // A running copy shows its window; then the mutex decides who runs.
+  if (HWND running = FindWindowW(nullptr, kMainWindowTitle)) PostMessageW(running, kShowRequestMessage, 0, 0);
+  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    instanceMutex_.reset();
+    return FALSE;
+  }
+
+  comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
+  {
+    CMobrinDlg dialog;
+    mainWindow = &dialog;
+    dialog.DoModal();
+    mainWindow = nullptr;
+  }
+  return FALSE;
+}
+
+int CMobrinApp::ExitInstance() {
+  if (comInitialised_) CoUninitialize();
+  UnloadSkin();
+  Gdiplus::GdiplusShutdown(gdiplusToken_);
+  if (instanceMutex_) {
+    ReleaseMutex(instanceMutex_.get());
+    instanceMutex_.reset();
+  }
+  return CWinApp::ExitInstance();
+}
+
+}  // namespace korvid

@@ -1,0 +1,372 @@
+#include "app/main_dialog.h"
+
+#include <commctrl.h>
+#include <dbt.h>
+
+#include <cstring>
+#include <cwchar>
+#include <filesystem>
+
+#include "app/folders.h"
+#include "app/messages.h"
+#include "app/skin.h"
+#include "buttons/button_assignment_dlg.h"
+#include "device/commands.h"
+#include "device/hid_notifications_win32.h"
+#include "profile/device_model.h"
+#include "profile/profile_file.h"
+#include "res/resource.h"
+#include "sensor/advanced_settings_dlg.h"
+#include "support/no_device.h"
+#include "support/no_mouse.h"
+#include "support/support_update_dlg.h"
+
+namespace korvid {
+namespace {
+
+constexpr DWORD kArrivalSettleMs = 900;
+
+struct PageButtonPlace {
+  int id;
+  int x, y, width, height;
+};
+
+constexpr PageButtonPlace kButtonPlaces[] = {
+    {IDC_MINIMISE_BUTTON, 980, 17, 28, 12},       {IDC_CLOSE_BUTTON, 1030, 5, 22, 24},
+    {IDC_HELP_BUTTON, 867, 32, 137, 58},          {IDC_BUTTON_SETTING_BUTTON, 67, 32, 135, 58},
+    {IDC_ADVANCED_BUTTON, 340, 32, 123, 58},      {IDC_SUPPORT_BUTTON, 609, 32, 119, 58},
+};
+
+constexpr int kPageX = 3, kPageY = 90, kPageWidth = 1062, kPageHeight = 554, kNoticePageHeight = 553;
+
+struct ToolTipText {
+  int id;
+  const wchar_t* text;
+};
+
+constexpr ToolTipText kToolTips[] = {
+    {IDC_HELP_BUTTON, L"Support information"},     {IDC_MINIMISE_BUTTON, L"minimize to the task bar"},
+    {IDC_CLOSE_BUTTON, L"minimize to system tray"}, {IDC_BUTTON_SETTING_BUTTON, L"Bind your mouse buttons"},
+    {IDC_ADVANCED_BUTTON, L"Mouse Senor settings"}, {IDC_SUPPORT_BUTTON, L"Update and Reset"},
+};
+
+// The firmware version as the support page shows it: "V%.2f" of the
+// version number over 100, taken through single precision.
+std::wstring FirmwareVersionText(uint16_t versionNumber) {
+  const float version = static_cast<float>(versionNumber / 100.0);
+  wchar_t text[32];
+  std::swprintf(text, 32, L"V%.2f", static_cast<double>(version));
+  return text;
+}
+
+// An interface name belongs to the mouse when it holds the vendor ID (in
+// either case) and the product ID, neither at its very start.
+bool NamesTheMouse(const wchar_t* name) {
+  const std::wstring text(name);
+  const size_t vendor = text.find(L"31C5");
+  const bool hasVendor = (vendor != std::wstring::npos && vendor > 0) ||
+                         [&] { const size_t lower = text.find(L"31c5");
+                               return lower != std::wstring::npos && lower > 0; }();
+  const size_t product = text.find(L"2716");
+  return hasVendor && product != std::wstring::npos && product > 0;
+}
+
+std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::strlen(ascii)); }
+
+}  // namespace
+
+CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
+  bigIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+  smallIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  port_ = MakeProgramHidPort();
+  link_.port = port_.get();
+  const DeviceModel& model = KorvidModel();
+  connectedAtStart_ = OpenConfigInterface(link_, model.vendorId, model.productId) == 1;
+  configFilePath_ = ConfigFilePath();
+  dataRoot_ = ResolveDataRoot(configFilePath_);
+  currentProfile = std::make_unique<ProfileRecord>();
+  InitProfileDefaults(*currentProfile);
+  currentProfile->profileIndex = 0;
+  currentProfile->name = kDefaultProfileName;
+  currentProfile->option22 = 1;
+  LoadSavedProfile();
+  activeProfile = currentProfile.get();
+}
+
+CMobrinDlg::~CMobrinDlg() {
+  deviceChanges_.reset();
+  // A worker still writing the mouse uses this window's link; give it the
+  // time its commands take before the window's state goes.
+  for (int waited = 0; runningApplies_.load() > 0 && waited < 3000; waited += 10) Sleep(10);
+}
+
+std::wstring CMobrinDlg::ProfilesFolderPath() const {
+  return ProfilesFolder(std::filesystem::path(dataRoot_)).wstring();
+}
+
+void CMobrinDlg::LoadSavedProfile() {
+  korvid::LoadSavedProfile(ProfilesFolder(std::filesystem::path(dataRoot_)), *currentProfile);
+}
+
+void CMobrinDlg::DoDataExchange() {
+  helpButton_.SubclassDlgItem(IDC_HELP_BUTTON, *this);
+  minimiseButton_.SubclassDlgItem(IDC_MINIMISE_BUTTON, *this);
+  closeButton_.SubclassDlgItem(IDC_CLOSE_BUTTON, *this);
+  buttonSettingButton_.SubclassDlgItem(IDC_BUTTON_SETTING_BUTTON, *this);
+  advancedButton_.SubclassDlgItem(IDC_ADVANCED_BUTTON, *this);
+  supportButton_.SubclassDlgItem(IDC_SUPPORT_BUTTON, *this);
+}
+
+BOOL CMobrinDlg::OnInitDialog() {
+  CZebImageDialog::OnInitDialog();
+  SetWindowText(kMainWindowTitle);
+  SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  ModifyStyle(WS_CAPTION, 0);
+  LayOut();
+  if (!RegisterHidNotifications(GetSafeHwnd())) {
+    MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK);
+  }
+  deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
+  ConnectAndRead();
+  CreateToolTips();
+  return TRUE;
+}
+
+void CMobrinDlg::LayOut() {
+  if (!SkinLoaded()) LoadSkin();
+  SetBackground(SkinSheetImage(kMainBackground));
+  CZebButton* buttons[] = {&minimiseButton_, &closeButton_, &helpButton_,
+                           &buttonSettingButton_, &advancedButton_, &supportButton_};
+  for (size_t i = 0; i < std::size(kButtonPlaces); ++i) {
+    const PageButtonPlace& place = kButtonPlaces[i];
+    const SkinRect rect = RectAt(place.x, place.y, place.width, place.height);
+    buttons[i]->MoveWindow(place.x, place.y, place.width, place.height);
+    buttons[i]->SetImages(CropSkinImage(kMainNormal, rect), CropSkinImage(kMainOver, rect),
+                          CropSkinImage(kMainDown, rect));
+    // The page buttons are switched off while no mouse is connected; the
+    // off sheet shows that they are.
+    if (i >= 2) buttons[i]->SetOffImage(CropSkinImage(kMainOff, rect));
+  }
+  CreatePages();
+  if (connectedAtStart_) {
+    buttonSettingButton_.SetSelected(true);
+    buttonPage_->ShowWindow(SW_SHOW);
+  } else {
+    ClearPageSelection();
+    noMousePage_->ShowWindow(SW_SHOW);
+    SetPageButtonsEnabled(false);
+  }
+}
+
+void CMobrinDlg::CreatePages() {
+  const std::wstring downloadsUrl = ReadConfigValue(configFilePath_, kDownloadsUrlKey, kDefaultDownloadsUrl);
+  const std::wstring faqUrl = ReadConfigValue(configFilePath_, kFaqUrlKey, kDefaultFaqUrl);
+  buttonPage_ = std::make_unique<CButtonAssignmentDlg>(this, *this);
+  sensorPage_ = std::make_unique<CAdvancedSettingsDlg>(this, *this);
+  supportPage_ = std::make_unique<CSupportUpdateDlg>(this, *this, downloadsUrl);
+  helpPage_ = std::make_unique<CNoDevice>(this, faqUrl);
+  noMousePage_ = std::make_unique<CNoMouse>(this);
+  struct PagePlace {
+    CDialogEx* page;
+    int height;
+  };
+  const PagePlace pages[] = {{buttonPage_.get(), kPageHeight}, {sensorPage_.get(), kPageHeight},
+                             {supportPage_.get(), kPageHeight}, {helpPage_.get(), kNoticePageHeight},
+                             {noMousePage_.get(), kNoticePageHeight}};
+  for (const PagePlace& place : pages) {
+    place.page->Create();
+    HWND window = place.page->GetSafeHwnd();
+    if (!window) continue;
+    // The page answers to its template number, so that tools and tests
+    // can tell the pages apart.
+    SetWindowLongPtrW(window, GWLP_ID, place.page->TemplateId());
+    place.page->MoveWindow(kPageX, kPageY, kPageWidth, place.height);
+    place.page->ShowWindow(SW_HIDE);
+  }
+}
+
+void CMobrinDlg::CreateToolTips() {
+  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetSafeHwnd(), nullptr,
+                             framework::ModuleInstance(), nullptr);
+  if (!toolTip_) return;
+  for (const ToolTipText& tip : kToolTips) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetSafeHwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(tip.id));
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+bool CMobrinDlg::OnToolTipText(NMHDR& header) {
+  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
+  UINT_PTR id = header.idFrom;
+  if (request.uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  if (id == 0) return false;
+  for (const ToolTipText& tip : kToolTips) {
+    if (static_cast<UINT_PTR>(tip.id) == id) {
+      request.lpszText = const_cast<wchar_t*>(tip.text);
+      break;
+    }
+  }
+  return true;
+}
+
+void CMobrinDlg::SetPageButtonsEnabled(bool enabled) {
+  for (CZebButton* button : {&buttonSettingButton_, &advancedButton_, &supportButton_, &helpButton_}) {
+    button->EnableWindow(enabled);
+    button->Invalidate(false);
+  }
+}
+
+void CMobrinDlg::ClearPageSelection() {
+  for (CZebButton* button : {&helpButton_, &buttonSettingButton_, &advancedButton_, &supportButton_}) {
+    button->SetSelected(false);
+  }
+}
+
+void CMobrinDlg::HideAllPages() {
+  for (CDialogEx* page : std::initializer_list<CDialogEx*>{buttonPage_.get(), sensorPage_.get(), supportPage_.get(),
+                                                           helpPage_.get(), noMousePage_.get()}) {
+    if (page) page->ShowWindow(SW_HIDE);
+  }
+}
+
+void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
+  if (page.IsWindowVisible()) return;
+  ClearPageSelection();
+  pageButton.SetSelected(true);
+  HideAllPages();
+  page.ShowWindow(SW_SHOW);
+}
+
+bool CMobrinDlg::DiscoverMouse() {
+  framework::CriticalSectionLock lock(linkLock_);
+  const DeviceModel& model = KorvidModel();
+  return OpenConfigInterface(link_, model.vendorId, model.productId) == 1;
+}
+
+void CMobrinDlg::ConnectAndRead() {
+  bool found = false;
+  std::wstring versionText;
+  {
+    framework::CriticalSectionLock lock(linkLock_);
+    const DeviceModel& model = KorvidModel();
+    found = OpenConfigInterface(link_, model.vendorId, model.productId) == 1;
+    if (found) {
+      versionText = FirmwareVersionText(FirmwareVersionNumber(link_));
+      uint8_t status = 0;
+      DeviceImage image;
+      if (QueryStatus(link_, status) == kCommandOk && ReadConfigBlock(link_, image) == kCommandOk) {
+        ImageToProfile(image, *currentProfile);
+        activeProfile = currentProfile.get();
+      }
+    }
+  }
+  supportPage_->SetFirmwareVersionText(found ? versionText : Widen(kNoFirmwareVersion));
+  sensorPage_->LoadFromProfile(*activeProfile);
+  buttonPage_->LoadFromProfile(*activeProfile);
+}
+
+bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
+  if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return true;
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+  if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return true;
+  const auto* broadcast = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
+  if (!NamesTheMouse(broadcast->dbcc_name)) return true;
+  uint16_t connected = 0;
+  {
+    framework::CriticalSectionLock lock(linkLock_);
+    connected = link_.connected;
+  }
+  if (event == DBT_DEVICEARRIVAL && connected == 0 && noMousePage_->IsWindowVisible()) {
+    Sleep(kArrivalSettleMs);
+    SetPageButtonsEnabled(true);
+    ClearPageSelection();
+    HideAllPages();
+    buttonPage_->ShowWindow(SW_SHOW);
+    buttonSettingButton_.SetSelected(true);
+    ConnectAndRead();
+  } else if (event == DBT_DEVICEREMOVECOMPLETE && connected != 0) {
+    ClearPageSelection();
+    SetPageButtonsEnabled(false);
+    HideAllPages();
+    noMousePage_->ShowWindow(SW_SHOW);
+    supportPage_->SetFirmwareVersionText(Widen(kNoFirmwareVersion));
+    framework::CriticalSectionLock lock(linkLock_);
+    CloseConfigInterface(link_);
+  }
+  return true;
+}
+
+void CMobrinDlg::ShowFromSecondCopy() {
+  HWND window = GetSafeHwnd();
+  if (IsIconic(window)) {
+    ::ShowWindow(window, SW_RESTORE);
+  } else {
+    ::ShowWindow(window, SW_SHOW);
+  }
+  SetForegroundWindow(window);
+}
+
+bool CMobrinDlg::OnCommand(int controlId, int notifyCode, HWND) {
+  if (notifyCode != BN_CLICKED) return false;
+  switch (controlId) {
+    case IDC_HELP_BUTTON:
+      ShowPage(*helpPage_, helpButton_);
+      return true;
+    case IDC_BUTTON_SETTING_BUTTON:
+      ShowPage(*buttonPage_, buttonSettingButton_);
+      return true;
+    case IDC_ADVANCED_BUTTON:
+      ShowPage(*sensorPage_, advancedButton_);
+      return true;
+    case IDC_SUPPORT_BUTTON:
+      ShowPage(*supportPage_, supportButton_);
+      return true;
+    case IDC_MINIMISE_BUTTON:
+      ShowWindow(SW_MINIMIZE);
+      return true;
+    case IDC_CLOSE_BUTTON:
+      ShowWindow(SW_HIDE);
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DEVICECHANGE:
+      SetMessageResult(OnDeviceChange(wParam, lParam) ? TRUE : FALSE);
+      return TRUE;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header && header->code == TTN_NEEDTEXTW) {
+        const bool handled = OnToolTipText(*header);
+        SetMessageResult(handled ? TRUE : FALSE);
+        return handled ? TRUE : FALSE;
+      }
+      break;
+    }
+    case kShowRequestMessage:
+      ShowFromSecondCopy();
+      return TRUE;
+    case kApplyOutcomeMessage:
+      ShowApplyOutcome(static_cast<ApplyOutcome>(wParam));
+      return TRUE;
+    default:
+      break;
+  }
+  return CZebImageDialog::DialogProc(message, wParam, lParam);
+}
+
+}  // namespace korvid

@@ -1,0 +1,59 @@
+#pragma once
+// Resource and control identifiers shared by the templates and the code.
+
+#define IDI_KORVID 128
+
+#define IDD_MAIN 102
+#define IDD_BUTTON_PAGE 130
+#define IDD_SENSOR_PAGE 132
+#define IDD_SUPPORT_PAGE 135
+#define IDD_SYSTEM_MESSAGE 136
+#define IDD_HOTKEY_POPUP 143
+#define IDD_COLOUR_DIALOG 149
+#define IDD_HELP_PAGE 150
+#define IDD_NO_MOUSE_PAGE 154
+
+// Main window
+#define IDC_HELP_BUTTON 1002
+#define IDC_MINIMISE_BUTTON 1003
+#define IDC_CLOSE_BUTTON 1004
+#define IDC_BUTTON_SETTING_BUTTON 1005
+#define IDC_ADVANCED_BUTTON 1007
+#define IDC_SUPPORT_BUTTON 1011
+
+// Button page
+#define IDC_BUTTON_PAGE_APPLY 1033
+
+// Sensor page
+#define IDC_SENSOR_PAGE_APPLY 1086
+
+// Support page
+#define IDC_SOFTWARE_UPDATE 1107
+#define IDC_FIRMWARE_UPDATE 1108
+#define IDC_RESTORE_DEFAULTS 1109
+#define IDC_SOFTWARE_VERSION 1110
+#define IDC_FIRMWARE_VERSION 1111
+
+// Message pop-up
+#define IDC_MESSAGE_CLOSE 1112
+#define IDC_MESSAGE_NO 1113
+#define IDC_MESSAGE_YES 1114
+#define IDC_MESSAGE_LABEL 1149
+
+// Hotkey pop-up
+#define IDC_HOTKEY_CANCEL 1119
+#define IDC_HOTKEY_SAVE 1120
+#define IDC_HOTKEY_CTRL 1122
+#define IDC_HOTKEY_SHIFT 1123
+#define IDC_HOTKEY_ALT 1124
+#define IDC_HOTKEY_WIN 1125
+#define IDC_HOTKEY_KEY 1139
+
+// Colour dialog
+#define IDC_COLOUR_CLOSE 1127
+#define IDC_COLOUR_SAVE 1150
+#define IDC_COLOUR_CANCEL 1151
+
+// Help page
+#define IDC_FAQ_BUTTON 1127
+#define IDC_EMAIL_BUTTON 1128

@@ -1,0 +1,41 @@
+#include "sensor/advanced_settings_dlg.h"
+
+#include "app/skin.h"
+#include "res/resource.h"
+
+namespace korvid {
+namespace {
+constexpr SkinRect kApplyRect{783, 457, 783 + 215, 457 + 60};
+}  // namespace
+
+CAdvancedSettingsDlg::CAdvancedSettingsDlg(framework::CWnd* parent, ProfileCommands& commands)
+    : CZebImageDialog(IDD_SENSOR_PAGE, parent), commands_(commands) {}
+
+void CAdvancedSettingsDlg::DoDataExchange() { applyButton_.SubclassDlgItem(IDC_SENSOR_PAGE_APPLY, *this); }
+
+BOOL CAdvancedSettingsDlg::OnInitDialog() {
+  CZebImageDialog::OnInitDialog();
+  if (!SkinLoaded()) LoadSkin();
+  SetBackground(SkinSheetImage(kSensorNormal));
+  applyButton_.MoveWindow(kApplyRect.left, kApplyRect.top, kApplyRect.right - kApplyRect.left,
+                          kApplyRect.bottom - kApplyRect.top);
+  // The normal look of Apply is the one on the off sheet.
+  applyButton_.SetImages(CropSkinImage(kSensorOff, kApplyRect), CropSkinImage(kSensorOver, kApplyRect),
+                         CropSkinImage(kSensorDown, kApplyRect));
+  return TRUE;
+}
+
+// The CPI, colour, lift-off and smoothing controls come with the page's
+// widgets; until then the page shows the profile's settings unchanged.
+void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord&) {}
+void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord&) {}
+
+bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
+  if (controlId == IDC_SENSOR_PAGE_APPLY && notifyCode == BN_CLICKED) {
+    commands_.StartApply();
+    return true;
+  }
+  return false;
+}
+
+}  // namespace korvid

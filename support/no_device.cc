@@ -1,0 +1,47 @@
+#include "support/no_device.h"
+
+#include "app/folders.h"
+#include "app/skin.h"
+#include "res/resource.h"
+
+namespace korvid {
+namespace {
+
+constexpr SkinRect kFaqRect{616, 189, 1011, 236};
+constexpr SkinRect kEmailRect{676, 341, 953, 364};
+
+void PlaceWithImages(CZebButton& button, const SkinRect& rect) {
+  button.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  button.SetImages(CropSkinImage(kSupportNormal, rect), CropSkinImage(kSupportOver, rect),
+                   CropSkinImage(kSupportDown, rect));
+}
+
+}  // namespace
+
+CNoDevice::CNoDevice(framework::CWnd* parent, std::wstring faqUrl)
+    : CZebImageDialog(IDD_HELP_PAGE, parent), faqUrl_(std::move(faqUrl)) {}
+
+void CNoDevice::DoDataExchange() {
+  faqButton_.SubclassDlgItem(IDC_FAQ_BUTTON, *this);
+  emailButton_.SubclassDlgItem(IDC_EMAIL_BUTTON, *this);
+}
+
+BOOL CNoDevice::OnInitDialog() {
+  CZebImageDialog::OnInitDialog();
+  if (!SkinLoaded()) LoadSkin();
+  SetBackground(SkinSheetImage(kSupportNormal));
+  PlaceWithImages(faqButton_, kFaqRect);
+  PlaceWithImages(emailButton_, kEmailRect);
+  return TRUE;
+}
+
+bool CNoDevice::OnCommand(int controlId, int notifyCode, HWND) {
+  if (notifyCode != BN_CLICKED) return false;
+  if (controlId == IDC_FAQ_BUTTON) {
+    OpenInShellAsync(faqUrl_);
+    return true;
+  }
+  return controlId == IDC_EMAIL_BUTTON;
+}
+
+}  // namespace korvid

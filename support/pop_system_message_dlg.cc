@@ -1,0 +1,84 @@
+#include "support/pop_system_message_dlg.h"
+
+#include "app/skin.h"
+#include "res/resource.h"
+
+namespace korvid {
+namespace {
+
+constexpr SkinRect kYesRect{202, 187, 292, 223};
+constexpr SkinRect kNoRect{299, 187, 389, 222};
+constexpr int kNoMouseOkElement = 363;
+
+void Place(CZebButton& button, const SkinRect& rect) {
+  button.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+}  // namespace
+
+CPopSystemMessageDlg::CPopSystemMessageDlg(int kind, framework::CWnd* parent)
+    : CZebImageDialog(IDD_SYSTEM_MESSAGE, parent), kind_(kind) {}
+
+void CPopSystemMessageDlg::DoDataExchange() {
+  closeButton_.SubclassDlgItem(IDC_MESSAGE_CLOSE, *this);
+  noButton_.SubclassDlgItem(IDC_MESSAGE_NO, *this);
+  yesButton_.SubclassDlgItem(IDC_MESSAGE_YES, *this);
+  label_.SubclassDlgItem(IDC_MESSAGE_LABEL, *this);
+}
+
+BOOL CPopSystemMessageDlg::OnInitDialog() {
+  CZebImageDialog::OnInitDialog();
+  if (kind_ == kMessageNoMouse) {
+    LayOutNoMouse();
+  } else {
+    LayOutQuestion();
+  }
+  return TRUE;
+}
+
+void CPopSystemMessageDlg::LayOutQuestion() {
+  // The window title is not drawn (the pop-up has no caption) but names the
+  // window to the task switcher and to accessibility tools.
+  SetWindowText(L"Restore default settings");
+  if (!SkinLoaded()) LoadSkin();
+  SetBackground(SkinSheetImage(kSystemMsgNormal));
+  closeButton_.ShowWindow(SW_HIDE);
+  label_.SetText(L"");
+  Place(noButton_, kNoRect);
+  noButton_.SetImages(CropSkinImage(kSystemMsgNormal, kNoRect), CropSkinImage(kSystemMsgOver, kNoRect),
+                      CropSkinImage(kSystemMsgDown, kNoRect));
+  Place(yesButton_, kYesRect);
+  yesButton_.SetImages(CropSkinImage(kSystemMsgNormal, kYesRect), CropSkinImage(kSystemMsgOver, kYesRect),
+                       CropSkinImage(kSystemMsgDown, kYesRect));
+}
+
+void CPopSystemMessageDlg::LayOutNoMouse() {
+  SetWindowText(L"No mouse found");
+  SetBackground(GetSkinElementImage(kMessageNoMouse, kSkinNormal, {}).get());
+  closeButton_.ShowWindow(SW_HIDE);
+  label_.ShowWindow(SW_HIDE);
+  Place(yesButton_, kNoRect);
+  yesButton_.SetImages(GetSkinElementImage(kNoMouseOkElement, kSkinNormal, kNoRect).Take(),
+                       GetSkinElementImage(kNoMouseOkElement, kSkinOver, kYesRect).Take(),
+                       GetSkinElementImage(kNoMouseOkElement, kSkinPressed, kYesRect).Take());
+  // The No button has no part in this notice; without images it would be
+  // an invisible spot that still answers a click.
+  noButton_.ShowWindow(SW_HIDE);
+}
+
+bool CPopSystemMessageDlg::OnCommand(int controlId, int notifyCode, HWND) {
+  if (notifyCode != BN_CLICKED) return false;
+  switch (controlId) {
+    case IDC_MESSAGE_YES:
+      EndDialog(kAnswerYes);
+      return true;
+    case IDC_MESSAGE_NO:
+    case IDC_MESSAGE_CLOSE:
+      EndDialog(kAnswerNo);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace korvid

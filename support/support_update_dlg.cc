@@ -1,0 +1,112 @@
+#include "support/support_update_dlg.h"
+
+#include <shellapi.h>
+
+#include "app/folders.h"
+#include "app/skin.h"
+#include "device/commands.h"
+#include "res/resource.h"
+#include "support/pop_system_message_dlg.h"
+
+namespace korvid {
+namespace {
+
+constexpr SkinRect kSoftwareVersionRect{289, 172, 331, 187};
+constexpr SkinRect kFirmwareVersionRect{284, 104, 326, 116};
+constexpr SkinRect kSoftwareUpdateRect{367, 156, 489, 203};
+constexpr SkinRect kFirmwareUpdateRect{368, 87, 488, 134};
+constexpr SkinRect kRestoreDefaultsRect{893, 156, 1013, 203};
+constexpr int kLabelFontHeight = 16;
+constexpr Gdiplus::ARGB kLabelColour = 0xFFFFFFFF;
+
+void Place(framework::CWnd& control, const SkinRect& rect) {
+  control.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void PlaceLabel(CZebStatic& label, const SkinRect& rect, const std::wstring& text) {
+  Place(label, rect);
+  label.SetBackgroundImage(CropSkinImage(kUpdateNormal, rect));
+  label.SetFontHeight(kLabelFontHeight);
+  label.textColour = kLabelColour;
+  label.SetText(text);
+}
+
+void PlaceButton(CZebButton& button, const SkinRect& rect) {
+  Place(button, rect);
+  button.SetImages(CropSkinImage(kUpdateNormal, rect), CropSkinImage(kUpdateOver, rect),
+                   CropSkinImage(kUpdateDown, rect));
+}
+
+std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
+
+}  // namespace
+
+CSupportUpdateDlg::CSupportUpdateDlg(framework::CWnd* parent, ProfileCommands& commands, std::wstring downloadsUrl)
+    : CZebImageDialog(IDD_SUPPORT_PAGE, parent), commands_(commands), downloadsUrl_(std::move(downloadsUrl)) {}
+
+void CSupportUpdateDlg::DoDataExchange() {
+  softwareVersionLabel_.SubclassDlgItem(IDC_SOFTWARE_VERSION, *this);
+  firmwareVersionLabel_.SubclassDlgItem(IDC_FIRMWARE_VERSION, *this);
+  softwareUpdateButton_.SubclassDlgItem(IDC_SOFTWARE_UPDATE, *this);
+  firmwareUpdateButton_.SubclassDlgItem(IDC_FIRMWARE_UPDATE, *this);
+  restoreDefaultsButton_.SubclassDlgItem(IDC_RESTORE_DEFAULTS, *this);
+}
+
+BOOL CSupportUpdateDlg::OnInitDialog() {
+  CZebImageDialog::OnInitDialog();
+  if (!SkinLoaded()) LoadSkin();
+  SetBackground(SkinSheetImage(kUpdateNormal));
+  PlaceLabel(softwareVersionLabel_, kSoftwareVersionRect, kSoftwareVersionText);
+  PlaceLabel(firmwareVersionLabel_, kFirmwareVersionRect, Widen(kNoFirmwareVersion));
+  PlaceButton(softwareUpdateButton_, kSoftwareUpdateRect);
+  PlaceButton(firmwareUpdateButton_, kFirmwareUpdateRect);
+  PlaceButton(restoreDefaultsButton_, kRestoreDefaultsRect);
+  titleTip_.Create(this);
+  return TRUE;
+}
+
+void CSupportUpdateDlg::SetFirmwareVersionText(const std::wstring& text) { firmwareVersionLabel_.SetText(text); }
+
+void CSupportUpdateDlg::OnSoftwareUpdate() { OpenInShellAsync(downloadsUrl_); }
+
+void CSupportUpdateDlg::OnFirmwareUpdate() {
+  if (commands_.DiscoverMouse()) {
+    const std::wstring tool = GetModuleFolder() + kFirmwareToolFolder + kFirmwareToolExecutable;
+    ShellExecuteW(nullptr, L"open", tool.c_str(), kFirmwareToolArguments, nullptr, SW_SHOWNORMAL);
+  } else {
+    CPopSystemMessageDlg popup(kMessageNoMouse, this);
+    popup.DoModal();
+  }
+}
+
+void CSupportUpdateDlg::OnRestoreDefaults() {
+  CPopSystemMessageDlg question(kMessageRestoreDefaults, this);
+  if (question.DoModal() == kAnswerYes && commands_.HasActiveProfile()) commands_.RestoreDefaultProfile();
+}
+
+bool CSupportUpdateDlg::OnCommand(int controlId, int notifyCode, HWND) {
+  if (notifyCode != BN_CLICKED) return false;
+  switch (controlId) {
+    case IDC_SOFTWARE_UPDATE:
+      OnSoftwareUpdate();
+      return true;
+    case IDC_FIRMWARE_UPDATE:
+      OnFirmwareUpdate();
+      return true;
+    case IDC_RESTORE_DEFAULTS:
+      OnRestoreDefaults();
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR CSupportUpdateDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SYSCOMMAND && wParam == kStayOnTopRequest) {
+    SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
+    return TRUE;
+  }
+  return CZebImageDialog::DialogProc(message, wParam, lParam);
+}
+
+}  // namespace korvid

@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+
+#include "app/profile_commands.h"
+#include "widgets/title_tip.h"
+#include "widgets/zeb_button.h"
+#include "widgets/zeb_image_dialog.h"
+#include "widgets/zeb_static.h"
+
+namespace korvid {
+
+inline constexpr wchar_t kSoftwareVersionText[] = L"V1.09";
+inline constexpr wchar_t kFirmwareToolFolder[] = L"\\Korvid Firmware Update Tool";
+inline constexpr wchar_t kFirmwareToolExecutable[] = L"\\Korvid Firmware Update Tool.exe";
+inline constexpr wchar_t kFirmwareToolArguments[] = L"0";
+inline constexpr UINT kStayOnTopRequest = 0x08BA;
+
+// The support page: program and firmware versions, the downloads page, the
+// firmware update tool and the restore of the default settings.
+class CSupportUpdateDlg : public CZebImageDialog {
+ public:
+  CSupportUpdateDlg(framework::CWnd* parent, ProfileCommands& commands, std::wstring downloadsUrl);
+
+  BOOL OnInitDialog() override;
+  void DoDataExchange() override;
+  bool OnCommand(int controlId, int notifyCode, HWND control) override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnOK() override {}
+  void OnCancel() override {}
+
+  void SetFirmwareVersionText(const std::wstring& text);
+  std::wstring FirmwareVersionText() const { return firmwareVersionLabel_.GetText(); }
+
+  void OnSoftwareUpdate();
+  void OnFirmwareUpdate();
+  void OnRestoreDefaults();
+
+ private:
+  ProfileCommands& commands_;
+  std::wstring downloadsUrl_;
+  CZebStatic softwareVersionLabel_, firmwareVersionLabel_;
+  CZebButton softwareUpdateButton_, firmwareUpdateButton_, restoreDefaultsButton_;
+  CTitleTip titleTip_;
+};
+
+}  // namespace korvid

@@ -1,0 +1,128 @@
+#include "widgets/zeb_button.h"
+
+#include <windowsx.h>
+
+namespace korvid {
+
+void CZebButton::SetImages(framework::ImagePtr normal, framework::ImagePtr over, framework::ImagePtr down) {
+  normal_ = std::move(normal);
+  over_ = std::move(over);
+  pressed_ = std::move(down);
+  off_.reset();
+  if (GetSafeHwnd()) Repaint();
+}
+
+void CZebButton::SetSelected(bool value) {
+  const int flag = value ? 1 : 0;
+  if (flag == selected) return;
+  selected = flag;
+  Repaint();
+}
+
+void CZebButton::PreSubclassWindow() { ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW); }
+
+void CZebButton::OnMouseMove(WPARAM keyFlags, LPARAM point) {
+  HWND window = GetSafeHwnd();
+  if (tracking && GetCapture() == window) {
+    const POINT p{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+    const RECT client = GetClientRect();
+    if (PtInRect(&client, p)) return;
+    pressed = 0;
+    state = 0;
+    Repaint();
+    tracking = 0;
+    ReleaseCapture();
+    return;
+  }
+  // First move over the control, or the capture went elsewhere (the
+  // standard button takes it while pressed): hold it to see the pointer leave.
+  SetCapture(window);
+  tracking = 1;
+  state = 1;
+  if (TakesPressedFromMove()) pressed = (keyFlags & MK_LBUTTON) ? 1 : 0;
+  Repaint();
+}
+
+void CZebButton::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = Default(message, wParam, lParam);
+  pressed = 0;
+  state = 0;
+  Repaint();
+}
+
+void CZebCheckBox::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (pressed) selected = selected ? 0 : 1;
+  pressed = 0;
+  state = 0;
+  result = Default(message, wParam, lParam);
+  Repaint();
+}
+
+LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      const LRESULT result = Default(message, wParam, lParam);
+      Repaint();
+      return result;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // A quick second click counts as another press, as users expect of
+      // a button, not as a double click it would ignore.
+      const LRESULT result = Default(WM_LBUTTONDOWN, wParam, lParam);
+      pressed = 1;
+      state = 2;
+      Repaint();
+      return result;
+    }
+    case WM_LBUTTONUP: {
+      LRESULT result = 0;
+      OnButtonUp(message, wParam, lParam, result);
+      return result;
+    }
+    case WM_MOUSEMOVE: {
+      const LRESULT result = Default(message, wParam, lParam);
+      OnMouseMove(wParam, lParam);
+      return result;
+    }
+    case WM_CAPTURECHANGED:
+      // Without a leave notification the capture is the only way to see the
+      // pointer go; when another window takes it, drop the hover look.
+      if (reinterpret_cast<HWND>(lParam) != GetSafeHwnd() && tracking && !pressed) {
+        tracking = 0;
+        state = 0;
+        Repaint();
+      }
+      return Default(message, wParam, lParam);
+    default:
+      return CButton::WindowProc(message, wParam, lParam);
+  }
+}
+
+Gdiplus::Image* CZebButton::ImageToDraw() const {
+  if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
+  if (selected && pressed_) return pressed_.get();
+  if (state == 2 && pressed_) return pressed_.get();
+  if (state == 0 && normal_) return normal_.get();
+  if (state == 1 && over_) return over_.get();
+  return nullptr;
+}
+
+Gdiplus::Image* CZebCheckBox::ImageToDraw() const {
+  if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
+  if (selected && pressed_) return pressed_.get();
+  return normal_.get();
+}
+
+void CZebButton::DrawItem(const DRAWITEMSTRUCT& item) {
+  Gdiplus::Image* image = ImageToDraw();
+  if (!image) return;
+  Gdiplus::Graphics graphics(item.hDC);
+  graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+  graphics.DrawImage(image, 0, 0, item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top);
+}
+
+}  // namespace korvid

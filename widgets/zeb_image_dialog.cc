@@ -1,0 +1,53 @@
+#include "widgets/zeb_image_dialog.h"
+
+namespace korvid {
+
+void CZebImageDialog::SetBackground(Gdiplus::Image* image) {
+  background_ = framework::CloneImage(image);
+  const int width = background_ ? static_cast<int>(background_->GetWidth()) : 0;
+  const int height = background_ ? static_cast<int>(background_->GetHeight()) : 0;
+  HWND window = GetSafeHwnd();
+  if (!window) return;
+  // The client area takes the image's size; a borderless window's frame
+  // adds nothing, a framed one keeps its frame around it.
+  RECT rect{0, 0, width, height};
+  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetStyle()), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+bool CZebImageDialog::PaintBackground(HDC dc) {
+  if (!background_) return false;
+  const RECT client = GetClientRect();
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  framework::MemoryDc memory(dc);
+  framework::BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
+  if (!memory || !bitmap) return false;
+  {
+    framework::SelectObjectGuard select(memory.get(), bitmap.get());
+    {
+      Gdiplus::Graphics graphics(memory.get());
+      graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+      graphics.DrawImage(background_.get(), 0, 0, width, height);
+    }
+    BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+  }
+  return true;
+}
+
+void CZebImageDialog::BeginBodyDrag() {
+  SendMessageW(GetSafeHwnd(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND && PaintBackground(reinterpret_cast<HDC>(wParam))) {
+    SetMessageResult(TRUE);
+    return TRUE;
+  }
+  return CDialogEx::DialogProc(message, wParam, lParam);
+}
+
+}  // namespace korvid

@@ -1,0 +1,81 @@
+#include "widgets/zeb_static.h"
+
+#include "app/skin.h"
+
+namespace korvid {
+namespace {
+
+framework::FontHandle MakeArial(int height, int weight) {
+  return framework::FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
+}
+
+constexpr int kDefaultFontHeight = 16;
+constexpr int kSetFontWeight = 550;
+
+}  // namespace
+
+CZebStatic::CZebStatic() : font_(MakeArial(kDefaultFontHeight, FW_NORMAL)) {}
+
+void CZebStatic::SetText(const std::wstring& text) {
+  if (texts.empty()) {
+    texts.push_back(text);
+  } else {
+    texts[0] = text;
+  }
+  textIndex = 0;
+  if (GetSafeHwnd()) {
+    // The static's own text change would repaint through the default
+    // handling; the owner-drawn look is repainted here instead.
+    ::SetWindowTextW(GetSafeHwnd(), text.c_str());
+    Invalidate(false);
+  }
+}
+
+std::wstring CZebStatic::GetText() const {
+  if (textIndex < 0 || textIndex >= static_cast<int>(texts.size())) return std::wstring();
+  return texts[textIndex];
+}
+
+void CZebStatic::SetFontHeight(int height) {
+  font_ = MakeArial(height, kSetFontWeight);
+  if (GetSafeHwnd()) Invalidate(false);
+}
+
+void CZebStatic::SetBackgroundImage(framework::ImagePtr image) { background_ = std::move(image); }
+
+void CZebStatic::PreSubclassWindow() { ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW); }
+
+LRESULT CZebStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_LBUTTONDBLCLK:
+      SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), 1);
+      return Default(message, wParam, lParam);
+    default:
+      return CStatic::WindowProc(message, wParam, lParam);
+  }
+}
+
+void CZebStatic::DrawItem(const DRAWITEMSTRUCT& item) {
+  const RECT& r = item.rcItem;
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  {
+    Gdiplus::Graphics graphics(item.hDC);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    Gdiplus::SolidBrush fill{Gdiplus::Color(fillColour)};
+    graphics.FillRectangle(&fill, r.left, r.top, width, height);
+    if (background_) graphics.DrawImage(background_.get(), r.left, r.top, width, height);
+    if (imageIndex >= 0 && imageIndex < static_cast<int>(images.size()) && images[imageIndex]) {
+      graphics.DrawImage(images[imageIndex].get(), r.left, r.top, width, height);
+    }
+  }
+  if (textIndex >= 0 && textIndex < static_cast<int>(texts.size())) {
+    const Gdiplus::Color colour(textColour);
+    DrawTextCentered(item.hDC, texts[textIndex], RGB(colour.GetR(), colour.GetG(), colour.GetB()),
+                     centreHorizontally, true, r, font_.get());
+  }
+}
+
+}  // namespace korvid
