@@ -4,9 +4,9 @@
 #include <dbt.h>
 
 #include <cstring>
-#include <cwchar>
 #include <filesystem>
 
+#include "app/connection_rules.h"
 #include "app/folders.h"
 #include "app/messages.h"
 #include "app/skin.h"
@@ -49,27 +49,6 @@ constexpr ToolTipText kToolTips[] = {
     {IDC_CLOSE_BUTTON, L"minimize to system tray"}, {IDC_BUTTON_SETTING_BUTTON, L"Bind your mouse buttons"},
     {IDC_ADVANCED_BUTTON, L"Mouse Senor settings"}, {IDC_SUPPORT_BUTTON, L"Update and Reset"},
 };
-
-// The firmware version as the support page shows it: "V%.2f" of the
-// version number over 100, taken through single precision.
-std::wstring FirmwareVersionText(uint16_t versionNumber) {
-  const float version = static_cast<float>(versionNumber / 100.0);
-  wchar_t text[32];
-  std::swprintf(text, 32, L"V%.2f", static_cast<double>(version));
-  return text;
-}
-
-// An interface name belongs to the mouse when it holds the vendor ID (in
-// either case) and the product ID, neither at its very start.
-bool NamesTheMouse(const wchar_t* name) {
-  const std::wstring text(name);
-  const size_t vendor = text.find(L"31C5");
-  const bool hasVendor = (vendor != std::wstring::npos && vendor > 0) ||
-                         [&] { const size_t lower = text.find(L"31c5");
-                               return lower != std::wstring::npos && lower > 0; }();
-  const size_t product = text.find(L"2716");
-  return hasVendor && product != std::wstring::npos && product > 0;
-}
 
 std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::strlen(ascii)); }
 

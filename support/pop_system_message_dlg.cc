@@ -43,7 +43,10 @@ void CPopSystemMessageDlg::LayOutQuestion() {
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSystemMsgNormal));
   closeButton_.ShowWindow(SW_HIDE);
+  // The question is part of the sheet; the label has nothing to add, and a
+  // visible label would cover the sheet's wording.
   label_.SetText(L"");
+  label_.ShowWindow(SW_HIDE);
   Place(noButton_, kNoRect);
   noButton_.SetImages(CropSkinImage(kSystemMsgNormal, kNoRect), CropSkinImage(kSystemMsgOver, kNoRect),
                       CropSkinImage(kSystemMsgDown, kNoRect));

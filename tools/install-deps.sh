@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need. Runs as root
-# (or through sudo); does nothing when everything is there already.
+# Installs the Debian packages that building, running and testing need. Runs
+# as root (or through sudo); does nothing when everything is there already.
+#   install-deps.sh              everything (the test command)
+#   install-deps.sh --build-only the native build of korvidctl
+#   install-deps.sh --program    the Windows program and Wine to run it
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ make pkg-config python3 time
+build=(cmake ninja-build g++ make python3)
+program=(
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows program
+  python3-pil fonts-liberation         # drawing the skin sheets
+  wine wine64                          # running the Windows program
+)
+tests=(
+  pkg-config time
   googletest libgtest-dev              # unit tests (native, and sources for the Windows build)
   clang libclang-rt-14-dev             # AddressSanitizer/UBSan build and libFuzzer
-  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows program
-  wine wine64                          # running the Windows program and its tests
+  xvfb xdotool imagemagick             # driving the program under Wine as a user would
 )
 case "${1:-}" in
-  --build-only) packages=(cmake ninja-build g++ make python3) ;;
+  --build-only) packages=("${build[@]}") ;;
+  --program) packages=("${build[@]}" "${program[@]}" xvfb xdotool imagemagick) ;;
+  *) packages=("${build[@]}" "${program[@]}" "${tests[@]}") ;;
 esac
 
 missing=()

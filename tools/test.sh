@@ -3,11 +3,13 @@
 #   1. native build (g++): unit tests and the korvidctl end-to-end tests
 #   2. AddressSanitizer + UBSan build (clang): the same tests, then each fuzz
 #      target for a bounded time
-#   3. Windows build (mingw-w64): the unit tests and korvidctl.exe under Wine
+#   3. Windows build (mingw-w64): the unit tests, korvidctl.exe and the
+#      program itself under Wine, in a virtual display (Xvfb)
 # Installs its Debian packages first. Build folders go to $KORVID_BUILD_DIR
 # (default: build/ in the repository).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/wine-env.sh"
 "$root/tools/install-deps.sh" || exit 1
 
 build=${KORVID_BUILD_DIR:-$root/build}
@@ -55,13 +57,8 @@ sanitized() {
 fuzz() { "$root/tools/fuzz.sh" --build "$build/sanitize" --seconds "${KORVID_FUZZ_SECONDS:-10}"; }
 
 windows() {
-  export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEARCH=win64
-  unset DISPLAY
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Preparing the Wine prefix (once) ..."
-    wineboot -i >/dev/null 2>&1
-  fi
-  wineserver -w
+  prepare_wine_prefix "$build/wineprefix"
+  start_xvfb || return 1
   # A persistent server, and Wine's services started here rather than inside
   # a test, where they would hold CTest's output pipe open after the test.
   wineserver -p
@@ -70,6 +67,7 @@ windows() {
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
   local result=$?
   wineserver -k 2>/dev/null
+  kill "$XVFB_PID" 2>/dev/null
   return $result
 }
 

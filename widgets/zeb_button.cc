@@ -44,10 +44,12 @@ void CZebButton::OnMouseMove(WPARAM keyFlags, LPARAM point) {
 }
 
 void CZebButton::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = Default(message, wParam, lParam);
+  // The look is released before the click is reported: a click that opens a
+  // modal pop-up would otherwise leave the button pressed behind it.
   pressed = 0;
   state = 0;
   Repaint();
+  result = Default(message, wParam, lParam);
 }
 
 void CZebCheckBox::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
