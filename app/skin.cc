@@ -128,6 +128,11 @@ BitmapPtr LoadBitmapFile(const std::wstring& path) {
   }
   BitmapPtr image(Gdiplus::Bitmap::FromStream(memory.stream()));
   if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  // A decoded copy stands alone: the file's bytes and their stream go now
+  // instead of living as long as the image.
+  BitmapPtr decoded(image->Clone(0, 0, static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()),
+                                 image->GetPixelFormat()));
+  if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) return decoded;
   return image;
 }
 
