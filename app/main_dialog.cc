@@ -10,6 +10,7 @@
 #include "app/folders.h"
 #include "app/messages.h"
 #include "app/skin.h"
+#include "widgets/skin_layout.h"
 #include "buttons/button_assignment_dlg.h"
 #include "device/commands.h"
 #include "device/hid_notifications_win32.h"
@@ -124,9 +125,7 @@ void CMobrinDlg::LayOut() {
   for (size_t i = 0; i < std::size(kButtonPlaces); ++i) {
     const PageButtonPlace& place = kButtonPlaces[i];
     const SkinRect rect = RectAt(place.x, place.y, place.width, place.height);
-    buttons[i]->MoveWindow(place.x, place.y, place.width, place.height);
-    buttons[i]->SetImages(CropSkinImage(kMainNormal, rect), CropSkinImage(kMainOver, rect),
-                          CropSkinImage(kMainDown, rect));
+    PlaceSkinnedButton(*buttons[i], rect, kMainNormal, kMainOver, kMainDown);
     // The page buttons are switched off while no mouse is connected; the
     // off sheet shows that they are.
     if (i >= 2) buttons[i]->SetOffImage(CropSkinImage(kMainOff, rect));

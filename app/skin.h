@@ -30,7 +30,7 @@ const wchar_t* SkinFileName(SkinSheet sheet);
 struct SkinRect {
   int left, top, right, bottom;
 };
-inline SkinRect RectAt(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+constexpr SkinRect RectAt(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
 
 bool SkinLoaded();
 // Loads every sheet from the program's Resources folder. A file that cannot

@@ -1,11 +1,12 @@
 #include "buttons/button_assignment_dlg.h"
 
 #include "app/skin.h"
+#include "widgets/skin_layout.h"
 #include "res/resource.h"
 
 namespace korvid {
 namespace {
-constexpr SkinRect kApplyRect{686, 426, 686 + 219, 426 + 61};
+const SkinRect kApplyRect = RectAt(686, 426, 219, 61);
 }  // namespace
 
 CButtonAssignmentDlg::CButtonAssignmentDlg(framework::CWnd* parent, ProfileCommands& commands)
@@ -17,10 +18,7 @@ BOOL CButtonAssignmentDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kButtonsNormal));
-  applyButton_.MoveWindow(kApplyRect.left, kApplyRect.top, kApplyRect.right - kApplyRect.left,
-                          kApplyRect.bottom - kApplyRect.top);
-  applyButton_.SetImages(CropSkinImage(kButtonsNormal, kApplyRect), CropSkinImage(kButtonsOver, kApplyRect),
-                         CropSkinImage(kButtonsDown, kApplyRect));
+  PlaceSkinnedButton(applyButton_, kApplyRect, kButtonsNormal, kButtonsOver, kButtonsDown);
   return TRUE;
 }
 

@@ -1,11 +1,12 @@
 #include "sensor/advanced_settings_dlg.h"
 
 #include "app/skin.h"
+#include "widgets/skin_layout.h"
 #include "res/resource.h"
 
 namespace korvid {
 namespace {
-constexpr SkinRect kApplyRect{783, 457, 783 + 215, 457 + 60};
+const SkinRect kApplyRect = RectAt(783, 457, 215, 60);
 }  // namespace
 
 CAdvancedSettingsDlg::CAdvancedSettingsDlg(framework::CWnd* parent, ProfileCommands& commands)
@@ -17,11 +18,8 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSensorNormal));
-  applyButton_.MoveWindow(kApplyRect.left, kApplyRect.top, kApplyRect.right - kApplyRect.left,
-                          kApplyRect.bottom - kApplyRect.top);
   // The normal look of Apply is the one on the off sheet.
-  applyButton_.SetImages(CropSkinImage(kSensorOff, kApplyRect), CropSkinImage(kSensorOver, kApplyRect),
-                         CropSkinImage(kSensorDown, kApplyRect));
+  PlaceSkinnedButton(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
   return TRUE;
 }
 

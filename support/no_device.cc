@@ -2,6 +2,7 @@
 
 #include "app/folders.h"
 #include "app/skin.h"
+#include "widgets/skin_layout.h"
 #include "res/resource.h"
 
 namespace korvid {
@@ -9,12 +10,6 @@ namespace {
 
 constexpr SkinRect kFaqRect{616, 189, 1011, 236};
 constexpr SkinRect kEmailRect{676, 341, 953, 364};
-
-void PlaceWithImages(CZebButton& button, const SkinRect& rect) {
-  button.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-  button.SetImages(CropSkinImage(kSupportNormal, rect), CropSkinImage(kSupportOver, rect),
-                   CropSkinImage(kSupportDown, rect));
-}
 
 }  // namespace
 
@@ -30,8 +25,8 @@ BOOL CNoDevice::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSupportNormal));
-  PlaceWithImages(faqButton_, kFaqRect);
-  PlaceWithImages(emailButton_, kEmailRect);
+  PlaceSkinnedButton(faqButton_, kFaqRect, kSupportNormal, kSupportOver, kSupportDown);
+  PlaceSkinnedButton(emailButton_, kEmailRect, kSupportNormal, kSupportOver, kSupportDown);
   return TRUE;
 }
 

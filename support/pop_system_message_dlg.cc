@@ -1,6 +1,7 @@
 #include "support/pop_system_message_dlg.h"
 
 #include "app/skin.h"
+#include "widgets/skin_layout.h"
 #include "res/resource.h"
 
 namespace korvid {
@@ -9,10 +10,6 @@ namespace {
 constexpr SkinRect kYesRect{202, 187, 292, 223};
 constexpr SkinRect kNoRect{299, 187, 389, 222};
 constexpr int kNoMouseOkElement = 363;
-
-void Place(CZebButton& button, const SkinRect& rect) {
-  button.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-}
 
 }  // namespace
 
@@ -47,12 +44,8 @@ void CPopSystemMessageDlg::LayOutQuestion() {
   // visible label would cover the sheet's wording.
   label_.SetText(L"");
   label_.ShowWindow(SW_HIDE);
-  Place(noButton_, kNoRect);
-  noButton_.SetImages(CropSkinImage(kSystemMsgNormal, kNoRect), CropSkinImage(kSystemMsgOver, kNoRect),
-                      CropSkinImage(kSystemMsgDown, kNoRect));
-  Place(yesButton_, kYesRect);
-  yesButton_.SetImages(CropSkinImage(kSystemMsgNormal, kYesRect), CropSkinImage(kSystemMsgOver, kYesRect),
-                       CropSkinImage(kSystemMsgDown, kYesRect));
+  PlaceSkinnedButton(noButton_, kNoRect, kSystemMsgNormal, kSystemMsgOver, kSystemMsgDown);
+  PlaceSkinnedButton(yesButton_, kYesRect, kSystemMsgNormal, kSystemMsgOver, kSystemMsgDown);
 }
 
 void CPopSystemMessageDlg::LayOutNoMouse() {
@@ -60,7 +53,7 @@ void CPopSystemMessageDlg::LayOutNoMouse() {
   SetBackground(GetSkinElementImage(kMessageNoMouse, kSkinNormal, {}).get());
   closeButton_.ShowWindow(SW_HIDE);
   label_.ShowWindow(SW_HIDE);
-  Place(yesButton_, kNoRect);
+  PlaceControl(yesButton_, kNoRect);
   yesButton_.SetImages(GetSkinElementImage(kNoMouseOkElement, kSkinNormal, kNoRect).Take(),
                        GetSkinElementImage(kNoMouseOkElement, kSkinOver, kYesRect).Take(),
                        GetSkinElementImage(kNoMouseOkElement, kSkinPressed, kYesRect).Take());

@@ -4,6 +4,7 @@
 
 #include "app/folders.h"
 #include "app/skin.h"
+#include "widgets/skin_layout.h"
 #include "device/commands.h"
 #include "res/resource.h"
 #include "support/pop_system_message_dlg.h"
@@ -19,12 +20,8 @@ constexpr SkinRect kRestoreDefaultsRect{893, 156, 1013, 203};
 constexpr int kLabelFontHeight = 16;
 constexpr Gdiplus::ARGB kLabelColour = 0xFFFFFFFF;
 
-void Place(framework::CWnd& control, const SkinRect& rect) {
-  control.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-}
-
 void PlaceLabel(CZebStatic& label, const SkinRect& rect, const std::wstring& text) {
-  Place(label, rect);
+  PlaceControl(label, rect);
   label.SetBackgroundImage(CropSkinImage(kUpdateNormal, rect));
   label.SetFontHeight(kLabelFontHeight);
   label.textColour = kLabelColour;
@@ -32,9 +29,7 @@ void PlaceLabel(CZebStatic& label, const SkinRect& rect, const std::wstring& tex
 }
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
-  Place(button, rect);
-  button.SetImages(CropSkinImage(kUpdateNormal, rect), CropSkinImage(kUpdateOver, rect),
-                   CropSkinImage(kUpdateDown, rect));
+  PlaceSkinnedButton(button, rect, kUpdateNormal, kUpdateOver, kUpdateDown);
 }
 
 std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }

@@ -23,15 +23,19 @@ void CZebButton::PreSubclassWindow() { ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW); }
 
 void CZebButton::OnMouseMove(WPARAM keyFlags, LPARAM point) {
   HWND window = GetSafeHwnd();
-  if (tracking && GetCapture() == window) {
-    const POINT p{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
-    const RECT client = GetClientRect();
-    if (PtInRect(&client, p)) return;
+  const POINT p{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  const RECT client = GetClientRect();
+  const bool inside = PtInRect(&client, p) != FALSE;
+  // A move outside arrives only while the control or the standard button's
+  // press holds the capture: either way the pointer has left, so a press
+  // made before this control tracked the pointer is cancelled as well.
+  if (inside && tracking && GetCapture() == window) return;
+  if (!inside) {
     pressed = 0;
     state = 0;
     Repaint();
     tracking = 0;
-    ReleaseCapture();
+    if (GetCapture() == window) ReleaseCapture();
     return;
   }
   // First move over the control, or the capture went elsewhere (the
