@@ -16,6 +16,8 @@ namespace {
 constexpr DWORD kPathBuffer = MAX_PATH;
 
 bool PathExists(const std::wstring& path) {
+  // A pattern finds whatever it matches, but no folder can be made under it.
+  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(path.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
