@@ -109,7 +109,7 @@ BOOL CMobrinDlg::OnInitDialog() {
   ModifyStyle(WS_CAPTION, 0);
   LayOut();
   if (!RegisterHidNotifications(GetSafeHwnd())) {
-    MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK);
+    MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
   deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
   ConnectAndRead();

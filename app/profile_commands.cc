@@ -89,7 +89,7 @@ void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
     CPopSystemMessageDlg popup(kMessageNoMouse, this);
     popup.DoModal();
   } else if (outcome == ApplyOutcome::kFailed) {
-    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK);
+    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
   }
 }
 

@@ -141,7 +141,7 @@ void ReportLoadFailure() {
   // sheet fails the same way while the quit request is on its way.
   if (failureReported) return;
   failureReported = true;
-  MessageBoxW(nullptr, kUiLoadFailed, kMessageCaption, MB_OK);
+  MessageBoxW(nullptr, kUiLoadFailed, kMessageCaption, MB_OK | MB_ICONERROR);
   PostQuitMessage(0);
 }
 

@@ -70,6 +70,12 @@ class Firmware {
 
   bool Unplugged() const { return StateFileExists(folder_ / kUnpluggedFile); }
 
+  // The error an open of the configuration interface meets, or 0.
+  uint32_t OpenError() {
+    std::lock_guard lock(mutex_);
+    return UseFault(FeatureCall::kOpen, std::nullopt).error;
+  }
+
   // The mouse lost power: what it held in its working memory is gone.
   void Forget() {
     std::lock_guard lock(mutex_);
@@ -295,6 +301,7 @@ class EmulatedPort : public HidPort {
     for (const EmulatedInterface& hidInterface : Interfaces()) {
       if (!SameInterfacePath(hidInterface.path, path)) continue;
       if (hidInterface.isMouse && firmware_->Unplugged()) return nullptr;
+      if (hidInterface.isConfig && firmware_->OpenError() != 0) return nullptr;
       return std::make_unique<EmulatedDevice>(hidInterface, firmware_);
     }
     return nullptr;

@@ -29,6 +29,7 @@ constexpr KindName kKindNames[] = {
     {FaultKind::kSendError, "send-error", true, true},
     {FaultKind::kGetError, "get-error", true, true},
     {FaultKind::kError, "error", true, false},
+    {FaultKind::kOpenError, "open-error", true, true},
 };
 
 const KindName* FindKind(std::string_view name) {
@@ -97,8 +98,10 @@ std::string_view CommentOf(std::string_view line) {
 
 bool AppliesTo(const Fault& fault, FeatureCall call, std::optional<uint8_t> command) {
   if (fault.command && fault.command != command) return false;
+  if (call == FeatureCall::kOpen) return fault.kind == FaultKind::kOpenError;
   switch (fault.kind) {
     case FaultKind::kError: return true;
+    case FaultKind::kOpenError: return false;
     case FaultKind::kSendError: return call == FeatureCall::kSet;
     case FaultKind::kGetError:
     case FaultKind::kBusy:
@@ -112,6 +115,7 @@ FaultEffect EffectOf(const Fault& fault) {
   FaultEffect effect;
   switch (fault.kind) {
     case FaultKind::kError:
+    case FaultKind::kOpenError:
     case FaultKind::kSendError:
     case FaultKind::kGetError: effect.error = fault.code; break;
     case FaultKind::kBusy: effect.status = kStatusBusy; break;

@@ -22,6 +22,9 @@
 //   get-error CODE N [cmd=XX]   the next N get-feature calls fail with CODE
 //   error CODE [cmd=XX]         every feature call fails with CODE for as
 //                               long as the line is there (a permanent error)
+//   open-error CODE N           the next N opens of the configuration
+//                               interface fail with CODE, as when another
+//                               program holds the mouse (it stays listed)
 //
 // Kinds are written in lower case. CODE, N, VALUE and BYTES are decimal; N
 // is 1 to 1000000, CODE is 1 to 4294967295, BYTES is 0 to 65535. `cmd=XX`
@@ -36,7 +39,7 @@
 // when no fault is left the file itself is removed.
 namespace korvid::emulator {
 
-enum class FaultKind { kBusy, kStatus, kShort, kSendError, kGetError, kError };
+enum class FaultKind { kBusy, kStatus, kShort, kSendError, kGetError, kError, kOpenError };
 
 struct Fault {
   FaultKind kind = FaultKind::kBusy;
@@ -54,7 +57,8 @@ struct FaultLine {
   bool operator==(const FaultLine&) const = default;
 };
 
-enum class FeatureCall { kSet, kGet };
+// What a fault may act on: a feature report, or opening the interface.
+enum class FeatureCall { kSet, kGet, kOpen };
 
 // What the picked fault does to one call. Nothing set: the call runs as usual.
 struct FaultEffect {

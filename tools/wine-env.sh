@@ -1,12 +1,12 @@
 # Sourced by the scripts that run the Windows program under Wine.
 #   prepare_wine_prefix PREFIX [managed]  makes the prefix once, with the
-#       font replacement GDI+ needs; without "managed" also Managed=N, which
-#       a display without a window manager needs (see README).
+#       font replacement GDI+ needs; without "managed" also Managed=N and
+#       UseXRandR=N, which a virtual display without a window manager needs.
 #   start_xvfb  starts Xvfb on a free display, exports DISPLAY and XVFB_PID.
 
 prepare_wine_prefix() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEARCH=win64
-  local stamp=$WINEPREFIX/.korvid-prepared
+  local stamp=$WINEPREFIX/.korvid-prepared-2
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Preparing the Wine prefix $WINEPREFIX (once) ..."
     wineboot -i >/dev/null 2>&1
@@ -17,6 +17,9 @@ prepare_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1
     if [ "${2:-}" != managed ]; then
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      # Xvfb reports no connected output through RandR; without this Wine's
+      # desktop stays at 1024x768 and clips the window.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
     fi
     wineserver -w
     touch "$stamp"

@@ -45,6 +45,15 @@ class EmulatedMouseTest : public ::testing::Test {
   std::unique_ptr<HidPort> port_ = MakeEmulatedPort(folder_.path(), [](uint32_t) {});
 };
 
+TEST_F(EmulatedMouseTest, OpenErrorRefusesTheConfigInterfaceWhileItStaysListed) {
+  folder_.Write(kFaultsFile, "open-error 32 2\n");
+  EXPECT_EQ(port_->EnumerateInterfaces().size(), Interfaces().size());
+  EXPECT_NE(OpenInterface(0), nullptr);  // the mouse's other collections open
+  EXPECT_EQ(OpenVendor(), nullptr);
+  EXPECT_EQ(OpenVendor(), nullptr);
+  EXPECT_NE(OpenVendor(), nullptr);
+}
+
 TEST(EmulatedInterfaces, PresentTheMouseCollectionsAndAnUnrelatedDevice) {
   const std::vector<EmulatedInterface>& interfaces = Interfaces();
   ASSERT_EQ(interfaces.size(), 4u);

@@ -38,6 +38,7 @@ TEST(FaultParser, ReadsEveryKindAndWritesItBack) {
       {"error 4294967295 cmd=07", MakeFault(FaultKind::kError, 4294967295u, 0, 0, 0x07),
        "error 4294967295 cmd=07"},
       {"busy 1000000\r", MakeFault(FaultKind::kBusy, 0, 0, 1000000), "busy 1000000"},
+      {"open-error 32 2", MakeFault(FaultKind::kOpenError, 32, 0, 2), "open-error 32 2"},
   };
   for (const GoodLine& c : cases) {
     SCOPED_TRACE(c.text);
@@ -145,6 +146,22 @@ TEST(FaultScript, CommandFilterNeedsThatCommand) {
   EXPECT_EQ(ConsumeFault(lines, FeatureCall::kSet, 0x07, changed), FaultEffect{});
   EXPECT_EQ(ConsumeFault(lines, FeatureCall::kGet, 0x07, changed), failed);
   EXPECT_TRUE(lines.empty());
+}
+
+TEST(FaultScript, OpenErrorsActOnOpensOnly) {
+  // A permanent error concerns feature reports; an open skips it and takes
+  // the open error below it.
+  std::vector<FaultLine> lines = ParseFaults("error 5\nbusy 1\nopen-error 32 1\n");
+  bool changed = false;
+  FaultEffect refused;
+  refused.error = 32;
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kOpen, std::nullopt, changed), refused);
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kOpen, std::nullopt, changed), FaultEffect{});
+  FaultEffect denied;
+  denied.error = 5;
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kSet, 0x03, changed), denied);
+  EXPECT_EQ(SerialiseFaults(lines), "error 5\nbusy 1\n");
 }
 
 }  // namespace

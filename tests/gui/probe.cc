@@ -1,0 +1,190 @@
+// korvid-probe: looks at the windows of the Wine session from outside, for
+// the GUI tests. It never clicks or types; input goes through the X server.
+//
+//   korvid-probe dump        JSON of the desktop's size and of every top-level
+//                            window with its descendants
+//   korvid-probe quit HWND   posts WM_QUIT to the thread that owns HWND
+//
+// Exit status: 0 success, 1 the window does not exist or the post failed,
+// 2 bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+// A control whose thread is busy (a modal wait, a sleep) must not stall the dump.
+constexpr UINT kTextTimeoutMs = 500;
+constexpr int kMaxText = 4096;
+constexpr int kMaxClassName = 256;
+const wchar_t kX11WindowProperty[] = L"__wine_x11_whole_window";
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+std::string JsonString(const std::wstring& text) {
+  std::string out = "\"";
+  for (char c : Utf8(text)) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonRect(const RECT& r) {
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "[%ld, %ld, %ld, %ld]", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  return buffer;
+}
+
+std::string Number(unsigned long long value) { return std::to_string(value); }
+
+unsigned long long HandleNumber(HWND hwnd) { return reinterpret_cast<ULONG_PTR>(hwnd); }
+
+std::wstring ClassName(HWND hwnd) {
+  wchar_t name[kMaxClassName] = {};
+  GetClassNameW(hwnd, name, kMaxClassName);
+  return name;
+}
+
+// WM_GETTEXT works across processes; null when the window did not answer.
+std::string ControlText(HWND hwnd) {
+  std::vector<wchar_t> buffer(kMaxText, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, kMaxText, reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG | SMTO_BLOCK, kTextTimeoutMs, &copied)) {
+    return "null";
+  }
+  return JsonString(std::wstring(buffer.data(), copied < kMaxText ? copied : kMaxText - 1));
+}
+
+std::string Bool(bool value) { return value ? "true" : "false"; }
+
+void AppendChildren(HWND parent, std::string& out);
+
+// One child window and, nested, its own children.
+void AppendChild(HWND hwnd, HWND parent, std::string& out) {
+  RECT screen = {};
+  GetWindowRect(hwnd, &screen);
+  RECT inParent = screen;
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&inParent), 2);
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  out += "{\"hwnd\": " + Number(HandleNumber(hwnd));
+  out += ", \"id\": " + Number(static_cast<unsigned>(GetDlgCtrlID(hwnd)));
+  out += ", \"class\": " + JsonString(ClassName(hwnd));
+  out += ", \"text\": " + ControlText(hwnd);
+  out += ", \"rect\": " + JsonRect(inParent);
+  out += ", \"screen\": " + JsonRect(screen);
+  out += ", \"visible\": " + Bool(IsWindowVisible(hwnd));
+  out += ", \"shown\": " + Bool((style & WS_VISIBLE) != 0);
+  out += ", \"enabled\": " + Bool(IsWindowEnabled(hwnd));
+  out += ", \"children\": ";
+  AppendChildren(hwnd, out);
+  out += "}";
+}
+
+void AppendChildren(HWND parent, std::string& out) {
+  out += "[";
+  bool first = true;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!first) out += ", ";
+    first = false;
+    AppendChild(child, parent, out);
+  }
+  out += "]";
+}
+
+void AppendTopLevel(HWND hwnd, std::string& out) {
+  DWORD pid = 0;
+  DWORD tid = GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t title[kMaxText] = {};
+  InternalGetWindowText(hwnd, title, kMaxText);
+  RECT window = {};
+  GetWindowRect(hwnd, &window);
+  RECT client = {};
+  GetClientRect(hwnd, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(hwnd, &origin);
+  OffsetRect(&client, origin.x, origin.y);
+  out += "{\"hwnd\": " + Number(HandleNumber(hwnd));
+  out += ", \"xid\": " + Number(reinterpret_cast<ULONG_PTR>(GetPropW(hwnd, kX11WindowProperty)));
+  out += ", \"pid\": " + Number(pid) + ", \"tid\": " + Number(tid);
+  out += ", \"title\": " + JsonString(title);
+  out += ", \"class\": " + JsonString(ClassName(hwnd));
+  out += ", \"rect\": " + JsonRect(window);
+  out += ", \"client\": " + JsonRect(client);
+  out += ", \"visible\": " + Bool(IsWindowVisible(hwnd));
+  out += ", \"enabled\": " + Bool(IsWindowEnabled(hwnd));
+  out += ", \"iconic\": " + Bool(IsIconic(hwnd));
+  out += ", \"owner\": " + Number(HandleNumber(GetWindow(hwnd, GW_OWNER)));
+  out += ", \"style\": " + Number(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)));
+  out += ", \"children\": ";
+  AppendChildren(hwnd, out);
+  out += "}";
+}
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+void Write(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+int Dump() {
+  std::vector<HWND> windows;
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
+  RECT desktop = {};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  std::string out = "{\"foreground\": " + Number(HandleNumber(GetForegroundWindow()));
+  out += ", \"desktop\": " + JsonRect(desktop) + ", \"windows\": [";
+  bool first = true;
+  for (HWND hwnd : windows) {
+    if (!first) out += ",\n";
+    first = false;
+    AppendTopLevel(hwnd, out);
+  }
+  Write(out + "]}\n");
+  return kExitOk;
+}
+
+int Quit(const wchar_t* handleText) {
+  wchar_t* end = nullptr;
+  unsigned long long value = std::wcstoull(handleText, &end, 10);
+  if (end == handleText || *end != L'\0') return kExitUsage;
+  HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
+  if (!IsWindow(hwnd)) return kExitFailed;
+  DWORD tid = GetWindowThreadProcessId(hwnd, nullptr);
+  return PostThreadMessageW(tid, WM_QUIT, 0, 0) ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wcscmp(argv[1], L"dump") == 0) return Dump();
+  if (argc == 3 && std::wcscmp(argv[1], L"quit") == 0) return Quit(argv[2]);
+  std::fputs("usage: korvid-probe dump | quit HWND\n", stderr);
+  return kExitUsage;
+}

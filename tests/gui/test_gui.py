@@ -1,0 +1,645 @@
+#!/usr/bin/env python3
+"""The Windows program driven as a user drives it, under Wine in Xvfb.
+
+usage: test_gui.py --program EXE --probe EXE --fixture EXE --korvidctl EXE
+                   --prefix DIR --screenshots DIR [GROUP...]
+
+EXE are Windows programs of the cross build; the program is the build that
+talks to the emulated mouse. The tests run in the Wine prefix named by
+WINEPREFIX (or --prefix when it is not set) followed by "-gui", created and
+set up on first use. GROUP names test classes to run (default: all).
+"""
+import argparse
+import json
+import os
+import shutil
+import struct
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
+
+from harness import (MAIN_TITLE, AppFolder, Desktop, Image, Program, WaitTimeout,  # noqa: E402
+                     end_programs, region_distance, wine_path)
+from test_korvidctl import Mouse, field, hexbytes  # noqa: E402
+
+OPTIONS = None
+DESKTOP = None
+
+FIXTURE_TITLE = "Korvid Harness Fixture"
+FIXTURE_BUTTON = 1001
+
+MAIN_CLIENT_SIZE = (1068, 647)
+PAGE_ORIGIN = (3, 90)
+BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE = 130, 132, 135, 150, 154
+PAGES = (BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE)
+HELP, MINIMISE, CLOSE, BUTTON_SETTING, ADVANCED, SUPPORT = 1002, 1003, 1004, 1005, 1007, 1011
+# Client rectangles of the main window's buttons: x, y, width, height.
+MAIN_BUTTONS = {
+    MINIMISE: (980, 17, 28, 12), CLOSE: (1030, 5, 22, 24), HELP: (867, 32, 137, 58),
+    BUTTON_SETTING: (67, 32, 135, 58), ADVANCED: (340, 32, 123, 58), SUPPORT: (609, 32, 119, 58),
+}
+PAGE_BUTTONS = (HELP, BUTTON_SETTING, ADVANCED, SUPPORT)
+PAGE_OF_BUTTON = {BUTTON_SETTING: BUTTON_PAGE, ADVANCED: SENSOR_PAGE, SUPPORT: SUPPORT_PAGE, HELP: HELP_PAGE}
+# Controls of the pages, in page client rectangles.
+BUTTON_PAGE_APPLY = (1033, (686, 426, 219, 61))
+SENSOR_PAGE_APPLY = (1086, (783, 457, 215, 60))
+SOFTWARE_LABEL, FIRMWARE_LABEL = 1110, 1111
+RESTORE_BUTTON = (1109, (893, 156, 120, 47))
+FIRMWARE_UPDATE_BUTTON = (368, 87, 120, 47)
+FIRMWARE_TOOL_FOLDER = "Korvid Firmware Update Tool"
+# The message pop-up's buttons, in its client rectangle.
+RESTORE_TITLE = "Restore default settings"
+RESTORE_YES = (1114, (202, 187, 90, 36))
+RESTORE_NO = (1113, (299, 187, 90, 35))
+NO_MOUSE_TITLE = "No mouse found"
+NO_MOUSE_OK = (1114, (299, 187, 90, 35))
+
+VERSION_TEXT = "V1.09"
+NO_VERSION_TEXT = "-.--"
+PROFILE_NAME = "Default Profile"
+PROFILE_FILE = PROFILE_NAME + ".profile"
+LIST_FILE = "pfList.dat"
+# The mouse changed away from its factory settings before some tests.
+CHANGED_SETTINGS = ("cpi1=1200", "colour2=#102030", "lift=3mm", "smoothing=on", "button4=f5")
+# How long the program is given after a step whose absence is being checked.
+SETTLE_SECONDS = 0.5
+APPLY_TIMEOUT = 15
+
+
+def centre(rect, origin=(0, 0)):
+    x, y, width, height = rect
+    return origin[0] + x + width // 2, origin[1] + y + height // 2
+
+
+def read_profile_list(path):
+    """Entry count, first profile index and first path of a pfList.dat."""
+    with open(path, "rb") as f:
+        data = f.read()
+    count, index, length = struct.unpack_from("<IBi", data, 0)
+    text = data[9:9 + 2 * length].decode("utf-16-le")
+    return count, index, text, len(data) == 9 + 2 * length
+
+
+def without_keys(record, *keys):
+    return {k: v for k, v in record.items() if k not in keys}
+
+
+class Korvidctl:
+    """korvidctl.exe under Wine, against one emulator folder."""
+
+    def __init__(self, mouse_folder):
+        self.mouse_folder = mouse_folder
+
+    def run(self, *args, emulated=True):
+        command = [OPTIONS.korvidctl] + (["--emulator", self.mouse_folder] if emulated else []) + list(args)
+        code, out, err = DESKTOP.run_wine(command)
+        if code != 0:
+            raise AssertionError(f"korvidctl {' '.join(args)} failed ({code}): {err}")
+        return out
+
+    def show(self):
+        return json.loads(self.run("show", "--json"))
+
+    def profile(self, path):
+        return json.loads(self.run("profile", "show", path, "--json", emulated=False))
+
+    def block(self, path):
+        return hexbytes(self.run("block", path, emulated=False))
+
+
+class GuiCase(unittest.TestCase):
+    """A private folder and the programs a test started, all ended in tearDown."""
+
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="korvid-gui-")
+        self.programs = []
+
+    def tearDown(self):
+        forced = end_programs(DESKTOP, self.programs)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+        if forced:
+            self.fail(f"teardown: {forced}")
+
+    def start(self, exe, **env):
+        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"), **env)
+        self.programs.append(program)
+        return program
+
+
+class Harness(GuiCase):
+    """The harness itself on a one-button window: probe, click, key, screenshot, quit."""
+
+    def test_click_key_screenshot_and_quit(self):
+        program = self.start(OPTIONS.fixture)
+        window = DESKTOP.wait_titled(FIXTURE_TITLE)
+        button = window.control(FIXTURE_BUTTON)
+        self.assertEqual((button.text, button.rect), ("Press", [50, 60, 120, 40]))
+        before = DESKTOP.screenshot(window, "harness-fixture")
+        self.assertEqual((before.width, before.height), (400, 300))
+        DESKTOP.click_control(window, button)
+        DESKTOP.wait("the button pressed", lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == "Pressed")
+        after = DESKTOP.screenshot(window, "harness-fixture-pressed")
+        self.assertEqual(after.pixel(10, 10), (200, 30, 30))
+        DESKTOP.key(window, "Escape")
+        DESKTOP.wait("the key", lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == "Key 27")
+        self.assertIsNone(end_programs(DESKTOP, [program]))
+        self.assertFalse(program.running())
+        DESKTOP.wait("the fixture's window gone", lambda s: not s.titled(FIXTURE_TITLE))
+
+
+class ProgramCase(GuiCase):
+    """The program in its own folder, with its own data folder and mouse."""
+
+    def setUp(self):
+        super().setUp()
+        if not os.path.exists(OPTIONS.program):
+            self.fail(f"the program is not built: {OPTIONS.program}")
+
+    def launch(self, unplugged=False, settings=(), without=()):
+        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets)."""
+        self.folder = AppFolder(self.tmp, OPTIONS.program, OPTIONS.resources, without)
+        self.mouse = Mouse(self.folder.mouse_folder)
+        self.ctl = Korvidctl(self.folder.mouse_folder)
+        if settings:
+            self.ctl.run("set", *settings)
+        self.mouse.clear_log()
+        if unplugged:
+            self.mouse.unplug()
+        self.program = self.relaunch()
+        return None if without else DESKTOP.wait_main()
+
+    def relaunch(self):
+        return self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder)
+
+    # -- looking at the main window
+
+    def main(self):
+        return DESKTOP.snapshot().main(visible=True)
+
+    def visible_pages(self, main):
+        return [page for page in PAGES if main.control(page) is not None and main.control(page).visible]
+
+    def wait_page(self, page, what=None):
+        def shown(snapshot):
+            main = snapshot.main(visible=True)
+            return main if main is not None and self.visible_pages(main) == [page] else None
+        return DESKTOP.wait(what or f"page {page} alone visible", shown)
+
+    def firmware_text(self, main):
+        return main.control(FIRMWARE_LABEL).text
+
+    def enabled_buttons(self, main):
+        return {button: main.control(button).enabled for button in MAIN_BUTTONS}
+
+    def assert_selected(self, shot, selected):
+        """Each page button looks pressed when it is the selected one, normal otherwise."""
+        for button in PAGE_BUTTONS:
+            rect = MAIN_BUTTONS[button]
+            seen = shot.region(*rect)
+            to_down = region_distance(seen, SHEETS["Main_Down.bmp"].region(*rect))
+            to_normal = region_distance(seen, SHEETS["Main_Normal.bmp"].region(*rect))
+            with self.subTest(button=button):
+                if button == selected:
+                    self.assertLess(to_down, to_normal, f"button {button} should look pressed")
+                else:
+                    self.assertLess(to_normal, to_down, f"button {button} should look normal")
+
+    def assert_main_screenshot(self, shot):
+        self.assertEqual((shot.width, shot.height), MAIN_CLIENT_SIZE)
+        self.assertGreater(shot.colours(), 50, "the window looks blank")
+
+    # -- acting
+
+    def click_main(self, main, button):
+        DESKTOP.click(main, *centre(MAIN_BUTTONS[button]))
+
+    def click_on_page(self, main, rect):
+        DESKTOP.click(main, *centre(rect, PAGE_ORIGIN))
+
+    def show_page(self, button):
+        self.click_main(self.main(), button)
+        return self.wait_page(PAGE_OF_BUTTON[button])
+
+    # -- the mouse and the files
+
+    def wait_log(self, what, predicate, timeout=APPLY_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            log = self.mouse.log()
+            if predicate(log):
+                return log
+            if time.monotonic() > deadline:
+                raise WaitTimeout(f"timed out waiting for {what}; exchange.log: {log}")
+            time.sleep(0.05)
+
+    def wait_commit(self, start=0):
+        """The log from `start` once the commit's reply has been read."""
+        return self.wait_log("the commit", lambda log: any(
+            l[0] == "GET" and field(l, "cmd") == "04" for l in log[start:]))[start:]
+
+    def assert_apply_exchange(self, log, index="0"):
+        """Status query, block write, commit: the sets of one apply, in order, all acknowledged."""
+        sets = [(field(l, "cmd"), field(l, "result")) for l in log if l[0] == "SET"]
+        commands = [cmd for cmd, _ in sets]
+        self.assertIn("08", commands)
+        self.assertEqual(commands[0], "03", log)
+        self.assertEqual(commands[-1], "04", log)
+        self.assertEqual(set(commands[1:-1]), {"08"}, log)
+        self.assertTrue(all(result == "ok" for _, result in sets), log)
+        self.assertEqual({field(l, "index") for l in log if l[0] == "SET" and field(l, "cmd") == "08"}, {index})
+
+    def assert_profile_saved(self, expected):
+        """Exactly the profile file and the list; the list names the file; the file decodes to expected."""
+        self.assertEqual(self.folder.profile_files(), sorted([PROFILE_FILE, LIST_FILE]))
+        profile = os.path.join(self.folder.profiles, PROFILE_FILE)
+        count, _, path, exact = read_profile_list(os.path.join(self.folder.profiles, LIST_FILE))
+        self.assertEqual((count, path, exact), (1, wine_path(profile), True))
+        saved = self.ctl.profile(profile)
+        self.assertEqual(saved["name"], PROFILE_NAME)
+        self.assertEqual(without_keys(saved, "name", "firmware"), without_keys(expected, "firmware"))
+        return profile
+
+    def factory_settings(self):
+        fresh = Korvidctl(os.path.join(self.tmp, "fresh-mouse"))
+        return fresh.show()
+
+    def no_popups(self):
+        main = self.main()
+        return [w for w in DESKTOP.snapshot().of_process(main.pid) if w.hwnd != main.hwnd and w.title]
+
+    def assert_no_mouse_popup(self, popup, main, screenshot):
+        self.assertEqual(popup.owner, main.hwnd)
+        self.assert_centred(popup, main)
+        ok_button = popup.control(NO_MOUSE_OK[0])
+        self.assertTrue(ok_button.visible)
+        self.assertEqual(ok_button.rect, list(NO_MOUSE_OK[1]))
+        DESKTOP.screenshot(popup, screenshot)
+
+    def close_no_mouse_popup(self, popup):
+        DESKTOP.click(popup, *centre(NO_MOUSE_OK[1]))
+        DESKTOP.wait("the pop-up closed", lambda s: not s.titled(NO_MOUSE_TITLE, True))
+        self.assertTrue(self.program.running())
+
+    def assert_centred(self, popup, owner):
+        popup_centre = centre(popup.rect)
+        owner_centre = centre(owner.rect)
+        self.assertLessEqual(abs(popup_centre[0] - owner_centre[0]), 1)
+        self.assertLessEqual(abs(popup_centre[1] - owner_centre[1]), 1)
+
+
+class StartAndConnection(ProgramCase):
+    """Start with and without the mouse; the mouse unplugged and plugged in."""
+
+    def test_start_with_mouse_shows_button_page_and_reads_mouse(self):
+        self.launch()
+        main = self.wait_page(BUTTON_PAGE)
+        self.assertEqual(main.client[2:], list(MAIN_CLIENT_SIZE))
+        self.assertEqual(main.client, main.rect, "the window has a frame or caption")
+        self.assertEqual(main.control(SOFTWARE_LABEL).text, VERSION_TEXT)
+        self.assertEqual(self.firmware_text(main), VERSION_TEXT)
+        self.assertTrue(all(self.enabled_buttons(main).values()))
+        for page in PAGES:
+            with self.subTest(page=page):
+                self.assertEqual(main.control(page).rect[:2], list(PAGE_ORIGIN))
+        shot = DESKTOP.screenshot(main, "main-button-page")
+        self.assert_main_screenshot(shot)
+        self.assert_selected(shot, BUTTON_SETTING)
+        sets = [field(l, "cmd") for l in self.mouse.log() if l[0] == "SET"]
+        self.assertEqual(sets[:2], ["03", "07"])
+        self.assertTrue(any(l[0] == "GET" and field(l, "cmd") == "07" and field(l, "result") == "ok"
+                            for l in self.mouse.log()))
+        self.assertNotIn("08", sets)
+        self.assertEqual(self.folder.profile_files(), [], "starting wrote profile files")
+
+    def test_start_without_mouse_shows_no_mouse_page(self):
+        self.launch(unplugged=True)
+        main = self.wait_page(NO_MOUSE_PAGE)
+        self.assertEqual(self.firmware_text(main), NO_VERSION_TEXT)
+        enabled = self.enabled_buttons(main)
+        self.assertEqual(enabled, {HELP: False, BUTTON_SETTING: False, ADVANCED: False, SUPPORT: False,
+                                   MINIMISE: True, CLOSE: True})
+        shot = DESKTOP.screenshot(main, "main-no-mouse-page")
+        self.assert_main_screenshot(shot)
+        self.assertEqual(self.mouse.log(), [])
+        # A disabled page button does nothing when clicked.
+        self.click_main(main, ADVANCED)
+        self.click_main(main, SUPPORT)
+        self.assertEqual(self.visible_pages(self.wait_page(NO_MOUSE_PAGE)), [NO_MOUSE_PAGE])
+
+    def test_unplug_on_sensor_page_then_plug_in(self):
+        self.launch()
+        self.show_page(ADVANCED)
+        self.mouse.unplug()
+        main = self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
+        main = DESKTOP.wait("the firmware label cleared",
+                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == NO_VERSION_TEXT else None)
+        self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
+        self.assert_selected(DESKTOP.screenshot(main, "main-after-unplug"), None)
+        reads = len(self.mouse.log())
+        os.remove(self.mouse.path("unplugged"))
+        main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
+        main = DESKTOP.wait("the firmware label",
+                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == VERSION_TEXT else None)
+        self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
+        self.assert_selected(DESKTOP.screenshot(main, "main-after-plug-in"), BUTTON_SETTING)
+        again = [field(l, "cmd") for l in self.mouse.log()[reads:] if l[0] == "SET"]
+        self.assertEqual(again[:2], ["03", "07"], "the mouse was not read again")
+
+
+class Pages(ProgramCase):
+    """The page buttons, and the keys that must not close the window."""
+
+    def test_each_page_button_shows_its_page(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        table = [(ADVANCED, "main-sensor-page"), (SUPPORT, "main-support-page"), (HELP, "main-help-page"),
+                 (BUTTON_SETTING, "main-button-page-again")]
+        for button, name in table:
+            with self.subTest(button=button):
+                main = self.show_page(button)
+                self.assertTrue(all(self.enabled_buttons(main).values()))
+                shot = DESKTOP.screenshot(main, name)
+                self.assert_main_screenshot(shot)
+                self.assert_selected(shot, button)
+                # The shown page's own button changes nothing.
+                self.click_main(main, button)
+                again = self.wait_page(PAGE_OF_BUTTON[button])
+                self.assertEqual(DESKTOP.screenshot(again, name + "-clicked-again").rgb, shot.rgb)
+        self.assertEqual(self.folder.profile_files(), [])
+
+    def test_support_and_help_page_controls(self):
+        main = self.launch()
+        support = main.control(SUPPORT_PAGE)
+        expected = {1107: [367, 156, 122, 47], 1108: [368, 87, 120, 47], 1109: [893, 156, 120, 47]}
+        for control, rect in expected.items():
+            with self.subTest(control=control):
+                self.assertEqual(support.control(control).rect, rect)
+        help_page = main.control(HELP_PAGE)
+        self.assertEqual(help_page.control(1127).rect, [616, 189, 395, 47])
+        self.assertEqual(help_page.control(1128).rect, [676, 341, 277, 23])
+        self.assertEqual(main.control(BUTTON_PAGE).control(BUTTON_PAGE_APPLY[0]).rect, list(BUTTON_PAGE_APPLY[1]))
+        self.assertEqual(main.control(SENSOR_PAGE).control(SENSOR_PAGE_APPLY[0]).rect, list(SENSOR_PAGE_APPLY[1]))
+        for button, rect in MAIN_BUTTONS.items():
+            with self.subTest(button=button):
+                self.assertEqual(main.control(button).rect, list(rect))
+
+    def test_enter_escape_and_alt_f4_do_nothing(self):
+        main = self.launch()
+        self.wait_page(BUTTON_PAGE)
+        for keys in (["Return"], ["Escape"], ["alt+F4"]):
+            with self.subTest(keys=keys):
+                DESKTOP.key(self.main(), *keys)
+                # Input is handled in order: once the next click has shown its
+                # page, the key has been handled too.
+                self.show_page(ADVANCED)
+                self.show_page(BUTTON_SETTING)
+                self.assertTrue(self.program.running())
+                self.assertIsNotNone(self.main())
+        self.assertEqual(self.main().hwnd, main.hwnd)
+        self.assertEqual(self.folder.profile_files(), [])
+
+
+class SupportPage(ProgramCase):
+    """The firmware update tool's launch; the support page's no-mouse notice."""
+
+    def install_firmware_tool(self):
+        folder = os.path.join(self.folder.app, FIRMWARE_TOOL_FOLDER)
+        os.makedirs(folder)
+        shutil.copy2(OPTIONS.firmware_tool, os.path.join(folder, FIRMWARE_TOOL_FOLDER + ".exe"))
+        return os.path.join(folder, "launched.txt")
+
+    def test_firmware_update_starts_the_tool_with_argument_0(self):
+        main = self.launch()
+        launched = self.install_firmware_tool()
+        main = self.show_page(SUPPORT)
+        self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
+        self.wait_log("the tool's start", lambda _: os.path.exists(launched) and os.path.getsize(launched) > 0)
+        with open(launched, encoding="utf-8") as f:
+            self.assertEqual(f.read().splitlines(), ["0"])
+        self.assertEqual(self.visible_pages(self.main()), [SUPPORT_PAGE])
+        self.assertEqual(self.no_popups(), [])
+
+    def test_firmware_update_without_reaching_the_mouse_shows_no_mouse_popup(self):
+        main = self.launch()
+        launched = self.install_firmware_tool()
+        main = self.show_page(SUPPORT)
+        self.mouse.faults("open-error 32 1\n")
+        self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
+        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE)
+        self.assert_no_mouse_popup(popup, main, "popup-no-mouse-firmware-update")
+        self.close_no_mouse_popup(popup)
+        self.assertFalse(os.path.exists(launched), "the tool started without the mouse")
+
+
+class Apply(ProgramCase):
+    """Apply from both pages; with the mouse unplugged; with the mouse failing."""
+
+    def test_apply_from_each_page_saves_and_writes_the_mouse(self):
+        self.launch(settings=CHANGED_SETTINGS)
+        read = self.ctl.show()
+        table = [(BUTTON_SETTING, BUTTON_PAGE_APPLY), (ADVANCED, SENSOR_PAGE_APPLY)]
+        for button, (_, rect) in table:
+            with self.subTest(page=PAGE_OF_BUTTON[button]):
+                main = self.show_page(button)
+                start = len(self.mouse.log())
+                self.click_on_page(main, rect)
+                log = self.wait_commit(start)
+                self.assert_apply_exchange(log)
+                profile = self.assert_profile_saved(read)
+                self.assertEqual(self.mouse.block(), self.ctl.block(profile))
+                time.sleep(SETTLE_SECONDS)
+                self.assertEqual(self.no_popups(), [])
+                self.assertEqual(self.visible_pages(self.main()), [PAGE_OF_BUTTON[button]])
+
+    def test_apply_without_reaching_the_mouse_shows_no_mouse_popup(self):
+        self.launch(settings=CHANGED_SETTINGS)
+        read = self.ctl.show()
+        block = self.mouse.block()
+        main = self.wait_page(BUTTON_PAGE)
+        # Another program holds the mouse: the apply's discovery cannot open it.
+        self.mouse.faults("open-error 32 1\n")
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
+        self.assert_no_mouse_popup(popup, main, "popup-no-mouse")
+        self.assert_profile_saved(read)
+        self.assertEqual(self.mouse.block(), block)
+        self.assertNotIn("08", [field(l, "cmd") for l in self.mouse.log()])
+        self.close_no_mouse_popup(popup)
+
+    def test_profile_that_cannot_be_saved_is_reported_and_not_applied(self):
+        self.launch(settings=CHANGED_SETTINGS)
+        block = self.mouse.block()
+        main = self.wait_page(BUTTON_PAGE)
+        # A file where the profiles folder belongs: the save cannot succeed.
+        os.makedirs(os.path.dirname(self.folder.profiles))
+        with open(self.folder.profiles, "w") as blocker:
+            blocker.write("not a folder")
+        start = len(self.mouse.log())
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        box = DESKTOP.wait_message_box("The profile could not be saved")
+        DESKTOP.screenshot(box, "message-profile-not-saved")
+        self.assertIn(wine_path(self.folder.profiles), box.control(0xFFFF).text.replace("\r", ""))
+        DESKTOP.click_control(box, box.control(1) or box.control(2))
+        DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.mouse.log()[start:], [], "the mouse was written although the save failed")
+        self.assertEqual(self.mouse.block(), block)
+        with open(self.folder.profiles) as blocker:
+            self.assertEqual(blocker.read(), "not a folder")
+
+    def test_failed_write_shows_apply_failed_then_next_apply_succeeds(self):
+        self.launch(settings=CHANGED_SETTINGS)
+        read = self.ctl.show()
+        block = self.mouse.block()
+        main = self.wait_page(BUTTON_PAGE)
+        self.mouse.faults("send-error 31 1 cmd=08\n")
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        box = DESKTOP.wait_message_box("Apply Failed")
+        self.assertEqual(box.control(0xFFFF).text, "Apply Failed")
+        DESKTOP.screenshot(box, "message-apply-failed")
+        profile = self.assert_profile_saved(read)
+        self.assertEqual(self.mouse.block(), block, "a failed write changed the stored block")
+        self.assertNotIn("04", [field(l, "cmd") for l in self.mouse.log()])
+        ok_button = box.control(1) or box.control(2)
+        DESKTOP.click_control(box, ok_button)
+        DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
+        start = len(self.mouse.log())
+        self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
+        self.assert_apply_exchange(self.wait_commit(start))
+        self.assertEqual(self.mouse.block(), self.ctl.block(profile))
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.no_popups(), [])
+
+class RestoreDefaults(ProgramCase):
+    """The restore question on the support page, answered No, then Yes."""
+
+    def test_no_changes_nothing_yes_restores_and_applies(self):
+        self.launch(settings=CHANGED_SETTINGS)
+        block = self.mouse.block()
+        main = self.show_page(SUPPORT)
+        for answer, (control, rect) in (("no", RESTORE_NO), ("yes", RESTORE_YES)):
+            with self.subTest(answer=answer):
+                start = len(self.mouse.log())
+                self.click_on_page(main, RESTORE_BUTTON[1])
+                question = DESKTOP.wait_titled(RESTORE_TITLE)
+                self.assertIn(question.owner, (main.hwnd, main.control(SUPPORT_PAGE).hwnd))
+                self.assert_centred(question, main)
+                self.assertEqual(question.control(control).rect, list(rect))
+                DESKTOP.screenshot(question, "popup-restore-question")
+                DESKTOP.click(question, *centre(rect))
+                DESKTOP.wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
+                if answer == "no":
+                    time.sleep(SETTLE_SECONDS)
+                    self.assertEqual(self.mouse.log()[start:], [])
+                    self.assertEqual(self.folder.profile_files(), [])
+                    self.assertEqual(self.mouse.block(), block)
+        log = self.wait_commit(start)
+        self.assert_apply_exchange(log, index="0")
+        fresh = Korvidctl(os.path.join(self.tmp, "fresh-mouse"))
+        fresh.run("reset")
+        with open(os.path.join(fresh.mouse_folder, "block.bin"), "rb") as f:
+            self.assertEqual(self.mouse.block(), f.read())
+        profile = self.assert_profile_saved(fresh.show())
+        self.assertEqual(self.ctl.block(profile), self.mouse.block())
+        count, index, _, _ = read_profile_list(os.path.join(self.folder.profiles, LIST_FILE))
+        self.assertEqual(index, 0)
+        self.assertEqual(self.visible_pages(self.main()), [SUPPORT_PAGE])
+        self.assertEqual(self.no_popups(), [])
+
+
+    def test_yes_after_the_mouse_was_unplugged_saves_and_shows_no_mouse_popup(self):
+        self.launch(settings=CHANGED_SETTINGS)
+        block = self.mouse.block()
+        main = self.show_page(SUPPORT)
+        self.click_on_page(main, RESTORE_BUTTON[1])
+        question = DESKTOP.wait_titled(RESTORE_TITLE)
+        # The mouse goes while the question is open; the window notices.
+        self.mouse.unplug()
+        self.wait_page(NO_MOUSE_PAGE, "the no-mouse page behind the question")
+        DESKTOP.click(question, *centre(RESTORE_YES[1]))
+        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
+        self.assert_no_mouse_popup(popup, self.main(), "popup-no-mouse-after-unplug")
+        fresh = Korvidctl(os.path.join(self.tmp, "fresh-mouse"))
+        fresh.run("reset")
+        self.assert_profile_saved(fresh.show())
+        self.assertEqual(self.mouse.block(), block)
+        self.close_no_mouse_popup(popup)
+
+
+class WindowHandling(ProgramCase):
+    """The second start, the missing sheet."""
+
+    def test_second_start_shows_the_hidden_first_copy(self):
+        main = self.launch()
+        self.click_main(main, CLOSE)
+        DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
+        self.assertTrue(self.program.running())
+        second = self.relaunch()
+        shown = DESKTOP.wait_main()
+        self.assertEqual(shown.hwnd, main.hwnd)
+        self.assertTrue(second.wait_exit(10), "the second copy did not exit")
+        snapshot = DESKTOP.snapshot()
+        self.assertEqual([w.hwnd for w in snapshot.titled(MAIN_TITLE)], [main.hwnd])
+        self.assertTrue(self.program.running())
+        self.assertEqual(self.visible_pages(snapshot.main(True)), [BUTTON_PAGE])
+
+    def test_missing_sheet_reports_ui_load_failed_and_exits(self):
+        self.launch(without=("Main_Normal.bmp",))
+        box = DESKTOP.wait_message_box("UI load failed!")
+        self.assertEqual(box.control(0xFFFF).text, "UI load failed!")
+        DESKTOP.screenshot(box, "message-ui-load-failed")
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True))
+        DESKTOP.click_control(box, box.control(1) or box.control(2))
+        self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
+        self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
+
+
+GROUPS = (Harness, StartAndConnection, Pages, SupportPage, Apply, RestoreDefaults, WindowHandling)
+SELECTED = []
+SHEETS = {}
+
+
+def load_tests(loader, tests, pattern):
+    suite = unittest.TestSuite()
+    for case in GROUPS:
+        if not SELECTED or case.__name__ in SELECTED:
+            suite.addTests(loader.loadTestsFromTestCase(case))
+    return suite
+
+
+def main():
+    global OPTIONS, DESKTOP
+    parser = argparse.ArgumentParser(usage=__doc__)
+    for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "prefix", "screenshots"):
+        parser.add_argument("--" + name, required=True)
+    parser.add_argument("groups", nargs="*")
+    OPTIONS = parser.parse_args()
+    unknown = set(OPTIONS.groups) - {g.__name__ for g in GROUPS}
+    if unknown:
+        parser.error(f"unknown groups: {', '.join(sorted(unknown))}")
+    OPTIONS.resources = os.path.join(os.path.dirname(OPTIONS.program), "Resources")
+    SELECTED.extend(OPTIONS.groups)
+    # A prefix of its own beside the given one: its server must be started
+    # with this run's display (see Desktop.start), and a restart must not end
+    # the programs other tests run in the given prefix.
+    prefix = (os.environ.get("WINEPREFIX") or OPTIONS.prefix).rstrip("/") + "-gui"
+    DESKTOP = Desktop(prefix, OPTIONS.probe, OPTIONS.screenshots)
+    if os.path.isdir(OPTIONS.resources):
+        for name in ("Main_Normal.bmp", "Main_Down.bmp"):
+            SHEETS[name] = Image(os.path.join(OPTIONS.resources, name))
+    started = time.monotonic()
+    DESKTOP.start()
+    try:
+        result = unittest.main(argv=[sys.argv[0], "-v"], exit=False).result
+    finally:
+        DESKTOP.stop()
+    print(f"GUI tests took {time.monotonic() - started:.1f} s", file=sys.stderr)
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+if __name__ == "__main__":
+    main()
