@@ -1,5 +1,6 @@
 // The emulated mouse in place of the Windows HID devices: the folder named by
-// KORVID_EMULATOR is the mouse, and its "unplugged" file is the plug. A
+// KORVID_EMULATOR (or "emulated-mouse" beside the program) is the mouse, and
+// its "unplugged" file is the plug. A
 // watcher turns the file's coming and going into the device-change
 // notifications that Windows sends for a real mouse, one per HID interface.
 #include "framework/win32.h"
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/device_source.h"
+#include "app/folders.h"
 #include "emulator/emulated_mouse.h"
 #include "profile/text.h"
 
@@ -80,16 +82,18 @@ class PlugFileWatcher : public DeviceChangeSource {
   std::thread thread_;
 };
 
-}  // namespace
-
-std::unique_ptr<HidPort> MakeProgramHidPort() {
-  return emulator::MakeEmulatedPort(emulator::FolderFromEnvironment());
+std::filesystem::path MouseFolder() {
+  std::filesystem::path folder = emulator::FolderFromEnvironment();
+  if (folder.empty()) folder = std::filesystem::path(GetModuleFolder()) / "emulated-mouse";
+  return folder;
 }
 
+}  // namespace
+
+std::unique_ptr<HidPort> MakeProgramHidPort() { return emulator::MakeEmulatedPort(MouseFolder()); }
+
 std::unique_ptr<DeviceChangeSource> StartDeviceChangeSource(HWND window) {
-  const std::filesystem::path folder = emulator::FolderFromEnvironment();
-  if (folder.empty()) return nullptr;
-  return std::make_unique<PlugFileWatcher>(window, folder / emulator::kUnpluggedFile);
+  return std::make_unique<PlugFileWatcher>(window, MouseFolder() / emulator::kUnpluggedFile);
 }
 
 }  // namespace korvid
