@@ -26,6 +26,7 @@ namespace korvid {
 namespace {
 
 constexpr DWORD kArrivalSettleMs = 900;
+constexpr int kApplyDrainMs = 15000;
 
 struct PageButtonPlace {
   int id;
@@ -78,9 +79,10 @@ CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
 
 CMobrinDlg::~CMobrinDlg() {
   deviceChanges_.reset();
-  // A worker still writing the mouse uses this window's link; give it the
-  // time its commands take before the window's state goes.
-  for (int waited = 0; runningApplies_.load() > 0 && waited < 3000; waited += 10) Sleep(10);
+  // A worker still writing the mouse uses this window's link and counter.
+  // Its commands end in bounded time, and with the window gone its outcome
+  // message returns at once, so the wait is short; the bound is a safety net.
+  for (int waited = 0; runningApplies_.load() > 0 && waited < kApplyDrainMs; waited += 10) Sleep(10);
 }
 
 std::wstring CMobrinDlg::ProfilesFolderPath() const {
