@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "device/commands.h"
+
 namespace korvid {
 namespace {
 
@@ -17,6 +19,11 @@ std::wstring FirmwareVersionText(uint16_t versionNumber) {
   wchar_t text[32];
   std::swprintf(text, 32, L"V%.2f", static_cast<double>(version));
   return text;
+}
+
+std::wstring NoFirmwareVersionText() {
+  const std::string ascii = kNoFirmwareVersion;
+  return std::wstring(ascii.begin(), ascii.end());
 }
 
 bool NamesTheMouse(const wchar_t* interfaceName) {

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <dbt.h>
 
-#include <cstring>
 #include <filesystem>
 
 #include "app/connection_rules.h"
@@ -51,8 +50,6 @@ constexpr ToolTipText kToolTips[] = {
     {IDC_CLOSE_BUTTON, L"minimize to system tray"}, {IDC_BUTTON_SETTING_BUTTON, L"Bind your mouse buttons"},
     {IDC_ADVANCED_BUTTON, L"Mouse Senor settings"}, {IDC_SUPPORT_BUTTON, L"Update and Reset"},
 };
-
-std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::strlen(ascii)); }
 
 }  // namespace
 
@@ -251,7 +248,7 @@ void CMobrinDlg::ConnectAndRead() {
       }
     }
   }
-  supportPage_->SetFirmwareVersionText(found ? versionText : Widen(kNoFirmwareVersion));
+  supportPage_->SetFirmwareVersionText(found ? versionText : NoFirmwareVersionText());
   sensorPage_->LoadFromProfile(*activeProfile);
   buttonPage_->LoadFromProfile(*activeProfile);
 }
@@ -280,7 +277,7 @@ bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
     SetPageButtonsEnabled(false);
     HideAllPages();
     noMousePage_->ShowWindow(SW_SHOW);
-    supportPage_->SetFirmwareVersionText(Widen(kNoFirmwareVersion));
+    supportPage_->SetFirmwareVersionText(NoFirmwareVersionText());
     framework::CriticalSectionLock lock(linkLock_);
     CloseConfigInterface(link_);
   }

@@ -77,8 +77,6 @@ bool CDialogEx::RouteToPreTranslate(MSG& message) {
   return false;
 }
 
-bool CDialogEx::PreTranslateMessage(MSG&) { return false; }
-
 void CDialogEx::EndDialog(INT_PTR result) {
   if (modal_) {
     modalResult_ = result;

@@ -36,7 +36,6 @@ class CDialogEx : public CWnd {
   virtual INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
 
   void SetMessageResult(LRESULT result) const;
-  bool PreTranslateMessage(MSG& message) override;
 
  private:
   static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,10 +2,10 @@
 
 #include <shellapi.h>
 
+#include "app/connection_rules.h"
 #include "app/folders.h"
 #include "app/skin.h"
 #include "widgets/skin_layout.h"
-#include "device/commands.h"
 #include "res/resource.h"
 #include "support/pop_system_message_dlg.h"
 
@@ -32,8 +32,6 @@ void PlaceButton(CZebButton& button, const SkinRect& rect) {
   PlaceSkinnedButton(button, rect, kUpdateNormal, kUpdateOver, kUpdateDown);
 }
 
-std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
-
 }  // namespace
 
 CSupportUpdateDlg::CSupportUpdateDlg(framework::CWnd* parent, ProfileCommands& commands, std::wstring downloadsUrl)
@@ -52,7 +50,7 @@ BOOL CSupportUpdateDlg::OnInitDialog() {
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kUpdateNormal));
   PlaceLabel(softwareVersionLabel_, kSoftwareVersionRect, kSoftwareVersionText);
-  PlaceLabel(firmwareVersionLabel_, kFirmwareVersionRect, Widen(kNoFirmwareVersion));
+  PlaceLabel(firmwareVersionLabel_, kFirmwareVersionRect, NoFirmwareVersionText());
   PlaceButton(softwareUpdateButton_, kSoftwareUpdateRect);
   PlaceButton(firmwareUpdateButton_, kFirmwareUpdateRect);
   PlaceButton(restoreDefaultsButton_, kRestoreDefaultsRect);
