@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <dbt.h>
+#include <shellapi.h>
 
 #include <filesystem>
 
@@ -9,8 +10,8 @@
 #include "app/folders.h"
 #include "app/messages.h"
 #include "app/skin.h"
-#include "widgets/skin_layout.h"
 #include "buttons/button_assignment_dlg.h"
+#include "buttons/input_hooks.h"
 #include "device/commands.h"
 #include "device/hid_notifications_win32.h"
 #include "profile/device_model.h"
@@ -20,6 +21,9 @@
 #include "support/no_device.h"
 #include "support/no_mouse.h"
 #include "support/support_update_dlg.h"
+#include "widgets/menu_rules.h"
+#include "widgets/skin_layout.h"
+#include "widgets/window_requests.h"
 
 namespace korvid {
 namespace {
@@ -37,6 +41,9 @@ constexpr PageButtonPlace kButtonPlaces[] = {
     {IDC_HELP_BUTTON, 867, 32, 137, 58},          {IDC_BUTTON_SETTING_BUTTON, 67, 32, 135, 58},
     {IDC_ADVANCED_BUTTON, 340, 32, 123, 58},      {IDC_SUPPORT_BUTTON, 609, 32, 119, 58},
 };
+
+constexpr wchar_t kTrayTip[] = L"Korvid Configuration Software";
+constexpr RECT kTrayMenuRect{0, 0, 105, 10};
 
 constexpr int kPageX = 3, kPageY = 90, kPageWidth = 1062, kPageHeight = 554, kNoticePageHeight = 553;
 
@@ -107,13 +114,28 @@ BOOL CMobrinDlg::OnInitDialog() {
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
   ModifyStyle(WS_CAPTION, 0);
   LayOut();
+  CentreOnScreen();
   if (!RegisterHidNotifications(GetSafeHwnd())) {
     MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
   deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
   ConnectAndRead();
   CreateToolTips();
+  AddTrayIcon();
   return TRUE;
+}
+
+void CMobrinDlg::CentreOnScreen() {
+  HWND window = GetSafeHwnd();
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  const RECT& area = monitor.rcWork;
+  const int x = area.left + std::max(0L, (area.right - area.left - (bounds.right - bounds.left)) / 2);
+  const int y = area.top + std::max(0L, (area.bottom - area.top - (bounds.bottom - bounds.top)) / 2);
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMobrinDlg::LayOut() {
@@ -284,14 +306,98 @@ bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   return true;
 }
 
-void CMobrinDlg::ShowFromSecondCopy() {
+void CMobrinDlg::BringBack() {
   HWND window = GetSafeHwnd();
-  if (IsIconic(window)) {
-    ::ShowWindow(window, SW_RESTORE);
-  } else {
-    ::ShowWindow(window, SW_SHOW);
-  }
+  // A user who asks for the window wants to see it: a minimised one is
+  // restored as well.
+  ::ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window);
+}
+
+void CMobrinDlg::AddTrayIcon() {
+  trayIcon_ = NOTIFYICONDATAW{};
+  trayIcon_.cbSize = sizeof(trayIcon_);
+  trayIcon_.hWnd = GetSafeHwnd();
+  trayIcon_.uID = kTrayIconId;
+  trayIcon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  trayIcon_.uCallbackMessage = kTrayIconMessage;
+  trayIcon_.hIcon = smallIcon_;
+  wcsncpy(trayIcon_.szTip, kTrayTip, std::size(trayIcon_.szTip) - 1);
+  trayIconAdded_ = Shell_NotifyIconW(NIM_ADD, &trayIcon_) != FALSE;
+  taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+void CMobrinDlg::RemoveTrayIcon() {
+  if (!trayIconAdded_) return;
+  Shell_NotifyIconW(NIM_DELETE, &trayIcon_);
+  trayIconAdded_ = false;
+}
+
+void CMobrinDlg::OpenTrayMenu() {
+  if (!trayMenu) {
+    auto menu = std::make_unique<CQuoBnMenu>();
+    if (!menu->Create(nullptr, L"menu", 0, kTrayMenuRect, GetSafeHwnd(), static_cast<int>(GetTickCount()))) return;
+    menu->owner = GetSafeHwnd();
+    menu->AddItem(kTrayConfigMouse, L"Config Mouse", 0, 1, 0);
+    menu->AddItem(kTrayExitSoftware, L"Exit Software", 0, 1, 0);
+    trayMenu = std::move(menu);
+  }
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  HWND menuWindow = trayMenu->GetSafeHwnd();
+  SetWindowPos(menuWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  trayMenu->LayoutItems();
+  trayMenu->hoverIndex = -1;
+  RECT bounds{};
+  GetWindowRect(menuWindow, &bounds);
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+  const PixelRect workArea{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right, monitor.rcWork.bottom};
+  const PixelPoint origin = TrayMenuOrigin({cursor.x, cursor.y}, width, height, workArea);
+  SetWindowPos(menuWindow, nullptr, origin.x, origin.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  trayMenu->LayoutItems();
+  ::ShowWindow(menuWindow, SW_SHOWNA);
+  InvalidateRect(menuWindow, nullptr, FALSE);
+  SetMenuHookWindow(menuWindow);
+}
+
+LRESULT CMobrinDlg::OnTrayIcon(LPARAM mouseMessage) {
+  switch (mouseMessage) {
+    case WM_LBUTTONDBLCLK:
+      BringBack();
+      break;
+    case WM_RBUTTONDOWN:
+      OpenTrayMenu();
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
+  if (command == kStayOnTopRequest) {
+    if (argument == 1 || argument == 0) {
+      // Only the stacking changes: the request must not take the focus.
+      SetWindowPos(GetSafeHwnd(), argument == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
+    return true;
+  }
+  if (trayMenu && static_cast<int>(command) == trayMenu->menuId) {
+    if (argument == kTrayConfigMouse) {
+      BringBack();
+    } else if (argument == kTrayExitSoftware) {
+      PostQuitMessage(0);
+    }
+    // A choice is not a system command: passed on, a menu identifier that
+    // looked like one (move, size, minimise) would act on the window.
+    return true;
+  }
+  return false;
 }
 
 bool CMobrinDlg::OnCommand(int controlId, int notifyCode, HWND) {
@@ -310,7 +416,7 @@ bool CMobrinDlg::OnCommand(int controlId, int notifyCode, HWND) {
       ShowPage(*supportPage_, supportButton_);
       return true;
     case IDC_MINIMISE_BUTTON:
-      ShowWindow(SW_MINIMIZE);
+      PostMessageW(GetSafeHwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
       return true;
     case IDC_CLOSE_BUTTON:
       ShowWindow(SW_HIDE);
@@ -335,12 +441,38 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case kShowRequestMessage:
-      ShowFromSecondCopy();
+      BringBack();
+      SetMessageResult(0);
       return TRUE;
+    case kTrayIconMessage:
+      SetMessageResult(OnTrayIcon(lParam));
+      return TRUE;
+    case WM_SYSCOMMAND:
+      if (OnSystemCommand(wParam, lParam)) {
+        SetMessageResult(0);
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      // A press on the window's own surface (outside the pages and
+      // controls) drags the window.
+      BeginBodyDrag();
+      break;
+    case WM_DESTROY:
+      RemoveTrayIcon();
+      break;
     case kApplyOutcomeMessage:
       ShowApplyOutcome(static_cast<ApplyOutcome>(wParam));
       return TRUE;
     default:
+      if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
+        // A restarted shell has an empty tray: without the icon a hidden
+        // window could not be brought back nor the program ended.
+        trayIconAdded_ = false;
+        trayIcon_.hWnd = GetSafeHwnd();
+        trayIconAdded_ = Shell_NotifyIconW(NIM_ADD, &trayIcon_) != FALSE;
+        return TRUE;
+      }
       break;
   }
   return CZebImageDialog::DialogProc(message, wParam, lParam);

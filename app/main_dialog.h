@@ -8,6 +8,7 @@
 #include "device/link.h"
 #include "framework/handles.h"
 #include "profile/profile_record.h"
+#include "widgets/quo_bn_menu.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
 
@@ -24,6 +25,11 @@ class CNoMouse;
 inline constexpr UINT kApplyOutcomeMessage = WM_APP + 1;
 // Sent by a second copy of the program: show the window.
 inline constexpr UINT kShowRequestMessage = WM_USER + 1004;
+// The tray icon's callback; lParam is the mouse message.
+inline constexpr UINT kTrayIconMessage = WM_USER + 1003;
+inline constexpr UINT kTrayIconId = 128;
+inline constexpr int kTrayConfigMouse = 300;
+inline constexpr int kTrayExitSoftware = 301;
 
 enum class ApplyOutcome : WPARAM { kDone = 0, kNoMouse = 1, kFailed = 2 };
 
@@ -57,6 +63,8 @@ class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
 
   std::unique_ptr<ProfileRecord> currentProfile;
   ProfileRecord* activeProfile = nullptr;
+  // Made on the first right click on the tray icon, then reused.
+  std::unique_ptr<CQuoBnMenu> trayMenu;
 
  private:
   struct ApplyJob;
@@ -66,11 +74,17 @@ class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
   ApplyOutcome ApplyToMouse(const ProfileRecord& profile);
   void ShowApplyOutcome(ApplyOutcome outcome);
   void LayOut();
+  void CentreOnScreen();
   void CreatePages();
   void CreateToolTips();
   bool OnDeviceChange(WPARAM event, LPARAM data);
   bool OnToolTipText(NMHDR& header);
-  void ShowFromSecondCopy();
+  void BringBack();
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  LRESULT OnTrayIcon(LPARAM mouseMessage);
+  void OpenTrayMenu();
+  bool OnSystemCommand(WPARAM command, LPARAM argument);
   std::wstring ProfilesFolderPath() const;
 
   CZebButton helpButton_, minimiseButton_, closeButton_;
@@ -86,6 +100,10 @@ class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
   HICON bigIcon_ = nullptr;    // shared icons: the system frees them
   HICON smallIcon_ = nullptr;
   HWND toolTip_ = nullptr;     // a child of the window's lifetime
+  NOTIFYICONDATAW trayIcon_{};
+  bool trayIconAdded_ = false;
+  // Broadcast by the shell when it (re)starts and its tray is empty.
+  UINT taskbarCreatedMessage_ = 0;
 
   std::unique_ptr<HidPort> port_;
   LinkState link_;

@@ -236,14 +236,19 @@ void DrawTextGdiPlus(Gdiplus::Graphics& graphics, Gdiplus::ARGB colour, const st
   graphics.DrawString(text.c_str(), -1, &font, layout, &format, &brush);
 }
 
+framework::FontHandle CreateArialFont(int height, int weight) {
+  return framework::FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
+                                           L"Arial"));
+}
+
 void DrawTextCentered(HDC dc, const std::wstring& text, COLORREF colour, bool centreHorizontally,
                       bool centreVertically, const RECT& rect, HFONT font) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour);
   framework::FontHandle ownFont;
   if (!font) {
-    ownFont.reset(CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
+    ownFont = CreateArialFont(16, FW_NORMAL);
     font = ownFont.get();
   }
   framework::SelectObjectGuard select(dc, font);

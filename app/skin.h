@@ -61,6 +61,11 @@ SkinElement GetSkinElementImage(int element, int state, const SkinRect& rect);
 framework::ImagePtr LoadImageFile(const std::wstring& path);
 
 // Text helpers shared by the skinned controls.
+framework::FontHandle CreateArialFont(int height, int weight);
+// An ARGB colour for GDI: the alpha is dropped.
+constexpr COLORREF ArgbToColorref(Gdiplus::ARGB colour) {
+  return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+}
 void DrawTextGdiPlus(Gdiplus::Graphics& graphics, Gdiplus::ARGB colour, const std::wstring& text,
                      bool centreHorizontally, const RECT& rect, const Gdiplus::Font& font);
 SIZE MeasureTextGdiPlus(const std::wstring& text, const Gdiplus::Font& font, const RECT& rect);

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 #include "framework/win32.h"
@@ -32,6 +33,12 @@ class UniqueHandle {
  private:
   HANDLE handle_ = nullptr;
 };
+
+// A windows hook removed with UnhookWindowsHookEx.
+struct HookDeleter {
+  void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
+using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, HookDeleter>;
 
 // A GDI object (font, bitmap, brush, pen) deleted with DeleteObject.
 template <typename T>

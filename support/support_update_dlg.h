@@ -3,6 +3,7 @@
 
 #include "app/profile_commands.h"
 #include "widgets/title_tip.h"
+#include "widgets/window_requests.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
 #include "widgets/zeb_static.h"
@@ -13,7 +14,6 @@ inline constexpr wchar_t kSoftwareVersionText[] = L"V1.09";
 inline constexpr wchar_t kFirmwareToolFolder[] = L"\\Korvid Firmware Update Tool";
 inline constexpr wchar_t kFirmwareToolExecutable[] = L"\\Korvid Firmware Update Tool.exe";
 inline constexpr wchar_t kFirmwareToolArguments[] = L"0";
-inline constexpr UINT kStayOnTopRequest = 0x08BA;
 
 // The support page: program and firmware versions, the downloads page, the
 // firmware update tool and the restore of the default settings.

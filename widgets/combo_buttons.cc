@@ -1,0 +1,161 @@
+#include "widgets/combo_buttons.h"
+
+#include "app/skin.h"
+#include "widgets/menu_rules.h"
+#include "widgets/window_requests.h"
+
+namespace korvid {
+namespace {
+
+constexpr UINT_PTR kMenuTimer = 1;
+constexpr UINT kMenuTimerMs = 100;
+
+constexpr ComboButtonStyle kBnComboStyle{FW_NORMAL, 0xFFFDC415, 7, kComboMenuRightStrip, true};
+constexpr ComboButtonStyle kComboStyle{FW_BOLD, 0xFF0000FF, 10, 0, false};
+
+PixelRect ToPixelRect(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
+
+// The work area of the monitor the button is on.
+PixelRect WorkAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return ToPixelRect(monitor.rcWork);
+}
+
+}  // namespace
+
+ComboButtonBase::ComboButtonBase(const ComboButtonStyle& style)
+    : font(CreateArialFont(16, style.fontWeight)), highlightColour(style.highlightColour), style_(style) {}
+
+void ComboButtonBase::SelectItem(int id) {
+  if (!menu) return;
+  const QuoMenuItem* item = menu->FindItem(id);
+  if (!item) return;
+  label = item->text;
+  functionId = id;
+  Repaint();
+}
+
+void ComboButtonBase::OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = Default(WM_LBUTTONDOWN, wParam, lParam);
+  pressed = 1;
+  state = 2;
+  if (menu) menu->Hide();
+  Repaint();
+  suppressOpen = SuppressesMenuOpen(GetTickCount(), lastMenuTick) ? 1 : 0;
+}
+
+void ComboButtonBase::OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = Default(WM_LBUTTONUP, wParam, lParam);
+  pressed = 0;
+  state = 0;
+  Repaint();
+  if (menuEnabled && menu && !suppressOpen) {
+    suppressOpen = 1;
+    SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
+    OpenMenu();
+  }
+}
+
+void ComboButtonBase::OpenMenu() {
+  RECT button{};
+  GetWindowRect(GetSafeHwnd(), &button);
+  menu->SetItemRightStrip(style_.menuRightStrip);
+  menu->LayoutItems();
+  const bool up = ComboMenuOpensUp(dropUp != 0, ToPixelRect(button), menu->Height(), WorkAreaOf(GetSafeHwnd()));
+  if (up) {
+    menu->PopupAt(2, button.left, button.top);
+  } else {
+    menu->PopupAt(0, button.left, button.bottom);
+  }
+}
+
+void ComboButtonBase::OnMenuTimer() {
+  if (menu && menu->IsWindowVisible()) {
+    lastMenuTick = GetTickCount();
+  } else if (style_.stopTimerWhenClosed) {
+    KillTimer(GetSafeHwnd(), kMenuTimer);
+  }
+}
+
+bool ComboButtonBase::OnMenuChoice(WPARAM menuIdentifier, LPARAM itemId) {
+  if (!menu || static_cast<int>(menuIdentifier) != menu->menuId) return false;
+  const int id = static_cast<int>(itemId);
+  const QuoMenuItem* item = menu->FindItem(id);
+  if (!item) return false;
+  // The parent may rebuild the menu while it handles the choice.
+  const std::wstring text = item->text;
+  SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), id);
+  if (adoptSelection) {
+    label = text;
+    functionId = id;
+    Repaint();
+  } else {
+    // The parent kept a result of its own this time.
+    adoptSelection = 1;
+  }
+  return true;
+}
+
+LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      OnPress(wParam, lParam, result);
+      return result;
+    case WM_LBUTTONUP:
+      OnRelease(wParam, lParam, result);
+      return result;
+    case WM_TIMER:
+      if (wParam == kMenuTimer) OnMenuTimer();
+      return Default(message, wParam, lParam);
+    case WM_SYSCOMMAND:
+      if (wParam == kStayOnTopRequest) {
+        SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
+        return 0;
+      }
+      // A choice is not a system command: passed on, an identifier that
+      // happened to look like one (move, size, close) would act on the button.
+      if (OnMenuChoice(wParam, lParam)) return 0;
+      return Default(message, wParam, lParam);
+    default:
+      return CZebButton::WindowProc(message, wParam, lParam);
+  }
+}
+
+void ComboButtonBase::DrawItem(const DRAWITEMSTRUCT& item) {
+  CZebButton::DrawItem(item);
+  if (!drawText) return;
+  RECT textRect = item.rcItem;
+  textRect.left += style_.labelInset;
+  const Gdiplus::ARGB colour = state == 1 ? highlightColour : textColour;
+  DrawTextCentered(item.hDC, label, ArgbToColorref(colour), false, true, textRect, font.get());
+}
+
+CQuoBnComboButton::CQuoBnComboButton() : ComboButtonBase(kBnComboStyle) {}
+
+void CQuoBnComboButton::AddMenuItem(int id, const std::wstring& text) {
+  if (!menu) {
+    RECT button{};
+    GetWindowRect(GetSafeHwnd(), &button);
+    auto created = std::make_unique<CQuoBnMenu>();
+    const RECT rect{0, 0, button.right - button.left - 2, 10};
+    if (!created->Create(nullptr, L"menu", 0, rect, GetSafeHwnd(), static_cast<int>(GetTickCount()))) return;
+    created->owner = GetSafeHwnd();
+    menu = std::move(created);
+  }
+  menu->AddItem(id, text, 0, 1, 0);
+}
+
+void CQuoBnComboButton::SetBinding(const std::wstring& text, int id, int bindingModifiers) {
+  label = text;
+  functionId = id;
+  modifiers = bindingModifiers;
+  Repaint();
+}
+
+CQuoComboButton::CQuoComboButton() : ComboButtonBase(kComboStyle) {}
+
+}  // namespace korvid

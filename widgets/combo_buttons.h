@@ -1,0 +1,80 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "widgets/quo_bn_menu.h"
+#include "widgets/zeb_button.h"
+
+namespace korvid {
+
+// How the two kinds of combo button differ.
+struct ComboButtonStyle {
+  int fontWeight;
+  Gdiplus::ARGB highlightColour;
+  int labelInset;        // pixels from the left edge to the label
+  int menuRightStrip;    // pixels at the menu's right edge outside every item
+  bool stopTimerWhenClosed;
+};
+
+// An image button that shows a text label and drops its menu below (or
+// above) itself when clicked. The item chosen becomes its label and
+// identifier and is reported to the parent as WM_SYSCOMMAND (own control ID,
+// item id). A click on the button while its menu is open closes the menu.
+class ComboButtonBase : public CZebButton {
+ public:
+  // The current item: label and functionId follow it; nothing changes when
+  // the menu has no such item.
+  void SelectItem(int id);
+
+  std::unique_ptr<CQuoBnMenu> menu;
+  std::wstring label;
+  int functionId = -1;
+  framework::FontHandle font;
+  Gdiplus::ARGB textColour = 0xFFFFFFFF;
+  Gdiplus::ARGB highlightColour;
+  int drawText = 1;
+  int adoptSelection = 1;
+  int dropUp = 0;
+  int menuEnabled = 1;
+  int suppressOpen = 0;
+  uint32_t lastMenuTick = 0;
+
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void DrawItem(const DRAWITEMSTRUCT& item) override;
+
+ protected:
+  explicit ComboButtonBase(const ComboButtonStyle& style);
+  const ComboButtonStyle& Style() const { return style_; }
+
+ private:
+  void OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void OpenMenu();
+  void OnMenuTimer();
+  bool OnMenuChoice(WPARAM menuIdentifier, LPARAM itemId);
+
+  ComboButtonStyle style_;
+};
+
+// The settings pages' combo button: its own menu built item by item, a gold
+// highlight, and a binding (label, identifier, modifiers) set from outside.
+class CQuoBnComboButton : public ComboButtonBase {
+ public:
+  CQuoBnComboButton();
+
+  // Adds an enabled item to the menu, making the menu on first use.
+  void AddMenuItem(int id, const std::wstring& text);
+  void SetBinding(const std::wstring& text, int id, int bindingModifiers);
+
+  int modifiers = -1;
+};
+
+// The second style of combo button: bold label, blue highlight, full-width
+// items. It builds no menu of its own.
+class CQuoComboButton : public ComboButtonBase {
+ public:
+  CQuoComboButton();
+};
+
+}  // namespace korvid

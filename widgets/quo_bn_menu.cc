@@ -1,0 +1,324 @@
+#include "widgets/quo_bn_menu.h"
+
+#include <windowsx.h>
+
+#include "app/skin.h"
+#include "buttons/input_hooks.h"
+#include "widgets/menu_rules.h"
+#include "widgets/window_requests.h"
+
+namespace korvid {
+namespace {
+
+constexpr wchar_t kMenuClassName[] = L"KorvidQuoMenu";
+constexpr DWORD kMenuStyle = WS_POPUP | WS_BORDER | WS_SYSMENU;
+constexpr int kTextIndent = 10;
+constexpr int kSubmenuOverlap = 5;
+
+bool RegisterMenuClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = framework::CWnd::StandardWindowProc;
+    windowClass.hInstance = framework::ModuleInstance();
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kMenuClassName;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered;
+}
+
+POINT PointFrom(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+RECT ToRect(const PixelRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+CQuoBnMenu::CQuoBnMenu() : font(CreateArialFont(16, FW_NORMAL)) {}
+
+CQuoBnMenu::~CQuoBnMenu() {
+  // The owner may be going too: no requests to it, only the hook is let go
+  // when it still reports to this menu tree.
+  HWND hookWindow = MenuHookWindow();
+  if (hookWindow && HoldsWindow(hookWindow)) RemoveMenuMouseHook();
+}
+
+bool CQuoBnMenu::HoldsWindow(HWND window) const {
+  if (window == GetSafeHwnd()) return true;
+  for (const auto& subMenu : subMenus) {
+    if (subMenu->HoldsWindow(window)) return true;
+  }
+  return false;
+}
+
+bool CQuoBnMenu::Create(const wchar_t*, const wchar_t* windowName, DWORD, const RECT& rect, HWND parent,
+                        int controlId) {
+  if (GetSafeHwnd() || !RegisterMenuClass()) return false;
+  if (!CreateEx(WS_EX_NOACTIVATE, kMenuClassName, windowName, kMenuStyle, rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top, parent, nullptr)) {
+    return false;
+  }
+  ModifyStyle(WS_CAPTION, 0);
+  SetWindowPos(GetSafeHwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  menuId = controlId;
+  owner = parent;
+  return true;
+}
+
+void CQuoBnMenu::AddItem(int id, const std::wstring& text, int reserved, int enabled, int hasSubmenu) {
+  for (const QuoMenuItem& item : items) {
+    if (item.id == id) return;
+  }
+  QuoMenuItem item;
+  item.id = id;
+  item.text = text;
+  item.reserved = reserved;
+  item.enabled = enabled;
+  item.hasSubmenu = hasSubmenu;
+  items.push_back(std::move(item));
+}
+
+QuoMenuItem* CQuoBnMenu::FindItem(int id) {
+  for (QuoMenuItem& item : items) {
+    if (item.id == id) return &item;
+  }
+  for (const auto& subMenu : subMenus) {
+    if (QuoMenuItem* found = subMenu->FindItem(id)) return found;
+  }
+  return nullptr;
+}
+
+void CQuoBnMenu::RemoveAllItems() {
+  items.clear();
+  hoverIndex = -1;
+}
+
+int CQuoBnMenu::Height() const {
+  RECT window{};
+  GetWindowRect(GetSafeHwnd(), &window);
+  return window.bottom - window.top;
+}
+
+void CQuoBnMenu::LayoutItems() {
+  HWND window = GetSafeHwnd();
+  if (!window) return;
+  if (items.empty()) {
+    Hide();
+    return;
+  }
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  int textHeight = 0;
+  {
+    framework::WindowDc dc(window);
+    framework::SelectObjectGuard select(dc.get(), font.get());
+    SIZE extent{};
+    const std::wstring& text = items.front().text;
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    textHeight = extent.cy;
+    if (textHeight <= 0) {
+      // An empty first text measures nothing: a line of the font instead.
+      TEXTMETRICW metrics{};
+      GetTextMetricsW(dc.get(), &metrics);
+      textHeight = metrics.tmHeight;
+    }
+  }
+  const int width = bounds.right - bounds.left;
+  const MenuLayout layout = LayoutMenu(static_cast<int>(items.size()), textHeight, width, itemRightStrip_);
+  for (size_t i = 0; i < items.size(); ++i) items[i].rect = ToRect(layout.items[i]);
+  SetWindowPos(window, nullptr, bounds.left, bounds.top, width, layout.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CQuoBnMenu::PopupAt(int mode, int x, int y) {
+  HWND window = GetSafeHwnd();
+  if (!window) return;
+  LayoutItems();
+  hoverIndex = -1;
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  if (const auto origin = PopupOrigin(mode, {x, y}, bounds.right - bounds.left, bounds.bottom - bounds.top)) {
+    SetWindowPos(window, nullptr, origin->x, origin->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LayoutItems();
+  if (items.empty()) return;
+  // Shown without taking the activation from the program's window.
+  ShowWindow(SW_SHOWNA);
+  Invalidate(false);
+  SetMenuHookWindow(window);
+}
+
+void CQuoBnMenu::SendStayOnTop(int on) const {
+  if (owner) SendMessageW(owner, WM_SYSCOMMAND, kStayOnTopRequest, on);
+}
+
+void CQuoBnMenu::Hide() {
+  if (!IsWindowVisible()) return;
+  SendStayOnTop(1);
+  ShowWindow(SW_HIDE);
+  if (parentMenu) parentMenu->Hide();
+  HideSubmenus();
+  SendStayOnTop(0);
+  if (!parentMenu) RemoveMenuMouseHook();
+}
+
+void CQuoBnMenu::HideSubmenus() {
+  for (const auto& subMenu : subMenus) {
+    if (!subMenu->IsWindowVisible()) continue;
+    SendStayOnTop(1);
+    subMenu->HideSubmenus();
+    subMenu->ShowWindow(SW_HIDE);
+    SendStayOnTop(0);
+  }
+  // Only an installed hook follows: a menu tree that has closed keeps none.
+  RetargetMenuMouseHook(GetSafeHwnd());
+}
+
+CQuoBnMenu* CQuoBnMenu::GetSubMenu(int id) {
+  for (const auto& subMenu : subMenus) {
+    if (subMenu->menuId == id) return subMenu.get();
+  }
+  auto subMenu = std::make_unique<CQuoBnMenu>();
+  if (!subMenu->Create(nullptr, L"menu", 0, RECT{0, 0, 50, 10}, owner, id)) return nullptr;
+  subMenu->parentMenu = this;
+  subMenu->owner = owner;
+  subMenu->SetItemRightStrip(itemRightStrip_);
+  subMenus.push_back(std::move(subMenu));
+  return subMenus.back().get();
+}
+
+int CQuoBnMenu::HitTest(POINT p) const {
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (PtInRect(&items[i].rect, p)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void CQuoBnMenu::OnPaint() {
+  PAINTSTRUCT paint{};
+  HDC target = BeginPaint(GetSafeHwnd(), &paint);
+  const RECT client = GetClientRect();
+  framework::MemoryDc memory(target);
+  framework::BitmapHandle bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
+  if (memory && bitmap) {
+    framework::SelectObjectGuard select(memory.get(), bitmap.get());
+    framework::GdiObject<HBRUSH> background(CreateSolidBrush(ArgbToColorref(backgroundColour)));
+    framework::GdiObject<HBRUSH> frame(CreateSolidBrush(ArgbToColorref(frameColour)));
+    FillRect(memory.get(), &client, background.get());
+    FrameRect(memory.get(), &client, frame.get());
+    for (size_t i = 0; i < items.size(); ++i) {
+      RECT textRect = items[i].rect;
+      OffsetRect(&textRect, kTextIndent, 0);
+      const Gdiplus::ARGB colour = static_cast<int>(i) == hoverIndex ? highlightColour : textColour;
+      DrawTextCentered(memory.get(), items[i].text, ArgbToColorref(colour), false, true, textRect, font.get());
+    }
+    BitBlt(target, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+  }
+  EndPaint(GetSafeHwnd(), &paint);
+}
+
+void CQuoBnMenu::OnMouseMove(POINT p) {
+  const int index = HitTest(p);
+  if (index < 0) return;
+  const QuoMenuItem& item = items[static_cast<size_t>(index)];
+  if (item.hasSubmenu && item.enabled) {
+    if (index == hoverIndex) return;
+    HideSubmenus();
+    RECT bounds{};
+    GetWindowRect(GetSafeHwnd(), &bounds);
+    const int itemTop = item.rect.top;
+    CQuoBnMenu* subMenu = GetSubMenu(item.id);
+    if (subMenu && !subMenu->items.empty()) {
+      subMenu->PopupAt(0, bounds.right - kSubmenuOverlap, bounds.top + itemTop - kSubmenuOverlap);
+    }
+  } else {
+    HideSubmenus();
+  }
+  if (index != hoverIndex) {
+    hoverIndex = index;
+    Invalidate(false);
+  }
+}
+
+void CQuoBnMenu::OnButtonDown(POINT p) {
+  hoverIndex = HitTest(p);
+  if (hoverIndex < 0) Hide();
+  Invalidate(false);
+}
+
+void CQuoBnMenu::OnButtonUp(POINT p) {
+  hoverIndex = -1;
+  const int index = HitTest(p);
+  if (index < 0) return;
+  const QuoMenuItem* item = FindItem(items[static_cast<size_t>(index)].id);
+  if (!item) return;
+  // The owner may change the menu while it handles the choice.
+  const int id = item->id;
+  const bool hasSubmenu = item->hasSubmenu != 0;
+  if (item->enabled && owner) {
+    if (hasSubmenu) return;
+    SendMessageW(owner, WM_SYSCOMMAND, static_cast<WPARAM>(menuId), id);
+  }
+  if (!hasSubmenu) Hide();
+}
+
+bool CQuoBnMenu::ContainsCursor(POINT cursor) const {
+  for (const CQuoBnMenu* menu = this; menu; menu = menu->parentMenu) {
+    RECT bounds{};
+    GetWindowRect(menu->GetSafeHwnd(), &bounds);
+    if (PtInRect(&bounds, cursor)) return true;
+  }
+  return false;
+}
+
+void CQuoBnMenu::OnHookEvent(WPARAM mouseMessage) {
+  if (mouseMessage != WM_LBUTTONDOWN || !IsWindowVisible()) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (!ContainsCursor(cursor)) Hide();
+}
+
+LRESULT CQuoBnMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_MOUSEMOVE: {
+      const LRESULT result = Default(message, wParam, lParam);
+      OnMouseMove(PointFrom(lParam));
+      return result;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      const LRESULT result = Default(message, wParam, lParam);
+      OnButtonDown(PointFrom(lParam));
+      return result;
+    }
+    case WM_LBUTTONUP: {
+      const LRESULT result = Default(message, wParam, lParam);
+      OnButtonUp(PointFrom(lParam));
+      return result;
+    }
+    case kHookEventMessage:
+      OnHookEvent(wParam);
+      return 1;
+    case WM_SYSCOMMAND: {
+      if (owner) SendMessageW(owner, message, wParam, lParam);
+      Hide();
+      return Default(message, wParam, lParam);
+    }
+    case WM_CLOSE:
+      // A menu is reused: closing it hides it.
+      Hide();
+      return 0;
+    default:
+      return CWnd::WindowProc(message, wParam, lParam);
+  }
+}
+
+}  // namespace korvid

@@ -1,0 +1,82 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/handles.h"
+#include "framework/window.h"
+
+namespace korvid {
+
+struct QuoMenuItem {
+  int id = 0;
+  RECT rect{};  // client pixels, set by LayoutItems
+  std::wstring text;
+  int reserved = 0;
+  int enabled = 1;
+  int hasSubmenu = 0;  // opens the sub-menu whose menuId is this id
+};
+
+// A borderless owner-drawn pop-up menu: text items in a dark box with a gold
+// frame. It reports a click on an item to its owner, cascades sub-menus, and
+// closes itself when the user presses the left button anywhere outside it
+// (seen through the menu mouse hook). It never takes the activation.
+class CQuoBnMenu : public framework::CWnd {
+ public:
+  CQuoBnMenu();
+  ~CQuoBnMenu() override;
+
+  // Creates the hidden menu window at `rect` (screen); `parent` becomes the
+  // owner its choices go to, `controlId` its menuId. The class name and style
+  // given are not used: every menu is a borderless pop-up.
+  virtual bool Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                      HWND parent, int controlId);
+
+  // Appends an item unless one with `id` exists already.
+  void AddItem(int id, const std::wstring& text, int reserved, int enabled, int hasSubmenu);
+  // This menu's items in order, then each sub-menu's, depth first.
+  QuoMenuItem* FindItem(int id);
+  void RemoveAllItems();
+  // Sizes the menu to its items and lays them out; a menu without items hides.
+  void LayoutItems();
+  // Shows the menu at a screen point: mode 0 top-left, 2 bottom-left,
+  // 3 bottom-right corner there.
+  void PopupAt(int mode, int x, int y);
+  void Hide();
+  void HideSubmenus();
+  // The sub-menu for `id`, made on first use.
+  CQuoBnMenu* GetSubMenu(int id);
+  // Items end this many pixels before the right edge (15 unless changed).
+  void SetItemRightStrip(int strip) { itemRightStrip_ = strip; }
+  // The menu's height once laid out.
+  int Height() const;
+
+  int menuId = 0;
+  int hoverIndex = -1;
+  Gdiplus::ARGB textColour = 0xFFFFFFFF;
+  Gdiplus::ARGB highlightColour = 0xFFFDC415;
+  Gdiplus::ARGB backgroundColour = 0xFF1A1A1A;
+  Gdiplus::ARGB frameColour = 0xFFFDC415;
+  framework::FontHandle font;
+  HWND owner = nullptr;
+  CQuoBnMenu* parentMenu = nullptr;
+  std::vector<QuoMenuItem> items;
+  std::vector<std::unique_ptr<CQuoBnMenu>> subMenus;
+
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void OnPaint();
+  void OnMouseMove(POINT p);
+  void OnButtonDown(POINT p);
+  void OnButtonUp(POINT p);
+  void OnHookEvent(WPARAM mouseMessage);
+  int HitTest(POINT p) const;
+  void SendStayOnTop(int on) const;
+  bool ContainsCursor(POINT cursor) const;
+  bool HoldsWindow(HWND window) const;
+
+  int itemRightStrip_ = 15;
+};
+
+}  // namespace korvid
