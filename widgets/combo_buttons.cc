@@ -79,8 +79,8 @@ void ComboButtonBase::OnMenuTimer() {
   }
 }
 
-bool ComboButtonBase::OnMenuChoice(WPARAM menuIdentifier, LPARAM itemId) {
-  if (!menu || static_cast<int>(menuIdentifier) != menu->menuId) return false;
+bool ComboButtonBase::OnMenuChoice(LPARAM itemId) {
+  if (!menu) return false;
   const int id = static_cast<int>(itemId);
   const QuoMenuItem* item = menu->FindItem(id);
   if (!item) return false;
@@ -93,7 +93,7 @@ bool ComboButtonBase::OnMenuChoice(WPARAM menuIdentifier, LPARAM itemId) {
     Repaint();
   } else {
     // The parent kept a result of its own this time.
-    adoptSelection = 1;
+
   }
   return true;
 }
@@ -116,9 +116,10 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
         return 0;
       }
-      // A choice is not a system command: passed on, an identifier that
+      // A choice is known by its item, whichever menu of the tree sent it.
+      // It is not a system command: passed on, a menu identifier that
       // happened to look like one (move, size, close) would act on the button.
-      if (OnMenuChoice(wParam, lParam)) return 0;
+      if (OnMenuChoice(lParam)) return 0;
       return Default(message, wParam, lParam);
     default:
       return CZebButton::WindowProc(message, wParam, lParam);

@@ -52,7 +52,7 @@ class ComboButtonBase : public CZebButton {
   void OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result);
   void OpenMenu();
   void OnMenuTimer();
-  bool OnMenuChoice(WPARAM menuIdentifier, LPARAM itemId);
+  bool OnMenuChoice(LPARAM itemId);
 
   ComboButtonStyle style_;
 };

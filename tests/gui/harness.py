@@ -17,6 +17,11 @@ MAIN_TITLE = "Korvid Configuration Software"
 MESSAGE_BOX_CLASS = "#32770"
 MESSAGE_BOX_CAPTION = "Korvid Configuration"
 MESSAGE_BOX_TEXT_ID = 0xFFFF
+# With no shell, Wine keeps the tray icons in a window of its own; the
+# first icon's 20x20 cell starts at its client area's top-left corner.
+TRAY_TITLE = "Wine System Tray"
+TRAY_ICON_CENTRE = (10, 10)
+MENU_CLASS = "KorvidQuoMenu"
 SCREEN = "1280x1024x24"
 SCREEN_SIZE = [1280, 1024]
 PREFIX_STAMP = "korvid-gui-2.stamp"
@@ -87,6 +92,14 @@ class Snapshot:
 
     def of_process(self, pid, visible=True):
         return [w for w in self.windows if w.pid == pid and (visible is None or w.visible == visible)]
+
+    def tray(self):
+        """Wine's own tray window, shown while it holds an icon; None when hidden."""
+        return next((w for w in self.windows if w.title == TRAY_TITLE and w.visible), None)
+
+    def menus(self, pid):
+        """The visible skinned pop-up menus of a process."""
+        return [w for w in self.of_process(pid) if w.record["class"] == MENU_CLASS]
 
     def message_boxes(self):
         return [w for w in self.windows if w.visible and w.record["class"] == MESSAGE_BOX_CLASS
@@ -274,6 +287,35 @@ class Desktop:
         y = control.screen[1] + control.screen[3] // 2 - window.client[1]
         self.click(window, x, y)
 
+    def click_at(self, x, y, button=1, repeat=1):
+        """Clicks at a point of the screen; the pointer stays there."""
+        self.xdotool("mousemove", x, y, "click", "--repeat", repeat, "--delay", 60, button)
+
+    def wait_unmapped(self, window, timeout=5):
+        """Waits until the X server has unmapped a window that Wine already hides: a
+        click sent before then would still land on it."""
+        deadline = time.monotonic() + timeout
+        while True:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], env=self.env(),
+                                   capture_output=True, text=True, timeout=20).stdout.split()
+            if str(window.xid) not in found:
+                return
+            if time.monotonic() > deadline:
+                raise WaitTimeout(f"X window {window.xid} still mapped after {timeout} s")
+            time.sleep(POLL_SECONDS)
+
+    def tray_icon(self):
+        """The screen point of the first tray icon."""
+        tray = self.wait("the tray icon", lambda s: s.tray())
+        return tray.client[0] + TRAY_ICON_CENTRE[0], tray.client[1] + TRAY_ICON_CENTRE[1]
+
+    def post(self, window, message, wparam=0, lparam=0):
+        """Posts a message to a window as another program would; message may be a registered name."""
+        code, _, err = self.run_wine([self.probe, "post", str(window.hwnd), str(message), str(wparam),
+                                      str(lparam)])
+        if code != 0:
+            raise RuntimeError(f"korvid-probe post failed ({code}): {err}")
+
     def key(self, window, *keys):
         self.xdotool("windowfocus", window.xid, "key", "--window", window.xid, *keys)
 
@@ -292,6 +334,17 @@ class Desktop:
                 return Image(path)
             previous = current
             time.sleep(0.1)
+
+
+    def screenshot_screen(self, name, region):
+        """A region of the whole screen (x, y, width, height), kept as <name>.png: pop-up
+        menus are windows of their own beside the window they belong to."""
+        path = os.path.join(self.screenshots, name + ".png")
+        x, y, width, height = region
+        subprocess.run([IMPORT, "-display", self.display, "-window", "root", "-crop",
+                        f"{width}x{height}+{x}+{y}", "+repage", path], check=True, timeout=20,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return Image(path)
 
 
 class Image:

@@ -4,10 +4,17 @@
 //   korvid-probe dump        JSON of the desktop's size and of every top-level
 //                            window with its descendants
 //   korvid-probe quit HWND   posts WM_QUIT to the thread that owns HWND
+//   korvid-probe post HWND MESSAGE WPARAM LPARAM
+//                            posts a message; MESSAGE is a number or the
+//                            name of a registered message ("TaskbarCreated")
+//   korvid-probe tray-delete HWND ID
+//                            removes the tray icon (HWND, ID) as a shell
+//                            restart would
 //
 // Exit status: 0 success, 1 the window does not exist or the post failed,
 // 2 bad arguments.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -138,6 +145,7 @@ void AppendTopLevel(HWND hwnd, std::string& out) {
   out += ", \"iconic\": " + Bool(IsIconic(hwnd));
   out += ", \"owner\": " + Number(HandleNumber(GetWindow(hwnd, GW_OWNER)));
   out += ", \"style\": " + Number(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)));
+  out += ", \"exstyle\": " + Number(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
   out += ", \"children\": ";
   AppendChildren(hwnd, out);
   out += "}";
@@ -170,11 +178,45 @@ int Dump() {
   return kExitOk;
 }
 
-int Quit(const wchar_t* handleText) {
+bool ParseNumber(const wchar_t* text, unsigned long long& value) {
   wchar_t* end = nullptr;
-  unsigned long long value = std::wcstoull(handleText, &end, 10);
-  if (end == handleText || *end != L'\0') return kExitUsage;
-  HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
+  value = std::wcstoull(text, &end, 0);
+  return end != text && *end == L'\0';
+}
+
+bool ParseWindow(const wchar_t* text, HWND& hwnd) {
+  unsigned long long value = 0;
+  if (!ParseNumber(text, value)) return false;
+  hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
+  return true;
+}
+
+int Post(const wchar_t* handleText, const wchar_t* messageText, const wchar_t* wParamText,
+         const wchar_t* lParamText) {
+  HWND hwnd = nullptr;
+  unsigned long long message = 0, wParam = 0, lParam = 0;
+  if (!ParseWindow(handleText, hwnd) || !ParseNumber(wParamText, wParam) || !ParseNumber(lParamText, lParam)) {
+    return kExitUsage;
+  }
+  if (!ParseNumber(messageText, message)) message = RegisterWindowMessageW(messageText);
+  if (!IsWindow(hwnd) || message == 0) return kExitFailed;
+  return PostMessageW(hwnd, static_cast<UINT>(message), static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam))
+             ? kExitOk
+             : kExitFailed;
+}
+
+int TrayDelete(const wchar_t* handleText, const wchar_t* idText) {
+  NOTIFYICONDATAW icon = {};
+  unsigned long long id = 0;
+  if (!ParseWindow(handleText, icon.hWnd) || !ParseNumber(idText, id)) return kExitUsage;
+  icon.cbSize = sizeof(icon);
+  icon.uID = static_cast<UINT>(id);
+  return Shell_NotifyIconW(NIM_DELETE, &icon) ? kExitOk : kExitFailed;
+}
+
+int Quit(const wchar_t* handleText) {
+  HWND hwnd = nullptr;
+  if (!ParseWindow(handleText, hwnd)) return kExitUsage;
   if (!IsWindow(hwnd)) return kExitFailed;
   DWORD tid = GetWindowThreadProcessId(hwnd, nullptr);
   return PostThreadMessageW(tid, WM_QUIT, 0, 0) ? kExitOk : kExitFailed;
@@ -185,6 +227,9 @@ int Quit(const wchar_t* handleText) {
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wcscmp(argv[1], L"dump") == 0) return Dump();
   if (argc == 3 && std::wcscmp(argv[1], L"quit") == 0) return Quit(argv[2]);
-  std::fputs("usage: korvid-probe dump | quit HWND\n", stderr);
+  if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) return Post(argv[2], argv[3], argv[4], argv[5]);
+  if (argc == 4 && std::wcscmp(argv[1], L"tray-delete") == 0) return TrayDelete(argv[2], argv[3]);
+  std::fputs("usage: korvid-probe dump | quit HWND | post HWND MESSAGE WPARAM LPARAM | tray-delete HWND ID\n",
+             stderr);
   return kExitUsage;
 }

@@ -22,7 +22,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
 
-from harness import (MAIN_TITLE, AppFolder, Desktop, Image, Program, WaitTimeout,  # noqa: E402
+from harness import (MAIN_TITLE, POINTER_REST, AppFolder, Desktop, Image, Program, WaitTimeout,  # noqa: E402
                      end_programs, region_distance, wine_path)
 from test_korvidctl import Mouse, field, hexbytes  # noqa: E402
 
@@ -65,6 +65,17 @@ PROFILE_FILE = PROFILE_NAME + ".profile"
 LIST_FILE = "pfList.dat"
 # The mouse changed away from its factory settings before some tests.
 CHANGED_SETTINGS = ("cpi1=1200", "colour2=#102030", "lift=3mm", "smoothing=on", "button4=f5")
+# The tray icon's callback and the mouse messages it carries.
+TRAY_CALLBACK, TRAY_ICON_ID = 0x07EB, 128
+WM_LBUTTONDBLCLK, WM_RBUTTONDOWN = 0x0203, 0x0204
+WM_SYSCOMMAND, STAY_ON_TOP = 0x0112, 0x08BA
+WS_EX_TOPMOST = 0x8
+# The tray menu: two items 16 pixels high from 4 pixels below its top.
+TRAY_MENU_SIZE = [105, 2 * 16 + 8]
+CONFIG_MOUSE_ROW, EXIT_SOFTWARE_ROW = 0, 1
+# A point of the strip above the pages that no button covers, and one on a page.
+DRAG_STRIP_POINT = (270, 60)
+PAGE_POINT = (500, 300)
 # How long the program is given after a step whose absence is being checked.
 SETTLE_SECONDS = 0.5
 APPLY_TIMEOUT = 15
@@ -571,7 +582,7 @@ class RestoreDefaults(ProgramCase):
 
 
 class WindowHandling(ProgramCase):
-    """The second start, the missing sheet."""
+    """The second start, minimising, dragging, staying on top, the missing sheet."""
 
     def test_second_start_shows_the_hidden_first_copy(self):
         main = self.launch()
@@ -580,12 +591,54 @@ class WindowHandling(ProgramCase):
         self.assertTrue(self.program.running())
         second = self.relaunch()
         shown = DESKTOP.wait_main()
-        self.assertEqual(shown.hwnd, main.hwnd)
+        self.assertEqual((shown.hwnd, shown.rect), (main.hwnd, main.rect))
         self.assertTrue(second.wait_exit(10), "the second copy did not exit")
         snapshot = DESKTOP.snapshot()
         self.assertEqual([w.hwnd for w in snapshot.titled(MAIN_TITLE)], [main.hwnd])
         self.assertTrue(self.program.running())
         self.assertEqual(self.visible_pages(snapshot.main(True)), [BUTTON_PAGE])
+
+    def test_minimise_button_then_a_second_start_restores_the_window(self):
+        main = self.launch()
+        self.click_main(main, MINIMISE)
+        DESKTOP.wait("the window minimised", lambda s: s.main().iconic)
+        second = self.relaunch()
+        shown = DESKTOP.wait("the window restored", lambda s: s.main(visible=True) if not s.main().iconic else None)
+        self.assertEqual(shown.rect, main.rect)
+        self.assertTrue(second.wait_exit(10), "the second copy did not exit")
+
+    def test_dragging_the_strip_above_the_pages_moves_the_window_and_a_page_does_not(self):
+        main = self.launch()
+
+        def drag(point, dx, dy):
+            x, y = main.client[0] + point[0], main.client[1] + point[1]
+            DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
+            for step in range(1, 11):
+                DESKTOP.xdotool("mousemove", x + dx * step // 10, y + dy * step // 10)
+            DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+
+        drag(DRAG_STRIP_POINT, -60, 40)
+        moved = DESKTOP.wait("the window moved", lambda s: s.main(True) if s.main(True).rect != main.rect else None)
+        self.assertEqual(moved.rect, [main.rect[0] - 60, main.rect[1] + 40] + main.rect[2:])
+        drag(PAGE_POINT, -80, -40)
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.main().rect, moved.rect)
+        self.assert_main_screenshot(DESKTOP.screenshot(moved, "main-window-dragged"))
+
+    def test_stay_on_top_requests(self):
+        main = self.launch()
+
+        def topmost():
+            return bool(self.main().record["exstyle"] & WS_EX_TOPMOST)
+
+        for argument, expected in ((1, True), (0, False)):
+            DESKTOP.post(main, WM_SYSCOMMAND, STAY_ON_TOP, argument)
+            DESKTOP.wait(f"topmost {expected}", lambda s: topmost() == expected)
+            # Any other argument changes nothing.
+            DESKTOP.post(main, WM_SYSCOMMAND, STAY_ON_TOP, 2)
+            time.sleep(SETTLE_SECONDS)
+            self.assertEqual(topmost(), expected)
+        self.assertTrue(self.main().visible)
 
     def test_missing_sheet_reports_ui_load_failed_and_exits(self):
         self.launch(without=("Main_Normal.bmp",))
@@ -598,7 +651,352 @@ class WindowHandling(ProgramCase):
         self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
 
 
-GROUPS = (Harness, StartAndConnection, Pages, SupportPage, Apply, RestoreDefaults, WindowHandling)
+class Tray(ProgramCase):
+    """The tray icon and its menu."""
+
+    def launch_hidden(self):
+        """The program started and closed to the tray; its main window as it was shown."""
+        main = self.launch()
+        self.click_main(main, CLOSE)
+        DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
+        return main
+
+    def tray_menu(self, main):
+        return DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+
+    def assert_menu_closed(self, main, menu):
+        DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.wait_unmapped(menu)
+
+    def click_item(self, menu, row):
+        DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * row + 8)
+
+    def test_menu_lists_config_mouse_then_exit_software(self):
+        main = self.launch_hidden()
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, button=3)
+        menu = self.tray_menu(main)
+        # Wine's tray sits in the screen's top-left corner, where a menu with
+        # its bottom-right corner at the cursor would be off the screen: it
+        # opens on the other side of the cursor instead.
+        self.assertEqual(menu.rect, [x, y] + TRAY_MENU_SIZE)
+        shot = DESKTOP.screenshot_screen("tray-menu-open", (0, 0, menu.rect[0] + menu.rect[2] + 20,
+                                                            menu.rect[1] + menu.rect[3] + 20))
+        self.assertEqual(shot.pixel(menu.rect[0], menu.rect[1] + 20), (0xFD, 0xC4, 0x15), "the gold frame")
+        texts = shot.region(menu.rect[0] + 10, menu.rect[1] + 4, 80, 32)
+        self.assertIn(b"\xff\xff\xff", [texts[i:i + 3] for i in range(0, len(texts), 3)], "the white item texts")
+        self.click_item(menu, CONFIG_MOUSE_ROW)
+        shown = DESKTOP.wait_main()
+        self.assertEqual(shown.rect, main.rect)
+        self.assert_menu_closed(main, menu)
+
+        DESKTOP.click_at(x, y, button=3)
+        try:
+            self.tray_menu(main)
+        except Exception:
+            snap = DESKTOP.snapshot()
+            print("DEBUG tray", snap.tray().rect, snap.tray().client, x, y, file=sys.stderr)
+            DESKTOP.screenshot_screen("debug-root", (0, 0, 400, 200))
+            DESKTOP.click_at(x, y, button=3)
+            time.sleep(1)
+            print("DEBUG second try", DESKTOP.snapshot().menus(main.pid), file=sys.stderr)
+            raise
+        self.click_item(self.tray_menu(main), EXIT_SOFTWARE_ROW)
+        self.assertTrue(self.program.wait_exit(10), "Exit Software did not end the program")
+        snapshot = DESKTOP.wait("the tray icon removed", lambda s: s if s.tray() is None else None)
+        self.assertEqual(snapshot.titled(MAIN_TITLE), [])
+
+    def test_callback_opens_menu_at_cursor_and_only_a_left_click_outside_closes_it(self):
+        main = self.launch()
+        DESKTOP.xdotool("mousemove", 700, 500)
+        DESKTOP.post(main, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONDOWN)
+        menu = self.tray_menu(main)
+        self.assertEqual(menu.rect, [700 - TRAY_MENU_SIZE[0], 500 - TRAY_MENU_SIZE[1]] + TRAY_MENU_SIZE)
+        # Wine sees only clicks on its own windows: outside the menu means on
+        # the main window's page here.
+        outside = (main.client[0] + 200, main.client[1] + 400)
+        DESKTOP.click_at(*outside, button=3)
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(len(DESKTOP.snapshot().menus(main.pid)), 1, "a right click closed the menu")
+        DESKTOP.click_at(*outside)
+        self.assert_menu_closed(main, menu)
+        self.assertTrue(DESKTOP.snapshot().main(visible=True))
+
+    def test_single_click_does_nothing_and_double_click_brings_window_back(self):
+        main = self.launch_hidden()
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y)
+        time.sleep(SETTLE_SECONDS)
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "a single click showed the window")
+        DESKTOP.click_at(x, y, repeat=2)
+        shown = DESKTOP.wait_main()
+        self.assertEqual((shown.hwnd, shown.rect), (main.hwnd, main.rect))
+        self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
+
+    def test_icon_comes_back_when_the_shell_restarts(self):
+        main = self.launch()
+        DESKTOP.tray_icon()
+        code, _, err = DESKTOP.run_wine([OPTIONS.probe, "tray-delete", str(main.hwnd), str(TRAY_ICON_ID)])
+        self.assertEqual(code, 0, err)
+        DESKTOP.wait("the tray emptied", lambda s: s.tray() is None)
+        DESKTOP.post(main, "TaskbarCreated")
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, button=3)
+        self.tray_menu(main)
+
+
+class ComboMenus(GuiCase):
+    """The skinned combo buttons and their menus, on a window of their own."""
+
+    TITLE = "Korvid Combo Fixture"
+    MENU_CLASS = "KorvidQuoMenu"
+    # Function button n has control ID 1022 + n; the fixture's own combos and reports.
+    FUNCTION_BUTTON_BASE = 1022
+    DROP_UP, CASCADE = 1201, 1202
+    LAST_CHOICE, STAY_ON_TOP = 1301, 1302
+    FUNCTION_MENU = (("Left click", 2101), ("Right click", 2102), ("Middle click", 2103), ("IE Forward", 2105),
+                     ("IE Backward", 2104), ("Scroll Up", 2106), ("Scroll Down", 2107), ("Keyboard key", 1000),
+                     ("Disable button", 0))
+    INITIAL_LABELS = {1: "Left click", 2: "Right click", 3: "Middle click", 4: "IE Forward", 5: "IE Backward"}
+    PROFILE_ITEMS = 4
+    CASCADE_MENU = ("Left click", "Right click", "Wheel")
+    WHEEL_INDEX = 2
+    WHEEL_MENU = (("Scroll Up", 2106), ("Scroll Down", 2107), ("Middle click", 2103))
+    # Menu geometry: items one 16-pixel text line high from 4 pixels below
+    # the top, 8 pixels added to the height, a 15-pixel strip at the right
+    # outside every item; a sub-menu overlaps its parent by 5 pixels.
+    ITEM_HEIGHT, ITEM_TOP, EXTRA_HEIGHT, RIGHT_STRIP, SUBMENU_OVERLAP = 16, 4, 8, 15, 5
+    MENU_BACKGROUND, MENU_FRAME = (0x1A, 0x1A, 0x1A), (0xFD, 0xC4, 0x15)
+    # A combo notes its open menu every 100 ms; a press that is to close the
+    # menu must come after the first note.
+    MENU_NOTE_SECONDS = 0.25
+    # Client points of the fixture's background away from every control.
+    EMPTY_SPOTS = ((560, 40), (980, 520))
+
+    def setUp(self):
+        super().setUp()
+        if not os.path.exists(OPTIONS.combo_fixture):
+            self.fail(f"the combo fixture is not built: {OPTIONS.combo_fixture}")
+        folder = AppFolder(self.tmp, OPTIONS.combo_fixture, OPTIONS.resources)
+        self.start(folder.exe)
+        self.window = DESKTOP.wait_titled(self.TITLE)
+
+    # -- looking
+
+    def fixture(self, snapshot=None):
+        return (snapshot or DESKTOP.snapshot()).titled(self.TITLE, True)[0]
+
+    def combo(self, control_id, snapshot=None):
+        return self.fixture(snapshot).control(control_id)
+
+    def function_button(self, number):
+        return self.FUNCTION_BUTTON_BASE + number
+
+    def menus(self, snapshot=None):
+        """The fixture's visible menus, each a top-level window of its own."""
+        snapshot = snapshot or DESKTOP.snapshot()
+        return [w for w in snapshot.of_process(self.window.pid) if w.record["class"] == self.MENU_CLASS]
+
+    def wait_menus(self, count, what):
+        return DESKTOP.wait(what, lambda s: (self.menus(s) or True) if len(self.menus(s)) == count else None)
+
+    def report(self, control_id):
+        return self.combo(control_id).text
+
+    def wait_text(self, control_id, text):
+        DESKTOP.wait(f"control {control_id} showing {text!r}", lambda s: self.combo(control_id, s).text == text)
+
+    def assert_stays(self, what, predicate):
+        time.sleep(SETTLE_SECONDS)
+        self.assertTrue(predicate(DESKTOP.snapshot()), what)
+
+    def menu_height(self, items):
+        return items * self.ITEM_HEIGHT + self.EXTRA_HEIGHT
+
+    def item_centre(self, menu, index):
+        x, y, width, _ = menu.rect
+        return x + (width - self.RIGHT_STRIP) // 2, y + self.ITEM_TOP + index * self.ITEM_HEIGHT + self.ITEM_HEIGHT // 2
+
+    def screen_shot(self, name):
+        """The fixture's part of the screen with the menus over it (they are windows of their own)."""
+        import subprocess
+        import types
+        from harness import CONVERT
+        screen = DESKTOP.screenshot(types.SimpleNamespace(xid="root"), name + "-screen")
+        x, y, width, height = self.window.rect
+        path = os.path.join(OPTIONS.screenshots, name + ".png")
+        subprocess.run([CONVERT, screen.path, "-crop", f"{width}x{height}+{x}+{y}", "+repage", path], check=True)
+        os.remove(screen.path)
+        return Image(path)
+
+    def sheet(self, name):
+        return Image(os.path.join(OPTIONS.resources, name))
+
+    def client_rect(self, control):
+        x, y, width, height = control.screen
+        return x - self.window.client[0], y - self.window.client[1], width, height
+
+    # -- acting
+
+    def point_at(self, x, y):
+        DESKTOP.xdotool("mousemove", x, y)
+
+    def click_at(self, x, y, button=1):
+        DESKTOP.xdotool("mousemove", x, y, "click", button, "mousemove", *POINTER_REST)
+
+    def click_empty(self, button=1):
+        x, y = self.EMPTY_SPOTS[0]
+        self.click_at(self.window.client[0] + x, self.window.client[1] + y, button)
+
+    def open_menu(self, control_id):
+        """Clicks a combo; returns its record and its menu once the menu shows."""
+        combo = self.combo(control_id)
+        DESKTOP.click_control(self.window, combo)
+        menu = self.wait_menus(1, f"the menu of {control_id}")[0]
+        time.sleep(self.MENU_NOTE_SECONDS)
+        return combo, menu
+
+    # -- the cases
+
+    def test_click_opens_menu_below_and_second_click_closes_it(self):
+        before = self.report(self.STAY_ON_TOP)
+        button, menu = self.open_menu(self.function_button(3))
+        x, y, width, height = button.screen
+        self.assertEqual(menu.rect, [x, y + height, width - 2, self.menu_height(len(self.FUNCTION_MENU))])
+        self.assertEqual(menu.owner, self.window.hwnd)
+        self.assertEqual(self.report(self.STAY_ON_TOP), before, "opening a menu sent a stay-on-top request")
+        shot = self.screen_shot("combo-menu-open")
+        left, top = menu.rect[0] - self.window.rect[0], menu.rect[1] - self.window.rect[1]
+        self.assertEqual(shot.pixel(left, top + 20), self.MENU_FRAME)
+        self.assertEqual(shot.pixel(left + menu.rect[2] - 5, top + 20), self.MENU_BACKGROUND)
+        self.assertGreater(shot.colours((left + 1, top + 1, menu.rect[2] - 2, menu.rect[3] - 2)), 1,
+                           "the menu shows no text")
+        DESKTOP.click_control(self.window, button)
+        self.wait_menus(0, "the menu closed by a second click on its button")
+        self.assert_stays("the menu opened again", lambda s: not self.menus(s))
+        self.assertEqual(self.report(self.LAST_CHOICE), "")
+
+    def test_choosing_an_item_sets_the_label_and_notifies_the_parent(self):
+        table = [(3, 5), (4, 8), (5, 0)]
+        before = DESKTOP.screenshot(self.window, "combo-fixture")
+        for number, index in table:
+            text, function_id = self.FUNCTION_MENU[index]
+            with self.subTest(button=number, item=text):
+                button, menu = self.open_menu(self.function_button(number))
+                self.click_at(*self.item_centre(menu, index))
+                self.wait_text(self.LAST_CHOICE, f"{button.id} {function_id}")
+                self.wait_text(button.id, text)
+                self.assertEqual(self.menus(), [])
+        after = DESKTOP.screenshot(self.window, "combo-items-chosen")
+        for number, _ in table:
+            with self.subTest(drawn=number):
+                rect = self.client_rect(self.combo(self.function_button(number)))
+                self.assertNotEqual(after.region(*rect), before.region(*rect), "the new label is not drawn")
+
+    def test_left_click_outside_closes_the_menu_right_click_does_not(self):
+        _, menu = self.open_menu(self.function_button(4))
+        self.click_empty(button=3)
+        self.assert_stays("a right click outside closed the menu",
+                          lambda s: [m.hwnd for m in self.menus(s)] == [menu.hwnd])
+        self.click_empty(button=1)
+        self.wait_menus(0, "the menu closed by a left click outside")
+        self.assertEqual(self.report(self.LAST_CHOICE), "")
+        self.assertEqual(self.report(self.function_button(4)), self.INITIAL_LABELS[4])
+
+    def test_click_on_the_menu_outside_its_items_closes_it_without_a_choice(self):
+        # The strip at the right of every item and the frame above the first.
+        table = [("right strip", lambda m: (m.rect[0] + m.rect[2] - self.RIGHT_STRIP // 2, self.item_centre(m, 2)[1])),
+                 ("top frame", lambda m: (m.rect[0] + m.rect[2] // 2, m.rect[1] + 1))]
+        for where, point in table:
+            with self.subTest(where=where):
+                _, menu = self.open_menu(self.function_button(5))
+                self.click_at(*point(menu))
+                self.wait_menus(0, f"the menu closed by a click on its {where}")
+                self.assert_stays("a choice was made", lambda s: self.combo(self.LAST_CHOICE, s).text == "")
+                self.assertEqual(self.report(self.function_button(5)), self.INITIAL_LABELS[5])
+
+    def test_fixed_buttons_show_hover_and_press_but_open_no_menu(self):
+        sheets = {name: self.sheet(f"Buttons_{name}.bmp") for name in ("Normal", "Over", "Down")}
+        for number in (1, 2):
+            with self.subTest(button=number):
+                button = self.combo(self.function_button(number))
+                rect = self.client_rect(button)
+                self.point_at(button.screen[0] + button.screen[2] // 2, button.screen[1] + button.screen[3] // 2)
+                for look, action in (("Over", None), ("Down", "mousedown")):
+                    if action:
+                        DESKTOP.xdotool(action, 1)
+                    seen = DESKTOP.screenshot(self.window, f"combo-fixed-{number}-{look.lower()}").region(*rect)
+                    distances = {name: region_distance(seen, sheet.region(*rect)) for name, sheet in sheets.items()}
+                    self.assertEqual(min(distances, key=distances.get), look, distances)
+                DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+                self.assert_stays("a fixed button opened a menu", lambda s: not self.menus(s))
+                self.assertEqual(self.report(button.id), self.INITIAL_LABELS[number])
+        self.assertEqual(self.report(self.LAST_CHOICE), "")
+
+    def test_drop_up_combo_opens_its_menu_above_itself(self):
+        combo, menu = self.open_menu(self.DROP_UP)
+        x, y, width, _ = combo.screen
+        height = self.menu_height(self.PROFILE_ITEMS)
+        self.assertEqual(menu.rect, [x, y - height, width - 2, height])
+        self.screen_shot("combo-menu-drop-up")
+        self.click_at(*self.item_centre(menu, 2))
+        self.wait_text(self.LAST_CHOICE, f"{self.DROP_UP} 3")
+        self.wait_text(self.DROP_UP, "Profile 3")
+
+    def test_hovering_a_submenu_item_opens_the_submenu_at_the_right_edge(self):
+        _, menu = self.open_menu(self.CASCADE)
+        self.assertEqual(menu.rect[3], self.menu_height(len(self.CASCADE_MENU)))
+        self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
+        opened = self.wait_menus(2, "the sub-menu")
+        submenu = next(m for m in opened if m.hwnd != menu.hwnd)
+        x, y, width, _ = menu.rect
+        item_top = self.ITEM_TOP + self.WHEEL_INDEX * self.ITEM_HEIGHT
+        self.assertEqual(submenu.rect[:2], [x + width - self.SUBMENU_OVERLAP, y + item_top - self.SUBMENU_OVERLAP])
+        self.assertEqual(submenu.rect[3], self.menu_height(len(self.WHEEL_MENU)))
+        self.screen_shot("combo-submenu-open")
+        # Another item of the parent closes the sub-menu and leaves the parent open.
+        self.point_at(*self.item_centre(menu, 0))
+        remaining = self.wait_menus(1, "the sub-menu closed")
+        self.assertEqual(remaining[0].hwnd, menu.hwnd)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+
+    def test_choosing_a_submenu_item_sets_the_label_and_notifies_the_parent(self):
+        _, menu = self.open_menu(self.CASCADE)
+        self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
+        submenu = next(m for m in self.wait_menus(2, "the sub-menu") if m.hwnd != menu.hwnd)
+        text, function_id = self.WHEEL_MENU[1]
+        self.click_at(*self.item_centre(submenu, 1))
+        self.wait_menus(0, "the menus closed by the choice")
+        self.wait_text(self.LAST_CHOICE, f"{self.CASCADE} {function_id}")
+        self.wait_text(self.CASCADE, text)
+
+    def test_hiding_a_menu_sends_the_stay_on_top_pair(self):
+        button = self.function_button(3)
+        table = [
+            ("choice", button, lambda menu: self.click_at(*self.item_centre(menu, 1)), "1 0"),
+            ("click outside", button, lambda menu: self.click_empty(), "1 0"),
+            ("click on the button", button, lambda menu: DESKTOP.click_control(self.window, self.combo(button)),
+             "1 0"),
+            # A sub-menu hides inside its parent's hide, with a pair of its own.
+            ("click outside a cascade", self.CASCADE, self.open_wheel_and_click_outside, "1 1 0 0"),
+        ]
+        for how, control_id, close, requests in table:
+            with self.subTest(how=how):
+                before = self.report(self.STAY_ON_TOP)
+                _, menu = self.open_menu(control_id)
+                close(menu)
+                self.wait_menus(0, f"the menu closed by a {how}")
+                expected = (before + " " + requests).strip()
+                self.wait_text(self.STAY_ON_TOP, expected)
+                self.assert_stays("more requests followed", lambda s: self.combo(self.STAY_ON_TOP, s).text == expected)
+
+    def open_wheel_and_click_outside(self, menu):
+        self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
+        self.wait_menus(2, "the sub-menu")
+        self.click_empty()
+
+
+GROUPS = (Harness, StartAndConnection, Pages, SupportPage, Apply, RestoreDefaults, WindowHandling, Tray, ComboMenus)
 SELECTED = []
 SHEETS = {}
 
@@ -614,7 +1012,8 @@ def load_tests(loader, tests, pattern):
 def main():
     global OPTIONS, DESKTOP
     parser = argparse.ArgumentParser(usage=__doc__)
-    for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "prefix", "screenshots"):
+    for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
+                 "screenshots"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("groups", nargs="*")
     OPTIONS = parser.parse_args()
