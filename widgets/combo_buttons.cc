@@ -93,7 +93,7 @@ bool ComboButtonBase::OnMenuChoice(LPARAM itemId) {
     Repaint();
   } else {
     // The parent kept a result of its own this time.
-
+    adoptSelection = 1;
   }
   return true;
 }
