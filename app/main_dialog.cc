@@ -11,7 +11,6 @@
 #include "app/messages.h"
 #include "app/skin.h"
 #include "buttons/button_assignment_dlg.h"
-#include "buttons/input_hooks.h"
 #include "device/commands.h"
 #include "device/hid_notifications_win32.h"
 #include "profile/device_model.h"
@@ -361,7 +360,7 @@ void CMobrinDlg::OpenTrayMenu() {
   trayMenu->LayoutItems();
   ::ShowWindow(menuWindow, SW_SHOWNA);
   InvalidateRect(menuWindow, nullptr, FALSE);
-  SetMenuHookWindow(menuWindow);
+  trayMenu->TakeMouseHook();
 }
 
 LRESULT CMobrinDlg::OnTrayIcon(LPARAM mouseMessage) {

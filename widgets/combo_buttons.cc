@@ -55,6 +55,9 @@ void ComboButtonBase::OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     suppressOpen = 1;
     SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
     OpenMenu();
+    // Seen open now, not only at the timer's first tick: a press that comes
+    // sooner closes the menu rather than reopening it.
+    if (menu->IsWindowVisible()) lastMenuTick = GetTickCount();
   }
 }
 

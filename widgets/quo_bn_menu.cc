@@ -146,7 +146,23 @@ void CQuoBnMenu::PopupAt(int mode, int x, int y) {
   // Shown without taking the activation from the program's window.
   ShowWindow(SW_SHOWNA);
   Invalidate(false);
-  SetMenuHookWindow(window);
+  TakeMouseHook();
+}
+
+CQuoBnMenu* CQuoBnMenu::Root() {
+  CQuoBnMenu* root = this;
+  while (root->parentMenu) root = root->parentMenu;
+  return root;
+}
+
+void CQuoBnMenu::TakeMouseHook() {
+  HWND current = MenuHookWindow();
+  if (current && current != GetSafeHwnd()) {
+    if (auto* other = dynamic_cast<CQuoBnMenu*>(FromHandle(current)); other && other->Root() != Root()) {
+      other->Root()->Hide();
+    }
+  }
+  SetMenuHookWindow(GetSafeHwnd());
 }
 
 void CQuoBnMenu::SendStayOnTop(int on) const {
@@ -316,6 +332,17 @@ LRESULT CQuoBnMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // A menu is reused: closing it hides it.
       Hide();
       return 0;
+    case WM_DESTROY:
+      // Destroyed while open (its owner went first): the hook must not stay
+      // behind reporting to a window that no longer exists.
+      if (MenuHookWindow() == GetSafeHwnd()) {
+        if (parentMenu && parentMenu->IsWindowVisible()) {
+          RetargetMenuMouseHook(parentMenu->GetSafeHwnd());
+        } else {
+          RemoveMenuMouseHook();
+        }
+      }
+      return CWnd::WindowProc(message, wParam, lParam);
     default:
       return CWnd::WindowProc(message, wParam, lParam);
   }

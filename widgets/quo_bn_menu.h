@@ -50,6 +50,10 @@ class CQuoBnMenu : public framework::CWnd {
   void SetItemRightStrip(int strip) { itemRightStrip_ = strip; }
   // The menu's height once laid out.
   int Height() const;
+  // Makes this menu the one the menu mouse hook reports to. One menu tree is
+  // open at a time: another one still open closes first, since it would
+  // otherwise be left without the hook that closes it.
+  void TakeMouseHook();
 
   int menuId = 0;
   int hoverIndex = -1;
@@ -75,6 +79,7 @@ class CQuoBnMenu : public framework::CWnd {
   void SendStayOnTop(int on) const;
   bool ContainsCursor(POINT cursor) const;
   bool HoldsWindow(HWND window) const;
+  CQuoBnMenu* Root();
 
   int itemRightStrip_ = 15;
 };

@@ -5,7 +5,7 @@
 //
 // Two hidden statics tell the tests what the window received:
 //   kLastChoiceId  "<control ID> <item id>" of the last selection notification
-//   kStayOnTopId   the argument of every stay-on-top request so far, in order
+//   kStayOnTopId   the arguments of the stay-on-top requests, oldest first
 // Each combo's window text follows its label once a selection has been
 // handled, so that the labels can be read from outside.
 #include <memory>

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The Windows program driven as a user drives it, under Wine in Xvfb.
 
-usage: test_gui.py --program EXE --probe EXE --fixture EXE --korvidctl EXE
-                   --prefix DIR --screenshots DIR [GROUP...]
+usage: test_gui.py --program EXE --probe EXE --fixture EXE --combo-fixture EXE
+                   --firmware-tool EXE --korvidctl EXE --prefix DIR --screenshots DIR
+                   [GROUP...]
 
 EXE are Windows programs of the cross build; the program is the build that
 talks to the emulated mouse. The tests run in the Wine prefix named by
@@ -691,16 +692,6 @@ class Tray(ProgramCase):
         self.assert_menu_closed(main, menu)
 
         DESKTOP.click_at(x, y, button=3)
-        try:
-            self.tray_menu(main)
-        except Exception:
-            snap = DESKTOP.snapshot()
-            print("DEBUG tray", snap.tray().rect, snap.tray().client, x, y, file=sys.stderr)
-            DESKTOP.screenshot_screen("debug-root", (0, 0, 400, 200))
-            DESKTOP.click_at(x, y, button=3)
-            time.sleep(1)
-            print("DEBUG second try", DESKTOP.snapshot().menus(main.pid), file=sys.stderr)
-            raise
         self.click_item(self.tray_menu(main), EXIT_SOFTWARE_ROW)
         self.assertTrue(self.program.wait_exit(10), "Exit Software did not end the program")
         snapshot = DESKTOP.wait("the tray icon removed", lambda s: s if s.tray() is None else None)
@@ -770,8 +761,8 @@ class ComboMenus(GuiCase):
     # A combo notes its open menu every 100 ms; a press that is to close the
     # menu must come after the first note.
     MENU_NOTE_SECONDS = 0.25
-    # Client points of the fixture's background away from every control.
-    EMPTY_SPOTS = ((560, 40), (980, 520))
+    # A client point of the fixture's background away from every control.
+    EMPTY_SPOT = (560, 40)
 
     def setUp(self):
         super().setUp()
@@ -786,7 +777,7 @@ class ComboMenus(GuiCase):
     def fixture(self, snapshot=None):
         return (snapshot or DESKTOP.snapshot()).titled(self.TITLE, True)[0]
 
-    def combo(self, control_id, snapshot=None):
+    def control(self, control_id, snapshot=None):
         return self.fixture(snapshot).control(control_id)
 
     def function_button(self, number):
@@ -798,13 +789,20 @@ class ComboMenus(GuiCase):
         return [w for w in snapshot.of_process(self.window.pid) if w.record["class"] == self.MENU_CLASS]
 
     def wait_menus(self, count, what):
-        return DESKTOP.wait(what, lambda s: (self.menus(s) or True) if len(self.menus(s)) == count else None)
+        """The fixture's visible menus once there are `count` of them."""
+        found = []
+
+        def counted(snapshot):
+            found[:] = self.menus(snapshot)
+            return len(found) == count
+        DESKTOP.wait(what, counted)
+        return found
 
     def report(self, control_id):
-        return self.combo(control_id).text
+        return self.control(control_id).text
 
     def wait_text(self, control_id, text):
-        DESKTOP.wait(f"control {control_id} showing {text!r}", lambda s: self.combo(control_id, s).text == text)
+        DESKTOP.wait(f"control {control_id} showing {text!r}", lambda s: self.control(control_id, s).text == text)
 
     def assert_stays(self, what, predicate):
         time.sleep(SETTLE_SECONDS)
@@ -817,7 +815,7 @@ class ComboMenus(GuiCase):
         x, y, width, _ = menu.rect
         return x + (width - self.RIGHT_STRIP) // 2, y + self.ITEM_TOP + index * self.ITEM_HEIGHT + self.ITEM_HEIGHT // 2
 
-    def screen_shot(self, name):
+    def screenshot_with_menus(self, name):
         """The fixture's part of the screen with the menus over it (they are windows of their own)."""
         import subprocess
         import types
@@ -845,12 +843,12 @@ class ComboMenus(GuiCase):
         DESKTOP.xdotool("mousemove", x, y, "click", button, "mousemove", *POINTER_REST)
 
     def click_empty(self, button=1):
-        x, y = self.EMPTY_SPOTS[0]
+        x, y = self.EMPTY_SPOT
         self.click_at(self.window.client[0] + x, self.window.client[1] + y, button)
 
     def open_menu(self, control_id):
         """Clicks a combo; returns its record and its menu once the menu shows."""
-        combo = self.combo(control_id)
+        combo = self.control(control_id)
         DESKTOP.click_control(self.window, combo)
         menu = self.wait_menus(1, f"the menu of {control_id}")[0]
         time.sleep(self.MENU_NOTE_SECONDS)
@@ -865,7 +863,7 @@ class ComboMenus(GuiCase):
         self.assertEqual(menu.rect, [x, y + height, width - 2, self.menu_height(len(self.FUNCTION_MENU))])
         self.assertEqual(menu.owner, self.window.hwnd)
         self.assertEqual(self.report(self.STAY_ON_TOP), before, "opening a menu sent a stay-on-top request")
-        shot = self.screen_shot("combo-menu-open")
+        shot = self.screenshot_with_menus("combo-menu-open")
         left, top = menu.rect[0] - self.window.rect[0], menu.rect[1] - self.window.rect[1]
         self.assertEqual(shot.pixel(left, top + 20), self.MENU_FRAME)
         self.assertEqual(shot.pixel(left + menu.rect[2] - 5, top + 20), self.MENU_BACKGROUND)
@@ -890,7 +888,7 @@ class ComboMenus(GuiCase):
         after = DESKTOP.screenshot(self.window, "combo-items-chosen")
         for number, _ in table:
             with self.subTest(drawn=number):
-                rect = self.client_rect(self.combo(self.function_button(number)))
+                rect = self.client_rect(self.control(self.function_button(number)))
                 self.assertNotEqual(after.region(*rect), before.region(*rect), "the new label is not drawn")
 
     def test_left_click_outside_closes_the_menu_right_click_does_not(self):
@@ -905,21 +903,23 @@ class ComboMenus(GuiCase):
 
     def test_click_on_the_menu_outside_its_items_closes_it_without_a_choice(self):
         # The strip at the right of every item and the frame above the first.
-        table = [("right strip", lambda m: (m.rect[0] + m.rect[2] - self.RIGHT_STRIP // 2, self.item_centre(m, 2)[1])),
-                 ("top frame", lambda m: (m.rect[0] + m.rect[2] // 2, m.rect[1] + 1))]
+        table = [
+            ("right strip", lambda m: (m.rect[0] + m.rect[2] - self.RIGHT_STRIP // 2, self.item_centre(m, 2)[1])),
+            ("top frame", lambda m: (m.rect[0] + m.rect[2] // 2, m.rect[1] + 1)),
+        ]
         for where, point in table:
             with self.subTest(where=where):
                 _, menu = self.open_menu(self.function_button(5))
                 self.click_at(*point(menu))
                 self.wait_menus(0, f"the menu closed by a click on its {where}")
-                self.assert_stays("a choice was made", lambda s: self.combo(self.LAST_CHOICE, s).text == "")
+                self.assert_stays("a choice was made", lambda s: self.control(self.LAST_CHOICE, s).text == "")
                 self.assertEqual(self.report(self.function_button(5)), self.INITIAL_LABELS[5])
 
     def test_fixed_buttons_show_hover_and_press_but_open_no_menu(self):
         sheets = {name: self.sheet(f"Buttons_{name}.bmp") for name in ("Normal", "Over", "Down")}
         for number in (1, 2):
             with self.subTest(button=number):
-                button = self.combo(self.function_button(number))
+                button = self.control(self.function_button(number))
                 rect = self.client_rect(button)
                 self.point_at(button.screen[0] + button.screen[2] // 2, button.screen[1] + button.screen[3] // 2)
                 for look, action in (("Over", None), ("Down", "mousedown")):
@@ -938,7 +938,7 @@ class ComboMenus(GuiCase):
         x, y, width, _ = combo.screen
         height = self.menu_height(self.PROFILE_ITEMS)
         self.assertEqual(menu.rect, [x, y - height, width - 2, height])
-        self.screen_shot("combo-menu-drop-up")
+        self.screenshot_with_menus("combo-menu-drop-up")
         self.click_at(*self.item_centre(menu, 2))
         self.wait_text(self.LAST_CHOICE, f"{self.DROP_UP} 3")
         self.wait_text(self.DROP_UP, "Profile 3")
@@ -953,7 +953,7 @@ class ComboMenus(GuiCase):
         item_top = self.ITEM_TOP + self.WHEEL_INDEX * self.ITEM_HEIGHT
         self.assertEqual(submenu.rect[:2], [x + width - self.SUBMENU_OVERLAP, y + item_top - self.SUBMENU_OVERLAP])
         self.assertEqual(submenu.rect[3], self.menu_height(len(self.WHEEL_MENU)))
-        self.screen_shot("combo-submenu-open")
+        self.screenshot_with_menus("combo-submenu-open")
         # Another item of the parent closes the sub-menu and leaves the parent open.
         self.point_at(*self.item_centre(menu, 0))
         remaining = self.wait_menus(1, "the sub-menu closed")
@@ -975,7 +975,7 @@ class ComboMenus(GuiCase):
         table = [
             ("choice", button, lambda menu: self.click_at(*self.item_centre(menu, 1)), "1 0"),
             ("click outside", button, lambda menu: self.click_empty(), "1 0"),
-            ("click on the button", button, lambda menu: DESKTOP.click_control(self.window, self.combo(button)),
+            ("click on the button", button, lambda menu: DESKTOP.click_control(self.window, self.control(button)),
              "1 0"),
             # A sub-menu hides inside its parent's hide, with a pair of its own.
             ("click outside a cascade", self.CASCADE, self.open_wheel_and_click_outside, "1 1 0 0"),
@@ -988,7 +988,8 @@ class ComboMenus(GuiCase):
                 self.wait_menus(0, f"the menu closed by a {how}")
                 expected = (before + " " + requests).strip()
                 self.wait_text(self.STAY_ON_TOP, expected)
-                self.assert_stays("more requests followed", lambda s: self.combo(self.STAY_ON_TOP, s).text == expected)
+                self.assert_stays("more requests followed",
+                                  lambda s: self.control(self.STAY_ON_TOP, s).text == expected)
 
     def open_wheel_and_click_outside(self, menu):
         self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
