@@ -2,7 +2,8 @@
 """Times the Windows program under Wine as a user meets it, on the emulated
 mouse: start until the main window shows (mouse read included), a page
 switch, Apply until the mouse has committed, and an unplug and replug; and
-the program's peak memory.
+a right click on the tray icon until its menu shows; and the program's peak
+memory.
 
 usage: tools/bench_gui.py [--runs N] [--build DIR]
 DIR is a Windows build folder (default build/windows, built by tools/test.sh).
@@ -21,6 +22,9 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TITLE = "^Korvid Configuration Software$"
+MENU_TITLE = "^menu$"
+# The first icon of Wine's own tray window, in the screen's top-left corner.
+TRAY_ICON = ("13", "32")
 
 
 def sh(command, **kwargs):
@@ -91,6 +95,13 @@ def one_run(program, app_dir, env):
     os.remove(os.path.join(mouse, "unplugged"))
     wait_for(lambda: any("cmd=07" in l and l.startswith("GET") for l in log_lines(mouse)[before:]))
     replugged = (time.perf_counter() - t0) * 1000
+    time.sleep(0.3)
+    t0 = time.perf_counter()
+    sh(["xdotool", "mousemove", *TRAY_ICON, "click", "3"])
+    wait_for(lambda: sh(["xdotool", "search", "--onlyvisible", "--name", MENU_TITLE]).stdout.strip())
+    tray_menu = (time.perf_counter() - t0) * 1000
+    sh(["xdotool", "mousemove", "--window", window, "500", "400", "click", "1"])
+    wait_for(lambda: not sh(["xdotool", "search", "--onlyvisible", "--name", MENU_TITLE]).stdout.strip())
     # The program runs in a Wine process apart from the launcher: the
     # largest of the matching processes.
     peak = max((peak_kib(pid) for pid in program_pids(program)), default=0)
@@ -99,7 +110,7 @@ def one_run(program, app_dir, env):
     wait_for(lambda: not program_pids(program))
     wait_for(lambda: not sh(["xdotool", "search", "--name", TITLE]).stdout.strip())
     shutil.rmtree(mouse, ignore_errors=True)
-    return started, switched, applied, replugged, peak
+    return started, switched, applied, replugged, tray_menu, peak
 
 
 def main():
@@ -136,11 +147,11 @@ def main():
         xvfb.kill()
         shutil.rmtree(work, ignore_errors=True)
     names = ["start to window, mouse read", "page switch (xdotool click)", "Apply until committed",
-             "replug until read (900 ms settle)"]
+             "replug until read (900 ms settle)", "tray menu (right click to shown)"]
     print(f"median of {args.runs} runs, Wine {sh(['wine', '--version']).stdout.strip()}")
     for index, name in enumerate(names):
         print(f"  {name:36s} {statistics.median(r[index] for r in results):8.0f} ms")
-    print(f"  {'peak memory of the Wine process':36s} {max(r[4] for r in results) / 1024:8.1f} MiB")
+    print(f"  {'peak memory of the Wine process':36s} {max(r[5] for r in results) / 1024:8.1f} MiB")
     for exe in ("KorvidConfig.exe", "KorvidConfig-emulated.exe"):
         path = os.path.join(program_dir, exe)
         stripped = os.path.join(tempfile.gettempdir(), "bench-" + exe)
