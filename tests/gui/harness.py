@@ -10,6 +10,7 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -40,6 +41,7 @@ PREFIX_SETTINGS = [
 CONVERT = "/usr/bin/convert"
 IMPORT = "/usr/bin/import"
 POLL_SECONDS = 0.05
+DUMP_ATTEMPTS = 3
 QUIT_GRACE_SECONDS = 5
 PROGRAM_TIMEOUT_SECONDS = 120
 # The pointer rests here between clicks, off every window, so that no
@@ -236,10 +238,15 @@ class Desktop:
     # -- looking
 
     def snapshot(self):
-        code, out, err = self.run_wine([self.probe, "dump"])
-        if code != 0:
-            raise RuntimeError(f"korvid-probe dump failed ({code}): {err}")
-        return Snapshot(json.loads(out))
+        # Under load Wine now and then fails to start a process at all (status
+        # 1, nothing written); the dump only looks, so it is simply run again.
+        for attempt in range(DUMP_ATTEMPTS):
+            code, out, err = self.run_wine([self.probe, "dump"])
+            if code == 0:
+                return Snapshot(json.loads(out))
+            print(f"korvid-probe dump failed ({code}) on attempt {attempt + 1}: {err}", file=sys.stderr)
+            time.sleep(POLL_SECONDS)
+        raise RuntimeError(f"korvid-probe dump failed ({code}) {DUMP_ATTEMPTS} times: {err}")
 
     def wait(self, what, predicate, timeout=10):
         """Polls the windows until predicate(snapshot) gives a true value, and returns it."""

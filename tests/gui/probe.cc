@@ -211,7 +211,14 @@ int TrayDelete(const wchar_t* handleText, const wchar_t* idText) {
   if (!ParseWindow(handleText, icon.hWnd) || !ParseNumber(idText, id)) return kExitUsage;
   icon.cbSize = sizeof(icon);
   icon.uID = static_cast<UINT>(id);
-  return Shell_NotifyIconW(NIM_DELETE, &icon) ? kExitOk : kExitFailed;
+  // Loaded only here: the dumps, run many times a second, stay light.
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  if (!shell) return kExitFailed;
+  using NotifyIcon = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
+  auto notifyIcon = reinterpret_cast<NotifyIcon>(reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconW")));
+  const bool removed = notifyIcon && notifyIcon(NIM_DELETE, &icon);
+  FreeLibrary(shell);
+  return removed ? kExitOk : kExitFailed;
 }
 
 int Quit(const wchar_t* handleText) {
