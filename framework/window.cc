@@ -78,6 +78,16 @@ LRESULT CALLBACK CWnd::StandardWindowProc(HWND window, UINT message, WPARAM wPar
   return self->RouteMessage(message, wParam, lParam);
 }
 
+bool CWnd::RegisterStandardClass(const wchar_t* className) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = StandardWindowProc;
+  windowClass.hInstance = ModuleInstance();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = className;
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                     DWORD_PTR refData) {
   auto* self = reinterpret_cast<CWnd*>(refData);

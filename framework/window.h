@@ -33,6 +33,9 @@ class CWnd {
                 int width, int height, HWND parent, HMENU menu);
   // The window procedure for classes whose windows are made by CreateEx.
   static LRESULT CALLBACK StandardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Registers a class of default attributes (arrow cursor, no background)
+  // with StandardWindowProc; true when it exists afterwards.
+  static bool RegisterStandardClass(const wchar_t* className);
 
   virtual void PreSubclassWindow() {}
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

@@ -16,15 +16,7 @@ constexpr int kTextIndent = 10;
 constexpr int kSubmenuOverlap = 5;
 
 bool RegisterMenuClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = framework::CWnd::StandardWindowProc;
-    windowClass.hInstance = framework::ModuleInstance();
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kMenuClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
+  static const bool registered = framework::CWnd::RegisterStandardClass(kMenuClassName);
   return registered;
 }
 

@@ -136,15 +136,7 @@ class ComboFixture : public framework::CWnd {
   }
 
  private:
-  static bool RegisterWindowClass() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = framework::CWnd::StandardWindowProc;
-    windowClass.hInstance = framework::ModuleInstance();
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0;
-  }
+  static bool RegisterWindowClass() { return framework::CWnd::RegisterStandardClass(kClassName); }
 
   CQuoBnComboButton& AddCombo(int controlId, const SkinRect& rect) {
     HWND window = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect.left, rect.top,
