@@ -20,7 +20,6 @@
 #include "support/no_device.h"
 #include "support/no_mouse.h"
 #include "support/support_update_dlg.h"
-#include "widgets/menu_rules.h"
 #include "widgets/skin_layout.h"
 #include "widgets/window_requests.h"
 
@@ -126,12 +125,10 @@ BOOL CMobrinDlg::OnInitDialog() {
 
 void CMobrinDlg::CentreOnScreen() {
   HWND window = GetSafeHwnd();
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+  const RECT area = framework::WorkAreaOf(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
+  if (IsRectEmpty(&area)) return;
   RECT bounds{};
   GetWindowRect(window, &bounds);
-  const RECT& area = monitor.rcWork;
   const int x = area.left + std::max(0L, (area.right - area.left - (bounds.right - bounds.left)) / 2);
   const int y = area.top + std::max(0L, (area.bottom - area.top - (bounds.bottom - bounds.top)) / 2);
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -345,22 +342,14 @@ void CMobrinDlg::OpenTrayMenu() {
   GetCursorPos(&cursor);
   HWND menuWindow = trayMenu->GetSafeHwnd();
   SetWindowPos(menuWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Laid out first for its size; its top-left corner then follows from the cursor.
   trayMenu->LayoutItems();
-  trayMenu->hoverIndex = -1;
   RECT bounds{};
   GetWindowRect(menuWindow, &bounds);
-  const int width = bounds.right - bounds.left;
-  const int height = bounds.bottom - bounds.top;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
-  const PixelRect workArea{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right, monitor.rcWork.bottom};
-  const PixelPoint origin = TrayMenuOrigin({cursor.x, cursor.y}, width, height, workArea);
-  SetWindowPos(menuWindow, nullptr, origin.x, origin.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  trayMenu->LayoutItems();
-  ::ShowWindow(menuWindow, SW_SHOWNA);
-  InvalidateRect(menuWindow, nullptr, FALSE);
-  trayMenu->TakeMouseHook();
+  const PixelRect workArea = ToPixelRect(framework::WorkAreaOf(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST)));
+  const PixelPoint origin =
+      TrayMenuOrigin({cursor.x, cursor.y}, bounds.right - bounds.left, bounds.bottom - bounds.top, workArea);
+  trayMenu->PopupAt(0, origin.x, origin.y);
 }
 
 LRESULT CMobrinDlg::OnTrayIcon(LPARAM mouseMessage) {
@@ -467,8 +456,6 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
         // A restarted shell has an empty tray: without the icon a hidden
         // window could not be brought back nor the program ended.
-        trayIconAdded_ = false;
-        trayIcon_.hWnd = GetSafeHwnd();
         trayIconAdded_ = Shell_NotifyIconW(NIM_ADD, &trayIcon_) != FALSE;
         return TRUE;
       }

@@ -133,6 +133,13 @@ void CWnd::ModifyStyleEx(LONG_PTR remove, LONG_PTR add) const {
   SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, (style & ~remove) | add);
 }
 
+RECT WorkAreaOf(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(monitor, &info)) return RECT{};
+  return info.rcWork;
+}
+
 bool ReflectDrawItem(LPARAM drawItemStruct) {
   const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(drawItemStruct);
   if (!item || item->CtlType == ODT_MENU) return false;

@@ -83,6 +83,10 @@ class CWnd {
   bool created_ = false;
 };
 
+// The work area (the screen less the task bar) of a monitor; empty when the
+// monitor is unknown.
+RECT WorkAreaOf(HMONITOR monitor);
+
 // Button and static control wrappers: the skinned controls derive from them.
 class CButton : public CWnd {};
 class CStatic : public CWnd {};

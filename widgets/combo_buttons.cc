@@ -1,7 +1,6 @@
 #include "widgets/combo_buttons.h"
 
 #include "app/skin.h"
-#include "widgets/menu_rules.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {
@@ -13,15 +12,6 @@ constexpr UINT kMenuTimerMs = 100;
 constexpr ComboButtonStyle kBnComboStyle{FW_NORMAL, 0xFFFDC415, 7, kComboMenuRightStrip, true};
 constexpr ComboButtonStyle kComboStyle{FW_BOLD, 0xFF0000FF, 10, 0, false};
 
-PixelRect ToPixelRect(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
-
-// The work area of the monitor the button is on.
-PixelRect WorkAreaOf(HWND window) {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-  return ToPixelRect(monitor.rcWork);
-}
 
 }  // namespace
 
@@ -66,7 +56,7 @@ void ComboButtonBase::OpenMenu() {
   GetWindowRect(GetSafeHwnd(), &button);
   menu->SetItemRightStrip(style_.menuRightStrip);
   menu->LayoutItems();
-  const bool up = ComboMenuOpensUp(dropUp != 0, ToPixelRect(button), menu->Height(), WorkAreaOf(GetSafeHwnd()));
+  const bool up = ComboMenuOpensUp(dropUp != 0, ToPixelRect(button), menu->Height(), ToPixelRect(framework::WorkAreaOf(MonitorFromWindow(GetSafeHwnd(), MONITOR_DEFAULTTONEAREST))));
   if (up) {
     menu->PopupAt(2, button.left, button.top);
   } else {

@@ -4,7 +4,6 @@
 
 #include "app/skin.h"
 #include "buttons/input_hooks.h"
-#include "widgets/menu_rules.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {

@@ -5,6 +5,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "widgets/menu_rules.h"
 
 namespace korvid {
 
@@ -16,6 +17,8 @@ struct QuoMenuItem {
   int enabled = 1;
   int hasSubmenu = 0;  // opens the sub-menu whose menuId is this id
 };
+
+inline PixelRect ToPixelRect(const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
 
 // A borderless owner-drawn pop-up menu: text items in a dark box with a gold
 // frame. It reports a click on an item to its owner, cascades sub-menus, and

@@ -72,9 +72,8 @@ void CZebStatic::DrawItem(const DRAWITEMSTRUCT& item) {
     }
   }
   if (textIndex >= 0 && textIndex < static_cast<int>(texts.size())) {
-    const Gdiplus::Color colour(textColour);
-    DrawTextCentered(item.hDC, texts[textIndex], RGB(colour.GetR(), colour.GetG(), colour.GetB()),
-                     centreHorizontally, true, r, font_.get());
+    DrawTextCentered(item.hDC, texts[textIndex], ArgbToColorref(textColour), centreHorizontally, true, r,
+                     font_.get());
   }
 }
 
