@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/device_source.h"
-#include "app/folders.h"
+#include "framework/shell.h"
 #include "emulator/emulated_mouse.h"
 #include "profile/text.h"
 

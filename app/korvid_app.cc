@@ -5,7 +5,7 @@
 
 #include "app/main_dialog.h"
 #include "app/messages.h"
-#include "app/skin.h"
+#include "skin/sheets.h"
 
 namespace korvid {
 

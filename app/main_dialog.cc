@@ -2,14 +2,11 @@
 
 #include <commctrl.h>
 #include <dbt.h>
-#include <shellapi.h>
 
 #include <filesystem>
 
-#include "app/connection_rules.h"
-#include "app/folders.h"
+#include "app/config_ini.h"
 #include "app/messages.h"
-#include "app/skin.h"
 #include "buttons/button_assignment_dlg.h"
 #include "device/commands.h"
 #include "device/hid_notifications_win32.h"
@@ -17,7 +14,9 @@
 #include "profile/profile_file.h"
 #include "res/resource.h"
 #include "sensor/advanced_settings_dlg.h"
-#include "support/no_device.h"
+#include "skin/sheets.h"
+#include "support/connection_rules.h"
+#include "support/help_page.h"
 #include "support/no_mouse.h"
 #include "support/support_update_dlg.h"
 #include "widgets/skin_layout.h"
@@ -39,9 +38,6 @@ constexpr PageButtonPlace kButtonPlaces[] = {
     {IDC_HELP_BUTTON, 867, 32, 137, 58},          {IDC_BUTTON_SETTING_BUTTON, 67, 32, 135, 58},
     {IDC_ADVANCED_BUTTON, 340, 32, 123, 58},      {IDC_SUPPORT_BUTTON, 609, 32, 119, 58},
 };
-
-constexpr wchar_t kTrayTip[] = L"Korvid Configuration Software";
-constexpr RECT kTrayMenuRect{0, 0, 105, 10};
 
 constexpr int kPageX = 3, kPageY = 90, kPageWidth = 1062, kPageHeight = 554, kNoticePageHeight = 553;
 
@@ -119,7 +115,7 @@ BOOL CMobrinDlg::OnInitDialog() {
   deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
   ConnectAndRead();
   CreateToolTips();
-  AddTrayIcon();
+  tray_.Add(GetSafeHwnd(), smallIcon_);
   return TRUE;
 }
 
@@ -310,55 +306,13 @@ void CMobrinDlg::BringBack() {
   SetForegroundWindow(window);
 }
 
-void CMobrinDlg::AddTrayIcon() {
-  trayIcon_ = NOTIFYICONDATAW{};
-  trayIcon_.cbSize = sizeof(trayIcon_);
-  trayIcon_.hWnd = GetSafeHwnd();
-  trayIcon_.uID = kTrayIconId;
-  trayIcon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  trayIcon_.uCallbackMessage = kTrayIconMessage;
-  trayIcon_.hIcon = smallIcon_;
-  wcsncpy(trayIcon_.szTip, kTrayTip, std::size(trayIcon_.szTip) - 1);
-  trayIconAdded_ = Shell_NotifyIconW(NIM_ADD, &trayIcon_) != FALSE;
-  taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
-}
-
-void CMobrinDlg::RemoveTrayIcon() {
-  if (!trayIconAdded_) return;
-  Shell_NotifyIconW(NIM_DELETE, &trayIcon_);
-  trayIconAdded_ = false;
-}
-
-void CMobrinDlg::OpenTrayMenu() {
-  if (!trayMenu) {
-    auto menu = std::make_unique<CQuoBnMenu>();
-    if (!menu->Create(nullptr, L"menu", 0, kTrayMenuRect, GetSafeHwnd(), static_cast<int>(GetTickCount()))) return;
-    menu->owner = GetSafeHwnd();
-    menu->AddItem(kTrayConfigMouse, L"Config Mouse", 0, 1, 0);
-    menu->AddItem(kTrayExitSoftware, L"Exit Software", 0, 1, 0);
-    trayMenu = std::move(menu);
-  }
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  HWND menuWindow = trayMenu->GetSafeHwnd();
-  SetWindowPos(menuWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // Laid out first for its size; its top-left corner then follows from the cursor.
-  trayMenu->LayoutItems();
-  RECT bounds{};
-  GetWindowRect(menuWindow, &bounds);
-  const PixelRect workArea = ToPixelRect(framework::WorkAreaOf(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST)));
-  const PixelPoint origin =
-      TrayMenuOrigin({cursor.x, cursor.y}, bounds.right - bounds.left, bounds.bottom - bounds.top, workArea);
-  trayMenu->PopupAt(0, origin.x, origin.y);
-}
-
 LRESULT CMobrinDlg::OnTrayIcon(LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDBLCLK:
       BringBack();
       break;
     case WM_RBUTTONDOWN:
-      OpenTrayMenu();
+      tray_.OpenMenu();
       break;
     default:
       break;
@@ -375,7 +329,7 @@ bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
     }
     return true;
   }
-  if (trayMenu && static_cast<int>(command) == trayMenu->menuId) {
+  if (tray_.IsMenuChoice(command)) {
     if (argument == kTrayConfigMouse) {
       BringBack();
     } else if (argument == kTrayExitSoftware) {
@@ -447,18 +401,13 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       BeginBodyDrag();
       break;
     case WM_DESTROY:
-      RemoveTrayIcon();
+      tray_.Remove();
       break;
     case kApplyOutcomeMessage:
       ShowApplyOutcome(static_cast<ApplyOutcome>(wParam));
       return TRUE;
     default:
-      if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
-        // A restarted shell has an empty tray: without the icon a hidden
-        // window could not be brought back nor the program ended.
-        trayIconAdded_ = Shell_NotifyIconW(NIM_ADD, &trayIcon_) != FALSE;
-        return TRUE;
-      }
+      if (tray_.OnTaskbarCreated(message)) return TRUE;
       break;
   }
   return CZebImageDialog::DialogProc(message, wParam, lParam);

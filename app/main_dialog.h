@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/device_source.h"
-#include "app/profile_commands.h"
+#include "app/tray_icon.h"
 #include "device/link.h"
 #include "framework/handles.h"
 #include "profile/profile_record.h"
-#include "widgets/quo_bn_menu.h"
+#include "widgets/page_host.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
 
@@ -25,17 +25,13 @@ class CNoMouse;
 inline constexpr UINT kApplyOutcomeMessage = WM_APP + 1;
 // Sent by a second copy of the program: show the window.
 inline constexpr UINT kShowRequestMessage = WM_USER + 1004;
-// The tray icon's callback; lParam is the mouse message.
-inline constexpr UINT kTrayIconMessage = WM_USER + 1003;
-inline constexpr UINT kTrayIconId = 128;
-inline constexpr int kTrayConfigMouse = 300;
-inline constexpr int kTrayExitSoftware = 301;
 
 enum class ApplyOutcome : WPARAM { kDone = 0, kNoMouse = 1, kFailed = 2 };
 
 // The main window: page buttons along the top, one page shown below them,
-// the one profile record, and the link to the mouse.
-class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
+// the one profile record, and the link to the mouse. Its pages reach it as
+// their PageHost.
+class CMobrinDlg : public CZebImageDialog, public PageHost {
  public:
   CMobrinDlg();
   ~CMobrinDlg() override;
@@ -47,24 +43,19 @@ class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // Profile commands.
-  bool SaveCurrentProfile();
+  // What the pages ask of the window.
   void StartApply() override;
   void RestoreDefaultProfile() override;
   bool HasActiveProfile() const override { return activeProfile != nullptr; }
   bool DiscoverMouse() override;
 
+  bool SaveCurrentProfile();
   void ConnectAndRead();
   void LoadSavedProfile();
   void ShowPage(CDialogEx& page, CZebButton& pageButton);
   void SetPageButtonsEnabled(bool enabled);
   void ClearPageSelection();
   void HideAllPages();
-
-  std::unique_ptr<ProfileRecord> currentProfile;
-  ProfileRecord* activeProfile = nullptr;
-  // Made on the first right click on the tray icon, then reused.
-  std::unique_ptr<CQuoBnMenu> trayMenu;
 
  private:
   struct ApplyJob;
@@ -80,10 +71,7 @@ class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
   bool OnDeviceChange(WPARAM event, LPARAM data);
   bool OnToolTipText(NMHDR& header);
   void BringBack();
-  void AddTrayIcon();
-  void RemoveTrayIcon();
   LRESULT OnTrayIcon(LPARAM mouseMessage);
-  void OpenTrayMenu();
   bool OnSystemCommand(WPARAM command, LPARAM argument);
   std::wstring ProfilesFolderPath() const;
 
@@ -94,16 +82,18 @@ class CMobrinDlg : public CZebImageDialog, public ProfileCommands {
   std::unique_ptr<CSupportUpdateDlg> supportPage_;
   std::unique_ptr<CNoDevice> helpPage_;
   std::unique_ptr<CNoMouse> noMousePage_;
+  TrayIcon tray_;
+
+  // The one profile record; activeProfile, the record the pages show and an
+  // apply writes, points at it once construction has finished.
+  std::unique_ptr<ProfileRecord> currentProfile;
+  ProfileRecord* activeProfile = nullptr;
 
   std::wstring configFilePath_;
   std::wstring dataRoot_;
   HICON bigIcon_ = nullptr;    // shared icons: the system frees them
   HICON smallIcon_ = nullptr;
   HWND toolTip_ = nullptr;     // a child of the window's lifetime
-  NOTIFYICONDATAW trayIcon_{};
-  bool trayIconAdded_ = false;
-  // Broadcast by the shell when it (re)starts and its tray is empty.
-  UINT taskbarCreatedMessage_ = 0;
 
   std::unique_ptr<HidPort> port_;
   LinkState link_;

@@ -1,16 +1,16 @@
 #include "buttons/button_assignment_dlg.h"
 
-#include "app/skin.h"
-#include "widgets/skin_layout.h"
 #include "res/resource.h"
+#include "skin/sheets.h"
+#include "widgets/skin_layout.h"
 
 namespace korvid {
 namespace {
 const SkinRect kApplyRect = RectAt(686, 426, 219, 61);
 }  // namespace
 
-CButtonAssignmentDlg::CButtonAssignmentDlg(framework::CWnd* parent, ProfileCommands& commands)
-    : CZebImageDialog(IDD_BUTTON_PAGE, parent), commands_(commands) {}
+CButtonAssignmentDlg::CButtonAssignmentDlg(framework::CWnd* parent, PageHost& host)
+    : CZebImageDialog(IDD_BUTTON_PAGE, parent), host_(host) {}
 
 void CButtonAssignmentDlg::DoDataExchange() { applyButton_.SubclassDlgItem(IDC_BUTTON_PAGE_APPLY, *this); }
 
@@ -29,7 +29,7 @@ void CButtonAssignmentDlg::StoreToProfile(ProfileRecord&) {}
 
 bool CButtonAssignmentDlg::OnCommand(int controlId, int notifyCode, HWND) {
   if (controlId == IDC_BUTTON_PAGE_APPLY && notifyCode == BN_CLICKED) {
-    commands_.StartApply();
+    host_.StartApply();
     return true;
   }
   return false;

@@ -1,16 +1,16 @@
 #include "sensor/advanced_settings_dlg.h"
 
-#include "app/skin.h"
-#include "widgets/skin_layout.h"
 #include "res/resource.h"
+#include "skin/sheets.h"
+#include "widgets/skin_layout.h"
 
 namespace korvid {
 namespace {
 const SkinRect kApplyRect = RectAt(783, 457, 215, 60);
 }  // namespace
 
-CAdvancedSettingsDlg::CAdvancedSettingsDlg(framework::CWnd* parent, ProfileCommands& commands)
-    : CZebImageDialog(IDD_SENSOR_PAGE, parent), commands_(commands) {}
+CAdvancedSettingsDlg::CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host)
+    : CZebImageDialog(IDD_SENSOR_PAGE, parent), host_(host) {}
 
 void CAdvancedSettingsDlg::DoDataExchange() { applyButton_.SubclassDlgItem(IDC_SENSOR_PAGE_APPLY, *this); }
 
@@ -30,7 +30,7 @@ void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord&) {}
 
 bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
   if (controlId == IDC_SENSOR_PAGE_APPLY && notifyCode == BN_CLICKED) {
-    commands_.StartApply();
+    host_.StartApply();
     return true;
   }
   return false;

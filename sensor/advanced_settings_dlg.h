@@ -1,5 +1,5 @@
 #pragma once
-#include "app/profile_commands.h"
+#include "widgets/page_host.h"
 #include "profile/profile_record.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
@@ -9,7 +9,7 @@ namespace korvid {
 // The sensor and performance settings page.
 class CAdvancedSettingsDlg : public CZebImageDialog {
  public:
-  CAdvancedSettingsDlg(framework::CWnd* parent, ProfileCommands& commands);
+  CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host);
 
   BOOL OnInitDialog() override;
   void DoDataExchange() override;
@@ -21,7 +21,7 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
   void StoreToProfile(ProfileRecord& profile);
 
  private:
-  ProfileCommands& commands_;
+  PageHost& host_;
   CZebButton applyButton_;
 };
 

@@ -1,7 +1,7 @@
 #include "support/no_mouse.h"
 
-#include "app/skin.h"
 #include "res/resource.h"
+#include "skin/elements.h"
 
 namespace korvid {
 

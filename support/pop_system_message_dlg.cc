@@ -1,8 +1,9 @@
 #include "support/pop_system_message_dlg.h"
 
-#include "app/skin.h"
-#include "widgets/skin_layout.h"
 #include "res/resource.h"
+#include "skin/elements.h"
+#include "skin/sheets.h"
+#include "widgets/skin_layout.h"
 
 namespace korvid {
 namespace {

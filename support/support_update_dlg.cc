@@ -2,12 +2,12 @@
 
 #include <shellapi.h>
 
-#include "app/connection_rules.h"
-#include "app/folders.h"
-#include "app/skin.h"
-#include "widgets/skin_layout.h"
+#include "framework/shell.h"
 #include "res/resource.h"
+#include "skin/sheets.h"
+#include "support/connection_rules.h"
 #include "support/pop_system_message_dlg.h"
+#include "widgets/skin_layout.h"
 
 namespace korvid {
 namespace {
@@ -34,8 +34,8 @@ void PlaceButton(CZebButton& button, const SkinRect& rect) {
 
 }  // namespace
 
-CSupportUpdateDlg::CSupportUpdateDlg(framework::CWnd* parent, ProfileCommands& commands, std::wstring downloadsUrl)
-    : CZebImageDialog(IDD_SUPPORT_PAGE, parent), commands_(commands), downloadsUrl_(std::move(downloadsUrl)) {}
+CSupportUpdateDlg::CSupportUpdateDlg(framework::CWnd* parent, PageHost& host, std::wstring downloadsUrl)
+    : CZebImageDialog(IDD_SUPPORT_PAGE, parent), host_(host), downloadsUrl_(std::move(downloadsUrl)) {}
 
 void CSupportUpdateDlg::DoDataExchange() {
   softwareVersionLabel_.SubclassDlgItem(IDC_SOFTWARE_VERSION, *this);
@@ -63,7 +63,7 @@ void CSupportUpdateDlg::SetFirmwareVersionText(const std::wstring& text) { firmw
 void CSupportUpdateDlg::OnSoftwareUpdate() { OpenInShellAsync(downloadsUrl_); }
 
 void CSupportUpdateDlg::OnFirmwareUpdate() {
-  if (commands_.DiscoverMouse()) {
+  if (host_.DiscoverMouse()) {
     const std::wstring tool = GetModuleFolder() + kFirmwareToolFolder + kFirmwareToolExecutable;
     ShellExecuteW(nullptr, L"open", tool.c_str(), kFirmwareToolArguments, nullptr, SW_SHOWNORMAL);
   } else {
@@ -74,7 +74,7 @@ void CSupportUpdateDlg::OnFirmwareUpdate() {
 
 void CSupportUpdateDlg::OnRestoreDefaults() {
   CPopSystemMessageDlg question(kMessageRestoreDefaults, this);
-  if (question.DoModal() == kAnswerYes && commands_.HasActiveProfile()) commands_.RestoreDefaultProfile();
+  if (question.DoModal() == kAnswerYes && host_.HasActiveProfile()) host_.RestoreDefaultProfile();
 }
 
 bool CSupportUpdateDlg::OnCommand(int controlId, int notifyCode, HWND) {

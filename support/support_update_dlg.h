@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/profile_commands.h"
+#include "widgets/page_host.h"
 #include "widgets/title_tip.h"
 #include "widgets/window_requests.h"
 #include "widgets/zeb_button.h"
@@ -19,7 +19,7 @@ inline constexpr wchar_t kFirmwareToolArguments[] = L"0";
 // firmware update tool and the restore of the default settings.
 class CSupportUpdateDlg : public CZebImageDialog {
  public:
-  CSupportUpdateDlg(framework::CWnd* parent, ProfileCommands& commands, std::wstring downloadsUrl);
+  CSupportUpdateDlg(framework::CWnd* parent, PageHost& host, std::wstring downloadsUrl);
 
   BOOL OnInitDialog() override;
   void DoDataExchange() override;
@@ -36,7 +36,7 @@ class CSupportUpdateDlg : public CZebImageDialog {
   void OnRestoreDefaults();
 
  private:
-  ProfileCommands& commands_;
+  PageHost& host_;
   std::wstring downloadsUrl_;
   CZebStatic softwareVersionLabel_, firmwareVersionLabel_;
   CZebButton softwareUpdateButton_, firmwareUpdateButton_, restoreDefaultsButton_;

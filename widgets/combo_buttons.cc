@@ -1,6 +1,6 @@
 #include "widgets/combo_buttons.h"
 
-#include "app/skin.h"
+#include "skin/text.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {

@@ -2,8 +2,8 @@
 
 #include <windowsx.h>
 
-#include "app/skin.h"
-#include "buttons/input_hooks.h"
+#include "skin/text.h"
+#include "widgets/input_hooks.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {

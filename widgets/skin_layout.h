@@ -1,5 +1,5 @@
 #pragma once
-#include "app/skin.h"
+#include "skin/sheets.h"
 #include "framework/window.h"
 #include "widgets/zeb_button.h"
 

@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "app/skin.h"
+#include "skin/text.h"
 
 namespace korvid {
 namespace {

@@ -1,6 +1,6 @@
 #include "widgets/zeb_static.h"
 
-#include "app/skin.h"
+#include "skin/text.h"
 
 namespace korvid {
 namespace {

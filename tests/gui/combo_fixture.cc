@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/skin.h"
 #include "buttons/button_functions.h"
 #include "framework/window.h"
+#include "skin/sheets.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/skin_layout.h"
 #include "widgets/window_requests.h"

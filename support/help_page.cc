@@ -1,9 +1,9 @@
-#include "support/no_device.h"
+#include "support/help_page.h"
 
-#include "app/folders.h"
-#include "app/skin.h"
-#include "widgets/skin_layout.h"
+#include "framework/shell.h"
 #include "res/resource.h"
+#include "skin/sheets.h"
+#include "widgets/skin_layout.h"
 
 namespace korvid {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/folders.h"
+#include "framework/shell.h"
 
 #include "framework/win32.h"
 
@@ -14,16 +14,6 @@ namespace korvid {
 namespace {
 
 constexpr DWORD kPathBuffer = MAX_PATH;
-
-bool PathExists(const std::wstring& path) {
-  // A pattern finds whatever it matches, but no folder can be made under it.
-  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
-}
 
 DWORD WINAPI ShellOpenThread(void* parameter) {
   std::unique_ptr<std::wstring> target(static_cast<std::wstring*>(parameter));
@@ -48,20 +38,6 @@ std::wstring GetRoamingAppDataFolder() {
   wchar_t buffer[kPathBuffer] = {};
   if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_APPDATA, FALSE)) return std::wstring();
   return buffer;
-}
-
-std::wstring ConfigFilePath() { return GetModuleFolder() + L"\\Resources\\Config.ini"; }
-
-std::wstring ReadConfigValue(const std::wstring& configFile, const wchar_t* key, const std::wstring& fallback) {
-  wchar_t buffer[kPathBuffer] = {};
-  GetPrivateProfileStringW(kConfigSection, key, fallback.c_str(), buffer, kPathBuffer, configFile.c_str());
-  return buffer;
-}
-
-std::wstring ResolveDataRoot(const std::wstring& configFile) {
-  const std::wstring roaming = GetRoamingAppDataFolder();
-  const std::wstring configured = ReadConfigValue(configFile, kDataPathKey, roaming);
-  return PathExists(configured) ? configured : roaming;
 }
 
 void OpenInShellAsync(const std::wstring& target) {

@@ -2,10 +2,12 @@
 
 namespace korvid {
 
-// What the pages may ask of the main window about the one profile.
-class ProfileCommands {
+// What a page may ask of the window that holds it: the commands on the one
+// profile and a look for the mouse. The main window implements it; pages
+// know it only through this interface.
+class PageHost {
  public:
-  virtual ~ProfileCommands() = default;
+  virtual ~PageHost() = default;
   // Stores the pages into the profile, saves it and writes it to the mouse.
   virtual void StartApply() = 0;
   // Puts the profile back to its defaults, shows them and applies them.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/skin.h"
+#include "skin/text.h"
 #include "pixels.h"
 
 namespace korvid {

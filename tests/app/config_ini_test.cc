@@ -1,4 +1,4 @@
-#include "app/folders.h"
+#include "app/config_ini.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/handles.h"
+#include "framework/shell.h"
 #include "framework/win32.h"
 
 namespace korvid {
@@ -83,16 +84,6 @@ TEST_F(ConfigFolderTest, ReadsOtherKeysOfTheConfigSection) {
   EXPECT_EQ(ReadConfigValue(config, L"Key", L"fallback"), L"fallback");
   EXPECT_EQ(ReadConfigValue(config, kDataPathKey, L"fallback"), L"fallback");
   EXPECT_EQ(ReadConfigValue(folder_ + L"\\absent.ini", kFaqUrlKey, kDefaultFaqUrl), kDefaultFaqUrl);
-}
-
-TEST(ModuleFolder, IsTheFolderOfTheExecutableWithoutTrailingBackslash) {
-  wchar_t path[MAX_PATH] = {};
-  ASSERT_GT(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
-  const std::wstring folder = GetModuleFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_NE(folder.back(), L'\\');
-  EXPECT_EQ(std::wstring(path).rfind(folder + L"\\", 0), 0u);
-  EXPECT_EQ(std::wstring(path).find(L'\\', folder.size() + 1), std::wstring::npos);
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 #include "framework/handles.h"
 #include "framework/win32.h"
 
+// The skin's sheets: whole-window images, one per look and state, loaded
+// once from the program's Resources folder. A control's image is the
+// rectangle of its own position cut out of a sheet.
 namespace korvid {
-
-enum SkinState : int { kSkinNormal = 0, kSkinOver = 1, kSkinPressed = 2, kSkinOff = 3 };
 
 // The sheets, in load order.
 enum SkinSheet : int {
@@ -44,32 +45,9 @@ Gdiplus::Image* SkinSheetImage(SkinSheet sheet);
 // "UI load failed!" and asks the program to end.
 framework::ImagePtr CropSkinImage(Gdiplus::Image* sheet, const SkinRect& rect);
 framework::ImagePtr CropSkinImage(SkinSheet sheet, const SkinRect& rect);
-// The image of a skin element in a state. For the elements that are whole
-// sheets the result is a pointer into the skin and `owned` stays empty;
-// cuts and the background copy are returned in `owned`.
-struct SkinElement {
-  framework::ImagePtr owned;
-  Gdiplus::Image* sheet = nullptr;
-  Gdiplus::Image* get() const { return owned ? owned.get() : sheet; }
-  // A copy that the caller owns, whatever the element's kind.
-  framework::ImagePtr Take();
-};
-SkinElement GetSkinElementImage(int element, int state, const SkinRect& rect);
 
 // A new GDI+ image read from a file through memory, so the file is not held
 // open; null when the file is not an image.
 framework::ImagePtr LoadImageFile(const std::wstring& path);
-
-// Text helpers shared by the skinned controls.
-framework::FontHandle CreateArialFont(int height, int weight);
-// An ARGB colour for GDI: the alpha is dropped.
-constexpr COLORREF ArgbToColorref(Gdiplus::ARGB colour) {
-  return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
-}
-void DrawTextGdiPlus(Gdiplus::Graphics& graphics, Gdiplus::ARGB colour, const std::wstring& text,
-                     bool centreHorizontally, const RECT& rect, const Gdiplus::Font& font);
-SIZE MeasureTextGdiPlus(const std::wstring& text, const Gdiplus::Font& font, const RECT& rect);
-void DrawTextCentered(HDC dc, const std::wstring& text, COLORREF colour, bool centreHorizontally,
-                      bool centreVertically, const RECT& rect, HFONT font = nullptr);
 
 }  // namespace korvid

@@ -1,4 +1,4 @@
-#include "app/connection_rules.h"
+#include "support/connection_rules.h"
 
 #include <cwchar>
 

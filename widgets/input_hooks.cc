@@ -1,4 +1,4 @@
-#include "buttons/input_hooks.h"
+#include "widgets/input_hooks.h"
 
 #include "framework/handles.h"
 #include "framework/window.h"

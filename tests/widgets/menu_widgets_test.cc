@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "buttons/input_hooks.h"
 #include "framework/win32.h"
 #include "menu_widgets_test_ids.h"
 #include "widgets/combo_buttons.h"
+#include "widgets/input_hooks.h"
 #include "widgets/menu_rules.h"
 #include "widgets/quo_bn_menu.h"
 #include "widgets/window_requests.h"

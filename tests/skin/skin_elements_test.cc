@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/skin.h"
+#include "framework/shell.h"
+#include "skin/elements.h"
+#include "skin/sheets.h"
 #include "pixels.h"
 
 namespace korvid {
