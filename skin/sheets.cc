@@ -13,17 +13,6 @@ namespace {
 using framework::BitmapPtr;
 using framework::ImagePtr;
 
-constexpr const wchar_t* kSheetFiles[kSheetCount] = {
-    L"\\Main_BK.bmp",         L"\\Main_Normal.bmp",    L"\\Main_Over.bmp",       L"\\Main_Down.bmp",
-    L"\\Main_Off.bmp",        L"\\MSensor_Normal.png", L"\\MSensor_Over.bmp",    L"\\MSensor_Down.bmp",
-    L"\\MSensor_Off.bmp",     L"\\Nodev_Normal.bmp",   L"\\Buttons_Normal.bmp",  L"\\Buttons_Over.bmp",
-    L"\\Buttons_Down.bmp",    L"\\Update_Normal.bmp",  L"\\Update_Over.bmp",     L"\\Update_Down.bmp",
-    L"\\Update_Off.bmp",      L"\\SystemMsg_Normal.bmp", L"\\SystemMsg_Over.bmp", L"\\SystemMsg_Down.bmp",
-    L"\\Color_Normal.bmp",    L"\\Color_Over.bmp",     L"\\Color_Down.bmp",      L"\\Support_Normal.bmp",
-    L"\\Support_Over.bmp",    L"\\Support_Down.bmp",   L"\\Error_Normal.bmp",    L"\\Error_Over.bmp",
-    L"\\Error_Down.bmp",      L"\\NoDevice_Normal.bmp", L"\\Key_Normal.bmp",     L"\\Key_Down.bmp",
-};
-
 // Files larger than this are not skin sheets; refusing them keeps a stray
 // file from taking the program's memory.
 constexpr LONGLONG kMaxImageFileBytes = 64LL * 1024 * 1024;

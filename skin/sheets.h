@@ -3,27 +3,12 @@
 
 #include "framework/handles.h"
 #include "framework/win32.h"
+#include "skin/sheet_list.h"
 
 // The skin's sheets: whole-window images, one per look and state, loaded
-// once from the program's Resources folder. A control's image is the
-// rectangle of its own position cut out of a sheet.
+// once from the program's Resources folder (the list is skin/sheets.txt).
+// A control's image is the rectangle of its own position cut out of a sheet.
 namespace korvid {
-
-// The sheets, in load order.
-enum SkinSheet : int {
-  kMainBackground, kMainNormal, kMainOver, kMainDown, kMainOff,
-  kSensorNormal, kSensorOver, kSensorDown, kSensorOff,
-  kNodevNormal,
-  kButtonsNormal, kButtonsOver, kButtonsDown,
-  kUpdateNormal, kUpdateOver, kUpdateDown, kUpdateOff,
-  kSystemMsgNormal, kSystemMsgOver, kSystemMsgDown,
-  kColorNormal, kColorOver, kColorDown,
-  kSupportNormal, kSupportOver, kSupportDown,
-  kErrorNormal, kErrorOver, kErrorDown,
-  kNoDeviceNormal,
-  kKeyNormal, kKeyDown,
-  kSheetCount
-};
 
 // File name of a sheet, with its leading backslash ("\Main_BK.bmp").
 const wchar_t* SkinFileName(SkinSheet sheet);

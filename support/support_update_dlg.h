@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "korvid_version.h"
 #include "widgets/page_host.h"
 #include "widgets/title_tip.h"
 #include "widgets/window_requests.h"
@@ -10,7 +11,7 @@
 
 namespace korvid {
 
-inline constexpr wchar_t kSoftwareVersionText[] = L"V1.09";
+inline constexpr wchar_t kSoftwareVersionText[] = KORVID_VERSION_LABEL_WIDE;
 inline constexpr wchar_t kFirmwareToolFolder[] = L"\\Korvid Firmware Update Tool";
 inline constexpr wchar_t kFirmwareToolExecutable[] = L"\\Korvid Firmware Update Tool.exe";
 inline constexpr wchar_t kFirmwareToolArguments[] = L"0";

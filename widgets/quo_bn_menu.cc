@@ -196,10 +196,10 @@ CQuoBnMenu* CQuoBnMenu::GetSubMenu(int id) {
 }
 
 int CQuoBnMenu::HitTest(POINT p) const {
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (PtInRect(&items[i].rect, p)) return static_cast<int>(i);
-  }
-  return -1;
+  std::vector<PixelRect> rects;
+  rects.reserve(items.size());
+  for (const QuoMenuItem& item : items) rects.push_back(ToPixelRect(item.rect));
+  return HitTestItems(rects, {p.x, p.y});
 }
 
 void CQuoBnMenu::OnPaint() {

@@ -3,12 +3,13 @@
 
 usage: test_gui.py --program EXE --probe EXE --fixture EXE --combo-fixture EXE
                    --firmware-tool EXE --korvidctl EXE --prefix DIR --screenshots DIR
-                   [GROUP...]
+                   --software-version TEXT [GROUP...]
 
 EXE are Windows programs of the cross build; the program is the build that
 talks to the emulated mouse. The tests run in the Wine prefix named by
 WINEPREFIX (or --prefix when it is not set) followed by "-gui", created and
-set up on first use. GROUP names test classes to run (default: all).
+set up on first use. TEXT is the version the support page shows for the
+program ("V1.09"). GROUP names test classes to run (default: all).
 """
 import argparse
 import json
@@ -59,7 +60,8 @@ RESTORE_NO = (1113, (299, 187, 90, 35))
 NO_MOUSE_TITLE = "No mouse found"
 NO_MOUSE_OK = (1114, (299, 187, 90, 35))
 
-VERSION_TEXT = "V1.09"
+# The emulated mouse's firmware, release number 0x0109.
+FIRMWARE_VERSION_TEXT = "V1.09"
 NO_VERSION_TEXT = "-.--"
 PROFILE_NAME = "Default Profile"
 PROFILE_FILE = PROFILE_NAME + ".profile"
@@ -314,8 +316,8 @@ class StartAndConnection(ProgramCase):
         main = self.wait_page(BUTTON_PAGE)
         self.assertEqual(main.client[2:], list(MAIN_CLIENT_SIZE))
         self.assertEqual(main.client, main.rect, "the window has a frame or caption")
-        self.assertEqual(main.control(SOFTWARE_LABEL).text, VERSION_TEXT)
-        self.assertEqual(self.firmware_text(main), VERSION_TEXT)
+        self.assertEqual(main.control(SOFTWARE_LABEL).text, OPTIONS.software_version)
+        self.assertEqual(self.firmware_text(main), FIRMWARE_VERSION_TEXT)
         self.assertTrue(all(self.enabled_buttons(main).values()))
         for page in PAGES:
             with self.subTest(page=page):
@@ -358,7 +360,7 @@ class StartAndConnection(ProgramCase):
         os.remove(self.mouse.path("unplugged"))
         main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
         main = DESKTOP.wait("the firmware label",
-                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == VERSION_TEXT else None)
+                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == FIRMWARE_VERSION_TEXT else None)
         self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
         self.assert_selected(DESKTOP.screenshot(main, "main-after-plug-in"), BUTTON_SETTING)
         again = [field(l, "cmd") for l in self.mouse.log()[reads:] if l[0] == "SET"]
@@ -1020,7 +1022,7 @@ def main():
     global OPTIONS, DESKTOP
     parser = argparse.ArgumentParser(usage=__doc__)
     for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
-                 "screenshots"):
+                 "screenshots", "software-version"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("groups", nargs="*")
     OPTIONS = parser.parse_args()

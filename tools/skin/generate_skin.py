@@ -2,7 +2,10 @@
 """Writes the Korvid skin: every sheet of the Resources folder and the
 program icon.
 
-usage: generate_skin.py --out FOLDER --icon PATH/korvid.ico
+usage: generate_skin.py --out FOLDER --icon PATH/korvid.ico [--sheets LIST]
+
+LIST is the sheet list, skin/sheets.txt by default: each sheet's file and
+how it is drawn.
 
 Prints nothing on success; on failure prints the reason and exits with 1.
 Needs Pillow (Debian python3-pil) and the fonts-liberation package.
@@ -18,42 +21,47 @@ from skinkit import DOWN, NORMAL, OFF, OVER, SkinError, check_fonts  # noqa: E40
 import sheets  # noqa: E402
 from mark import write_icon  # noqa: E402
 
-# (file name, drawing function, state); the names are the ones the program
-# loads from its Resources folder.
-SHEETS = (
-    ("Main_BK.bmp", sheets.main_sheet, NORMAL),
-    ("Main_Normal.bmp", sheets.main_sheet, NORMAL),
-    ("Main_Over.bmp", sheets.main_sheet, OVER),
-    ("Main_Down.bmp", sheets.main_sheet, DOWN),
-    ("Main_Off.bmp", sheets.main_sheet, OFF),
-    ("MSensor_Normal.png", sheets.sensor_sheet, NORMAL),
-    ("MSensor_Over.bmp", sheets.sensor_sheet, OVER),
-    ("MSensor_Down.bmp", sheets.sensor_sheet, DOWN),
-    ("MSensor_Off.bmp", sheets.sensor_sheet, OFF),
-    ("Nodev_Normal.bmp", lambda s: sheets.message_sheet("nodev", s), NORMAL),
-    ("Buttons_Normal.bmp", sheets.buttons_sheet, NORMAL),
-    ("Buttons_Over.bmp", sheets.buttons_sheet, OVER),
-    ("Buttons_Down.bmp", sheets.buttons_sheet, DOWN),
-    ("Update_Normal.bmp", sheets.update_sheet, NORMAL),
-    ("Update_Over.bmp", sheets.update_sheet, OVER),
-    ("Update_Down.bmp", sheets.update_sheet, DOWN),
-    ("Update_Off.bmp", sheets.update_sheet, OFF),
-    ("SystemMsg_Normal.bmp", lambda s: sheets.message_sheet("question", s), NORMAL),
-    ("SystemMsg_Over.bmp", lambda s: sheets.message_sheet("question", s), OVER),
-    ("SystemMsg_Down.bmp", lambda s: sheets.message_sheet("question", s), DOWN),
-    ("Color_Normal.bmp", sheets.colour_sheet, NORMAL),
-    ("Color_Over.bmp", sheets.colour_sheet, OVER),
-    ("Color_Down.bmp", sheets.colour_sheet, DOWN),
-    ("Support_Normal.bmp", sheets.help_sheet, NORMAL),
-    ("Support_Over.bmp", sheets.help_sheet, OVER),
-    ("Support_Down.bmp", sheets.help_sheet, DOWN),
-    ("Error_Normal.bmp", lambda s: sheets.message_sheet("error", s), NORMAL),
-    ("Error_Over.bmp", lambda s: sheets.message_sheet("error", s), OVER),
-    ("Error_Down.bmp", lambda s: sheets.message_sheet("error", s), DOWN),
-    ("NoDevice_Normal.bmp", sheets.nodevice_sheet, NORMAL),
-    ("Key_Normal.bmp", sheets.key_sheet, NORMAL),
-    ("Key_Down.bmp", sheets.key_sheet, DOWN),
-)
+HERE = os.path.dirname(os.path.abspath(__file__))
+# The one list of the sheets, which the program's build reads too.
+SHEET_LIST = os.path.join(HERE, "..", "..", "skin", "sheets.txt")
+STATES = (NORMAL, OVER, DOWN, OFF)
+
+
+def drawing(family, where):
+    """The function that draws a sheet of FAMILY in a state: FAMILY_sheet of
+    sheets.py, or for "message:KIND" message_sheet with KIND."""
+    function, _, kind = family.partition(":")
+    draw = getattr(sheets, function + "_sheet", None)
+    if not callable(draw):
+        raise SkinError("%s: sheets.py has no %s_sheet" % (where, function))
+    if kind:
+        return lambda state: draw(kind, state)
+    return draw
+
+
+def read_sheet_list(path):
+    """(file name, drawing function, state) of every sheet in the list, in
+    its order."""
+    try:
+        with open(path, encoding="utf-8") as list_file:
+            lines = list_file.read().splitlines()
+    except OSError as error:
+        raise SkinError("cannot read the sheet list: %s" % error)
+    entries = []
+    for number, line in enumerate(lines, 1):
+        words = line.split("#", 1)[0].split()
+        if not words:
+            continue
+        where = "%s:%d" % (path, number)
+        if len(words) != 4:
+            raise SkinError("%s: a line is NAME FILE FAMILY STATE" % where)
+        _name, file_name, family, state = words
+        if state not in STATES:
+            raise SkinError("%s: the state is one of %s" % (where, ", ".join(STATES)))
+        entries.append((file_name, drawing(family, where), state))
+    if not entries:
+        raise SkinError("%s lists no sheets" % path)
+    return entries
 
 
 def save(img, path):
@@ -63,15 +71,16 @@ def save(img, path):
         img.convert("RGB").save(path, "BMP")    # 24-bit
 
 
-def generate(out_folder, icon_path):
+def generate(out_folder, icon_path, sheet_list=SHEET_LIST):
     check_fonts()
+    entries = read_sheet_list(sheet_list)
     try:
         os.makedirs(out_folder, exist_ok=True)
         icon_folder = os.path.dirname(os.path.abspath(icon_path))
         os.makedirs(icon_folder, exist_ok=True)
     except OSError as error:
         raise SkinError("cannot create folder: %s" % error)
-    for name, draw, state in SHEETS:
+    for name, draw, state in entries:
         img = draw(state)
         try:
             save(img, os.path.join(out_folder, name))
@@ -87,9 +96,10 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description="Writes the Korvid skin sheets and icon.")
     parser.add_argument("--out", required=True, help="folder for the skin sheets")
     parser.add_argument("--icon", required=True, help="path of the .ico file to write")
+    parser.add_argument("--sheets", default=SHEET_LIST, help="the sheet list (default: skin/sheets.txt)")
     args = parser.parse_args(argv)
     try:
-        generate(args.out, args.icon)
+        generate(args.out, args.icon, args.sheets)
     except SkinError as error:
         print("generate_skin: %s" % error, file=sys.stderr)
         return 1
