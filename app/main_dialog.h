@@ -6,6 +6,7 @@
 #include "app/device_source.h"
 #include "app/profile_commands.h"
 #include "device/link.h"
+#include "device/session.h"
 #include "framework/handles.h"
 #include "profile/profile_record.h"
 #include "widgets/quo_bn_menu.h"
@@ -31,7 +32,7 @@ inline constexpr UINT kTrayIconId = 128;
 inline constexpr int kTrayConfigMouse = 300;
 inline constexpr int kTrayExitSoftware = 301;
 
-enum class ApplyOutcome : WPARAM { kDone = 0, kNoMouse = 1, kFailed = 2 };
+using ApplyOutcome = SessionResult;
 
 // The main window: page buttons along the top, one page shown below them,
 // the one profile record, and the link to the mouse.

@@ -66,6 +66,22 @@ TEST(ProfileDefaults, ResetKeepsOnlyThePath) {
   EXPECT_TRUE(p.filePath.empty());
 }
 
+TEST(ProfileDefaults, DefaultProfileIsProfileZeroNamedDefaultProfile) {
+  ProfileRecord p = Defaults();
+  p.filePath = "somewhere/x.profile";
+  p.profileIndex = 3;
+  p.name = u"Mine";
+  p.smoothing = 1;
+  p.option22 = 0;
+  ResetToDefaultProfile(p);
+  ProfileRecord expected = Defaults();
+  expected.filePath = "somewhere/x.profile";
+  expected.name = u"Default Profile";
+  EXPECT_EQ(p, expected);
+  EXPECT_EQ(p.profileIndex, 0);
+  EXPECT_EQ(p.option22, 1u);
+}
+
 TEST(BlockMapping, DefaultProfilePacksByteForByte) {
   ConfigBlock expected{};
   Put(expected, 17, {0x00, 0x04});
