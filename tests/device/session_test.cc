@@ -13,12 +13,7 @@
 namespace korvid {
 namespace {
 
-using testing::FailWith;
-using testing::FakeInterface;
-using testing::FakePort;
-using testing::FakeResult;
-using testing::ReplyWithStatus;
-using testing::Succeed;
+using namespace testing;  // the fake HID port
 using Log = std::vector<std::string>;
 
 const Log kDiscovery = {"enumerate", "open config", "attributes config", "caps config"};
