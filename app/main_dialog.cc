@@ -8,9 +8,8 @@
 #include "app/config_ini.h"
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
-#include "device/commands.h"
 #include "device/hid_notifications_win32.h"
-#include "profile/device_model.h"
+#include "device/session.h"
 #include "profile/profile_file.h"
 #include "res/resource.h"
 #include "sensor/advanced_settings_dlg.h"
@@ -62,15 +61,11 @@ CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   port_ = MakeProgramHidPort();
   link_.port = port_.get();
-  const DeviceModel& model = KorvidModel();
-  connectedAtStart_ = OpenConfigInterface(link_, model.vendorId, model.productId) == 1;
+  connectedAtStart_ = FindMouse(link_).result == SessionResult::kDone;
   configFilePath_ = ConfigFilePath();
   dataRoot_ = ResolveDataRoot(configFilePath_);
   currentProfile = std::make_unique<ProfileRecord>();
-  InitProfileDefaults(*currentProfile);
-  currentProfile->profileIndex = 0;
-  currentProfile->name = kDefaultProfileName;
-  currentProfile->option22 = 1;
+  ResetToDefaultProfile(*currentProfile);
   LoadSavedProfile();
   activeProfile = currentProfile.get();
 }
@@ -241,28 +236,17 @@ void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
 
 bool CMobrinDlg::DiscoverMouse() {
   framework::CriticalSectionLock lock(linkLock_);
-  const DeviceModel& model = KorvidModel();
-  return OpenConfigInterface(link_, model.vendorId, model.productId) == 1;
+  return FindMouse(link_).result == SessionResult::kDone;
 }
 
 void CMobrinDlg::ConnectAndRead() {
-  bool found = false;
-  std::wstring versionText;
+  SessionOutcome outcome;
   {
     framework::CriticalSectionLock lock(linkLock_);
-    const DeviceModel& model = KorvidModel();
-    found = OpenConfigInterface(link_, model.vendorId, model.productId) == 1;
-    if (found) {
-      versionText = FirmwareVersionText(FirmwareVersionNumber(link_));
-      uint8_t status = 0;
-      DeviceImage image;
-      if (QueryStatus(link_, status) == kCommandOk && ReadConfigBlock(link_, image) == kCommandOk) {
-        ImageToProfile(image, *currentProfile);
-        activeProfile = currentProfile.get();
-      }
-    }
+    outcome = ReadMouseProfile(link_, *currentProfile);
   }
-  supportPage_->SetFirmwareVersionText(found ? versionText : NoFirmwareVersionText());
+  if (outcome.result == SessionResult::kDone) activeProfile = currentProfile.get();
+  supportPage_->SetFirmwareVersionText(FirmwareLabelText(outcome.firmwareVersion));
   sensorPage_->LoadFromProfile(*activeProfile);
   buttonPage_->LoadFromProfile(*activeProfile);
 }

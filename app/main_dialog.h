@@ -6,6 +6,7 @@
 #include "app/device_source.h"
 #include "app/tray_icon.h"
 #include "device/link.h"
+#include "device/session.h"
 #include "framework/handles.h"
 #include "profile/profile_record.h"
 #include "widgets/page_host.h"
@@ -26,7 +27,7 @@ inline constexpr UINT kApplyOutcomeMessage = WM_APP + 1;
 // Sent by a second copy of the program: show the window.
 inline constexpr UINT kShowRequestMessage = WM_USER + 1004;
 
-enum class ApplyOutcome : WPARAM { kDone = 0, kNoMouse = 1, kFailed = 2 };
+using ApplyOutcome = SessionResult;
 
 // The main window: page buttons along the top, one page shown below them,
 // the one profile record, and the link to the mouse. Its pages reach it as

@@ -6,9 +6,7 @@
 #include "app/main_dialog.h"
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
-#include "device/commands.h"
-#include "profile/device_image.h"
-#include "profile/device_model.h"
+#include "device/session.h"
 #include "profile/profile_file.h"
 #include "sensor/advanced_settings_dlg.h"
 #include "support/pop_system_message_dlg.h"
@@ -69,19 +67,7 @@ DWORD WINAPI CMobrinDlg::ApplyThread(void* parameter) {
 
 ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
   framework::CriticalSectionLock lock(linkLock_);
-  const DeviceModel& model = KorvidModel();
-  if (OpenConfigInterface(link_, model.vendorId, model.productId) != 1) return ApplyOutcome::kNoMouse;
-  uint8_t status = 0;
-  bool ok = QueryStatus(link_, status) == kCommandOk;
-  if (ok) {
-    DeviceImage image{};
-    ProfileToImage(profile, image);
-    ok = WriteConfigBlock(link_, image, profile.profileIndex) == kCommandOk &&
-         CommitProfile(link_, profile.profileIndex) == kCommandOk;
-  }
-  if (ok) return ApplyOutcome::kDone;
-  DropConfigHandle(link_);
-  return ApplyOutcome::kFailed;
+  return ApplyMouseProfile(link_, profile).result;
 }
 
 void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
@@ -94,9 +80,7 @@ void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {
-  ResetToDefaults(*currentProfile);
-  currentProfile->profileIndex = 0;
-  currentProfile->name = kDefaultProfileName;
+  ResetToDefaultProfile(*currentProfile);
   activeProfile = currentProfile.get();
   sensorPage_->LoadFromProfile(*activeProfile);
   buttonPage_->LoadFromProfile(*activeProfile);

@@ -48,12 +48,12 @@ using Attempt = bool (*)(LinkState&, uint8_t*, int, uint32_t&);
 
 // After a first failure with a transient code: up to kSendRetries further
 // attempts, the buffer restored before each, a pause after each failed one.
+// `error` ends as the code of the last failed attempt.
 bool RetryAfterFailure(LinkState& link, Attempt attempt, uint8_t* buffer, int length,
-                       const std::vector<uint8_t>& original, uint32_t firstError) {
-  if (!IsTransientError(firstError)) return false;
+                       const std::vector<uint8_t>& original, uint32_t& error) {
+  if (!IsTransientError(error)) return false;
   for (int retry = 0; retry < kSendRetries; ++retry) {
     std::memcpy(buffer, original.data(), original.size());
-    uint32_t error = kErrorSuccess;
     if (attempt(link, buffer, length, error)) return true;
     SleepOnLink(link, kRetrySleepMs);
   }
@@ -62,11 +62,17 @@ bool RetryAfterFailure(LinkState& link, Attempt attempt, uint8_t* buffer, int le
 
 bool ValidBuffer(int length, const uint8_t* buffer) { return buffer != nullptr && length > 0; }
 
+int Finish(LinkState& link, bool ok, uint32_t error) {
+  link.lastError = ok ? kErrorSuccess : error;
+  return ok ? 1 : 0;
+}
+
 }  // namespace
 
 int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId) {
   link.handle.reset();
   link.path.clear();
+  link.lastError = kErrorSuccess;
   if (!link.port) return 0;
   for (const std::string& path : link.port->EnumerateInterfaces()) {
     std::unique_ptr<HidDevice> device = link.port->Open(path);
@@ -87,32 +93,35 @@ int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId) 
 }
 
 int SendFeatureReport(LinkState& link, int length, uint8_t* buffer) {
-  if (!ValidBuffer(length, buffer)) return 0;
+  if (!ValidBuffer(length, buffer)) return Finish(link, false, kErrorInvalidParameter);
   const std::vector<uint8_t> original(buffer, buffer + length);
   uint32_t error = kErrorSuccess;
-  if (SetOnce(link, buffer, length, error)) return 1;
-  return RetryAfterFailure(link, SetOnce, buffer, length, original, error) ? 1 : 0;
+  if (SetOnce(link, buffer, length, error)) return Finish(link, true, error);
+  const bool retried = RetryAfterFailure(link, SetOnce, buffer, length, original, error);
+  return Finish(link, retried, error);
 }
 
 int ReadFeatureReport(LinkState& link, int length, uint8_t* buffer) {
-  if (!ValidBuffer(length, buffer)) return 0;
+  if (!ValidBuffer(length, buffer)) return Finish(link, false, kErrorInvalidParameter);
   const std::vector<uint8_t> original(buffer, buffer + length);
   uint32_t error = kErrorSuccess;
-  if (!GetOnce(link, buffer, length, error))
-    return RetryAfterFailure(link, GetOnce, buffer, length, original, error) ? 1 : 0;
+  if (!GetOnce(link, buffer, length, error)) {
+    const bool retried = RetryAfterFailure(link, GetOnce, buffer, length, original, error);
+    return Finish(link, retried, error);
+  }
 
   // A one-byte report carries no status.
-  if (length <= kReportStatusByte || buffer[kReportStatusByte] != kStatusBusy) return 1;
+  if (length <= kReportStatusByte || buffer[kReportStatusByte] != kStatusBusy) return Finish(link, true, error);
 
   bool lastReadOk = true;
   for (int poll = 0; poll < kBusyPolls; ++poll) {
     std::memcpy(buffer, original.data(), original.size());
     lastReadOk = GetOnce(link, buffer, length, error);
     if (!lastReadOk) continue;
-    if (buffer[kReportStatusByte] == kStatusReady) return 1;
+    if (buffer[kReportStatusByte] == kStatusReady) return Finish(link, true, error);
     if (buffer[kReportStatusByte] == kStatusBusy) SleepOnLink(link, static_cast<uint32_t>(poll) * kBusyPollStepMs);
   }
-  return lastReadOk ? 1 : 0;
+  return Finish(link, lastReadOk, error);
 }
 
 int CloseConfigInterface(LinkState& link) {

@@ -25,6 +25,9 @@ struct LinkState {
   uint16_t connected = 0;
   uint32_t versionNumber = 0;          // bcdDevice of the matched interface
   std::string path;                    // interface path of the held handle
+  // Windows error code of the last failed attempt of the last report
+  // exchange; kErrorSuccess (0) after one that went through.
+  uint32_t lastError = 0;
 };
 
 // Discovery: closes any held handle, then opens the first present interface
@@ -33,7 +36,8 @@ struct LinkState {
 // handle held.
 int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId);
 // One set-feature with up to three retries on the transient error codes.
-// 1 on success, 0 on failure.
+// 1 on success, 0 on failure. Both exchanges leave their outcome's error
+// code in lastError.
 int SendFeatureReport(LinkState& link, int length, uint8_t* buffer);
 // One get-feature with the busy poll and the retries. A reply shorter than
 // `length` is a failure. 1 on success, 0 on failure.

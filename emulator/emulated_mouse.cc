@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -24,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kEnvironmentVariable[] = "KORVID_EMULATOR";
 constexpr size_t kMaxFaultsFileBytes = 64 * 1024;
 constexpr size_t kReportIndexByte = kReportArgumentByte;
 constexpr uint8_t kStatusValueReady = 1;
@@ -325,17 +323,6 @@ EmulatedInterface MakeInterface(const char* path, uint16_t vendorId, uint16_t pr
 }
 
 }  // namespace
-
-fs::path FolderFromEnvironment() {
-#ifdef _WIN32
-  std::wstring name(kEnvironmentVariable, kEnvironmentVariable + sizeof kEnvironmentVariable - 1);
-  const wchar_t* value = _wgetenv(name.c_str());
-#else
-  const char* value = std::getenv(kEnvironmentVariable);
-#endif
-  if (value == nullptr || *value == 0) return {};
-  return fs::path(value);
-}
 
 ConfigBlock FactoryBlock() {
   ProfileRecord profile;

@@ -31,7 +31,10 @@ inline constexpr char kUnpluggedFile[] = "unplugged";
 inline constexpr char kFaultsFile[] = "faults";
 inline constexpr char kExchangeLog[] = "exchange.log";
 
-// The folder named by KORVID_EMULATOR, or empty.
+inline constexpr char kFolderVariable[] = "KORVID_EMULATOR";
+
+// The folder named by KORVID_EMULATOR, or empty (one definition per
+// platform: environment_posix.cc, environment_win32.cc).
 std::filesystem::path FolderFromEnvironment();
 
 // The block of a mouse in factory state: the default profile packed.

@@ -7,16 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "emulator/state_files_platform.h"
 #include "profile/file_handle.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace korvid::emulator {
 namespace {
@@ -31,13 +23,7 @@ class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
   ~Descriptor() {
-    if (fd_ >= 0) {
-#ifdef _WIN32
-      _close(fd_);
-#else
-      close(fd_);
-#endif
-    }
+    if (fd_ >= 0) CloseDescriptor(fd_);
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
@@ -47,19 +33,11 @@ class Descriptor {
   int fd_;
 };
 
-int ProcessId() {
-#ifdef _WIN32
-  return _getpid();
-#else
-  return static_cast<int>(getpid());
-#endif
-}
-
 // A name no other writer in this or another process uses at the same time.
 fs::path TemporaryPathFor(const fs::path& path) {
   static std::atomic<unsigned> counter{0};
   fs::path temporary = path;
-  temporary += ".tmp-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+  temporary += ".tmp-" + std::to_string(CurrentProcessId()) + "-" + std::to_string(counter++);
   return temporary;
 }
 
@@ -105,15 +83,9 @@ bool ReplaceStateFile(const fs::path& path, std::string_view bytes) {
 }
 
 bool AppendStateLine(const fs::path& path, std::string_view line) {
-#ifdef _WIN32
-  Descriptor fd(_wopen(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE));
+  Descriptor fd(OpenForAppend(path));
   if (fd.get() < 0) return false;
-  return _write(fd.get(), line.data(), static_cast<unsigned>(line.size())) == static_cast<int>(line.size());
-#else
-  Descriptor fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-  if (fd.get() < 0) return false;
-  return write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
-#endif
+  return WriteInOneCall(fd.get(), line);
 }
 
 bool StateFileExists(const fs::path& path) {

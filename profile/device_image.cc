@@ -92,7 +92,6 @@ BindingRecord EncodeBinding(const ButtonBinding& binding) {
 }
 
 void DecodeBinding(const BindingRecord& record, ButtonBinding& binding) {
-  binding.extra = 0;
   switch (record.type) {
     case kBindingMouse:
     case kBindingWheel:
@@ -100,6 +99,7 @@ void DecodeBinding(const BindingRecord& record, ButtonBinding& binding) {
     case kBindingDisabled:
       binding.type = record.type;
       binding.code = record.code;
+      binding.extra = 0;
       break;
     case kBindingKey:
       binding.type = record.type;
@@ -107,7 +107,7 @@ void DecodeBinding(const BindingRecord& record, ButtonBinding& binding) {
       binding.extra = record.extra;
       break;
     default:
-      // Unknown type: the binding keeps its type and code.
+      // Unknown type: the binding stays exactly as it was, its key included.
       break;
   }
 }

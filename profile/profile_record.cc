@@ -69,6 +69,12 @@ void ResetToDefaults(ProfileRecord& profile) {
   profile = std::move(fresh);
 }
 
+void ResetToDefaultProfile(ProfileRecord& profile) {
+  ResetToDefaults(profile);
+  profile.profileIndex = 0;
+  profile.name = kDefaultProfileName;
+}
+
 void InitProfileDefaults(ProfileRecord& profile) {
   profile.filePath.clear();
   ResetToDefaults(profile);

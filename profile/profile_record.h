@@ -75,5 +75,8 @@ struct ProfileRecord {
 void InitProfileDefaults(ProfileRecord& profile);
 // The same, but filePath keeps its value.
 void ResetToDefaults(ProfileRecord& profile);
+// The profile the program starts from and restores: the defaults (filePath
+// keeps its value) as onboard profile 0, named "Default Profile".
+void ResetToDefaultProfile(ProfileRecord& profile);
 
 }  // namespace korvid

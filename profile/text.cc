@@ -80,32 +80,6 @@ void AppendUtf16(std::u16string& out, char32_t c) {
   }
 }
 
-[[maybe_unused]] std::optional<std::string> StrictUtf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size();) {
-    const std::optional<char32_t> c = NextUtf16(text, i);
-    if (!c) return std::nullopt;
-    AppendUtf8(out, *c);
-  }
-  return out;
-}
-
-[[maybe_unused]] std::optional<std::u16string> StrictUtf16(std::string_view text) {
-  std::u16string out;
-  for (size_t i = 0; i < text.size();) {
-    const std::optional<char32_t> c = NextUtf8(text, i);
-    if (!c) return std::nullopt;
-    AppendUtf16(out, *c);
-  }
-  return out;
-}
-
-[[maybe_unused]] bool IsValidUtf16(std::u16string_view text) {
-  for (size_t i = 0; i < text.size();)
-    if (!NextUtf16(text, i)) return false;
-  return true;
-}
-
 }  // namespace
 
 std::string ToUtf8(std::u16string_view text) {
@@ -120,33 +94,30 @@ std::u16string FromUtf8(std::string_view text) {
   return out;
 }
 
-// On Windows a path's native form is UTF-16 already; elsewhere it is taken as UTF-8.
-bool PathFromUtf16(std::u16string_view text, std::filesystem::path& out) {
-#ifdef _WIN32
-  if (!IsValidUtf16(text)) return false;
-  out = std::filesystem::path(std::wstring(text.begin(), text.end()));
-  return true;
-#else
-  std::optional<std::string> bytes = StrictUtf8(text);
-  if (!bytes) return false;
-  out = std::filesystem::path(std::move(*bytes));
-  return true;
-#endif
+std::optional<std::string> StrictUtf8(std::u16string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const std::optional<char32_t> c = NextUtf16(text, i);
+    if (!c) return std::nullopt;
+    AppendUtf8(out, *c);
+  }
+  return out;
 }
 
-bool Utf16FromPath(const std::filesystem::path& path, std::u16string& out) {
-#ifdef _WIN32
-  const std::wstring& native = path.native();
-  std::u16string text(native.begin(), native.end());
-  if (!IsValidUtf16(text)) return false;
-  out = std::move(text);
+std::optional<std::u16string> StrictUtf16(std::string_view text) {
+  std::u16string out;
+  for (size_t i = 0; i < text.size();) {
+    const std::optional<char32_t> c = NextUtf8(text, i);
+    if (!c) return std::nullopt;
+    AppendUtf16(out, *c);
+  }
+  return out;
+}
+
+bool IsValidUtf16(std::u16string_view text) {
+  for (size_t i = 0; i < text.size();)
+    if (!NextUtf16(text, i)) return false;
   return true;
-#else
-  std::optional<std::u16string> text = StrictUtf16(path.native());
-  if (!text) return false;
-  out = std::move(*text);
-  return true;
-#endif
 }
 
 }  // namespace korvid

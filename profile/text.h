@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,8 +11,15 @@ namespace korvid {
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 
+// Strict forms: nothing for text that is not valid (a lone surrogate; an
+// invalid, overlong or cut-off UTF-8 sequence).
+std::optional<std::string> StrictUtf8(std::u16string_view text);
+std::optional<std::u16string> StrictUtf16(std::string_view text);
+bool IsValidUtf16(std::u16string_view text);
+
 // Strict conversions for file system paths: false for text that is not
-// valid UTF-16 (a lone surrogate), with `out` untouched.
+// valid UTF-16 (a lone surrogate), with `out` untouched. A path's native form
+// is UTF-16 on Windows and UTF-8 elsewhere (text_win32.cc, text_posix.cc).
 bool PathFromUtf16(std::u16string_view text, std::filesystem::path& out);
 bool Utf16FromPath(const std::filesystem::path& path, std::u16string& out);
 

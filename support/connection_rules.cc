@@ -1,7 +1,5 @@
 #include "support/connection_rules.h"
 
-#include <cwchar>
-
 #include "device/commands.h"
 
 namespace korvid {
@@ -14,17 +12,12 @@ bool ContainsAfterStart(const std::wstring& text, const wchar_t* part) {
 
 }  // namespace
 
-std::wstring FirmwareVersionText(uint16_t versionNumber) {
-  const float version = static_cast<float>(versionNumber / 100.0);
-  wchar_t text[32];
-  std::swprintf(text, 32, L"V%.2f", static_cast<double>(version));
-  return text;
+// The texts are plain ASCII.
+std::wstring FirmwareLabelText(std::string_view versionText) {
+  return std::wstring(versionText.begin(), versionText.end());
 }
 
-std::wstring NoFirmwareVersionText() {
-  const std::string ascii = kNoFirmwareVersion;
-  return std::wstring(ascii.begin(), ascii.end());
-}
+std::wstring NoFirmwareVersionText() { return FirmwareLabelText(kNoFirmwareVersion); }
 
 bool NamesTheMouse(const wchar_t* interfaceName) {
   if (!interfaceName) return false;

@@ -1,12 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace korvid {
 
-// The firmware version as the support page shows it: "V%.2f" of the version
-// number over 100, taken through single precision (109 gives "V1.09").
-std::wstring FirmwareVersionText(uint16_t versionNumber);
+// A firmware version text of the device session ("V1.09", "-.--") as the
+// support page's label holds it.
+std::wstring FirmwareLabelText(std::string_view versionText);
 // The text shown in its place while no mouse is connected ("-.--").
 std::wstring NoFirmwareVersionText();
 

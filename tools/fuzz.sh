@@ -2,8 +2,9 @@
 # Runs every fuzz target of a sanitizer build for a bounded time.
 #   tools/fuzz.sh [--build DIR] [--seconds N]
 # DIR defaults to build/sanitize (configured with clang, -DKORVID_SANITIZE=ON
-# -DKORVID_FUZZ=ON; built here when missing). Corpora are kept under
-# DIR/fuzz-corpus so that later runs go on from where earlier ones stopped.
+# -DKORVID_FUZZ=ON; built here when missing, $KORVID_JOBS compilers at a time,
+# default the number of processors). Corpora are kept under DIR/fuzz-corpus
+# so that later runs go on from where earlier ones stopped.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$root/build/sanitize
@@ -19,7 +20,11 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DKORVID_SANITIZE=ON -DKORVID_FUZZ=ON >/dev/null || exit 1
 fi
-cmake --build "$dir" -j "$(nproc)" || exit 1
+jobs=${KORVID_JOBS:-$(nproc)}
+case $jobs in
+  '' | *[!0-9]* | 0) echo "KORVID_JOBS must be a whole number from 1 up, not '$jobs'" >&2; exit 2 ;;
+esac
+cmake --build "$dir" -j "$jobs" || exit 1
 
 status=0
 for target in "$dir"/tests/fuzz/fuzz_*; do

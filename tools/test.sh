@@ -6,14 +6,19 @@
 #   3. Windows build (mingw-w64): the unit tests, korvidctl.exe and the
 #      program itself under Wine, in a virtual display (Xvfb)
 # Installs its Debian packages first. Build folders go to $KORVID_BUILD_DIR
-# (default: build/ in the repository).
+# (default: build/ in the repository); builds and tests run $KORVID_JOBS at
+# a time (default: the number of processors).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/wine-env.sh"
 "$root/tools/install-deps.sh" || exit 1
 
 build=${KORVID_BUILD_DIR:-$root/build}
-jobs=$(nproc)
+jobs=${KORVID_JOBS:-$(nproc)}
+case $jobs in
+  '' | *[!0-9]* | 0) echo "KORVID_JOBS must be a whole number from 1 up, not '$jobs'" >&2; exit 2 ;;
+esac
+export KORVID_JOBS=$jobs
 failed=()
 passed=()
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -271,6 +272,19 @@ TEST(FirmwareVersion, NumberAndText) {
     EXPECT_EQ(number, c.number) << std::hex << c.releaseNumber;
     EXPECT_EQ(FormatFirmwareVersion(number), c.text) << std::hex << c.releaseNumber;
   }
+}
+
+// Going through single precision must never move the text off the exact
+// hundredths (a truncating conversion would turn 109 into V1.08).
+TEST(FirmwareVersion, EveryVersionNumberReadsAsItsExactHundredths) {
+  int wrong = 0;
+  for (unsigned number = 0; number <= 0xFFFF; ++number) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "V%u.%02u", number / 100, number % 100);
+    if (FormatFirmwareVersion(static_cast<uint16_t>(number)) != expected && wrong++ < 5)
+      ADD_FAILURE() << "version number " << number;
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

@@ -169,14 +169,20 @@ TEST_F(LinkTest, DropClosesTheHandleButKeepsConnected) {
 TEST_F(LinkTest, ReportsWithoutHandleFailAtOnceWithoutRetry) {
   uint8_t buffer[64] = {0xA1};
   EXPECT_EQ(SendFeatureReport(link, 64, buffer), 0);
+  EXPECT_EQ(link.lastError, kErrorInvalidHandle);
+  link.lastError = kErrorSuccess;
   EXPECT_EQ(ReadFeatureReport(link, 64, buffer), 0);
+  EXPECT_EQ(link.lastError, kErrorInvalidHandle);
   EXPECT_TRUE(port.TakeLog().empty());
 }
 
 TEST_F(LinkTest, RejectsAnEmptyBuffer) {
   Connect();
   EXPECT_EQ(SendFeatureReport(link, 0, nullptr), 0);
+  EXPECT_EQ(link.lastError, kErrorInvalidParameter);
+  link.lastError = kErrorSuccess;
   EXPECT_EQ(ReadFeatureReport(link, -1, nullptr), 0);
+  EXPECT_EQ(link.lastError, kErrorInvalidParameter);
   EXPECT_TRUE(port.TakeLog().empty());
 }
 
@@ -187,6 +193,7 @@ struct ScheduleCase {
   std::vector<FakeResult> script;
   int result;
   Log log;
+  uint32_t lastError = kErrorSuccess;  // the code the exchange leaves on the link
 };
 
 void PrintTo(const ScheduleCase& c, std::ostream* os) { *os << c.name; }
@@ -207,8 +214,10 @@ TEST_P(SendScheduleTest, CallsAndSleeps) {
   request[0] = 0xA1;
   request[1] = 0x03;
   std::vector<uint8_t> buffer = request;
+  link.lastError = kErrorGenFailure;  // left by an earlier exchange
   EXPECT_EQ(SendFeatureReport(link, 64, buffer.data()), GetParam().result);
   EXPECT_EQ(port.TakeLog(), GetParam().log);
+  EXPECT_EQ(link.lastError, GetParam().lastError);
   // Every attempt sent the original bytes, whatever a failed one left behind.
   for (const auto& sent : port.sentReports) EXPECT_EQ(sent, request);
 }
@@ -220,9 +229,18 @@ INSTANTIATE_TEST_SUITE_P(
         ScheduleCase{"InvalidParameterEveryTime",
                      Repeat(FailWith(kErrorInvalidParameter), 4),
                      0,
-                     {"set 64", "set 64", "sleep 50", "set 64", "sleep 50", "set 64", "sleep 50"}},
-        ScheduleCase{"AccessDeniedIsNotRetried", {FailWith(kErrorAccessDenied)}, 0, {"set 64"}},
-        ScheduleCase{"DeviceGoneIsNotRetried", {FailWith(kErrorDeviceNotConnected)}, 0, {"set 64"}},
+                     {"set 64", "set 64", "sleep 50", "set 64", "sleep 50", "set 64", "sleep 50"},
+                     kErrorInvalidParameter},
+        ScheduleCase{"AccessDeniedIsNotRetried", {FailWith(kErrorAccessDenied)}, 0, {"set 64"}, kErrorAccessDenied},
+        ScheduleCase{"DeviceGoneIsNotRetried", {FailWith(kErrorDeviceNotConnected)}, 0, {"set 64"},
+                     kErrorDeviceNotConnected},
+        // The last attempt's code is the one left on the link.
+        ScheduleCase{"RetriesEndOnAnotherCode",
+                     {FailWith(kErrorNotReady), FailWith(kErrorCrc), FailWith(kErrorAccessDenied),
+                      FailWith(kErrorWriteFault)},
+                     0,
+                     {"set 64", "set 64", "sleep 50", "set 64", "sleep 50", "set 64", "sleep 50"},
+                     kErrorWriteFault},
         ScheduleCase{"NotReadyThenSuccess", {FailWith(kErrorNotReady), Succeed()}, 1, {"set 64", "set 64"}},
         ScheduleCase{"CrcThenSuccess", {FailWith(kErrorCrc), Succeed()}, 1, {"set 64", "set 64"}},
         ScheduleCase{"WriteFaultThenSuccess", {FailWith(kErrorWriteFault), Succeed()}, 1, {"set 64", "set 64"}},
@@ -248,8 +266,10 @@ TEST_P(ReadScheduleTest, CallsAndSleeps) {
   std::vector<uint8_t> request(64, 0);
   request[0] = 0xA1;
   std::vector<uint8_t> buffer = request;
+  link.lastError = kErrorGenFailure;  // left by an earlier exchange
   EXPECT_EQ(ReadFeatureReport(link, 64, buffer.data()), GetParam().result);
   EXPECT_EQ(port.TakeLog(), GetParam().log);
+  EXPECT_EQ(link.lastError, GetParam().lastError);
   for (const auto& asked : port.getRequests) EXPECT_EQ(asked, request);
 }
 
@@ -279,7 +299,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {"get 64", "get 64", "sleep 0", "get 64", "sleep 100", "get 64"}},
         ScheduleCase{"StaysBusy", Repeat(kBusy, 11), 1, StaysBusyLog()},
         // A failed poll costs no sleep and does not end the polling.
-        ScheduleCase{"PollsThatFail", Then({kBusy}, Repeat(FailWith(kErrorNotReady), 10)), 0, Gets(11)},
+        ScheduleCase{"PollsThatFail", Then({kBusy}, Repeat(FailWith(kErrorNotReady), 10)), 0, Gets(11),
+                     kErrorNotReady},
         ScheduleCase{"LastPollDecides",
                      Then(Then({kBusy}, Repeat(FailWith(kErrorCrc), 9)), {kOtherStatus}),
                      1,
@@ -288,17 +309,19 @@ INSTANTIATE_TEST_SUITE_P(
                      Then(Then({kBusy, kBusy}, Repeat(kOtherStatus, 8)), {FailWith(kErrorCrc)}),
                      0,
                      Log{"get 64", "get 64", "sleep 0", "get 64", "get 64", "get 64", "get 64", "get 64", "get 64",
-                         "get 64", "get 64", "get 64"}},
+                         "get 64", "get 64", "get 64"},
+                     kErrorCrc},
         // A short reply during the polls counts as a failed poll.
         ScheduleCase{"ShortPollReply", Then({kBusy, ShortReply(10)}, {kReady}), 1, Gets(3)},
         ScheduleCase{"InvalidParameterEveryTime",
                      Repeat(FailWith(kErrorInvalidParameter), 4),
                      0,
-                     {"get 64", "get 64", "sleep 50", "get 64", "sleep 50", "get 64", "sleep 50"}},
-        ScheduleCase{"AccessDeniedIsNotRetried", {FailWith(kErrorAccessDenied)}, 0, {"get 64"}},
+                     {"get 64", "get 64", "sleep 50", "get 64", "sleep 50", "get 64", "sleep 50"},
+                     kErrorInvalidParameter},
+        ScheduleCase{"AccessDeniedIsNotRetried", {FailWith(kErrorAccessDenied)}, 0, {"get 64"}, kErrorAccessDenied},
         // A read that succeeds on retry is not judged by its status.
         ScheduleCase{"RetrySucceedsWhileBusy", {FailWith(kErrorFunctionFailed), kBusy}, 1, {"get 64", "get 64"}},
-        ScheduleCase{"ShortReplyIsAFailureNotRetried", {ShortReply(10)}, 0, {"get 64"}},
+        ScheduleCase{"ShortReplyIsAFailureNotRetried", {ShortReply(10)}, 0, {"get 64"}, kErrorInvalidData},
         ScheduleCase{"ShortReplyOnRetryFailsTheRetry",
                      {FailWith(kErrorNotReady), ShortReply(0), kReady},
                      1,

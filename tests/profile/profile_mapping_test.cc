@@ -66,6 +66,22 @@ TEST(ProfileDefaults, ResetKeepsOnlyThePath) {
   EXPECT_TRUE(p.filePath.empty());
 }
 
+TEST(ProfileDefaults, DefaultProfileIsProfileZeroNamedDefaultProfile) {
+  ProfileRecord p = Defaults();
+  p.filePath = "somewhere/x.profile";
+  p.profileIndex = 3;
+  p.name = u"Mine";
+  p.smoothing = 1;
+  p.option22 = 0;
+  ResetToDefaultProfile(p);
+  ProfileRecord expected = Defaults();
+  expected.filePath = "somewhere/x.profile";
+  expected.name = u"Default Profile";
+  EXPECT_EQ(p, expected);
+  EXPECT_EQ(p.profileIndex, 0);
+  EXPECT_EQ(p.option22, 1u);
+}
+
 TEST(BlockMapping, DefaultProfilePacksByteForByte) {
   ConfigBlock expected{};
   Put(expected, 17, {0x00, 0x04});
@@ -231,15 +247,32 @@ TEST(BlockMapping, KeyBindingReadsBackUnchanged) {
   EXPECT_EQ(back.buttons[4], p.buttons[4]);
 }
 
-TEST(BlockMapping, UnknownBindingTypeKeepsTypeAndCodeButClearsExtra) {
-  ProfileRecord profile = Defaults();
-  profile.buttons[3] = {3, 2, 0x05, 0x0004};
-  ConfigBlock block = PackProfile(Defaults());
-  for (uint8_t type : {0x07, 0x20}) {
-    Put(block, 122, {type, 0xCD, 0x11, 0x22, 0, 0, 0x0F});
-    ProfileRecord read = profile;
+struct ReadBindingCase {
+  std::array<uint8_t, 7> record;
+  ButtonBinding read;  // what a saved Ctrl+Alt+A binding becomes
+};
+
+// A record of a type the mapping does not know leaves the binding exactly as
+// it was, its key included; a known type replaces it, with the key only for
+// keyboard bindings.
+TEST(BlockMapping, ReadBindingOverASavedKeyBinding) {
+  const ButtonBinding saved{3, 2, 0x05, 0x0004};
+  const ReadBindingCase cases[] = {
+      {{0x07, 0xCD, 0x11, 0x22, 0, 0, 0x0F}, saved},
+      {{0x20, 0xCD, 0x11, 0x22, 0, 0, 0x0F}, saved},
+      {{0x00, 0x04, 0x11, 0x22, 0, 0, 0x0F}, {3, 0, 0x04, 0}},
+      {{0x01, 0xFF, 0x11, 0x22, 0, 0, 0x0F}, {3, 1, 0xFF, 0}},
+      {{0x09, 0xF1, 0x11, 0x22, 0, 0, 0x0F}, {3, 9, 0xF1, 0}},
+      {{0xFF, 0xFF, 0x11, 0x22, 0, 0, 0x0F}, {3, 255, 0xFF, 0}},
+      {{0x02, 0x01, 0x1E, 0x00, 0, 0, 0x0F}, {3, 2, 0x01, 0x001E}},
+  };
+  for (const ReadBindingCase& c : cases) {
+    ConfigBlock block = PackProfile(Defaults());
+    Put(block, 122, std::vector<uint8_t>(c.record.begin(), c.record.end()));
+    ProfileRecord read = Defaults();
+    read.buttons[3] = saved;
     ImageToProfile(UnpackBlock(block), read);
-    EXPECT_EQ(read.buttons[3], (ButtonBinding{3, 2, 0x05, 0})) << int{type};
+    EXPECT_EQ(read.buttons[3], c.read) << "type " << int{c.record[0]};
   }
   EXPECT_EQ(DecodeFunction(0xCD, 0x20), 2201);
 }

@@ -9,6 +9,9 @@ namespace {
 TEST(Text, ValidTextRoundTrips) {
   for (std::u16string_view text : {u"", u"plain", u"\u00E9\u20AC\U0001F600"}) {
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+    EXPECT_TRUE(IsValidUtf16(text));
+    EXPECT_EQ(StrictUtf8(text), ToUtf8(text));
+    EXPECT_EQ(StrictUtf16(ToUtf8(text)), std::u16string(text));
     std::filesystem::path path;
     ASSERT_TRUE(PathFromUtf16(text, path));
     std::u16string back;
@@ -23,6 +26,8 @@ TEST(Text, LoneSurrogatesAreRefusedForPaths) {
     std::filesystem::path path = "untouched";
     EXPECT_FALSE(PathFromUtf16(text, path));
     EXPECT_EQ(path, "untouched");
+    EXPECT_FALSE(IsValidUtf16(text));
+    EXPECT_EQ(StrictUtf8(text), std::nullopt);
   }
   EXPECT_EQ(ToUtf8(u"a\xD800"), "a\xEF\xBF\xBD");
 }
@@ -39,7 +44,10 @@ TEST(Text, MalformedUtf8BecomesReplacementCharacters) {
       {"a\xE2\x82", u"a\uFFFD\uFFFD"},        // cut off
       {"\xFF", u"\uFFFD"},
   };
-  for (const Case& c : cases) EXPECT_EQ(FromUtf8(c.bytes), c.text);
+  for (const Case& c : cases) {
+    EXPECT_EQ(FromUtf8(c.bytes), c.text);
+    EXPECT_EQ(StrictUtf16(c.bytes), std::nullopt);
+  }
 }
 
 #ifndef _WIN32

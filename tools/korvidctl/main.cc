@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "device/commands.h"
 #include "emulator/emulated_mouse.h"
 #include "profile/device_image.h"
 #include "profile/profile_file.h"
@@ -122,8 +121,8 @@ int LoadProfileArgument(const std::string& argument, ProfileRecord& profile) {
 void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 int Info(MouseSession& session) {
-  if (int code = session.Open(); code != kExitOk) return code;
-  Print("Firmware:   " + FormatFirmwareVersion(FirmwareVersionNumber(session.link())) + "\n");
+  if (int code = session.Find(); code != kExitOk) return code;
+  Print("Firmware:   " + session.firmwareVersion() + "\n");
   Print("Interface:  " + session.link().path + "\n");
   return kExitOk;
 }
@@ -131,7 +130,7 @@ int Info(MouseSession& session) {
 int Show(MouseSession& session, bool json) {
   ProfileRecord profile;
   if (int code = session.Read(profile); code != kExitOk) return code;
-  ReportSource source{&profile, FormatFirmwareVersion(FirmwareVersionNumber(session.link())), std::nullopt};
+  ReportSource source{&profile, session.firmwareVersion(), std::nullopt};
   Print(json ? JsonReport(source) : TextReport(source));
   return kExitOk;
 }
@@ -210,9 +209,7 @@ int Set(MouseSession& session, const std::vector<std::string>& assignments) {
 
 int Reset(MouseSession& session) {
   ProfileRecord profile;
-  InitProfileDefaults(profile);
-  profile.profileIndex = 0;
-  profile.name = kDefaultProfileName;
+  ResetToDefaultProfile(profile);
   return session.Apply(profile);
 }
 

@@ -1,59 +1,54 @@
 #include "tools/korvidctl/mouse_session.h"
 
-#include <iostream>
-
-#include "device/commands.h"
 #include "emulator/emulated_mouse.h"
-#include "profile/device_image.h"
-#include "profile/device_model.h"
 #include "tools/korvidctl/exit_codes.h"
 
 namespace korvidctl {
 
 using namespace korvid;
 
+namespace {
+
+const char* StepFailure(SessionStep step) {
+  switch (step) {
+    case SessionStep::kStatus: return "the mouse did not answer the status query";
+    case SessionStep::kReadBlock: return "the mouse did not return its configuration";
+    case SessionStep::kWriteBlock: return "the mouse refused the configuration block";
+    case SessionStep::kCommit: return "the mouse did not commit the configuration";
+    case SessionStep::kNone: break;
+  }
+  return "the mouse failed";
+}
+
+}  // namespace
+
 MouseSession::MouseSession(const std::filesystem::path& emulatorFolder)
     : port_(emulatorFolder.empty() ? MakePlatformHidPort() : emulator::MakeEmulatedPort(emulatorFolder)) {
   link_.port = port_.get();
 }
 
-int MouseSession::Open() {
-  if (OpenConfigInterface(link_, KorvidModel().vendorId, KorvidModel().productId) != 1)
-    return Fail(kExitNoMouse, "no Korvid mouse found");
-  return kExitOk;
+int MouseSession::Finish(const SessionOutcome& outcome, const char* failurePrefix) {
+  firmwareVersion_ = outcome.firmwareVersion;
+  switch (outcome.result) {
+    case SessionResult::kDone: return kExitOk;
+    case SessionResult::kNoMouse: return Fail(kExitNoMouse, "no Korvid mouse found");
+    case SessionResult::kFailed: break;
+  }
+  std::string message = std::string(failurePrefix) + StepFailure(outcome.failedStep);
+  // Windows error codes; the Linux backend maps errno onto them.
+  if (outcome.error != kErrorSuccess) message += " (error " + std::to_string(outcome.error) + ")";
+  return Fail(kExitMouseFailed, message);
 }
 
+int MouseSession::Find() { return Finish(FindMouse(link_), ""); }
+
 int MouseSession::Read(ProfileRecord& profile) {
-  if (int code = Open(); code != kExitOk) return code;
-  uint8_t status = 0;
-  if (QueryStatus(link_, status) != kCommandOk) return Fail(kExitMouseFailed, "the mouse did not answer the status query");
-  DeviceImage image{};
-  if (ReadConfigBlock(link_, image) != kCommandOk)
-    return Fail(kExitMouseFailed, "the mouse did not return its configuration");
   InitProfileDefaults(profile);
-  ImageToProfile(image, profile);
-  return kExitOk;
+  return Finish(ReadMouseProfile(link_, profile), "");
 }
 
 int MouseSession::Apply(const ProfileRecord& profile) {
-  if (int code = Open(); code != kExitOk) return code;
-  const char* failed = nullptr;
-  uint8_t status = 0;
-  DeviceImage image{};
-  if (QueryStatus(link_, status) != kCommandOk) {
-    failed = "the mouse did not answer the status query";
-  } else {
-    ProfileToImage(profile, image);
-    if (WriteConfigBlock(link_, image, profile.profileIndex) != kCommandOk)
-      failed = "the mouse refused the configuration block";
-    else if (CommitProfile(link_, profile.profileIndex) != kCommandOk)
-      failed = "the mouse did not commit the configuration";
-  }
-  if (failed) {
-    DropConfigHandle(link_);
-    return Fail(kExitMouseFailed, std::string("apply failed: ") + failed);
-  }
-  return kExitOk;
+  return Finish(ApplyMouseProfile(link_, profile), "apply failed: ");
 }
 
 }  // namespace korvidctl
