@@ -1,19 +1,16 @@
 // The emulated mouse in place of the Windows HID devices: the folder named by
 // KORVID_EMULATOR (or "emulated-mouse" beside the program) is the mouse, and
-// its "unplugged" file is the plug. A
-// watcher turns the file's coming and going into the device-change
-// notifications that Windows sends for a real mouse, one per HID interface.
+// its "unplugged" file is the plug. A watcher turns the file's coming and
+// going into the device-change notifications that Windows sends for a real
+// mouse, one per HID interface.
 #include "framework/win32.h"
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <dbt.h>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "app/device_source.h"
+#include "framework/handles.h"
 #include "framework/shell.h"
 #include "emulator/emulated_mouse.h"
 #include "profile/text.h"
@@ -21,7 +18,7 @@
 namespace korvid {
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
+constexpr DWORD kPollIntervalMs = 100;
 constexpr UINT kSendTimeoutMs = 5000;
 
 void SendInterfaceChange(HWND window, WPARAM event, const std::string& path) {
@@ -37,18 +34,36 @@ void SendInterfaceChange(HWND window, WPARAM event, const std::string& path) {
                       kSendTimeoutMs, &result);
 }
 
+// A folder's change notification, closed the way it must be.
+class ChangeNotification {
+ public:
+  ChangeNotification() = default;
+  ChangeNotification(const ChangeNotification&) = delete;
+  ChangeNotification& operator=(const ChangeNotification&) = delete;
+  ~ChangeNotification() { reset(); }
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  void Watch(const std::filesystem::path& folder) {
+    reset();
+    handle_ = FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  }
+  void reset() {
+    if (*this) FindCloseChangeNotification(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
 class PlugFileWatcher : public DeviceChangeSource {
  public:
   PlugFileWatcher(HWND window, std::filesystem::path plugFile)
       : window_(window), plugFile_(std::move(plugFile)), unplugged_(Unplugged()),
-        thread_([this] { Run(); }) {}
+        stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), thread_([this] { Run(); }) {}
 
   ~PlugFileWatcher() override {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
+    SetEvent(stop_.get());
     thread_.join();
   }
 
@@ -58,27 +73,35 @@ class PlugFileWatcher : public DeviceChangeSource {
     return std::filesystem::exists(plugFile_, error);
   }
 
+  // Sleeps until the mouse's folder changes, so that nothing runs while
+  // the plug stays as it is; polls only while the folder cannot be watched
+  // (it may not exist yet).
   void Run() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!wake_.wait_for(lock, kPollInterval, [this] { return stop_; })) {
+    ChangeNotification change;
+    for (;;) {
+      if (!change) change.Watch(plugFile_.parent_path());
+      if (change) {
+        const HANDLE waits[] = {stop_.get(), change.get()};
+        const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+        if (woke == WAIT_OBJECT_0) return;
+        if (woke != WAIT_OBJECT_0 + 1 || !FindNextChangeNotification(change.get())) change.reset();
+      } else if (WaitForSingleObject(stop_.get(), kPollIntervalMs) != WAIT_TIMEOUT) {
+        return;
+      }
       const bool unplugged = Unplugged();
       if (unplugged == unplugged_) continue;
       unplugged_ = unplugged;
-      lock.unlock();
       const WPARAM event = unplugged ? DBT_DEVICEREMOVECOMPLETE : DBT_DEVICEARRIVAL;
       for (const std::string& path : emulator::MouseInterfacePaths()) {
         SendInterfaceChange(window_, event, path);
       }
-      lock.lock();
     }
   }
 
   HWND window_;
   std::filesystem::path plugFile_;
   bool unplugged_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stop_ = false;
+  framework::UniqueHandle stop_;
   std::thread thread_;
 };
 

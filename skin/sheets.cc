@@ -2,7 +2,11 @@
 
 #include <objidl.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <iterator>
+#include <memory>
 
 #include "framework/message_caption.h"
 #include "framework/shell.h"
@@ -47,11 +51,9 @@ class StreamOverMemory {
   IStream* stream_ = nullptr;
 };
 
-BitmapPtr LoadBitmapFile(const std::wstring& path) {
-  {
-    BitmapPtr probe(Gdiplus::Bitmap::FromFile(path.c_str()));
-    if (!probe || probe->GetLastStatus() != Gdiplus::Ok || probe->GetFlags() == 0) return nullptr;
-  }
+// Reads a whole image file into memory, or nothing when it cannot be read
+// or is too large to be one of ours.
+std::unique_ptr<StreamOverMemory> ReadImageFile(const std::wstring& path) {
   framework::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return nullptr;
@@ -59,21 +61,64 @@ BitmapPtr LoadBitmapFile(const std::wstring& path) {
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxImageFileBytes) {
     return nullptr;
   }
-  StreamOverMemory memory(static_cast<size_t>(size.QuadPart));
-  if (!memory.stream()) return nullptr;
+  auto memory = std::make_unique<StreamOverMemory>(static_cast<size_t>(size.QuadPart));
+  if (!memory->stream()) return nullptr;
   DWORD read = 0;
-  if (!ReadFile(file.get(), memory.data(), static_cast<DWORD>(size.QuadPart), &read, nullptr) ||
+  if (!ReadFile(file.get(), memory->data(), static_cast<DWORD>(size.QuadPart), &read, nullptr) ||
       read != static_cast<DWORD>(size.QuadPart)) {
     return nullptr;
   }
-  BitmapPtr image(Gdiplus::Bitmap::FromStream(memory.stream()));
-  if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  return memory;
+}
+
+BitmapPtr LoadBitmapFile(const std::wstring& path) {
+  const std::unique_ptr<StreamOverMemory> memory = ReadImageFile(path);
+  if (!memory) return nullptr;
+  BitmapPtr image(Gdiplus::Bitmap::FromStream(memory->stream()));
+  if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0) {
+    return nullptr;
+  }
   // A decoded copy stands alone: the file's bytes and their stream go now
   // instead of living as long as the image.
   BitmapPtr decoded(image->Clone(0, 0, static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()),
                                  image->GetPixelFormat()));
   if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) return decoded;
-  return image;
+  return nullptr;
+}
+
+// Whether a file starts as a sheet must: a Windows bitmap or a PNG image
+// with a size, and no longer than a sheet may be. Decoding waits until the
+// sheet is needed.
+bool LooksLikeSheet(const std::wstring& path) {
+  framework::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxImageFileBytes) return false;
+  unsigned char head[26] = {};
+  DWORD read = 0;
+  if (!ReadFile(file.get(), head, sizeof head, &read, nullptr) || read != sizeof head) return false;
+  const auto le32 = [&](int at) {
+    return static_cast<uint32_t>(head[at]) | static_cast<uint32_t>(head[at + 1]) << 8 |
+           static_cast<uint32_t>(head[at + 2]) << 16 | static_cast<uint32_t>(head[at + 3]) << 24;
+  };
+  const auto be32 = [&](int at) {
+    return static_cast<uint32_t>(head[at]) << 24 | static_cast<uint32_t>(head[at + 1]) << 16 |
+           static_cast<uint32_t>(head[at + 2]) << 8 | static_cast<uint32_t>(head[at + 3]);
+  };
+  if (head[0] == 'B' && head[1] == 'M') {
+    const uint32_t headerBytes = le32(14);
+    const uint32_t pixelsAt = le32(10);
+    if (headerBytes < 40 || pixelsAt >= size.QuadPart) return false;
+    const int32_t width = static_cast<int32_t>(le32(18));
+    const int32_t height = static_cast<int32_t>(le32(22));
+    return width > 0 && height != 0;
+  }
+  static constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (std::equal(std::begin(kPngSignature), std::end(kPngSignature), head)) {
+    return head[12] == 'I' && head[13] == 'H' && head[14] == 'D' && head[15] == 'R' && be32(16) > 0 && be32(20) > 0;
+  }
+  return false;
 }
 
 void ReportLoadFailure() {
@@ -85,6 +130,8 @@ void ReportLoadFailure() {
   PostQuitMessage(0);
 }
 
+std::wstring SheetPath(SkinSheet sheet) { return GetModuleFolder() + L"\\Resources" + kSheetFiles[sheet]; }
+
 }  // namespace
 
 const wchar_t* SkinFileName(SkinSheet sheet) {
@@ -95,17 +142,25 @@ bool SkinLoaded() { return loaded; }
 
 void LoadSkin() {
   loaded = true;
-  const std::wstring folder = GetModuleFolder() + L"\\Resources";
-  for (int sheet = 0; sheet < kSheetCount; ++sheet) sheets[sheet] = LoadBitmapFile(folder + kSheetFiles[sheet]);
+  for (int sheet = 0; sheet < kSheetCount; ++sheet) {
+    if (!LooksLikeSheet(SheetPath(static_cast<SkinSheet>(sheet)))) {
+      ReportLoadFailure();
+      return;
+    }
+  }
 }
 
-void UnloadSkin() {
+void ReleaseSkinSheets() {
   for (auto& sheet : sheets) sheet.reset();
 }
 
+void UnloadSkin() { ReleaseSkinSheets(); }
+
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet) {
   if (!loaded) LoadSkin();
-  return sheet >= 0 && sheet < kSheetCount ? sheets[sheet].get() : nullptr;
+  if (sheet < 0 || sheet >= kSheetCount) return nullptr;
+  if (!sheets[sheet]) sheets[sheet] = LoadBitmapFile(SheetPath(sheet));
+  return sheets[sheet].get();
 }
 
 ImagePtr LoadImageFile(const std::wstring& path) { return LoadBitmapFile(path); }

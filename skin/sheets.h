@@ -5,9 +5,11 @@
 #include "framework/win32.h"
 #include "skin/sheet_list.h"
 
-// The skin's sheets: whole-window images, one per look and state, loaded
-// once from the program's Resources folder (the list is skin/sheets.txt).
-// A control's image is the rectangle of its own position cut out of a sheet.
+// The skin's sheets: whole-window images, one per look and state, in the
+// program's Resources folder (the list is skin/sheets.txt). A control's image
+// is the rectangle of its own position cut out of a sheet. A sheet is decoded
+// when a window is built from it and released once the window has its cuts,
+// so that the program does not carry every sheet while it runs.
 namespace korvid {
 
 // File name of a sheet, with its leading backslash ("\Main_BK.bmp").
@@ -19,12 +21,17 @@ struct SkinRect {
 constexpr SkinRect RectAt(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
 
 bool SkinLoaded();
-// Loads every sheet from the program's Resources folder. A file that cannot
-// be loaded leaves its sheet empty; that shows only when a cut is made.
+// Checks that every sheet is in the Resources folder and starts as an image
+// should; reports "UI load failed!" and asks the program to end when one
+// does not. Decodes nothing.
 void LoadSkin();
+// Drops every decoded sheet; the next use decodes it again.
+void ReleaseSkinSheets();
 // Releases the sheets; GDI+ must still be running.
 void UnloadSkin();
-// The sheet itself (owned by the skin), or null when it failed to load.
+// The sheet itself, decoded on first use and owned by the skin until the
+// next release (so keep a copy or a cut, never this pointer), or null when
+// it cannot be loaded.
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet);
 // A new bitmap holding the rectangle of the sheet. An empty sheet reports
 // "UI load failed!" and asks the program to end.

@@ -9,9 +9,8 @@ namespace {
 constexpr UINT_PTR kMenuTimer = 1;
 constexpr UINT kMenuTimerMs = 100;
 
-constexpr ComboButtonStyle kBnComboStyle{FW_NORMAL, 0xFFFDC415, 7, kComboMenuRightStrip, true};
-constexpr ComboButtonStyle kComboStyle{FW_BOLD, 0xFF0000FF, 10, 0, false};
-
+constexpr ComboButtonStyle kBnComboStyle{FW_NORMAL, 0xFFFDC415, 7, kComboMenuRightStrip};
+constexpr ComboButtonStyle kComboStyle{FW_BOLD, 0xFF0000FF, 10, 0};
 
 }  // namespace
 
@@ -67,7 +66,9 @@ void ComboButtonBase::OpenMenu() {
 void ComboButtonBase::OnMenuTimer() {
   if (menu && menu->IsWindowVisible()) {
     lastMenuTick = GetTickCount();
-  } else if (style_.stopTimerWhenClosed) {
+  } else {
+    // Found closed: the last tick already holds when it was last seen open,
+    // and a timer left running would wake the program for nothing.
     KillTimer(GetSafeHwnd(), kMenuTimer);
   }
 }

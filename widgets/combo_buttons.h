@@ -14,7 +14,6 @@ struct ComboButtonStyle {
   Gdiplus::ARGB highlightColour;
   int labelInset;        // pixels from the left edge to the label
   int menuRightStrip;    // pixels at the menu's right edge outside every item
-  bool stopTimerWhenClosed;
 };
 
 // An image button that shows a text label and drops its menu below (or

@@ -89,11 +89,13 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OnButtonUp(message, wParam, lParam, result);
       return result;
     }
-    case WM_MOUSEMOVE: {
-      const LRESULT result = Default(message, wParam, lParam);
+    case WM_MOUSEMOVE:
+      // The standard procedure would only track the pointer's leave for a
+      // hot look this control draws itself; under Wine that tracking runs a
+      // system timer many times a second for as long as the pointer rests
+      // here. A click needs none of it: the release is judged by its point.
       OnMouseMove(wParam, lParam);
-      return result;
-    }
+      return 0;
     case WM_CAPTURECHANGED:
       // Without a leave notification the capture is the only way to see the
       // pointer go; when another window takes it, drop the hover look.

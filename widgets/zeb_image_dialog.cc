@@ -1,5 +1,7 @@
 #include "widgets/zeb_image_dialog.h"
 
+#include "skin/sheets.h"
+
 namespace korvid {
 
 void CZebImageDialog::SetBackground(Gdiplus::Image* image) {
@@ -43,6 +45,13 @@ void CZebImageDialog::BeginBodyDrag() {
 }
 
 INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const INT_PTR result = CDialogEx::DialogProc(message, wParam, lParam);
+    // A window and the pages inside it are built: every image they show is
+    // a cut or a copy of their own by now.
+    if (!(GetStyle() & WS_CHILD)) ReleaseSkinSheets();
+    return result;
+  }
   if (message == WM_ERASEBKGND && PaintBackground(reinterpret_cast<HDC>(wParam))) {
     SetMessageResult(TRUE);
     return TRUE;
