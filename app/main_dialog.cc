@@ -4,6 +4,7 @@
 #include <dbt.h>
 
 #include <filesystem>
+#include <future>
 
 #include "app/config_ini.h"
 #include "app/messages.h"
@@ -49,6 +50,11 @@ constexpr ToolTipText kToolTips[] = {
     {IDC_HELP_BUTTON, L"Support information"},     {IDC_MINIMISE_BUTTON, L"minimize to the task bar"},
     {IDC_CLOSE_BUTTON, L"minimize to system tray"}, {IDC_BUTTON_SETTING_BUTTON, L"Bind your mouse buttons"},
     {IDC_ADVANCED_BUTTON, L"Mouse Senor settings"}, {IDC_SUPPORT_BUTTON, L"Update and Reset"},
+};
+
+struct FirstRead {
+  SessionOutcome outcome;
+  ProfileRecord profile;
 };
 
 }  // namespace
@@ -102,13 +108,21 @@ BOOL CMobrinDlg::OnInitDialog() {
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
   ModifyStyle(WS_CAPTION, 0);
+  // The first read is mostly the protocol's pauses: it runs while the
+  // window is built, into a copy that nothing else touches meanwhile.
+  std::future<FirstRead> firstRead = std::async(std::launch::async, [this, profile = *currentProfile]() mutable {
+    const SessionOutcome outcome = ReadMouse(profile);
+    return FirstRead{outcome, std::move(profile)};
+  });
   LayOut();
   CentreOnScreen();
   if (!RegisterHidNotifications(GetSafeHwnd())) {
     MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
   deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
-  ConnectAndRead();
+  FirstRead read = firstRead.get();
+  if (read.outcome.result == SessionResult::kDone) *currentProfile = std::move(read.profile);
+  ShowMouseRead(read.outcome);
   CreateToolTips();
   tray_.Add(GetSafeHwnd(), smallIcon_);
   return TRUE;
@@ -239,12 +253,14 @@ bool CMobrinDlg::DiscoverMouse() {
   return FindMouse(link_).result == SessionResult::kDone;
 }
 
-void CMobrinDlg::ConnectAndRead() {
-  SessionOutcome outcome;
-  {
-    framework::CriticalSectionLock lock(linkLock_);
-    outcome = ReadMouseProfile(link_, *currentProfile);
-  }
+SessionOutcome CMobrinDlg::ReadMouse(ProfileRecord& profile) {
+  framework::CriticalSectionLock lock(linkLock_);
+  return ReadMouseProfile(link_, profile);
+}
+
+void CMobrinDlg::ConnectAndRead() { ShowMouseRead(ReadMouse(*currentProfile)); }
+
+void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
   if (outcome.result == SessionResult::kDone) activeProfile = currentProfile.get();
   supportPage_->SetFirmwareVersionText(FirmwareLabelText(outcome.firmwareVersion));
   sensorPage_->LoadFromProfile(*activeProfile);

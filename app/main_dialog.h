@@ -51,7 +51,12 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   bool DiscoverMouse() override;
 
   bool SaveCurrentProfile();
+  // Reads the mouse into `profile` under the link's lock.
+  SessionOutcome ReadMouse(ProfileRecord& profile);
   void ConnectAndRead();
+  // Shows what a read found: the firmware version and the settings on the
+  // pages (the mouse's, or the saved profile's when it could not be read).
+  void ShowMouseRead(const SessionOutcome& outcome);
   void LoadSavedProfile();
   void ShowPage(CDialogEx& page, CZebButton& pageButton);
   void SetPageButtonsEnabled(bool enabled);
