@@ -51,16 +51,22 @@ class StreamOverMemory {
   IStream* stream_ = nullptr;
 };
 
-// Reads a whole image file into memory, or nothing when it cannot be read
-// or is too large to be one of ours.
-std::unique_ptr<StreamOverMemory> ReadImageFile(const std::wstring& path) {
+// Opens an image file for reading with its size, or nothing when it cannot
+// be read or is too large to be one of ours.
+framework::UniqueHandle OpenImageFile(const std::wstring& path, LARGE_INTEGER& size) {
   framework::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return nullptr;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxImageFileBytes) {
-    return nullptr;
+  if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxImageFileBytes) {
+    return {};
   }
+  return file;
+}
+
+// Reads a whole image file into memory.
+std::unique_ptr<StreamOverMemory> ReadImageFile(const std::wstring& path) {
+  LARGE_INTEGER size{};
+  const framework::UniqueHandle file = OpenImageFile(path, size);
+  if (!file) return nullptr;
   auto memory = std::make_unique<StreamOverMemory>(static_cast<size_t>(size.QuadPart));
   if (!memory->stream()) return nullptr;
   DWORD read = 0;
@@ -90,11 +96,9 @@ BitmapPtr LoadBitmapFile(const std::wstring& path) {
 // with a size, and no longer than a sheet may be. Decoding waits until the
 // sheet is needed.
 bool LooksLikeSheet(const std::wstring& path) {
-  framework::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxImageFileBytes) return false;
+  const framework::UniqueHandle file = OpenImageFile(path, size);
+  if (!file) return false;
   unsigned char head[26] = {};
   DWORD read = 0;
   if (!ReadFile(file.get(), head, sizeof head, &read, nullptr) || read != sizeof head) return false;
