@@ -22,14 +22,20 @@ void ComboButtonBase::SelectItem(int id) {
   if (!menu) return;
   const QuoMenuItem* item = menu->FindItem(id);
   if (!item) return;
-  label = item->text;
   functionId = id;
+  ShowLabel(item->text);
+}
+
+void ComboButtonBase::ShowLabel(const std::wstring& text) {
+  label = text;
+  SetWindowText(label);
   Repaint();
 }
 
 void ComboButtonBase::OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = Default(WM_LBUTTONDOWN, wParam, lParam);
   pressed = 1;
+  pressBegunHere = 1;
   state = 2;
   if (menu) menu->Hide();
   Repaint();
@@ -41,7 +47,9 @@ void ComboButtonBase::OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   pressed = 0;
   state = 0;
   Repaint();
-  if (menuEnabled && menu && !suppressOpen) {
+  const bool ownPress = pressBegunHere != 0;
+  pressBegunHere = 0;
+  if (ownPress && menuEnabled && menu && !suppressOpen) {
     suppressOpen = 1;
     SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
     OpenMenu();
@@ -81,9 +89,8 @@ bool ComboButtonBase::OnMenuChoice(LPARAM itemId) {
   const std::wstring text = item->text;
   SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), id);
   if (adoptSelection) {
-    label = text;
     functionId = id;
-    Repaint();
+    ShowLabel(text);
   } else {
     // The parent kept a result of its own this time.
     adoptSelection = 1;
@@ -100,6 +107,12 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       return result;
     case WM_LBUTTONUP:
       OnRelease(wParam, lParam, result);
+      return result;
+    case WM_MOUSEMOVE:
+      result = CZebButton::WindowProc(message, wParam, lParam);
+      // The pointer left: a press begun here ends without this button's
+      // release (the capture has gone), so a later one cannot count it.
+      if (!tracking) pressBegunHere = 0;
       return result;
     case WM_TIMER:
       if (wParam == kMenuTimer) OnMenuTimer();
@@ -144,10 +157,9 @@ void CQuoBnComboButton::AddMenuItem(int id, const std::wstring& text) {
 }
 
 void CQuoBnComboButton::SetBinding(const std::wstring& text, int id, int bindingModifiers) {
-  label = text;
   functionId = id;
   modifiers = bindingModifiers;
-  Repaint();
+  ShowLabel(text);
 }
 
 CQuoComboButton::CQuoComboButton() : ComboButtonBase(kComboStyle) {}

@@ -724,6 +724,44 @@ TEST_F(ComboTest, PressWhileTheMenuIsOpenClosesItForGood) {
   EXPECT_FALSE(MenuOpen()) << "the release reopened the menu";
 }
 
+// A release opens the menu only when it ends a press that began on the
+// button: a drag onto it from elsewhere, or a press that closed another menu
+// lying over it, must not open its menu.
+TEST_F(ComboTest, ReleaseOpensTheMenuOnlyForAPressBegunOnTheButton) {
+  FillMenu();
+  CQuoBnComboButton& combo = dialog_.bnCombo;
+  const RECT client = combo.GetClientRect();
+  const POINT inside{5, 5}, outside{client.right + 20, 5};
+  struct Input {
+    UINT message;
+    POINT p;
+    WPARAM keys;
+  };
+  const Input hover{WM_MOUSEMOVE, inside, 0}, press{WM_LBUTTONDOWN, inside, MK_LBUTTON};
+  const Input dragIn{WM_MOUSEMOVE, inside, MK_LBUTTON}, dragOut{WM_MOUSEMOVE, outside, MK_LBUTTON};
+  const struct {
+    const char* what;
+    std::vector<Input> before;  // what comes before the release inside
+    bool opens;
+  } cases[] = {
+      {"press and release on the button", {hover, press}, true},
+      {"release without a press", {hover}, false},
+      {"dragged onto the button", {dragOut, dragIn}, false},
+      {"press, out and back in", {hover, press, dragOut, dragIn}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    combo.menu->Hide();
+    combo.lastMenuTick = GetTickCount() - 10 * kMenuReopenGuardMs;
+    for (const Input& input : c.before) SendMessageW(button_, input.message, input.keys, MAKELPARAM(input.p.x, input.p.y));
+    SendMouse(button_, WM_LBUTTONUP, inside);
+    EXPECT_EQ(MenuOpen(), c.opens);
+    EXPECT_EQ(combo.pressBegunHere, 0);
+    // The pointer leaves, so that the next case starts afresh.
+    SendMouse(button_, WM_MOUSEMOVE, outside);
+  }
+}
+
 TEST_F(ComboTest, ChoiceInTheMenuBecomesTheLabelAndReachesTheParent) {
   FillMenu();
   CQuoBnComboButton& combo = dialog_.bnCombo;
