@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <vector>
 
 #include "buttons/binding_labels.h"
 #include "buttons/custom_hotkey_pop.h"
@@ -12,6 +11,7 @@
 #include "res/resource.h"
 #include "skin/sheets.h"
 #include "widgets/skin_layout.h"
+#include "widgets/tool_tips.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {
@@ -61,36 +61,24 @@ void CButtonAssignmentDlg::LayOutFunctionButton(int buttonNumber) {
   if (buttonNumber <= kFixedButtons) button.menuEnabled = 0;
 }
 
-// The tips show as the main window's do: a tip control of the page's own,
-// asking the page for each text when it shows.
+// The tips show as the main window's do: the page is asked for each text.
 void CButtonAssignmentDlg::CreateToolTips() {
-  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetSafeHwnd(), nullptr,
-                             framework::ModuleInstance(), nullptr);
+  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
   if (!toolTip_) return;
-  std::vector<HWND> tools{applyButton_.GetSafeHwnd()};
-  for (int n = 1; n <= kPageButtons; ++n) tools.push_back(functionButtons_[static_cast<size_t>(n - 1)].GetSafeHwnd());
-  for (HWND tool : tools) {
-    TOOLINFOW info{};
-    info.cbSize = sizeof(info);
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = GetSafeHwnd();
-    info.uId = reinterpret_cast<UINT_PTR>(tool);
-    info.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  for (int n = 1; n <= kPageButtons; ++n) {
+    AddToolTip(toolTip_, GetSafeHwnd(), functionButtons_[static_cast<size_t>(n - 1)].GetSafeHwnd());
   }
+  AddToolTip(toolTip_, GetSafeHwnd(), applyButton_.GetSafeHwnd());
 }
 
 bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
   auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
-  UINT_PTR id = header.idFrom;
-  if (request.uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  const int id = ToolTipControlId(header);
   if (id == IDC_BUTTON_PAGE_APPLY) {
     request.lpszText = const_cast<wchar_t*>(kApplyToolTip);
     return true;
   }
-  const CQuoBnComboButton* button = FunctionButton(static_cast<int>(id));
+  const CQuoBnComboButton* button = FunctionButton(id);
   if (!button) return false;
   // Copied into the request's own buffer: the text must outlive this call.
   const std::wstring text = framework::ToWide(DescribeFunction(button->functionId));
