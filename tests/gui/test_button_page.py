@@ -14,8 +14,8 @@ import time
 import unittest
 
 import test_gui as gui
-from harness import POINTER_REST, WaitTimeout, region_distance
-from test_gui import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, NO_MOUSE_PAGE, PAGE_ORIGIN,
+from harness import POINTER_REST, WaitTimeout
+from test_gui import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, NO_MOUSE_PAGE, PAGE_ORIGIN,
                       RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
                       centre)
 
@@ -28,12 +28,7 @@ FUNCTION_BUTTON_RECTS = {
 }
 MENU = ("Left click", "Right click", "Middle click", "IE Forward", "IE Backward", "Scroll Up", "Scroll Down",
         "Keyboard key", "Disable button")
-KEYBOARD_KEY = MENU.index("Keyboard key")
 FACTORY_LABELS = ["Left click", "Right click", "Middle click", "IE Forward", "IE Backward"]
-DESCRIPTIONS = {"Left click": "Bind left button", "Right click": "Bind right button",
-                "Middle click": "Bind wheel button", "IE Forward": "Bind IE forward button",
-                "IE Backward": "Bind IE backward button", "Scroll Up": "Bind to standard mouse functions",
-                "Scroll Down": "Bind to standard mouse functions", "Disable button": "Disable button"}
 APPLY_TIP = "Apply settings and store it onboard mouse memory"
 KEY_TIP = "Bind button to a custom hotkey"
 MENU_CLASS = "KorvidQuoMenu"
