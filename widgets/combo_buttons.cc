@@ -7,6 +7,9 @@ namespace korvid {
 namespace {
 
 constexpr UINT_PTR kMenuTimer = 1;
+// Pixels kept free between a long label and the arrow zone, which is as
+// wide as the field is high.
+constexpr LONG kArrowZoneGap = 6;
 constexpr UINT kMenuTimerMs = 100;
 
 constexpr ComboButtonStyle kBnComboStyle{FW_NORMAL, 0xFFFDC415, 7, kComboMenuRightStrip, true};
@@ -137,8 +140,28 @@ void ComboButtonBase::DrawItem(const DRAWITEMSTRUCT& item) {
   if (!drawText) return;
   RECT textRect = item.rcItem;
   textRect.left += style_.labelInset;
-  const Gdiplus::ARGB colour = state == 1 ? highlightColour : textColour;
-  DrawTextCentered(item.hDC, label, ArgbToColorref(colour), false, true, textRect, font.get());
+  const COLORREF colour = ArgbToColorref(state == 1 ? highlightColour : textColour);
+  if (LabelFits(item.hDC, item.rcItem)) {
+    DrawTextCentered(item.hDC, label, colour, false, true, textRect, font.get());
+    return;
+  }
+  // A label longer than its field (four modifiers and a long key name) ends
+  // in an ellipsis before the field's square arrow zone at the right, rather
+  // than running under the arrow.
+  textRect.right -= (item.rcItem.bottom - item.rcItem.top) + kArrowZoneGap;
+  framework::SelectObjectGuard select(item.hDC, font.get());
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, colour);
+  DrawTextW(item.hDC, label.c_str(), static_cast<int>(label.size()), &textRect,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+bool ComboButtonBase::LabelFits(HDC dc, const RECT& field) const {
+  framework::SelectObjectGuard select(dc, font.get());
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+  const LONG room = field.right - field.left - style_.labelInset - (field.bottom - field.top) - kArrowZoneGap;
+  return extent.cx <= room;
 }
 
 CQuoBnComboButton::CQuoBnComboButton() : ComboButtonBase(kBnComboStyle) {}

@@ -61,6 +61,7 @@ class ComboButtonBase : public CZebButton {
   void OpenMenu();
   void OnMenuTimer();
   bool OnMenuChoice(LPARAM itemId);
+  bool LabelFits(HDC dc, const RECT& field) const;
 
   ComboButtonStyle style_;
 };

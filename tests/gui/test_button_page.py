@@ -46,6 +46,8 @@ KEY_FIELD, CANCEL, SAVE = 1139, 1119, 1120
 HOTKEY_RECTS = {SHIFT: (38, 145, 27, 27), CTRL: (140, 145, 28, 27), ALT: (245, 145, 29, 27),
                 WIN: (338, 145, 29, 27), KEY_FIELD: (43, 88, 377, 43), SAVE: (218, 205, 97, 37),
                 CANCEL: (327, 205, 99, 37)}
+# A point of the pop-up's body beside its title, on no control.
+BODY_POINT = (300, 24)
 # The harness's one-button window shows "Key N" for the last key it received.
 FIXTURE_TITLE = "Korvid Harness Fixture"
 FIXTURE_BUTTON = 1001
@@ -407,9 +409,18 @@ class HotkeyPopup(ButtonPageCase):
         self.apply()
         self.assertEqual(self.bound_buttons()[3], ("Shift+Q", 2, 2, 0x14))
 
-    def test_modifier_only_binding(self):
+    def test_modifier_only_binding_on_a_popup_dragged_by_its_body(self):
         self.launch()
         popup = self.open_hotkey_popup(5)
+        # Dragged by its body, away from every control.
+        x, y = popup.client[0] + BODY_POINT[0], popup.client[1] + BODY_POINT[1]
+        gui.DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
+        for step in range(1, 11):
+            gui.DESKTOP.xdotool("mousemove", x - 6 * step, y + 4 * step)
+        gui.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+        before = popup.rect
+        popup = gui.DESKTOP.wait("the pop-up moved", lambda s: self.popup() if self.popup().rect != before else None)
+        self.assertEqual(popup.rect, [before[0] - 60, before[1] + 40] + before[2:])
         self.click_popup(popup, SHIFT)
         self.click_popup(popup, ALT)
         self.click_popup(popup, SAVE)

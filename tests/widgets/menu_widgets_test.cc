@@ -12,6 +12,7 @@
 
 #include "framework/win32.h"
 #include "menu_widgets_test_ids.h"
+#include "pixels.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/input_hooks.h"
 #include "widgets/menu_rules.h"
@@ -285,7 +286,7 @@ TEST_F(MenuWidgetsTest, PopupAtPutsTheCornerOfItsModeAtThePoint) {
       {-1, kBefore},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+    SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
     menu.Hide();
     SetWindowPos(menu.GetSafeHwnd(), nullptr, kBefore.x, kBefore.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     menu.hoverIndex = 2;
@@ -762,6 +763,27 @@ TEST_F(ComboTest, ReleaseOpensTheMenuOnlyForAPressBegunOnTheButton) {
   }
 }
 
+// The label starts at its inset; one too long for the field stops short of
+// the square arrow zone at the right instead of running under the arrow.
+TEST_F(ComboTest, LongLabelStopsBeforeTheArrowZone) {
+  constexpr COLORREF kBlank = RGB(1, 2, 3);
+  constexpr int kWidth = 282, kHeight = 31, kInset = 7;
+  for (const wchar_t* label : {L"Middle click", L"Shift+Ctrl+Alt+Win+Right CONTROL",
+                               L"Shift+Ctrl+Alt+Win+PRINT SCREEN and more"}) {
+    SCOPED_TRACE(::testing::Message() << std::string(label, label + wcslen(label)));
+    dialog_.bnCombo.SetBinding(label, 1002 + 'A', 0);
+    testing::Canvas canvas(kWidth, kHeight, kBlank);
+    DRAWITEMSTRUCT item{};
+    item.hDC = canvas.dc();
+    item.rcItem = RECT{0, 0, kWidth, kHeight};
+    dialog_.bnCombo.DrawItem(item);
+    const RECT ink = canvas.InkBounds(kBlank);
+    EXPECT_GE(ink.left, kInset);
+    EXPECT_GT(ink.right, ink.left) << "no label drawn";
+    EXPECT_LE(ink.right, kWidth - kHeight) << "the label runs under the arrow";
+  }
+}
+
 TEST_F(ComboTest, ChoiceInTheMenuBecomesTheLabelAndReachesTheParent) {
   FillMenu();
   CQuoBnComboButton& combo = dialog_.bnCombo;
@@ -827,7 +849,7 @@ TEST_F(ComboTest, ChoiceThatLooksLikeASystemCommandDoesNotActOnTheButton) {
   };
   size_t itemIndex = 0;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.what << (c.isMenuIdentifier ? " as the menu's identifier" : ""));
+    SCOPED_TRACE(::testing::Message() << c.what << (c.isMenuIdentifier ? " as the menu's identifier" : ""));
     const auto& [id, text] = kItems[itemIndex++ % std::size(kItems)];
     combo.menu->menuId = c.isMenuIdentifier ? static_cast<int>(c.command) : ownIdentifier;
     dialog_.commands.clear();
