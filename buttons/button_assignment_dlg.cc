@@ -26,8 +26,6 @@ constexpr int kFixedButtons = 2;  // buttons 1 and 2 always show their own click
 
 constexpr wchar_t kApplyToolTip[] = L"Apply settings and store it onboard mouse memory";
 
-constexpr int FunctionButtonId(int buttonNumber) { return IDC_FUNCTION_BUTTON_1 + buttonNumber - 1; }
-
 }  // namespace
 
 CButtonAssignmentDlg::CButtonAssignmentDlg(framework::CWnd* parent, PageHost& host)

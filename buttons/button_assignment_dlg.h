@@ -34,10 +34,9 @@ class CButtonAssignmentDlg : public CZebImageDialog {
   // Writes buttons 1 to 5 into the profile; buttons[5] is left alone.
   void StoreToProfile(ProfileRecord& profile);
 
+ private:
   // What function button n (1-5) holds.
   ButtonChoice ChoiceOf(int buttonNumber) const;
-
- private:
   void LayOutFunctionButton(int buttonNumber);
   void CreateToolTips();
   bool OnToolTipText(NMHDR& header);

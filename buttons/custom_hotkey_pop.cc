@@ -15,6 +15,7 @@ namespace {
 constexpr wchar_t kTitle[] = L"Custom Hotkey";
 constexpr wchar_t kSetHookFailed[] = L"set hook failed.";
 
+constexpr int kBackgroundElement = 272;  // the whole Key_Normal sheet
 constexpr int kKeyFieldElement = 277;
 constexpr int kKeyFieldFontHeight = 20;
 constexpr Gdiplus::ARGB kKeyTextColour = 0xFFFFFFFF;
@@ -74,7 +75,7 @@ BOOL CCustomHotkeyPop::OnInitDialog() {
 
 void CCustomHotkeyPop::LayOut() {
   if (!SkinLoaded()) LoadSkin();
-  SetBackground(GetSkinElementImage(272, kSkinNormal, {}).get());
+  SetBackground(GetSkinElementImage(kBackgroundElement, kSkinNormal, {}).get());
   PlacePopupButton(shiftToggle_, kShiftPlace);
   PlacePopupButton(ctrlToggle_, kCtrlPlace);
   PlacePopupButton(altToggle_, kAltPlace);

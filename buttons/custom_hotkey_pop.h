@@ -26,15 +26,13 @@ class CCustomHotkeyPop : public CZebImageDialog {
   bool PreTranslateMessage(MSG& message) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // The modifier mask of the toggles (1 Ctrl, 2 Shift, 4 Alt, 8 Win).
-  int ToggledModifiers() const;
-  const HotkeyCapture& Capture() const { return capture_; }
-
   CQuoBnComboButton* targetButton = nullptr;
   std::wstring resultLabel;
 
  private:
   void LayOut();
+  // The modifier mask of the toggles (1 Ctrl, 2 Shift, 4 Alt, 8 Win).
+  int ToggledModifiers() const;
   void OnKeyEvent(int key);
   void OnSave();
   // Removes the keyboard hook and puts the drag setting back; runs however
