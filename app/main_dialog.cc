@@ -20,6 +20,7 @@
 #include "support/no_mouse.h"
 #include "support/support_update_dlg.h"
 #include "widgets/skin_layout.h"
+#include "widgets/tool_tips.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {
@@ -191,28 +192,17 @@ void CMobrinDlg::CreatePages() {
 }
 
 void CMobrinDlg::CreateToolTips() {
-  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetSafeHwnd(), nullptr,
-                             framework::ModuleInstance(), nullptr);
+  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
   if (!toolTip_) return;
-  for (const ToolTipText& tip : kToolTips) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = GetSafeHwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(tip.id));
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+  for (const ToolTipText& tip : kToolTips) AddToolTip(toolTip_, GetSafeHwnd(), GetDlgItem(tip.id));
 }
 
 bool CMobrinDlg::OnToolTipText(NMHDR& header) {
   auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
-  UINT_PTR id = header.idFrom;
-  if (request.uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  const int id = ToolTipControlId(header);
   if (id == 0) return false;
   for (const ToolTipText& tip : kToolTips) {
-    if (static_cast<UINT_PTR>(tip.id) == id) {
+    if (tip.id == id) {
       request.lpszText = const_cast<wchar_t*>(tip.text);
       break;
     }
