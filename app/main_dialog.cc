@@ -107,7 +107,7 @@ BOOL CMobrinDlg::OnInitDialog() {
   SetWindowText(kMainWindowTitle);
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  dragFullWindows_.emplace();
   ModifyStyle(WS_CAPTION, 0);
   // The first read is mostly the protocol's pauses: it runs while the
   // window is built, into a copy that nothing else touches meanwhile.
@@ -156,10 +156,10 @@ void CMobrinDlg::LayOut() {
   CreatePages();
   if (connectedAtStart_) {
     buttonSettingButton_.SetSelected(true);
-    buttonPage_->ShowWindow(SW_SHOW);
+    ShowPageWindow(*buttonPage_);
   } else {
     ClearPageSelection();
-    noMousePage_->ShowWindow(SW_SHOW);
+    ShowPageWindow(*noMousePage_);
     SetPageButtonsEnabled(false);
   }
 }
@@ -172,23 +172,29 @@ void CMobrinDlg::CreatePages() {
   supportPage_ = std::make_unique<CSupportUpdateDlg>(this, *this, downloadsUrl);
   helpPage_ = std::make_unique<CNoDevice>(this, faqUrl);
   noMousePage_ = std::make_unique<CNoMouse>(this);
-  struct PagePlace {
-    CDialogEx* page;
-    int height;
-  };
-  const PagePlace pages[] = {{buttonPage_.get(), kPageHeight}, {sensorPage_.get(), kPageHeight},
-                             {supportPage_.get(), kPageHeight}, {helpPage_.get(), kNoticePageHeight},
-                             {noMousePage_.get(), kNoticePageHeight}};
-  for (const PagePlace& place : pages) {
-    place.page->Create();
-    HWND window = place.page->GetSafeHwnd();
-    if (!window) continue;
-    // The page answers to its template number, so that tools and tests
-    // can tell the pages apart.
-    SetWindowLongPtrW(window, GWLP_ID, place.page->TemplateId());
-    place.page->MoveWindow(kPageX, kPageY, kPageWidth, place.height);
-    place.page->ShowWindow(SW_HIDE);
-  }
+}
+
+bool CMobrinDlg::BuildPage(CDialogEx& page) {
+  if (page.GetSafeHwnd()) return true;
+  page.Create();
+  HWND window = page.GetSafeHwnd();
+  if (!window) return false;
+  // The page answers to its template number, so that tools and tests
+  // can tell the pages apart.
+  SetWindowLongPtrW(window, GWLP_ID, page.TemplateId());
+  const bool notice = &page == helpPage_.get() || &page == noMousePage_.get();
+  page.MoveWindow(kPageX, kPageY, kPageWidth, notice ? kNoticePageHeight : kPageHeight);
+  page.ShowWindow(SW_HIDE);
+  if (&page == buttonPage_.get()) buttonPage_->LoadFromProfile(*activeProfile);
+  if (&page == sensorPage_.get()) sensorPage_->LoadFromProfile(*activeProfile);
+  if (&page == supportPage_.get()) supportPage_->SetFirmwareVersionText(firmwareText_);
+  // Every image the page shows is a cut or a copy of its own by now.
+  ReleaseSkinSheets();
+  return true;
+}
+
+void CMobrinDlg::ShowPageWindow(CDialogEx& page) {
+  if (BuildPage(page)) page.ShowWindow(SW_SHOW);
 }
 
 void CMobrinDlg::CreateToolTips() {
@@ -226,7 +232,7 @@ void CMobrinDlg::ClearPageSelection() {
 void CMobrinDlg::HideAllPages() {
   for (CDialogEx* page : std::initializer_list<CDialogEx*>{buttonPage_.get(), sensorPage_.get(), supportPage_.get(),
                                                            helpPage_.get(), noMousePage_.get()}) {
-    if (page) page->ShowWindow(SW_HIDE);
+    if (page && page->GetSafeHwnd()) page->ShowWindow(SW_HIDE);
   }
 }
 
@@ -235,7 +241,7 @@ void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
   ClearPageSelection();
   pageButton.SetSelected(true);
   HideAllPages();
-  page.ShowWindow(SW_SHOW);
+  ShowPageWindow(page);
 }
 
 bool CMobrinDlg::DiscoverMouse() {
@@ -252,9 +258,19 @@ void CMobrinDlg::ConnectAndRead() { ShowMouseRead(ReadMouse(*currentProfile)); }
 
 void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
   if (outcome.result == SessionResult::kDone) activeProfile = currentProfile.get();
-  supportPage_->SetFirmwareVersionText(FirmwareLabelText(outcome.firmwareVersion));
-  sensorPage_->LoadFromProfile(*activeProfile);
-  buttonPage_->LoadFromProfile(*activeProfile);
+  SetFirmwareVersionText(FirmwareLabelText(outcome.firmwareVersion));
+  LoadPagesFromProfile();
+}
+
+void CMobrinDlg::LoadPagesFromProfile() {
+  // A page not built yet loads the profile when it is.
+  if (sensorPage_->GetSafeHwnd()) sensorPage_->LoadFromProfile(*activeProfile);
+  if (buttonPage_->GetSafeHwnd()) buttonPage_->LoadFromProfile(*activeProfile);
+}
+
+void CMobrinDlg::SetFirmwareVersionText(const std::wstring& text) {
+  firmwareText_ = text;
+  if (supportPage_->GetSafeHwnd()) supportPage_->SetFirmwareVersionText(text);
 }
 
 bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
@@ -273,15 +289,15 @@ bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
     SetPageButtonsEnabled(true);
     ClearPageSelection();
     HideAllPages();
-    buttonPage_->ShowWindow(SW_SHOW);
+    ShowPageWindow(*buttonPage_);
     buttonSettingButton_.SetSelected(true);
     ConnectAndRead();
   } else if (event == DBT_DEVICEREMOVECOMPLETE && connected != 0) {
     ClearPageSelection();
     SetPageButtonsEnabled(false);
     HideAllPages();
-    noMousePage_->ShowWindow(SW_SHOW);
-    supportPage_->SetFirmwareVersionText(NoFirmwareVersionText());
+    ShowPageWindow(*noMousePage_);
+    SetFirmwareVersionText(NoFirmwareVersionText());
     framework::CriticalSectionLock lock(linkLock_);
     CloseConfigInterface(link_);
   }

@@ -1,12 +1,14 @@
 #pragma once
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/device_source.h"
 #include "app/tray_icon.h"
 #include "device/link.h"
 #include "device/session.h"
+#include "framework/drag_full_windows.h"
 #include "framework/handles.h"
 #include "profile/profile_record.h"
 #include "widgets/page_host.h"
@@ -59,6 +61,13 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void ShowMouseRead(const SessionOutcome& outcome);
   void LoadSavedProfile();
   void ShowPage(CDialogEx& page, CZebButton& pageButton);
+  // A page's window is built the first time the page is shown, so that a
+  // start decodes only the sheets of the page it shows. A page built later
+  // loads the active profile (or the firmware text) then.
+  bool BuildPage(CDialogEx& page);
+  void ShowPageWindow(CDialogEx& page);
+  void LoadPagesFromProfile();
+  void SetFirmwareVersionText(const std::wstring& text);
   void SetPageButtonsEnabled(bool enabled);
   void ClearPageSelection();
   void HideAllPages();
@@ -100,6 +109,10 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   HICON bigIcon_ = nullptr;    // shared icons: the system frees them
   HICON smallIcon_ = nullptr;
   HWND toolTip_ = nullptr;     // a child of the window's lifetime
+  std::wstring firmwareText_;  // what the support page shows for the firmware
+  // The window drags with its contents shown; the user's setting comes back
+  // when the window goes.
+  std::optional<framework::DragFullWindowsOn> dragFullWindows_;
 
   std::unique_ptr<HidPort> port_;
   LinkState link_;

@@ -24,8 +24,9 @@ struct CMobrinDlg::ApplyJob {
 };
 
 bool CMobrinDlg::SaveCurrentProfile() {
-  sensorPage_->StoreToProfile(*activeProfile);
-  buttonPage_->StoreToProfile(*activeProfile);
+  // A page not built yet has nothing the user changed.
+  if (sensorPage_->GetSafeHwnd()) sensorPage_->StoreToProfile(*activeProfile);
+  if (buttonPage_->GetSafeHwnd()) buttonPage_->StoreToProfile(*activeProfile);
   // The new files are written beside the old ones and replace them only when
   // both are complete; a failed save leaves the previous profile in place.
   return SaveProfileToFolder(*currentProfile, std::filesystem::path(ProfilesFolderPath())) == 1;
@@ -82,8 +83,7 @@ void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
 void CMobrinDlg::RestoreDefaultProfile() {
   ResetToDefaultProfile(*currentProfile);
   activeProfile = currentProfile.get();
-  sensorPage_->LoadFromProfile(*activeProfile);
-  buttonPage_->LoadFromProfile(*activeProfile);
+  LoadPagesFromProfile();
   StartApply();
 }
 
