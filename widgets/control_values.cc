@@ -1,0 +1,47 @@
+#include "widgets/control_values.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace korvid {
+namespace {
+
+int Saturate(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
+
+}  // namespace
+
+std::optional<int> WheelSteppedValue(int value, int delta, int step, int maximum, int minimum) {
+  if (delta > 0) return std::min(maximum, Saturate(static_cast<long long>(value) + step));
+  if (delta < 0) return std::max(minimum, Saturate(static_cast<long long>(value) - step));
+  return std::nullopt;
+}
+
+int SliderCentreX(const SliderScale& scale, int position) {
+  const int span = scale.right - scale.thumbWidth - scale.left;
+  const int range = scale.maximum - scale.minimum;
+  const float fraction = range != 0 ? static_cast<float>(position - scale.minimum) / static_cast<float>(range) : 0.0f;
+  const float offset = static_cast<float>(span) * fraction;
+  const int travelled = std::isfinite(offset) ? Saturate(static_cast<long long>(offset)) : 0;
+  return scale.left + travelled + scale.thumbWidth / 2;
+}
+
+std::optional<int> SliderValueAt(const SliderScale& scale, int x) {
+  const int span = scale.right - scale.thumbWidth - scale.left;
+  if (span <= 0 || scale.maximum <= scale.minimum) return std::nullopt;
+  const long long a = static_cast<long long>(x) - scale.thumbWidth / 2 - scale.left;
+  const float f = static_cast<float>(static_cast<long double>(a) * (static_cast<long long>(scale.maximum) - scale.minimum) /
+                                         span +
+                                     scale.minimum);
+  if (!std::isfinite(f)) return std::nullopt;
+  const double whole = std::trunc(static_cast<double>(f));
+  long long value = static_cast<long long>(std::clamp(whole, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+  if (static_cast<double>(f) - whole >= 0.5) ++value;
+  value = std::clamp<long long>(value, scale.minimum, scale.maximum);
+  const long long step = std::max(1, scale.step);
+  long long q = value / step;
+  if (value % step > step / 2) ++q;
+  return Saturate(q * step);
+}
+
+}  // namespace korvid
