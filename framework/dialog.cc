@@ -119,8 +119,20 @@ INT_PTR CDialogEx::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
           return TRUE;
         }
       }
+      if (CWnd* control = FromHandle(reinterpret_cast<HWND>(lParam)); control && control != this) {
+        control->OnReflectedCommand(code);
+      }
       return OnCommand(id, code, reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      // A dialog procedure answers a colour request with the brush itself.
+      if (CWnd* control = FromHandle(reinterpret_cast<HWND>(lParam)); control && control != this) {
+        if (HBRUSH brush = control->OnReflectedCtlColor(reinterpret_cast<HDC>(wParam))) {
+          return reinterpret_cast<INT_PTR>(brush);
+        }
+      }
+      return FALSE;
     case WM_DRAWITEM:
       if (ReflectDrawItem(lParam)) {
         SetMessageResult(TRUE);

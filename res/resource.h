@@ -24,8 +24,54 @@
 // Button page
 #define IDC_BUTTON_PAGE_APPLY 1033
 
-// Sensor page
+// Sensor page: per level the CPI field, its up and down buttons, the level
+// switch and badge, and the frame segments top, left, bottom, right.
+#define IDC_CPI1_FIELD 1055
+#define IDC_CPI2_FIELD 1057
+#define IDC_CPI3_FIELD 1059
+#define IDC_CPI4_FIELD 1060
+#define IDC_CPI1_UP 1061
+#define IDC_CPI1_DOWN 1062
+#define IDC_CPI2_UP 1065
+#define IDC_CPI2_DOWN 1066
+#define IDC_CPI3_UP 1069
+#define IDC_CPI3_DOWN 1070
+#define IDC_CPI4_UP 1071
+#define IDC_CPI4_DOWN 1074
+#define IDC_LEVEL1_SWITCH 1128
+#define IDC_LEVEL2_SWITCH 1129
+#define IDC_LEVEL3_SWITCH 1130
+#define IDC_LEVEL4_SWITCH 1134
+#define IDC_LEVEL1_BADGE 1176
+#define IDC_LEVEL2_BADGE 1178
+#define IDC_LEVEL3_BADGE 1179
+#define IDC_LEVEL4_BADGE 1180
+#define IDC_LEVEL1_FRAME_TOP 1163
+#define IDC_LEVEL1_FRAME_LEFT 1146
+#define IDC_LEVEL1_FRAME_BOTTOM 1147
+#define IDC_LEVEL1_FRAME_RIGHT 1148
+#define IDC_LEVEL2_FRAME_TOP 1166
+#define IDC_LEVEL2_FRAME_LEFT 1164
+#define IDC_LEVEL2_FRAME_BOTTOM 1167
+#define IDC_LEVEL2_FRAME_RIGHT 1168
+#define IDC_LEVEL3_FRAME_TOP 1165
+#define IDC_LEVEL3_FRAME_LEFT 1169
+#define IDC_LEVEL3_FRAME_BOTTOM 1170
+#define IDC_LEVEL3_FRAME_RIGHT 1171
+#define IDC_LEVEL4_FRAME_TOP 1172
+#define IDC_LEVEL4_FRAME_LEFT 1173
+#define IDC_LEVEL4_FRAME_BOTTOM 1174
+#define IDC_LEVEL4_FRAME_RIGHT 1175
+#define IDC_LIFT_OFF 1078
+#define IDC_SMOOTHING_SWITCH 1080
+#define IDC_SMOOTHING_INDICATOR 1127
 #define IDC_SENSOR_PAGE_APPLY 1086
+// Sliders the page binds and keeps hidden.
+#define IDC_SENSOR_SLIDER1 1072
+#define IDC_SENSOR_SLIDER2 1075
+#define IDC_SENSOR_SLIDER3 1076
+#define IDC_SENSOR_SLIDER4 1161
+#define IDC_SENSOR_SLIDER5 1162
 
 // Support page
 #define IDC_SOFTWARE_UPDATE 1107
@@ -53,6 +99,24 @@
 #define IDC_COLOUR_CLOSE 1127
 #define IDC_COLOUR_SAVE 1150
 #define IDC_COLOUR_CANCEL 1151
+// Palette buttons: the top row A1 to A8 (palette 1 to 8), the bottom row
+// B1 to B8 (palette 9 to 16).
+#define IDC_COLOUR_A1 1142
+#define IDC_COLOUR_A2 1143
+#define IDC_COLOUR_A3 1144
+#define IDC_COLOUR_A4 1145
+#define IDC_COLOUR_A5 1146
+#define IDC_COLOUR_A6 1147
+#define IDC_COLOUR_A7 1148
+#define IDC_COLOUR_A8 1149
+#define IDC_COLOUR_B1 1128
+#define IDC_COLOUR_B2 1129
+#define IDC_COLOUR_B3 1130
+#define IDC_COLOUR_B4 1131
+#define IDC_COLOUR_B5 1132
+#define IDC_COLOUR_B6 1133
+#define IDC_COLOUR_B7 1134
+#define IDC_COLOUR_B8 1135
 
 // Help page
 #define IDC_FAQ_BUTTON 1127

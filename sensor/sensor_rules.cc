@@ -7,6 +7,7 @@
 
 #include "profile/device_model.h"
 #include "profile/profile_record.h"
+#include "widgets/control_values.h"
 
 namespace korvid {
 namespace {
@@ -23,8 +24,6 @@ int Clamp(long long value, int low, int high) {
   return static_cast<int>(std::clamp<long long>(value, low, high));
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -34,18 +33,7 @@ int HexDigit(char c) {
 
 }  // namespace
 
-int CpiFromText(std::wstring_view text) {
-  size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  long long magnitude = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    // Past INT_MAX + 1 every further digit changes nothing.
-    magnitude = std::min<long long>(magnitude * 10 + (text[i] - L'0'), static_cast<long long>(INT_MAX) + 1);
-  }
-  return Clamp(negative ? -magnitude : magnitude, INT_MIN, INT_MAX);
-}
+int CpiFromText(std::wstring_view text) { return LeadingInteger(text); }
 
 std::wstring CpiText(int value) { return std::to_wstring(value); }
 

@@ -9,7 +9,22 @@ namespace {
 
 int Saturate(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
 
+bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+
 }  // namespace
+
+int LeadingInteger(std::wstring_view text) {
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+  long long magnitude = 0;
+  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+    // Past INT_MAX + 1 every further digit changes nothing.
+    magnitude = std::min<long long>(magnitude * 10 + (text[i] - L'0'), static_cast<long long>(INT_MAX) + 1);
+  }
+  return Saturate(negative ? -magnitude : magnitude);
+}
 
 std::optional<int> WheelSteppedValue(int value, int delta, int step, int maximum, int minimum) {
   if (delta > 0) return std::min(maximum, Saturate(static_cast<long long>(value) + step));

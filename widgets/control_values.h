@@ -1,9 +1,15 @@
 #pragma once
 #include <optional>
+#include <string_view>
 
 // The arithmetic of the skinned edit's wheel stepping and of the slider,
 // kept free of windows so that it can be checked on its own.
 namespace korvid {
+
+// The integer a field's text starts with: blanks, an optional sign, then
+// the leading digits; 0 without digits. A number too long for an int
+// saturates at INT_MAX (or INT_MIN) rather than wrapping.
+int LeadingInteger(std::wstring_view text);
 
 // One wheel notch on a field showing `value`: up (delta > 0) adds the step
 // up to the maximum, down subtracts it down to the minimum; a zero delta

@@ -10,7 +10,7 @@ from skinkit import (CARD_EDGE, DANGER, DOWN, GOLD, GOLD_DEEP, GOLD_SOFT, INK, N
                      OVER, SEPARATOR, TEXT, TEXT_MUTED, TEXT_OFF, TEXT_SOFT, WELL, Rect,
                      aa_draw, arrow_button, backdrop, button, card, check_box, close_glyph,
                      combo_frame, draw_text, fade_hline, fit_size, font, glow, glyph, hline,
-                     paragraph, pill, put, ring_mask, rounded_box, rounded_mask, rgba,
+                     new_sheet, paragraph, pill, put, ring_mask, rounded_box, rounded_mask, rgba,
                      section_title, solid, stroke, text_in_rect, text_width, union, vgradient,
                      vline, well)
 
@@ -514,4 +514,33 @@ def key_sheet(state):
         check_box(img, rect, checked=state == DOWN, state=state)
     button(img, L.KEY_SAVE, state, "Save", kind="primary", size=15)
     button(img, L.KEY_CANCEL, state, "Cancel", size=15)
+    return img
+
+
+# ---------------------------------------------------------------- slider ----
+
+SLIDER_PANEL = (360, 196)              # the fixture window: the sheet's top part
+SLIDER_SIZE = (360, 222)
+SLIDER_TRACKS = (Rect(40, 50, 280, 36), Rect(40, 98, 280, 36), Rect(40, 146, 280, 36))
+SLIDER_THUMB = Rect(40, 199, 20, 20)   # the thumb, below the panel
+
+
+def _slider_background():
+    img = new_sheet(*SLIDER_SIZE, colour=(0, 0, 0))
+    put(img, popup_frame(SLIDER_PANEL, "Slider"), (0, 0))
+    for track in SLIDER_TRACKS:
+        groove = Rect(track.x + 4, track.y + 8, track.w - 8, 4)
+        rounded_box(img, groove.inset(-1), 3, fill=(12, 12, 13), outline=(60, 60, 63))
+        rounded_box(img, groove, 2, gradient=(GOLD_DEEP, GOLD))
+    return img
+
+
+def slider_sheet(state):
+    """The image slider's art: a gold groove on a dark panel, and below the
+    panel the thumb in the state's look (off: disabled)."""
+    img = _once("slider", _slider_background)
+    thumb = SLIDER_THUMB
+    ring = {NORMAL: GOLD, OVER: GOLD_SOFT, DOWN: GOLD_SOFT, OFF: TEXT_OFF}[state]
+    core = {NORMAL: (36, 36, 38), OVER: (58, 50, 26), DOWN: GOLD, OFF: (40, 40, 42)}[state]
+    rounded_box(img, thumb.inset(1), 9, fill=core, outline=ring, width=2)
     return img
