@@ -10,7 +10,7 @@ from skinkit import (CARD_EDGE, DANGER, DOWN, GOLD, GOLD_DEEP, GOLD_SOFT, INK, N
                      OVER, SEPARATOR, TEXT, TEXT_MUTED, TEXT_OFF, TEXT_SOFT, WELL, Rect,
                      aa_draw, arrow_button, backdrop, button, card, check_box, close_glyph,
                      combo_frame, draw_text, fade_hline, fit_size, font, glow, glyph, hline,
-                     new_sheet, paragraph, pill, put, ring_mask, rounded_box, rounded_mask, rgba,
+                     paragraph, pill, put, ring_mask, rounded_box, rounded_mask, rgba,
                      section_title, solid, stroke, text_in_rect, text_width, union, vgradient,
                      vline, well)
 
@@ -526,7 +526,7 @@ SLIDER_THUMB = Rect(40, 199, 20, 20)   # the thumb, below the panel
 
 
 def _slider_background():
-    img = new_sheet(*SLIDER_SIZE, colour=(0, 0, 0))
+    img = Image.new("RGBA", SLIDER_SIZE, (0, 0, 0, 0))   # the thumb's strip stays see-through
     put(img, popup_frame(SLIDER_PANEL, "Slider"), (0, 0))
     for track in SLIDER_TRACKS:
         groove = Rect(track.x + 4, track.y + 8, track.w - 8, 4)
