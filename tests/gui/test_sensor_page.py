@@ -346,7 +346,9 @@ class ColourDialog(SensorCase):
         ways_out = [
             ("cancel", lambda d: DESKTOP().click(d, *centre(COLOUR_CANCEL[1]))),
             ("close", lambda d: DESKTOP().click(d, *centre(COLOUR_CLOSE[1]))),
-            ("enter", lambda d: DESKTOP().key(d, "Return")),
+            # The key through the main window's X focus, which outlives the dialog: with
+            # the focus on the dialog's own X window, the key's release is lost with it.
+            ("enter", lambda d: DESKTOP().xdotool("windowfocus", main.xid, "key", "Return")),
         ]
         for how, leave in ways_out:
             with self.subTest(how=how):

@@ -166,7 +166,9 @@ def _sensor_background():
         ring = ring_mask(box.w, box.h, 14, 7, inset=5)
         put(img, solid(box.w, box.h, (12, 12, 13)), (box.x, box.y), ring)
         field, up, down = L.CPI_FIELDS[index], L.CPI_UP[index], L.CPI_DOWN[index]
-        bed = union(field, up, down).inset(-5)
+        # The field writes its text at its top: the well is as high as the
+        # text line and the arrows, so that the number sits in its middle.
+        bed = Rect(field.x - 5, field.y - 7, max(up.right, down.right) - field.x + 10, 38)
         well(img, bed, 7)
         draw_text(img, (box.x + 26, field.y - 14), "SENSITIVITY", font("bold", 10), TEXT_MUTED,
                   "lm", tracking=1.4)
@@ -178,6 +180,8 @@ def _sensor_background():
     panel = SENSOR_PANEL
     card(img, panel, accent=True)
     left = panel.x + 22
+    draw_text(img, (left, panel.y + 17), "Sensor performance", font("bold", 16), TEXT, "la")
+    hline(img, left, panel.right - 22, 110, SEPARATOR)
     rows = ((L.SMOOTHING_SWITCH, "Smoothing", "Motion smoothing"),
             (L.LIFT_OFF_SELECTOR, "Lift-off distance", "Height where tracking stops"))
     for rect, title, note in rows:
