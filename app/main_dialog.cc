@@ -19,6 +19,7 @@
 #include "support/no_mouse.h"
 #include "support/support_update_dlg.h"
 #include "widgets/skin_layout.h"
+#include "widgets/tool_tips.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {
@@ -39,11 +40,6 @@ constexpr PageButtonPlace kButtonPlaces[] = {
 };
 
 constexpr int kPageX = 3, kPageY = 90, kPageWidth = 1062, kPageHeight = 554, kNoticePageHeight = 553;
-
-struct ToolTipText {
-  int id;
-  const wchar_t* text;
-};
 
 constexpr ToolTipText kToolTips[] = {
     {IDC_HELP_BUTTON, L"Support information"},     {IDC_MINIMISE_BUTTON, L"minimize to the task bar"},
@@ -176,35 +172,7 @@ void CMobrinDlg::CreatePages() {
   }
 }
 
-void CMobrinDlg::CreateToolTips() {
-  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetSafeHwnd(), nullptr,
-                             framework::ModuleInstance(), nullptr);
-  if (!toolTip_) return;
-  for (const ToolTipText& tip : kToolTips) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = GetSafeHwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(tip.id));
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-}
-
-bool CMobrinDlg::OnToolTipText(NMHDR& header) {
-  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
-  UINT_PTR id = header.idFrom;
-  if (request.uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-  if (id == 0) return false;
-  for (const ToolTipText& tip : kToolTips) {
-    if (static_cast<UINT_PTR>(tip.id) == id) {
-      request.lpszText = const_cast<wchar_t*>(tip.text);
-      break;
-    }
-  }
-  return true;
-}
+void CMobrinDlg::CreateToolTips() { toolTip_ = korvid::CreateToolTips(GetSafeHwnd(), kToolTips); }
 
 void CMobrinDlg::SetPageButtonsEnabled(bool enabled) {
   for (CZebButton* button : {&buttonSettingButton_, &advancedButton_, &supportButton_, &helpButton_}) {
@@ -357,15 +325,12 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
       SetMessageResult(OnDeviceChange(wParam, lParam) ? TRUE : FALSE);
       return TRUE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header && header->code == TTN_NEEDTEXTW) {
-        const bool handled = OnToolTipText(*header);
-        SetMessageResult(handled ? TRUE : FALSE);
-        return handled ? TRUE : FALSE;
+    case WM_NOTIFY:
+      if (std::optional<bool> handled = AnswerToolTipText(lParam, kToolTips)) {
+        SetMessageResult(*handled ? TRUE : FALSE);
+        return *handled ? TRUE : FALSE;
       }
       break;
-    }
     case kShowRequestMessage:
       BringBack();
       SetMessageResult(0);

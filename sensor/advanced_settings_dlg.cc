@@ -7,6 +7,7 @@
 #include "sensor/cpi_led_set_dlg.h"
 #include "skin/sheets.h"
 #include "widgets/skin_layout.h"
+#include "widgets/tool_tips.h"
 #include "widgets/window_requests.h"
 
 namespace korvid {
@@ -69,16 +70,12 @@ struct LiftOffItem {
 };
 constexpr LiftOffItem kLiftOffItems[] = {{kLiftOff2mm, L"2mm [default]"}, {kLiftOff3mm, L"3mm"}};
 
-struct ToolTipText {
-  int id;
-  const wchar_t* text;
-};
 // The tips of the page's visible controls.
 constexpr ToolTipText kToolTips[] = {
     {IDC_LIFT_OFF, L"Turn on or off the LIFT OFF DISTANCE adjustment feature."},
     {IDC_SENSOR_PAGE_APPLY, L"Apply settings and store it onboard mouse memory"},
     {IDC_SMOOTHING_INDICATOR,
-     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance."},
+     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance.", true},
 };
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
@@ -136,7 +133,7 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   for (int i = 0; i < kCpiLevels; ++i) PlaceLevel(i);
   for (CZebSliderCtrl& slider : sliders_) slider.ShowWindow(SW_HIDE);
 
-  CreateToolTips();
+  toolTip_ = CreateToolTips(GetSafeHwnd(), kToolTips);
   SetTimer(GetSafeHwnd(), kCorrectionTimer, kCorrectionTimerMs, nullptr);
   return TRUE;
 }
@@ -162,47 +159,6 @@ void CAdvancedSettingsDlg::PlaceLevel(int index) {
   PlaceIndicator(level.badge, place.badgeRect);
   PlaceButton(level.up, place.upRect);
   PlaceButton(level.down, place.downRect);
-}
-
-void CAdvancedSettingsDlg::CreateToolTips() {
-  HWND page = GetSafeHwnd();
-  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr, framework::ModuleInstance(),
-                             nullptr);
-  if (!toolTip_) return;
-  for (const ToolTipText& tip : kToolTips) {
-    HWND control = GetDlgItem(tip.id);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = page;
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    if (::IsWindowEnabled(control)) {
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.uId = reinterpret_cast<UINT_PTR>(control);
-    } else {
-      // A disabled control gets no mouse input: the page watches its area.
-      tool.uFlags = TTF_SUBCLASS;
-      tool.uId = static_cast<UINT_PTR>(tip.id);
-      GetWindowRect(control, &tool.rect);
-      MapWindowPoints(HWND_DESKTOP, page, reinterpret_cast<POINT*>(&tool.rect), 2);
-    }
-    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-}
-
-bool CAdvancedSettingsDlg::OnToolTipText(NMHDR& header) const {
-  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
-  UINT_PTR id = header.idFrom;
-  if (request.uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-  if (id == 0) return false;
-  for (const ToolTipText& tip : kToolTips) {
-    if (static_cast<UINT_PTR>(tip.id) == id) {
-      request.lpszText = const_cast<wchar_t*>(tip.text);
-      break;
-    }
-  }
-  return true;
 }
 
 std::array<bool, kCpiLevels> CAdvancedSettingsDlg::LevelsInUse() const {
@@ -329,15 +285,12 @@ INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lPa
       if (wParam != kCorrectionTimer) break;
       CorrectFields();
       return TRUE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header && header->code == TTN_NEEDTEXTW) {
-        const bool handled = OnToolTipText(*header);
-        SetMessageResult(handled ? TRUE : FALSE);
-        return handled ? TRUE : FALSE;
+    case WM_NOTIFY:
+      if (std::optional<bool> handled = AnswerToolTipText(lParam, kToolTips)) {
+        SetMessageResult(*handled ? TRUE : FALSE);
+        return *handled ? TRUE : FALSE;
       }
       break;
-    }
     case WM_SYSCOMMAND:
       if (wParam == kStayOnTopRequest) {
         SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);

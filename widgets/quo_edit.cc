@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/buffered_paint.h"
 #include "skin/text.h"
 #include "widgets/control_values.h"
 
@@ -115,13 +116,9 @@ LRESULT CQuoEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return FALSE;
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(GetSafeHwnd(), &paint);
-      if (dc) Paint(dc);
-      EndPaint(GetSafeHwnd(), &paint);
+    case WM_PAINT:
+      framework::PaintBuffered(GetSafeHwnd(), [this](HDC dc) { Paint(dc); });
       return 0;
-    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
       // The selection shows only while the field has the focus.

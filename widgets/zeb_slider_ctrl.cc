@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/buffered_paint.h"
 #include "skin/text.h"
 #include "widgets/control_values.h"
 
@@ -97,23 +98,9 @@ LRESULT CZebSliderCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return TRUE;
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(GetSafeHwnd(), &paint);
-      if (dc) {
-        // Through a memory bitmap, so that the thumb never flickers.
-        const RECT client = GetClientRect();
-        framework::MemoryDc memory(dc);
-        framework::BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-        if (memory && bitmap) {
-          framework::SelectObjectGuard select(memory.get(), bitmap.get());
-          Paint(memory.get());
-          BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-        }
-      }
-      EndPaint(GetSafeHwnd(), &paint);
+    case WM_PAINT:
+      framework::PaintBuffered(GetSafeHwnd(), [this](HDC dc) { Paint(dc); });
       return 0;
-    }
     case WM_LBUTTONDOWN: {
       const LRESULT result = Default(message, wParam, lParam);
       if (state == kDisabled) return result;

@@ -9,7 +9,6 @@
 #include "framework/window.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <array>
 #include <memory>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "skin/sheets.h"
+#include "tests/gui/fixture_session.h"
 #include "widgets/zeb_slider_ctrl.h"
 
 namespace {
@@ -133,32 +133,12 @@ class SliderFixture : public framework::CWnd {
   std::vector<std::wstring> notifications_;
 };
 
-// GDI+, COM and the common controls, for as long as the window lives.
-class GraphicsSession {
- public:
-  GraphicsSession() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
-  }
-  GraphicsSession(const GraphicsSession&) = delete;
-  GraphicsSession& operator=(const GraphicsSession&) = delete;
-  ~GraphicsSession() {
-    if (comInitialised_) CoUninitialize();
-    Gdiplus::GdiplusShutdown(token_);
-  }
-
- private:
-  ULONG_PTR token_ = 0;
-  bool comInitialised_ = false;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  GraphicsSession session;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  korvid_fixture::GraphicsSession session;
   int result = 1;
   {
     SliderFixture fixture;
