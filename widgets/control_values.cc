@@ -36,9 +36,10 @@ int SliderCentreX(const SliderScale& scale, int position) {
   const int span = scale.right - scale.thumbWidth - scale.left;
   const int range = scale.maximum - scale.minimum;
   const float fraction = range != 0 ? static_cast<float>(position - scale.minimum) / static_cast<float>(range) : 0.0f;
-  const float offset = static_cast<float>(span) * fraction;
-  const int travelled = std::isfinite(offset) ? Saturate(static_cast<long long>(offset)) : 0;
-  return scale.left + travelled + scale.thumbWidth / 2;
+  const double offset = static_cast<double>(static_cast<float>(span) * fraction);
+  // A position far outside the range puts the thumb beyond an edge, never into undefined arithmetic.
+  const int travelled = std::isfinite(offset) ? static_cast<int>(std::clamp(offset, double{INT_MIN}, double{INT_MAX})) : 0;
+  return Saturate(static_cast<long long>(scale.left) + travelled + scale.thumbWidth / 2);
 }
 
 std::optional<int> SliderValueAt(const SliderScale& scale, int x) {

@@ -274,6 +274,9 @@ class SensorPage(SensorCase):
         self.wait_field(3, "16000")
         # Tab goes through the fields in level order; typing replaces as in any edit field.
         self.focus_field(0)
+        shot = self.page_shot("sensor-field-selected")
+        x, y, w, h = FIELDS[0][1]
+        self.assertGreater(shot.colours((PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h)), 8)
         DESKTOP().key(self.main(), "Tab", "ctrl+a", "7", "5", "0")
         self.wait_field(1, "750")
         DESKTOP().key(self.main(), "Tab", "End", "BackSpace", "BackSpace", "5", "0")
@@ -309,6 +312,29 @@ class SensorPage(SensorCase):
         self.assertEqual([self.looks_pressed(shot, r) for _, r in BADGES], [True, False, False, False])
         self.apply()
         self.assertEqual([l["enabled"] for l in self.ctl.show()["levels"]], [True, False, False, False])
+
+    def test_tool_tips_of_the_visible_controls(self):
+        main = self.open_page()
+        # The tips' texts, shortest first: the tip window grows with its text.
+        tips = [(SENSOR_PAGE_APPLY, "apply"), (LIFT_OFF, "lift-off"),
+                (SMOOTHING_INDICATOR, "indicator")]   # disabled: the page watches its area
+        left, top = main.client[0] - main.rect[0], main.client[1] - main.rect[1]
+        widths = []
+        for (_, rect), name in tips:
+            with self.subTest(tip=name):
+                x, y = centre(rect, PAGE_ORIGIN)
+                DESKTOP().xdotool("mousemove", "--window", main.xid, x + left - 2, y + top - 1)
+                DESKTOP().xdotool("mousemove", "--window", main.xid, x + left, y + top)
+                tip = DESKTOP().wait(f"the {name} tip", lambda s: next(
+                    (w for w in s.of_process(main.pid) if w.record["class"] == "tooltips_class32"), None))
+                widths.append(tip.rect[2])
+                DESKTOP().screenshot_screen(f"sensor-tip-{name}", (tip.rect[0] - 10, tip.rect[1] - 10,
+                                                                  tip.rect[2] + 20, tip.rect[3] + 20))
+                DESKTOP().xdotool("mousemove", *POINTER_REST)
+                DESKTOP().wait("the tip gone", lambda s: not any(
+                    w.record["class"] == "tooltips_class32" for w in s.of_process(main.pid)))
+        self.assertEqual(widths, sorted(widths))
+        self.assertEqual(len(set(widths)), len(widths), f"the tips have the same width: {widths}")
 
     def test_restore_defaults_and_a_replug_refresh_the_page(self):
         self.open_page(DISTINCT)

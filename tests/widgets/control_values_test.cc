@@ -47,6 +47,9 @@ TEST(Slider, ThumbCentreFollowsTheValue) {
   EXPECT_EQ(SliderCentreX(wide, 50), 100);
   EXPECT_EQ(SliderCentreX(wide, 100), 190);
   EXPECT_EQ(SliderCentreX({10, 210, 20, -50, 50, 1}, 0), 10 + 90 + 10);
+  // Far outside the range the thumb goes past the edges, by a defined amount.
+  EXPECT_EQ(SliderCentreX(wide, INT_MAX), INT_MAX);
+  EXPECT_EQ(SliderCentreX(wide, INT_MIN), INT_MIN + 10);
   // The centre truncates: a thumb drawn for a value picks that value or the one below.
   for (int value = 0; value <= 100; ++value) {
     const int picked = SliderValueAt(wide, SliderCentreX(wide, value)).value_or(-1);
