@@ -180,8 +180,8 @@ def _sensor_background():
     panel = SENSOR_PANEL
     card(img, panel, accent=True)
     left = panel.x + 22
-    draw_text(img, (left, panel.y + 17), "Sensor performance", font("bold", 16), TEXT, "la")
-    hline(img, left, panel.right - 22, 110, SEPARATOR)
+    draw_text(img, (left, panel.y + 13), "Sensor performance", font("bold", 16), TEXT, "la")
+    hline(img, left, panel.right - 22, 113, SEPARATOR)
     rows = ((L.SMOOTHING_SWITCH, "Smoothing", "Motion smoothing"),
             (L.LIFT_OFF_SELECTOR, "Lift-off distance", "Height where tracking stops"))
     for rect, title, note in rows:
