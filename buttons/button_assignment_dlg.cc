@@ -1,31 +1,132 @@
 #include "buttons/button_assignment_dlg.h"
 
+#include <commctrl.h>
+
+#include <string>
+
+#include "buttons/binding_labels.h"
+#include "buttons/custom_hotkey_pop.h"
+#include "framework/wide_text.h"
+#include "profile/function_codes.h"
 #include "res/resource.h"
 #include "skin/sheets.h"
 #include "widgets/skin_layout.h"
+#include "widgets/tool_tips.h"
+#include "widgets/window_requests.h"
 
 namespace korvid {
 namespace {
+
 const SkinRect kApplyRect = RectAt(686, 426, 219, 61);
+const SkinRect kFunctionButtonRects[kPageButtons] = {
+    RectAt(623, 132, 282, 34), RectAt(623, 169, 282, 34), RectAt(623, 207, 282, 31),
+    RectAt(623, 245, 282, 31), RectAt(623, 282, 282, 31),
+};
+constexpr int kFixedButtons = 2;  // buttons 1 and 2 always show their own click
+
+
 }  // namespace
 
 CButtonAssignmentDlg::CButtonAssignmentDlg(framework::CWnd* parent, PageHost& host)
     : CZebImageDialog(IDD_BUTTON_PAGE, parent), host_(host) {}
 
-void CButtonAssignmentDlg::DoDataExchange() { applyButton_.SubclassDlgItem(IDC_BUTTON_PAGE_APPLY, *this); }
+void CButtonAssignmentDlg::DoDataExchange() {
+  for (int i = 0; i < kFunctionButtons; ++i) {
+    functionButtons_[static_cast<size_t>(i)].SubclassDlgItem(IDC_FUNCTION_BUTTON_1 + i, *this);
+    labels_[static_cast<size_t>(i)].SubclassDlgItem(IDC_BUTTON_TEXT_1 + i, *this);
+  }
+  applyButton_.SubclassDlgItem(IDC_BUTTON_PAGE_APPLY, *this);
+}
 
 BOOL CButtonAssignmentDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kButtonsNormal));
+  for (CZebStatic& label : labels_) label.ShowWindow(SW_HIDE);
+  for (int n = 1; n <= kPageButtons; ++n) LayOutFunctionButton(n);
+  for (size_t i = kPageButtons; i < functionButtons_.size(); ++i) functionButtons_[i].ShowWindow(SW_HIDE);
   PlaceSkinnedButton(applyButton_, kApplyRect, kButtonsNormal, kButtonsOver, kButtonsDown);
+  CreateToolTips();
   return TRUE;
 }
 
-// The function buttons that show and edit the bindings come with the page's
-// menus; until then the page shows the profile's bindings unchanged.
-void CButtonAssignmentDlg::LoadFromProfile(const ProfileRecord&) {}
-void CButtonAssignmentDlg::StoreToProfile(ProfileRecord&) {}
+void CButtonAssignmentDlg::LayOutFunctionButton(int buttonNumber) {
+  CQuoBnComboButton& button = functionButtons_[static_cast<size_t>(buttonNumber - 1)];
+  PlaceSkinnedButton(button, kFunctionButtonRects[buttonNumber - 1], kButtonsNormal, kButtonsOver, kButtonsDown);
+  for (const MenuItem& item : ButtonMenu(buttonNumber)) button.AddMenuItem(item.functionId, framework::ToWide(item.label));
+  button.SelectItem(InitialButtonItem(buttonNumber).functionId);
+  if (buttonNumber <= kFixedButtons) button.menuEnabled = 0;
+}
+
+// The tips show as the main window's do: the page is asked for each text.
+void CButtonAssignmentDlg::CreateToolTips() {
+  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
+  if (!toolTip_) return;
+  for (int n = 1; n <= kPageButtons; ++n) {
+    AddToolTip(toolTip_, GetSafeHwnd(), functionButtons_[static_cast<size_t>(n - 1)].GetSafeHwnd());
+  }
+  AddToolTip(toolTip_, GetSafeHwnd(), applyButton_.GetSafeHwnd());
+}
+
+bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
+  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
+  const int id = ToolTipControlId(header);
+  if (id == IDC_BUTTON_PAGE_APPLY) {
+    request.lpszText = const_cast<wchar_t*>(kApplyToolTip);
+    return true;
+  }
+  const CQuoBnComboButton* button = FunctionButton(id);
+  if (!button) return false;
+  // Copied into the request's own buffer: the text must outlive this call.
+  const std::wstring text = framework::ToWide(DescribeFunction(button->functionId));
+  lstrcpynW(request.szText, text.c_str(), static_cast<int>(std::size(request.szText)));
+  request.lpszText = request.szText;
+  return true;
+}
+
+CQuoBnComboButton* CButtonAssignmentDlg::FunctionButton(int controlId) {
+  const int index = controlId - IDC_FUNCTION_BUTTON_1;
+  if (index < 0 || index >= kPageButtons) return nullptr;
+  return &functionButtons_[static_cast<size_t>(index)];
+}
+
+ButtonChoice CButtonAssignmentDlg::ChoiceOf(int buttonNumber) const {
+  const CQuoBnComboButton& button = functionButtons_[static_cast<size_t>(buttonNumber - 1)];
+  return ButtonChoice{framework::FromWide(button.label), button.functionId, button.modifiers,
+                      loadedKeyUsages_[static_cast<size_t>(buttonNumber - 1)]};
+}
+
+void CButtonAssignmentDlg::LoadFromProfile(const ProfileRecord& profile) {
+  for (int n = 1; n <= kPageButtons; ++n) {
+    const ButtonChoice choice = ChoiceFromBinding(n, profile.buttons[static_cast<size_t>(n - 1)], ChoiceOf(n));
+    functionButtons_[static_cast<size_t>(n - 1)].SetBinding(framework::ToWide(choice.label), choice.functionId,
+                                                            choice.modifiers);
+    loadedKeyUsages_[static_cast<size_t>(n - 1)] = choice.keyUsage;
+  }
+}
+
+void CButtonAssignmentDlg::StoreToProfile(ProfileRecord& profile) {
+  for (int n = 1; n <= kPageButtons; ++n) StoreChoice(n, ChoiceOf(n), profile.buttons[static_cast<size_t>(n - 1)]);
+}
+
+bool CButtonAssignmentDlg::OnFunctionChosen(int controlId, int functionId) {
+  CQuoBnComboButton* button = FunctionButton(controlId);
+  if (!button) return false;
+  const bool takesKeys = controlId - IDC_FUNCTION_BUTTON_1 >= kFixedButtons;
+  if (takesKeys && functionId == kFnKeyboardKey) RunHotkeyPopup(*button);
+  // Any other choice the button takes as its function itself. A choice is
+  // not a system command, so it goes no further.
+  return true;
+}
+
+void CButtonAssignmentDlg::RunHotkeyPopup(CQuoBnComboButton& button) {
+  CCustomHotkeyPop popup(this);
+  popup.targetButton = &button;
+  popup.DoModal();
+  // "Keyboard key" itself never becomes the button's function: it keeps what
+  // Save gave it, or what it had.
+  button.adoptSelection = 0;
+}
 
 bool CButtonAssignmentDlg::OnCommand(int controlId, int notifyCode, HWND) {
   if (controlId == IDC_BUTTON_PAGE_APPLY && notifyCode == BN_CLICKED) {
@@ -33,6 +134,34 @@ bool CButtonAssignmentDlg::OnCommand(int controlId, int notifyCode, HWND) {
     return true;
   }
   return false;
+}
+
+INT_PTR CButtonAssignmentDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      if (wParam == kStayOnTopRequest) {
+        SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
+        SetMessageResult(0);
+        return TRUE;
+      }
+      if (OnFunctionChosen(static_cast<int>(wParam), static_cast<int>(lParam))) {
+        SetMessageResult(0);
+        return TRUE;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header && header->code == TTN_NEEDTEXTW) {
+        const bool answered = OnToolTipText(*header);
+        SetMessageResult(answered ? TRUE : FALSE);
+        return answered ? TRUE : FALSE;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return CZebImageDialog::DialogProc(message, wParam, lParam);
 }
 
 }  // namespace korvid

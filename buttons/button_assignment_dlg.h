@@ -1,28 +1,58 @@
 #pragma once
-#include "widgets/page_host.h"
+#include <array>
+#include <cstdint>
+
+#include "buttons/button_functions.h"
 #include "profile/profile_record.h"
+#include "widgets/combo_buttons.h"
+#include "widgets/page_host.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
+#include "widgets/zeb_static.h"
 
 namespace korvid {
 
-// The button assignment page.
+// The button assignment page: one combo button per mouse button, each
+// dropping a menu of functions. Buttons 1 and 2 show their fixed function;
+// buttons 3 to 5 take a mouse function, a wheel step, a keyboard key with
+// modifiers (through the custom hotkey pop-up) or nothing.
 class CButtonAssignmentDlg : public CZebImageDialog {
  public:
+  static constexpr int kFunctionButtons = 7;  // in the template; 1 to 5 are used
+
   CButtonAssignmentDlg(framework::CWnd* parent, PageHost& host);
 
   BOOL OnInitDialog() override;
   void DoDataExchange() override;
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnOK() override {}
   void OnCancel() override {}
 
+  // Shows the bindings of buttons 1 to 5 of the profile.
   void LoadFromProfile(const ProfileRecord& profile);
+  // Writes buttons 1 to 5 into the profile; buttons[5] is left alone.
   void StoreToProfile(ProfileRecord& profile);
 
  private:
+  // What function button n (1-5) holds.
+  ButtonChoice ChoiceOf(int buttonNumber) const;
+  void LayOutFunctionButton(int buttonNumber);
+  void CreateToolTips();
+  bool OnToolTipText(NMHDR& header);
+  // A choice from a function button's menu; true when the page handled it.
+  bool OnFunctionChosen(int controlId, int functionId);
+  void RunHotkeyPopup(CQuoBnComboButton& button);
+  CQuoBnComboButton* FunctionButton(int controlId);
+
   PageHost& host_;
+  std::array<CQuoBnComboButton, kFunctionButtons> functionButtons_;
+  std::array<CZebStatic, kFunctionButtons> labels_;
   CZebButton applyButton_;
+  // The keyboard usage each button's binding was loaded with, kept so that a
+  // key the page cannot name goes back to the mouse unchanged.
+  std::array<uint16_t, kPageButtons> loadedKeyUsages_{};
+  HWND toolTip_ = nullptr;  // destroyed with the page, its owner
 };
 
 }  // namespace korvid

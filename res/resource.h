@@ -21,8 +21,22 @@
 #define IDC_ADVANCED_BUTTON 1007
 #define IDC_SUPPORT_BUTTON 1011
 
-// Button page
+// Button page: function buttons 1 to 7 and their labels 1 to 7
+#define IDC_FUNCTION_BUTTON_1 1023
+#define IDC_FUNCTION_BUTTON_2 1024
+#define IDC_FUNCTION_BUTTON_3 1025
+#define IDC_FUNCTION_BUTTON_4 1026
+#define IDC_FUNCTION_BUTTON_5 1027
+#define IDC_FUNCTION_BUTTON_6 1028
+#define IDC_FUNCTION_BUTTON_7 1029
 #define IDC_BUTTON_PAGE_APPLY 1033
+#define IDC_BUTTON_TEXT_1 1155
+#define IDC_BUTTON_TEXT_2 1156
+#define IDC_BUTTON_TEXT_3 1157
+#define IDC_BUTTON_TEXT_4 1158
+#define IDC_BUTTON_TEXT_5 1159
+#define IDC_BUTTON_TEXT_6 1160
+#define IDC_BUTTON_TEXT_7 1161
 
 // Sensor page: per level the CPI field, its up and down buttons, the level
 // switch and badge, and the frame segments top, left, bottom, right.

@@ -70,12 +70,17 @@ struct LiftOffItem {
 };
 constexpr LiftOffItem kLiftOffItems[] = {{kLiftOff2mm, L"2mm [default]"}, {kLiftOff3mm, L"3mm"}};
 
-// The tips of the page's visible controls.
+struct ToolTipText {
+  int id;
+  const wchar_t* text;
+};
+// The tips of the page's visible controls; the smoothing indicator stays
+// disabled, so the page watches its area for it.
 constexpr ToolTipText kToolTips[] = {
     {IDC_LIFT_OFF, L"Turn on or off the LIFT OFF DISTANCE adjustment feature."},
-    {IDC_SENSOR_PAGE_APPLY, L"Apply settings and store it onboard mouse memory"},
+    {IDC_SENSOR_PAGE_APPLY, kApplyToolTip},
     {IDC_SMOOTHING_INDICATOR,
-     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance.", true},
+     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance."},
 };
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
@@ -133,7 +138,7 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   for (int i = 0; i < kCpiLevels; ++i) PlaceLevel(i);
   for (CZebSliderCtrl& slider : sliders_) slider.ShowWindow(SW_HIDE);
 
-  toolTip_ = CreateToolTips(GetSafeHwnd(), kToolTips);
+  CreateToolTips();
   SetTimer(GetSafeHwnd(), kCorrectionTimer, kCorrectionTimerMs, nullptr);
   return TRUE;
 }
@@ -159,6 +164,32 @@ void CAdvancedSettingsDlg::PlaceLevel(int index) {
   PlaceIndicator(level.badge, place.badgeRect);
   PlaceButton(level.up, place.upRect);
   PlaceButton(level.down, place.downRect);
+}
+
+void CAdvancedSettingsDlg::CreateToolTips() {
+  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
+  if (!toolTip_) return;
+  for (const ToolTipText& tip : kToolTips) {
+    HWND control = GetDlgItem(tip.id);
+    if (tip.id == IDC_SMOOTHING_INDICATOR) {
+      AddToolTipArea(toolTip_, GetSafeHwnd(), control);
+    } else {
+      AddToolTip(toolTip_, GetSafeHwnd(), control);
+    }
+  }
+}
+
+bool CAdvancedSettingsDlg::OnToolTipText(NMHDR& header) const {
+  const int id = ToolTipControlId(header);
+  if (id == 0) return false;
+  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
+  for (const ToolTipText& tip : kToolTips) {
+    if (tip.id == id) {
+      request.lpszText = const_cast<wchar_t*>(tip.text);
+      break;
+    }
+  }
+  return true;
 }
 
 std::array<bool, kCpiLevels> CAdvancedSettingsDlg::LevelsInUse() const {
@@ -285,12 +316,15 @@ INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lPa
       if (wParam != kCorrectionTimer) break;
       CorrectFields();
       return TRUE;
-    case WM_NOTIFY:
-      if (std::optional<bool> handled = AnswerToolTipText(lParam, kToolTips)) {
-        SetMessageResult(*handled ? TRUE : FALSE);
-        return *handled ? TRUE : FALSE;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header && header->code == TTN_NEEDTEXTW) {
+        const bool handled = OnToolTipText(*header);
+        SetMessageResult(handled ? TRUE : FALSE);
+        return handled ? TRUE : FALSE;
       }
       break;
+    }
     case WM_SYSCOMMAND:
       if (wParam == kStayOnTopRequest) {
         SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);

@@ -7,6 +7,9 @@ namespace korvid {
 namespace {
 
 constexpr UINT_PTR kMenuTimer = 1;
+// Pixels kept free between a long label and the arrow zone, which is as
+// wide as the field is high.
+constexpr LONG kArrowZoneGap = 6;
 constexpr UINT kMenuTimerMs = 100;
 
 constexpr ComboButtonStyle kBnComboStyle{FW_NORMAL, 0xFFFDC415, 7, kComboMenuRightStrip, true};
@@ -22,14 +25,20 @@ void ComboButtonBase::SelectItem(int id) {
   if (!menu) return;
   const QuoMenuItem* item = menu->FindItem(id);
   if (!item) return;
-  label = item->text;
   functionId = id;
+  ShowLabel(item->text);
+}
+
+void ComboButtonBase::ShowLabel(const std::wstring& text) {
+  label = text;
+  SetWindowText(label);
   Repaint();
 }
 
 void ComboButtonBase::OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = Default(WM_LBUTTONDOWN, wParam, lParam);
   pressed = 1;
+  pressBegunHere = 1;
   state = 2;
   if (menu) menu->Hide();
   Repaint();
@@ -41,7 +50,9 @@ void ComboButtonBase::OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   pressed = 0;
   state = 0;
   Repaint();
-  if (menuEnabled && menu && !suppressOpen) {
+  const bool ownPress = pressBegunHere != 0;
+  pressBegunHere = 0;
+  if (ownPress && menuEnabled && menu && !suppressOpen) {
     suppressOpen = 1;
     SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
     OpenMenu();
@@ -81,9 +92,8 @@ bool ComboButtonBase::OnMenuChoice(LPARAM itemId) {
   const std::wstring text = item->text;
   SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), id);
   if (adoptSelection) {
-    label = text;
     functionId = id;
-    Repaint();
+    ShowLabel(text);
   } else {
     // The parent kept a result of its own this time.
     adoptSelection = 1;
@@ -100,6 +110,12 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       return result;
     case WM_LBUTTONUP:
       OnRelease(wParam, lParam, result);
+      return result;
+    case WM_MOUSEMOVE:
+      result = CZebButton::WindowProc(message, wParam, lParam);
+      // The pointer left: a press begun here ends without this button's
+      // release (the capture has gone), so a later one cannot count it.
+      if (!tracking) pressBegunHere = 0;
       return result;
     case WM_TIMER:
       if (wParam == kMenuTimer) OnMenuTimer();
@@ -124,8 +140,28 @@ void ComboButtonBase::DrawItem(const DRAWITEMSTRUCT& item) {
   if (!drawText) return;
   RECT textRect = item.rcItem;
   textRect.left += style_.labelInset;
-  const Gdiplus::ARGB colour = state == 1 ? highlightColour : textColour;
-  DrawTextCentered(item.hDC, label, ArgbToColorref(colour), false, true, textRect, font.get());
+  const COLORREF colour = ArgbToColorref(state == 1 ? highlightColour : textColour);
+  if (LabelFits(item.hDC, item.rcItem)) {
+    DrawTextCentered(item.hDC, label, colour, false, true, textRect, font.get());
+    return;
+  }
+  // A label longer than its field (four modifiers and a long key name) ends
+  // in an ellipsis before the field's square arrow zone at the right, rather
+  // than running under the arrow.
+  textRect.right -= (item.rcItem.bottom - item.rcItem.top) + kArrowZoneGap;
+  framework::SelectObjectGuard select(item.hDC, font.get());
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, colour);
+  DrawTextW(item.hDC, label.c_str(), static_cast<int>(label.size()), &textRect,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+bool ComboButtonBase::LabelFits(HDC dc, const RECT& field) const {
+  framework::SelectObjectGuard select(dc, font.get());
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+  const LONG room = field.right - field.left - style_.labelInset - (field.bottom - field.top) - kArrowZoneGap;
+  return extent.cx <= room;
 }
 
 CQuoBnComboButton::CQuoBnComboButton() : ComboButtonBase(kBnComboStyle) {}
@@ -144,10 +180,9 @@ void CQuoBnComboButton::AddMenuItem(int id, const std::wstring& text) {
 }
 
 void CQuoBnComboButton::SetBinding(const std::wstring& text, int id, int bindingModifiers) {
-  label = text;
   functionId = id;
   modifiers = bindingModifiers;
-  Repaint();
+  ShowLabel(text);
 }
 
 CQuoComboButton::CQuoComboButton() : ComboButtonBase(kComboStyle) {}

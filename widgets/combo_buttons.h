@@ -26,6 +26,9 @@ class ComboButtonBase : public CZebButton {
   // The current item: label and functionId follow it; nothing changes when
   // the menu has no such item.
   void SelectItem(int id);
+  // Shows a new label; the window text follows it, so that the label reads
+  // the same to accessibility tools as on screen.
+  void ShowLabel(const std::wstring& text);
 
   std::unique_ptr<CQuoBnMenu> menu;
   std::wstring label;
@@ -39,6 +42,11 @@ class ComboButtonBase : public CZebButton {
   int menuEnabled = 1;
   int suppressOpen = 0;
   uint32_t lastMenuTick = 0;
+  // The left button went down on this button and the pointer has stayed on
+  // it since: only the release of such a press opens the menu. A press that
+  // began elsewhere (a drag onto the button, a press on another menu lying
+  // over it) ends here without opening anything.
+  int pressBegunHere = 0;
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void DrawItem(const DRAWITEMSTRUCT& item) override;
@@ -53,6 +61,7 @@ class ComboButtonBase : public CZebButton {
   void OpenMenu();
   void OnMenuTimer();
   bool OnMenuChoice(LPARAM itemId);
+  bool LabelFits(HDC dc, const RECT& field) const;
 
   ComboButtonStyle style_;
 };

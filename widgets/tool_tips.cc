@@ -6,46 +6,39 @@
 
 namespace korvid {
 
-HWND CreateToolTips(HWND window, std::span<const ToolTipText> tips) {
-  HWND toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                 framework::ModuleInstance(), nullptr);
-  if (!toolTip) return nullptr;
-  for (const ToolTipText& tip : tips) {
-    HWND control = GetDlgItem(window, tip.id);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = window;
-    tool.lpszText = LPSTR_TEXTCALLBACKW;
-    if (!tip.alwaysDisabled) {
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.uId = reinterpret_cast<UINT_PTR>(control);
-    } else {
-      tool.uFlags = TTF_SUBCLASS;
-      tool.uId = static_cast<UINT_PTR>(tip.id);
-      GetWindowRect(control, &tool.rect);
-      MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&tool.rect), 2);
-    }
-    SendMessageW(toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-  return toolTip;
+HWND CreateToolTips(HWND owner) {
+  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, framework::ModuleInstance(),
+                         nullptr);
 }
 
-std::optional<bool> AnswerToolTipText(LPARAM notification, std::span<const ToolTipText> tips) {
-  auto* header = reinterpret_cast<NMHDR*>(notification);
-  if (!header || header->code != TTN_NEEDTEXTW) return std::nullopt;
-  auto& request = *reinterpret_cast<NMTTDISPINFOW*>(header);
-  UINT_PTR id = header->idFrom;
-  if (request.uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-  if (id == 0) return false;
-  for (const ToolTipText& tip : tips) {
-    if (static_cast<UINT_PTR>(tip.id) == id) {
-      request.lpszText = const_cast<wchar_t*>(tip.text);
-      break;
-    }
-  }
-  return true;
+void AddToolTip(HWND tip, HWND owner, HWND tool) {
+  TOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = owner;
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  info.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void AddToolTipArea(HWND tip, HWND owner, HWND tool) {
+  TOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_SUBCLASS;
+  info.hwnd = owner;
+  info.uId = static_cast<UINT_PTR>(::GetDlgCtrlID(tool));
+  info.lpszText = LPSTR_TEXTCALLBACKW;
+  GetWindowRect(tool, &info.rect);
+  MapWindowPoints(HWND_DESKTOP, owner, reinterpret_cast<POINT*>(&info.rect), 2);
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+int ToolTipControlId(const NMHDR& request) {
+  const auto& display = reinterpret_cast<const NMTTDISPINFOW&>(request);
+  if (display.uFlags & TTF_IDISHWND) return ::GetDlgCtrlID(reinterpret_cast<HWND>(request.idFrom));
+  return static_cast<int>(request.idFrom);
 }
 
 }  // namespace korvid

@@ -1,28 +1,21 @@
 #pragma once
-#include <optional>
-#include <span>
-
 #include "framework/win32.h"
 
 namespace korvid {
 
-// The tip text of one control of a window.
-struct ToolTipText {
-  int id;
-  const wchar_t* text;
-  // A control that stays disabled gets no mouse input: its window watches
-  // the control's area instead.
-  bool alwaysDisabled = false;
-};
+// The tip of every page's Apply button.
+inline constexpr wchar_t kApplyToolTip[] = L"Apply settings and store it onboard mouse memory";
 
-// A tool tip control for a window's controls; the texts are asked for
-// (TTN_NEEDTEXTW) when shown. Returns the tip window, a child of
-// the window's lifetime, or null.
-HWND CreateToolTips(HWND window, std::span<const ToolTipText> tips);
-// Answers the WM_NOTIFY whose lParam is given when it is a tip's text
-// request (TTN_NEEDTEXTW), from the table: false for a request without a
-// control (ID 0), true otherwise, with the text when the control has one.
-// Nothing for any other notification.
-std::optional<bool> AnswerToolTipText(LPARAM notification, std::span<const ToolTipText> tips);
+// A tool-tip control for controls of `owner`; it lives as long as its owner's
+// top-level window. Null when it could not be made.
+HWND CreateToolTips(HWND owner);
+// Gives `tool` a tip whose text `owner` is asked for when it shows
+// (TTN_NEEDTEXTW).
+void AddToolTip(HWND tip, HWND owner, HWND tool);
+// Gives a control that stays disabled, and so gets no mouse input, a tip
+// over its area of `owner`, asked for under its control ID.
+void AddToolTipArea(HWND tip, HWND owner, HWND tool);
+// The control ID a text request is for; 0 when it names no control.
+int ToolTipControlId(const NMHDR& request);
 
 }  // namespace korvid

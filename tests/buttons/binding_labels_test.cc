@@ -42,6 +42,10 @@ TEST(BuildBindingLabel, ModifiersInOrderThenKey) {
       {kModCtrl, 0x52, u"Ctrl+UP ARROW "},
       {0, 0x80, u"Volume Up "},
       {0, 0x48, u"PAUSE"},
+      // F13 to F24 are named as such, not after the virtual key that shares
+      // their usage's number (0x68 is also keypad 8's virtual key).
+      {kModCtrl, 0x68, u"Ctrl+F13"},
+      {0, 0x73, u"F24"},
       // Negative masks add no modifiers; unknown bits add nothing.
       {-1, 0x04, u"A"},
       {INT_MIN, 0x04, u"A"},

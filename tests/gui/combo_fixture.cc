@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "buttons/button_functions.h"
+#include "framework/wide_text.h"
 #include "framework/window.h"
 #include "skin/sheets.h"
 #include "tests/gui/fixture_session.h"
@@ -63,12 +64,6 @@ constexpr size_t kStayOnTopRecordLimit = 256;
 // Posted to itself after a selection: the combo takes the item as its label
 // only once the notification has returned.
 constexpr UINT kShowLabelsMessage = WM_APP + 1;
-
-std::wstring Wide(const char16_t* text) {
-  std::wstring out;
-  for (; text && *text; ++text) out += static_cast<wchar_t>(*text);
-  return out;
-}
 
 framework::ImagePtr FittedComboImage(SkinSheet sheet, int width) {
   const SkinRect source = kFunctionButtonRects[kFrameSourceButton - 1];
@@ -153,7 +148,7 @@ class ComboFixture : public framework::CWnd {
       const SkinRect& rect = kFunctionButtonRects[n - 1];
       CQuoBnComboButton& button = AddCombo(kFirstFunctionButtonId + n - 1, rect);
       korvid::PlaceSkinnedButton(button, rect, korvid::kButtonsNormal, korvid::kButtonsOver, korvid::kButtonsDown);
-      for (const korvid::MenuItem& item : korvid::ButtonMenu(n)) button.AddMenuItem(item.functionId, Wide(item.label));
+      for (const korvid::MenuItem& item : korvid::ButtonMenu(n)) button.AddMenuItem(item.functionId, framework::ToWide(item.label));
       button.SelectItem(korvid::InitialButtonItem(n).functionId);
       if (n <= kFixedButtons) button.menuEnabled = 0;
     }

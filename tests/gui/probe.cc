@@ -31,6 +31,7 @@ constexpr UINT kTextTimeoutMs = 500;
 constexpr int kMaxText = 4096;
 constexpr int kMaxClassName = 256;
 const wchar_t kX11WindowProperty[] = L"__wine_x11_whole_window";
+const wchar_t kToolTipClass[] = L"tooltips_class32";
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -138,6 +139,8 @@ void AppendTopLevel(HWND hwnd, std::string& out) {
   out += ", \"pid\": " + Number(pid) + ", \"tid\": " + Number(tid);
   out += ", \"title\": " + JsonString(title);
   out += ", \"class\": " + JsonString(ClassName(hwnd));
+  // A tool tip's window text is the tip it shows.
+  if (ClassName(hwnd) == kToolTipClass) out += ", \"text\": " + ControlText(hwnd);
   out += ", \"rect\": " + JsonRect(window);
   out += ", \"client\": " + JsonRect(client);
   out += ", \"visible\": " + Bool(IsWindowVisible(hwnd));

@@ -1018,7 +1018,8 @@ def load_tests(loader, tests, pattern):
     return suite
 
 
-def main():
+def main(groups=GROUPS):
+    """Runs the groups of the calling script (test_gui.py's own by default)."""
     global OPTIONS, DESKTOP
     parser = argparse.ArgumentParser(usage=__doc__)
     for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
@@ -1026,7 +1027,7 @@ def main():
         parser.add_argument("--" + name, required=True)
     parser.add_argument("groups", nargs="*")
     OPTIONS = parser.parse_args()
-    unknown = set(OPTIONS.groups) - {g.__name__ for g in GROUPS}
+    unknown = set(OPTIONS.groups) - {g.__name__ for g in groups}
     if unknown:
         parser.error(f"unknown groups: {', '.join(sorted(unknown))}")
     OPTIONS.resources = os.path.join(os.path.dirname(OPTIONS.program), "Resources")

@@ -175,11 +175,15 @@ class ChangeAndApply(KorvidctlCase):
                 self.ok("set", assignment)
                 self.assertEqual(self.show()["levels"][1]["cpi"], cpi)
         labels = [("f5", "F5"), ("ctrl", "Ctrl"), ("alt+num5", "Alt+NUM 5"), ("win+page up", "Win+PAGE UP"),
-                  ("shift+left control", "Shift+Left CONTROL"), ("left", "Left click"), ("middle", "Middle click")]
+                  ("shift+left control", "Shift+Left CONTROL"), ("left", "Left click"), ("middle", "Middle click"),
+                  ("ctrl+f13", "Ctrl+F13"), ("f24", "F24")]
         for value, label in labels:
             with self.subTest(value):
                 self.ok("set", "button5=" + value)
                 self.assertEqual(self.show()["buttons"][4]["label"], label)
+        # F13 to F24 go out as their own usages (0x68-0x73), not as Copy and its neighbours.
+        self.ok("set", "button5=ctrl+f13")
+        self.assertEqual(self.mouse.block()[129:136], bytes([2, 1, 0x68, 0, 0, 0, 0x0F]))
 
     def test_apply_sends_status_write_commit_only(self):
         self.ok("set", "cpi4=6400")

@@ -354,6 +354,9 @@ constexpr KeyCase kListedKeys[] = {
     {0xA0, 0xE1}, {0xA1, 0xE5}, {0xA2, 0xE0}, {0xA3, 0xE4}, {0xA4, 0xE2}, {0xA5, 0xE6}, {0xAE, 0x81},
     {0xAF, 0x80}, {0xBA, 0x33}, {0xBB, 0x2E}, {0xBC, 0x36}, {0xBD, 0x2D}, {0xBE, 0x37}, {0xBF, 0x38},
     {0xC0, 0x35}, {0xDB, 0x2F}, {0xDC, 0x31}, {0xDD, 0x30}, {0xDE, 0x34},
+    // The rest of the keyboard page's keys that have a virtual key.
+    {0x0C, 0x9C}, {0x29, 0x77}, {0x2B, 0x74}, {0x2F, 0x75}, {0x6C, 0x85}, {0xAD, 0x7F}, {0xE2, 0x64},
+    {0x1C, 0x8A}, {0x1D, 0x8B}, {0xF6, 0x9A}, {0xF7, 0xA3}, {0xF8, 0xA4},
 };
 
 std::vector<KeyCase> AllMappedKeys() {
@@ -361,6 +364,7 @@ std::vector<KeyCase> AllMappedKeys() {
   for (int k = 0x41; k <= 0x5A; ++k) keys.push_back({k, k - 0x3D});
   for (int k = 0x31; k <= 0x39; ++k) keys.push_back({k, k - 0x13});
   for (int k = 0x70; k <= 0x7B; ++k) keys.push_back({k, k - 0x36});
+  for (int k = 0x7C; k <= 0x87; ++k) keys.push_back({k, k - 0x14});  // F13 to F24
   for (int k = 0x61; k <= 0x69; ++k) keys.push_back({k, k - 8});
   keys.push_back({0x30, 0x27});
   keys.push_back({0x60, 0x62});
@@ -387,7 +391,26 @@ TEST(KeyCodes, UnmappedValuesComeBackAsGiven) {
     if (!isKey[v]) EXPECT_EQ(VirtualKeyToHidUsage(v), v) << std::hex << v;
     if (!isUsage[v]) EXPECT_EQ(HidUsageToVirtualKey(v), v) << std::hex << v;
   }
-  for (int v : {0x10, 0x11, 0x12, 0x7C, 0x87}) EXPECT_EQ(VirtualKeyToHidUsage(v), v);
+  for (int v : {0x10, 0x11, 0x12}) EXPECT_EQ(VirtualKeyToHidUsage(v), v);
+}
+
+// F13 is not Copy (usage 0x7C), and usage 0x68 is F13, not keypad 8.
+TEST(KeyCodes, FunctionKeysThirteenToTwentyFourHaveTheirOwnUsages) {
+  EXPECT_EQ(VirtualKeyToHidUsage(0x7C), 0x68);
+  EXPECT_EQ(VirtualKeyToHidUsage(0x87), 0x73);
+  EXPECT_EQ(HidUsageToVirtualKey(0x68), 0x7C);
+  EXPECT_EQ(HidUsageToVirtualKey(0x73), 0x87);
+}
+
+TEST(KeyCodes, OnlyKeysWithAUsageCanBeSent) {
+  std::vector<bool> isKey(0x10000);
+  for (const KeyCase& c : AllMappedKeys()) isKey[c.key] = true;
+  isKey[0x03] = true;
+  for (int v = 0; v < 0x10000; ++v) EXPECT_EQ(VirtualKeyHasHidUsage(v), isKey[v]) << std::hex << v;
+  // Browser and media keys belong to the consumer page; the generic
+  // modifiers and the mouse buttons have no key of their own.
+  for (int v : {0x01, 0x10, 0x11, 0x12, 0xA6, 0xA7, 0xA8, 0xB3, 0xFF, 0x10041, -1})
+    EXPECT_FALSE(VirtualKeyHasHidUsage(v)) << std::hex << v;
 }
 
 TEST(KeyCodes, ArgumentComparedAsSixteenBits) {

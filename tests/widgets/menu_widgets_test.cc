@@ -12,6 +12,7 @@
 
 #include "framework/win32.h"
 #include "menu_widgets_test_ids.h"
+#include "pixels.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/input_hooks.h"
 #include "widgets/menu_rules.h"
@@ -285,7 +286,7 @@ TEST_F(MenuWidgetsTest, PopupAtPutsTheCornerOfItsModeAtThePoint) {
       {-1, kBefore},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+    SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
     menu.Hide();
     SetWindowPos(menu.GetSafeHwnd(), nullptr, kBefore.x, kBefore.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     menu.hoverIndex = 2;
@@ -724,6 +725,65 @@ TEST_F(ComboTest, PressWhileTheMenuIsOpenClosesItForGood) {
   EXPECT_FALSE(MenuOpen()) << "the release reopened the menu";
 }
 
+// A release opens the menu only when it ends a press that began on the
+// button: a drag onto it from elsewhere, or a press that closed another menu
+// lying over it, must not open its menu.
+TEST_F(ComboTest, ReleaseOpensTheMenuOnlyForAPressBegunOnTheButton) {
+  FillMenu();
+  CQuoBnComboButton& combo = dialog_.bnCombo;
+  const RECT client = combo.GetClientRect();
+  const POINT inside{5, 5}, outside{client.right + 20, 5};
+  struct Input {
+    UINT message;
+    POINT p;
+    WPARAM keys;
+  };
+  const Input hover{WM_MOUSEMOVE, inside, 0}, press{WM_LBUTTONDOWN, inside, MK_LBUTTON};
+  const Input dragIn{WM_MOUSEMOVE, inside, MK_LBUTTON}, dragOut{WM_MOUSEMOVE, outside, MK_LBUTTON};
+  const struct {
+    const char* what;
+    std::vector<Input> before;  // what comes before the release inside
+    bool opens;
+  } cases[] = {
+      {"press and release on the button", {hover, press}, true},
+      {"release without a press", {hover}, false},
+      {"dragged onto the button", {dragOut, dragIn}, false},
+      {"press, out and back in", {hover, press, dragOut, dragIn}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    combo.menu->Hide();
+    combo.lastMenuTick = GetTickCount() - 10 * kMenuReopenGuardMs;
+    for (const Input& input : c.before) SendMessageW(button_, input.message, input.keys, MAKELPARAM(input.p.x, input.p.y));
+    SendMouse(button_, WM_LBUTTONUP, inside);
+    EXPECT_EQ(MenuOpen(), c.opens);
+    EXPECT_EQ(combo.pressBegunHere, 0);
+    // The pointer leaves, so that the next case starts afresh.
+    SendMouse(button_, WM_MOUSEMOVE, outside);
+  }
+}
+
+// The label starts at its inset; one too long for the field stops short of
+// the square arrow zone at the right instead of running under the arrow.
+TEST_F(ComboTest, LongLabelStopsBeforeTheArrowZone) {
+  constexpr COLORREF kBlank = RGB(1, 2, 3);
+  constexpr int kWidth = 282, kHeight = 31, kInset = 7;
+  for (const wchar_t* label : {L"Middle click", L"Shift+Ctrl+Alt+Win+Right CONTROL",
+                               L"Shift+Ctrl+Alt+Win+PRINT SCREEN and more"}) {
+    SCOPED_TRACE(::testing::Message() << std::string(label, label + wcslen(label)));
+    dialog_.bnCombo.SetBinding(label, 1002 + 'A', 0);
+    testing::Canvas canvas(kWidth, kHeight, kBlank);
+    DRAWITEMSTRUCT item{};
+    item.hDC = canvas.dc();
+    item.rcItem = RECT{0, 0, kWidth, kHeight};
+    dialog_.bnCombo.DrawItem(item);
+    const RECT ink = canvas.InkBounds(kBlank);
+    EXPECT_GE(ink.left, kInset);
+    EXPECT_GT(ink.right, ink.left) << "no label drawn";
+    EXPECT_LE(ink.right, kWidth - kHeight) << "the label runs under the arrow";
+  }
+}
+
 TEST_F(ComboTest, ChoiceInTheMenuBecomesTheLabelAndReachesTheParent) {
   FillMenu();
   CQuoBnComboButton& combo = dialog_.bnCombo;
@@ -789,7 +849,7 @@ TEST_F(ComboTest, ChoiceThatLooksLikeASystemCommandDoesNotActOnTheButton) {
   };
   size_t itemIndex = 0;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.what << (c.isMenuIdentifier ? " as the menu's identifier" : ""));
+    SCOPED_TRACE(::testing::Message() << c.what << (c.isMenuIdentifier ? " as the menu's identifier" : ""));
     const auto& [id, text] = kItems[itemIndex++ % std::size(kItems)];
     combo.menu->menuId = c.isMenuIdentifier ? static_cast<int>(c.command) : ownIdentifier;
     dialog_.commands.clear();

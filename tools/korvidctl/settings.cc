@@ -32,15 +32,12 @@ std::string KeyToken(const std::string& text) {
   return token;
 }
 
-// A key the mouse can send is one with a HID keyboard usage.
-bool HasHidUsage(int vk) { return VirtualKeyToHidUsage(vk) != vk; }
-
 const std::map<std::string, int>& KeysByName() {
   static const std::map<std::string, int> keys = [] {
     std::map<std::string, int> map;
     for (int vk = 1; vk <= 255; ++vk) {
       std::string name = KeyToken(ToUtf8(GetKeyName(vk)));
-      if (!name.empty() && HasHidUsage(vk)) map.emplace(name, vk);
+      if (!name.empty() && VirtualKeyHasHidUsage(vk)) map.emplace(name, vk);
     }
     const std::pair<const char*, int> aliases[] = {
         {"plus", 0xBB},   {"minus", 0xBD},    {"backspace", 0x08}, {"escape", 0x1B}, {"return", 0x0D},

@@ -1,0 +1,516 @@
+#!/usr/bin/env python3
+"""The button page and the custom hotkey pop-up, driven as a user drives them,
+under Wine in Xvfb.
+
+usage: test_button_page.py (the options of test_gui.py) [GROUP...]
+
+The shared harness, the program's folder and the emulated mouse come from
+test_gui.py; GROUP names test classes of this file (default: all).
+"""
+import os
+import re
+import shutil
+import time
+import unittest
+
+import test_gui as gui
+from harness import POINTER_REST, WaitTimeout
+from test_gui import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, NO_MOUSE_PAGE, PAGE_ORIGIN,
+                      RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
+                      centre)
+
+# Function button n has control ID 1022 + n; 6 and 7 and the seven labels stay hidden.
+FUNCTION_BUTTON_BASE = 1022
+HIDDEN_CONTROLS = (1028, 1029) + tuple(range(1155, 1162))
+FUNCTION_BUTTON_RECTS = {
+    1: (623, 132, 282, 34), 2: (623, 169, 282, 34), 3: (623, 207, 282, 31), 4: (623, 245, 282, 31),
+    5: (623, 282, 282, 31),
+}
+MENU = ("Left click", "Right click", "Middle click", "IE Forward", "IE Backward", "Scroll Up", "Scroll Down",
+        "Keyboard key", "Disable button")
+FACTORY_LABELS = ["Left click", "Right click", "Middle click", "IE Forward", "IE Backward"]
+APPLY_TIP = "Apply settings and store it onboard mouse memory"
+KEY_TIP = "Bind button to a custom hotkey"
+MENU_CLASS = "KorvidQuoMenu"
+TOOLTIP_CLASS = "tooltips_class32"
+# Menu geometry: 16-pixel items from 4 pixels below the top; the strip at the
+# right of every item chooses nothing.
+ITEM_HEIGHT, ITEM_TOP, RIGHT_STRIP = 16, 4, 15
+MENU_NOTE_SECONDS = 0.25
+
+# The custom hotkey pop-up, in its client pixels.
+HOTKEY_TITLE = "Custom Hotkey"
+HOTKEY_SIZE = [462, 260]
+CTRL, SHIFT, ALT, WIN = 1122, 1123, 1124, 1125
+KEY_FIELD, CANCEL, SAVE = 1139, 1119, 1120
+HOTKEY_RECTS = {SHIFT: (38, 145, 27, 27), CTRL: (140, 145, 28, 27), ALT: (245, 145, 29, 27),
+                WIN: (338, 145, 29, 27), KEY_FIELD: (43, 88, 377, 43), SAVE: (218, 205, 97, 37),
+                CANCEL: (327, 205, 99, 37)}
+# A point of the pop-up's body beside its title, on no control.
+BODY_POINT = (300, 24)
+# The harness's one-button window shows "Key N" for the last key it received.
+FIXTURE_TITLE = "Korvid Harness Fixture"
+FIXTURE_BUTTON = 1001
+
+
+def function_button(number):
+    return FUNCTION_BUTTON_BASE + number
+
+
+class ButtonPageCase(ProgramCase):
+    """The program on the button page, and how to use the page's controls."""
+
+    def page(self, snapshot=None):
+        main = (snapshot or gui.DESKTOP.snapshot()).main(visible=True)
+        return main.control(BUTTON_PAGE) if main else None
+
+    def labels(self, snapshot=None):
+        page = self.page(snapshot)
+        return [page.control(function_button(n)).text for n in range(1, 6)]
+
+    def wait_labels(self, expected, what="the page's labels"):
+        seen = []
+
+        def shown(snapshot):
+            seen[:] = self.labels(snapshot)
+            return seen == expected
+        try:
+            gui.DESKTOP.wait(what, shown)
+        except WaitTimeout:
+            self.assertEqual(seen, expected, what)
+
+    def menus(self, snapshot=None):
+        snapshot = snapshot or gui.DESKTOP.snapshot()
+        return [w for w in snapshot.of_process(self.program_pid()) if w.record["class"] == MENU_CLASS]
+
+    def program_pid(self):
+        return gui.DESKTOP.snapshot().main().pid
+
+    def wait_menus(self, count, what):
+        found = []
+
+        def counted(snapshot):
+            found[:] = self.menus(snapshot)
+            return len(found) == count
+        gui.DESKTOP.wait(what, counted)
+        return found
+
+    def assert_no_menu_opens(self, what):
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.menus(), [], what)
+
+    def button_centre(self, number):
+        """The screen point at the centre of function button n."""
+        main = self.main()
+        x, y = centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN)
+        return main.client[0] + x, main.client[1] + y
+
+    def click_button(self, number):
+        gui.DESKTOP.click(self.main(), *centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN))
+
+    def open_menu(self, number):
+        self.click_button(number)
+        menu = self.wait_menus(1, f"the menu of button {number}")[0]
+        time.sleep(MENU_NOTE_SECONDS)
+        return menu
+
+    def item_centre(self, menu, index):
+        x, y, width, _ = menu.rect
+        return x + (width - RIGHT_STRIP) // 2, y + ITEM_TOP + index * ITEM_HEIGHT + ITEM_HEIGHT // 2
+
+    def choose(self, number, item):
+        """Chooses a menu item of function button n as a user does."""
+        menu = self.open_menu(number)
+        gui.DESKTOP.xdotool("mousemove", *self.item_centre(menu, MENU.index(item)), "click", 1,
+                            "mousemove", *POINTER_REST)
+
+    def apply(self):
+        start = len(self.mouse.log())
+        self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
+        self.assert_apply_exchange(self.wait_commit(start))
+
+    def screenshot_with_menus(self, name):
+        """The main window's part of the screen, with the menus over it."""
+        main = self.main()
+        x, y, width, height = main.rect
+        return gui.DESKTOP.screenshot_screen(name, (x, y, width, height))
+
+    # -- the pop-up
+
+    def open_hotkey_popup(self, number):
+        self.choose(number, "Keyboard key")
+        return gui.DESKTOP.wait_titled(HOTKEY_TITLE)
+
+    def popup(self):
+        found = gui.DESKTOP.snapshot().titled(HOTKEY_TITLE, True)
+        return found[0] if found else None
+
+    def click_popup(self, popup, control):
+        gui.DESKTOP.click(popup, *centre(HOTKEY_RECTS[control]))
+
+    def key_field(self, snapshot=None):
+        popup = (snapshot or gui.DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
+        return popup[0].control(KEY_FIELD).text if popup else None
+
+    def press_keys(self, popup, *keys):
+        """Real key presses: the X server hands them to the focused pop-up."""
+        gui.DESKTOP.xdotool("windowfocus", popup.xid, "key", *keys)
+
+    def wait_key_field(self, text):
+        gui.DESKTOP.wait(f"the key field showing {text!r}", lambda s: self.key_field(s) == text)
+
+    def wait_popup_closed(self, what="the pop-up closed"):
+        gui.DESKTOP.wait(what, lambda s: not s.titled(HOTKEY_TITLE, True))
+
+    def bound_buttons(self):
+        """korvidctl's view of the mouse: label, type, code, extra of buttons 1 to 5."""
+        return [(b["label"], b["type"], b["code"], b["extra"]) for b in self.ctl.show()["buttons"][:5]]
+
+
+class ButtonPage(ButtonPageCase):
+    """The page's labels, menus, tool tips and Apply."""
+
+    def test_start_shows_what_the_mouse_holds(self):
+        self.launch(settings=("button3=ctrl+shift+a", "button4=scroll-up", "button5=disable"))
+        main = self.wait_page(BUTTON_PAGE)
+        self.wait_labels(["Left click", "Right click", "Shift+Ctrl+A", "Scroll Up", "Disable button"])
+        page = main.control(BUTTON_PAGE)
+        for number, rect in FUNCTION_BUTTON_RECTS.items():
+            with self.subTest(button=number):
+                control = page.control(function_button(number))
+                self.assertTrue(control.visible)
+                self.assertEqual(control.rect, list(rect))
+        for hidden in HIDDEN_CONTROLS:
+            with self.subTest(hidden=hidden):
+                self.assertFalse(page.control(hidden).visible)
+        shot = gui.DESKTOP.screenshot(main, "button-page-bound")
+        self.assert_main_screenshot(shot)
+        # Each label is drawn: the five fields differ from one another.
+        fields = [shot.region(*centre_strip(rect)) for rect in FUNCTION_BUTTON_RECTS.values()]
+        self.assertEqual(len(set(fields[2:])), 3, "buttons 3 to 5 do not show their labels")
+
+    def test_menus_and_keyboard_key_reach_the_mouse_through_apply(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        self.wait_labels(FACTORY_LABELS)
+        read = len(self.mouse.log())
+        self.choose(3, "Scroll Down")
+        self.wait_labels(["Left click", "Right click", "Scroll Down", "IE Forward", "IE Backward"])
+        self.choose(5, "Disable button")
+        popup = self.open_hotkey_popup(4)
+        self.click_popup(popup, CTRL)
+        self.press_keys(popup, "a")
+        self.wait_key_field("A")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        expected = ["Left click", "Right click", "Scroll Down", "CTRL+A", "Disable button"]
+        self.wait_labels(expected, "the labels after the choices")
+        self.assertEqual(self.menus(), [])
+        self.assertEqual(self.mouse.log()[read:], [], "a choice reached the mouse before Apply")
+        self.apply()
+        profile = os.path.join(self.folder.profiles, gui.PROFILE_FILE)
+        self.assertEqual(self.mouse.block(), self.ctl.block(profile))
+        self.assertEqual(self.bound_buttons(), [
+            ("Left click", 0, 1, 0), ("Right click", 0, 2, 0), ("Scroll Down", 1, 255, 0), ("Ctrl+A", 2, 1, 4),
+            ("Disable button", 255, 255, 0)])
+        self.wait_labels(expected, "the labels after Apply")
+
+    def test_every_item_of_the_menus_of_buttons_3_to_5(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        table = [(3, "Left click"), (4, "Right click"), (5, "Middle click"), (3, "IE Forward"),
+                 (4, "IE Backward"), (5, "Scroll Up")]
+        labels = list(FACTORY_LABELS)
+        for number, item in table:
+            with self.subTest(button=number, item=item):
+                self.choose(number, item)
+                labels[number - 1] = item
+                self.wait_labels(labels)
+        self.apply()
+        self.assertEqual([b[0] for b in self.bound_buttons()],
+                         ["Left click", "Right click", "IE Forward", "IE Backward", "Scroll Up"])
+
+    def test_open_menu_screenshot(self):
+        self.launch(settings=("button3=ctrl+shift+a", "button4=scroll-up", "button5=disable"))
+        self.wait_page(BUTTON_PAGE)
+        menu = self.open_menu(3)
+        main = self.main()
+        x, y, width, height = gui.DESKTOP.snapshot().main().control(BUTTON_PAGE).control(function_button(3)).screen
+        self.assertEqual(menu.rect, [x, y + height, width - 2, len(MENU) * ITEM_HEIGHT + 8])
+        gui.DESKTOP.xdotool("mousemove", *self.item_centre(menu, MENU.index("Keyboard key")))
+        time.sleep(SETTLE_SECONDS)
+        shot = self.screenshot_with_menus("button-page-menu-open")
+        left, top = menu.rect[0] - main.rect[0], menu.rect[1] - main.rect[1]
+        self.assertEqual(shot.pixel(left, top + 20), (0xFD, 0xC4, 0x15), "the menu's gold frame")
+        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+
+    def test_fixed_buttons_open_no_menu(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        for number in (1, 2):
+            with self.subTest(button=number):
+                self.click_button(number)
+                self.assert_no_menu_opens(f"button {number} opened a menu")
+        self.wait_labels(FACTORY_LABELS)
+
+    def test_tool_tips_name_each_buttons_function(self):
+        self.launch(settings=("button3=ctrl+shift+a", "button4=scroll-up", "button5=disable"))
+        self.wait_page(BUTTON_PAGE)
+        expected = {1: "Bind left button", 2: "Bind right button", 3: KEY_TIP,
+                    4: "Bind to standard mouse functions", 5: "Disable button"}
+        for number, tip in expected.items():
+            with self.subTest(button=number):
+                self.assertEqual(self.hover_tip(self.button_centre(number)), tip)
+        main = self.main()
+        apply_point = centre(BUTTON_PAGE_APPLY[1], PAGE_ORIGIN)
+        self.assertEqual(self.hover_tip((main.client[0] + apply_point[0], main.client[1] + apply_point[1])),
+                         APPLY_TIP)
+        # The tip follows the button's function.
+        self.choose(5, "IE Forward")
+        self.wait_labels(["Left click", "Right click", "Shift+Ctrl+A", "Scroll Up", "IE Forward"])
+        self.assertEqual(self.hover_tip(self.button_centre(5)), "Bind IE forward button")
+
+    def hover_tip(self, point):
+        """The text of the tool tip shown while the pointer rests at a screen point."""
+        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        time.sleep(0.3)
+        gui.DESKTOP.xdotool("mousemove", point[0] - 3, point[1], "mousemove", *point)
+        pid = self.program_pid()
+
+        def tip(snapshot):
+            shown = [w for w in snapshot.of_process(pid) if w.record["class"] == TOOLTIP_CLASS and w.text]
+            return shown[0] if shown else None
+        found = gui.DESKTOP.wait(f"a tool tip at {point}", tip)
+        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        return found.text
+
+    def test_restore_defaults_and_a_replug_refresh_the_page(self):
+        self.launch(settings=("button3=alt+f4", "button4=scroll-down", "button5=right"))
+        self.wait_labels(["Left click", "Right click", "Alt+F4", "Scroll Down", "Right click"])
+        # Replug: the mouse changed by another program while it was away.
+        self.mouse.unplug()
+        self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
+        other = Korvidctl(os.path.join(self.tmp, "other-mouse"))
+        other.run("set", "button3=win+f13", "button4=disable", "button5=scroll-up")
+        shutil.copy2(os.path.join(other.mouse_folder, "block.bin"), self.mouse.path("block.bin"))
+        os.remove(self.mouse.path("unplugged"))
+        self.wait_page(BUTTON_PAGE, "the button page after plugging in")
+        self.wait_labels(["Left click", "Right click", "Win+F13", "Disable button", "Scroll Up"],
+                         "the labels after the replug")
+        # Restore defaults on the support page.
+        main = self.show_page(SUPPORT)
+        self.click_on_page(main, RESTORE_BUTTON[1])
+        question = gui.DESKTOP.wait_titled(RESTORE_TITLE)
+        gui.DESKTOP.click(question, *centre(RESTORE_YES[1]))
+        self.wait_commit()
+        self.show_page(BUTTON_SETTING)
+        self.wait_labels(FACTORY_LABELS, "the labels after restoring the defaults")
+
+
+def centre_strip(rect):
+    """The text part of a function button: the left two thirds, inside its frame."""
+    x, y, width, height = rect
+    return PAGE_ORIGIN[0] + x + 4, PAGE_ORIGIN[1] + y + 6, width * 2 // 3, height - 12
+
+
+class ComboRelease(ButtonPageCase):
+    """A release over a function button opens its menu only after a press on that button."""
+
+    def test_dragging_onto_a_button_opens_no_menu(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        main = self.main()
+        start = (main.client[0] + PAGE_ORIGIN[0] + 700, main.client[1] + PAGE_ORIGIN[1] + 400)
+        target = self.button_centre(4)
+        gui.DESKTOP.xdotool("mousemove", *start, "mousedown", 1)
+        for step in range(1, 11):
+            gui.DESKTOP.xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
+                                start[1] + (target[1] - start[1]) * step // 10)
+        gui.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+        self.assert_no_menu_opens("a drag onto button 4 opened its menu")
+        self.wait_labels(FACTORY_LABELS)
+
+    def test_pressing_the_open_menus_strip_over_another_button_opens_nothing(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        menu = self.open_menu(3)
+        # The strip at the right of the items, where the menu lies over button 4.
+        button4 = self.button_centre(4)
+        point = (menu.rect[0] + menu.rect[2] - RIGHT_STRIP // 2, button4[1])
+        self.assertTrue(menu.rect[1] < point[1] < menu.rect[1] + menu.rect[3])
+        gui.DESKTOP.xdotool("mousemove", *point, "click", 1, "mousemove", *POINTER_REST)
+        self.wait_menus(0, "the menu closed by the press on its strip")
+        self.assert_no_menu_opens("the release opened button 4's menu")
+        self.wait_labels(FACTORY_LABELS)
+
+    def test_a_click_still_opens_and_closes_the_menu(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        self.open_menu(4)
+        self.click_button(4)
+        self.wait_menus(0, "the menu closed by a second click on its button")
+        self.assert_no_menu_opens("the menu opened again")
+
+
+class HotkeyPopup(ButtonPageCase):
+    """The custom hotkey pop-up: capture, toggles, Save, Cancel, the hook."""
+
+    def test_ctrl_a_and_screenshot_with_two_toggles(self):
+        main = self.launch()
+        popup = self.open_hotkey_popup(3)
+        self.assertEqual(popup.client[2:], HOTKEY_SIZE)
+        self.assertEqual(popup.client, popup.rect, "the pop-up has a frame or caption")
+        self.assertEqual(popup.owner, main.hwnd)
+        self.assert_centred(popup, main)
+        for control, rect in HOTKEY_RECTS.items():
+            with self.subTest(control=control):
+                self.assertEqual(popup.control(control).rect, list(rect))
+        self.click_popup(popup, SHIFT)
+        self.click_popup(popup, CTRL)
+        self.press_keys(popup, "F5")
+        self.wait_key_field("F5")
+        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        shot = gui.DESKTOP.screenshot(popup, "popup-hotkey-captured")
+        self.assertGreater(shot.colours(), 50)
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Shift+CTRL+F5", "IE Forward", "IE Backward"])
+
+    def test_escape_as_the_first_key_is_captured_and_keeps_the_popup_open(self):
+        self.launch()
+        popup = self.open_hotkey_popup(5)
+        for key, name in (("Escape", "ESC"), ("Return", "ENTER"), ("Escape", "ESC")):
+            with self.subTest(key=key):
+                self.press_keys(popup, key)
+                self.wait_key_field(name)
+                time.sleep(SETTLE_SECONDS)
+                self.assertIsNotNone(self.popup(), f"{key} closed the pop-up")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Middle click", "IE Forward", "ESC"])
+
+    def test_cancel_and_save_with_nothing_chosen_change_nothing(self):
+        self.launch(settings=("button4=shift+q",))
+        labels = ["Left click", "Right click", "Middle click", "Shift+Q", "IE Backward"]
+        self.wait_labels(labels)
+        # Cancel after a key and a toggle; Save with neither.
+        popup = self.open_hotkey_popup(4)
+        self.click_popup(popup, ALT)
+        self.press_keys(popup, "b")
+        self.wait_key_field("B")
+        self.click_popup(popup, CANCEL)
+        self.wait_popup_closed("the pop-up closed by Cancel")
+        self.wait_labels(labels, "the labels after Cancel")
+        popup = self.open_hotkey_popup(4)
+        self.assertEqual(self.key_field(), "")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed("the pop-up closed by Save with nothing chosen")
+        self.wait_labels(labels, "the labels after Save with nothing chosen")
+        self.apply()
+        self.assertEqual(self.bound_buttons()[3], ("Shift+Q", 2, 2, 0x14))
+
+    def test_modifier_only_binding_on_a_popup_dragged_by_its_body(self):
+        self.launch()
+        popup = self.open_hotkey_popup(5)
+        # Dragged by its body, away from every control.
+        x, y = popup.client[0] + BODY_POINT[0], popup.client[1] + BODY_POINT[1]
+        gui.DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
+        for step in range(1, 11):
+            gui.DESKTOP.xdotool("mousemove", x - 6 * step, y + 4 * step)
+        gui.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+        before = popup.rect
+        popup = gui.DESKTOP.wait("the pop-up moved", lambda s: self.popup() if self.popup().rect != before else None)
+        self.assertEqual(popup.rect, [before[0] - 60, before[1] + 40] + before[2:])
+        self.click_popup(popup, SHIFT)
+        self.click_popup(popup, ALT)
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Middle click", "IE Forward", "Shift+Alt"])
+        self.apply()
+        self.assertEqual(self.bound_buttons()[4], ("Shift+Alt", 2, 6, 0))
+
+    def test_a_key_the_mouse_cannot_send_is_refused(self):
+        self.launch()
+        popup = self.open_hotkey_popup(3)
+        self.click_popup(popup, WIN)
+        self.press_keys(popup, "XF86Forward")
+        self.wait_key_field("Browser Forward cannot be bound")
+        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        gui.DESKTOP.screenshot(popup, "popup-hotkey-refused")
+        # Saved, it binds the toggled modifier alone, never another key.
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Win", "IE Forward", "IE Backward"])
+        # F13 is a key like any other.
+        popup = self.open_hotkey_popup(4)
+        self.press_keys(popup, "F13")
+        self.wait_key_field("F13")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Win", "F13", "IE Backward"])
+        self.apply()
+        self.assertEqual(self.bound_buttons()[2:4], [("Win", 2, 8, 0), ("F13", 2, 0, 0x68)])
+
+    def test_keys_reach_other_windows_and_no_hook_is_left(self):
+        self.launch_traced()
+        self.open_hotkey_popup(3)
+        # Another program comes to the front while the pop-up is open: a key
+        # typed there reaches that program, and the pop-up sees it too.
+        fixture = self.start_fixture()
+        gui.DESKTOP.key(fixture, "Escape")
+        self.wait_fixture_key(27)
+        self.wait_key_field("ESC")
+        self.assertGreaterEqual(self.hook_calls(), 1)
+        self.click_popup(self.popup(), CANCEL)
+        self.wait_popup_closed()
+        calls = self.hook_calls()
+        # Closed, it leaves no hook: keys typed afterwards reach no hook of the program.
+        self.end_fixture()
+        fixture = self.start_fixture()
+        gui.DESKTOP.key(fixture, "Return", "a")
+        self.wait_fixture_key(ord("A"))
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.hook_calls(), calls, "a keyboard hook outlived the pop-up")
+        self.wait_labels(FACTORY_LABELS)
+
+    def start_fixture(self):
+        self.fixture_program = self.start(gui.OPTIONS.fixture)
+        return gui.DESKTOP.wait_titled(FIXTURE_TITLE)
+
+    def end_fixture(self):
+        self.fixture_program.kill()
+        gui.DESKTOP.wait("the fixture gone", lambda s: not s.titled(FIXTURE_TITLE))
+
+    def wait_fixture_key(self, key):
+        gui.DESKTOP.wait(f"key {key} in the other program's window",
+                         lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == f"Key {key}")
+
+    # -- the hook, as Wine reports it
+
+    def launch_traced(self):
+        """Starts the program with Wine's hook messages in its log."""
+        self.relaunch = lambda: self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder,
+                                           WINEDEBUG="-all,+hook")
+        return self.launch()
+
+    def hook_calls(self):
+        """How many times Wine has called a low-level keyboard hook of the program."""
+        self.program.log.flush()
+        with open(self.program.log.name, "rb") as log:
+            text = log.read().decode("utf-8", "replace")
+        return len(re.findall(r"calling hook .*WH_KEYBOARD_LL", text))
+
+
+GROUPS = (ButtonPage, ComboRelease, HotkeyPopup)
+
+
+def load_tests(loader, tests, pattern):
+    suite = unittest.TestSuite()
+    for case in GROUPS:
+        if not gui.SELECTED or case.__name__ in gui.SELECTED:
+            suite.addTests(loader.loadTestsFromTestCase(case))
+    return suite
+
+
+if __name__ == "__main__":
+    gui.main(GROUPS)
