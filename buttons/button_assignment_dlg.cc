@@ -24,7 +24,6 @@ const SkinRect kFunctionButtonRects[kPageButtons] = {
 };
 constexpr int kFixedButtons = 2;  // buttons 1 and 2 always show their own click
 
-constexpr wchar_t kApplyToolTip[] = L"Apply settings and store it onboard mouse memory";
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include <utility>
+
 namespace framework {
 
 CDialogEx::CDialogEx(int templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
@@ -30,7 +32,7 @@ INT_PTR CDialogEx::DoModal() {
     inModalLoop_ = false;
     return -1;
   }
-  const bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
+  modalOwner_ = owner && ::IsWindowEnabled(owner) ? owner : nullptr;
   if (owner) ::EnableWindow(owner, FALSE);
   if (inModalLoop_) {
     // Centred over the owner, as modal dialogs are; the dialog has already
@@ -62,9 +64,7 @@ INT_PTR CDialogEx::DoModal() {
     DispatchMessageW(&message);
   }
   inModalLoop_ = false;
-  // The owner comes back before the dialog goes, so that the activation
-  // returns to it rather than to some other program's window.
-  if (owner && ownerWasEnabled) ::EnableWindow(owner, TRUE);
+  ReleaseOwner();
   if (IsWindow(window)) ::DestroyWindow(window);
   return modalResult_;
 }
@@ -77,10 +77,18 @@ bool CDialogEx::RouteToPreTranslate(MSG& message) {
   return false;
 }
 
+void CDialogEx::ReleaseOwner() {
+  // The owner comes back before the dialog goes, so that the activation
+  // returns to it rather than to some other program's window (which would
+  // also take the rest of a keystroke that closed the dialog).
+  if (HWND owner = std::exchange(modalOwner_, nullptr)) ::EnableWindow(owner, TRUE);
+}
+
 void CDialogEx::EndDialog(INT_PTR result) {
   if (modal_) {
     modalResult_ = result;
     inModalLoop_ = false;
+    ReleaseOwner();
     if (HWND window = GetSafeHwnd()) ::ShowWindow(window, SW_HIDE);
   } else if (HWND window = GetSafeHwnd()) {
     ::DestroyWindow(window);
@@ -119,8 +127,20 @@ INT_PTR CDialogEx::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
           return TRUE;
         }
       }
+      if (CWnd* control = FromHandle(reinterpret_cast<HWND>(lParam)); control && control != this) {
+        control->OnReflectedCommand(code);
+      }
       return OnCommand(id, code, reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      // A dialog procedure answers a colour request with the brush itself.
+      if (CWnd* control = FromHandle(reinterpret_cast<HWND>(lParam)); control && control != this) {
+        if (HBRUSH brush = control->OnReflectedCtlColor(reinterpret_cast<HDC>(wParam))) {
+          return reinterpret_cast<INT_PTR>(brush);
+        }
+      }
+      return FALSE;
     case WM_DRAWITEM:
       if (ReflectDrawItem(lParam)) {
         SetMessageResult(TRUE);

@@ -41,12 +41,15 @@ class CDialogEx : public CWnd {
   static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HWND CreateFromTemplate(HWND parent);
   bool RouteToPreTranslate(MSG& message);
+  // Enables again the owner that DoModal disabled.
+  void ReleaseOwner();
 
   int templateId_;
   CWnd* parent_;
   bool modal_ = false;
   bool inModalLoop_ = false;
   INT_PTR modalResult_ = -1;
+  HWND modalOwner_ = nullptr;  // the owner DoModal disabled, until released
 };
 
 }  // namespace framework

@@ -46,6 +46,11 @@ class CWnd {
   virtual void DrawItem(const DRAWITEMSTRUCT& item);
   // Last message this window sees; the object is unbound afterwards.
   virtual void PostNcDestroy() {}
+  // Reflected by the parent dialog to the control they concern: its colour
+  // request (a brush to answer with, or null for the default) and its
+  // WM_COMMAND notifications, which the parent still handles afterwards.
+  virtual HBRUSH OnReflectedCtlColor(HDC) { return nullptr; }
+  virtual void OnReflectedCommand(int) {}
 
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
   bool DestroyWindow();
@@ -87,9 +92,10 @@ class CWnd {
 // monitor is unknown.
 RECT WorkAreaOf(HMONITOR monitor);
 
-// Button and static control wrappers: the skinned controls derive from them.
+// Button, static and edit control wrappers: the skinned controls derive from them.
 class CButton : public CWnd {};
 class CStatic : public CWnd {};
+class CEdit : public CWnd {};
 
 // Owner-drawn controls report through WM_DRAWITEM to their parent, which
 // hands the request back to the control's DrawItem. Returns true when a

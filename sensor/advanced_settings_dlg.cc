@@ -1,39 +1,352 @@
 #include "sensor/advanced_settings_dlg.h"
 
+#include <commctrl.h>
+
+#include "profile/device_model.h"
 #include "res/resource.h"
+#include "sensor/cpi_led_set_dlg.h"
 #include "skin/sheets.h"
 #include "widgets/skin_layout.h"
+#include "widgets/tool_tips.h"
+#include "widgets/window_requests.h"
 
 namespace korvid {
 namespace {
+
+constexpr UINT_PTR kCorrectionTimer = 1;
+constexpr UINT kCorrectionTimerMs = 150;
+constexpr int kFieldFontHeight = 24;
+constexpr int kUp = +1, kDown = -1;
+constexpr int kBadgeLit = 2, kBadgeDark = 0;
+
+// Where each level's controls sit on the page, and the colour its frame
+// shows before the first profile is loaded.
+struct LevelPlace {
+  int field, up, down, levelSwitch, badge;
+  std::array<int, 4> frame;  // top, left, bottom, right
+  SkinRect fieldRect, upRect, downRect, switchRect, badgeRect;
+  std::array<SkinRect, 4> frameRect;
+  Gdiplus::ARGB initialFill;
+};
+
+const LevelPlace kLevels[kCpiLevels] = {
+    {IDC_CPI1_FIELD, IDC_CPI1_UP, IDC_CPI1_DOWN, IDC_LEVEL1_SWITCH, IDC_LEVEL1_BADGE,
+     {IDC_LEVEL1_FRAME_TOP, IDC_LEVEL1_FRAME_LEFT, IDC_LEVEL1_FRAME_BOTTOM, IDC_LEVEL1_FRAME_RIGHT},
+     RectAt(64, 170, 151, 35), RectAt(216, 170, 17, 12), RectAt(216, 182, 18, 11), RectAt(239, 15, 23, 82),
+     RectAt(208, 78, 26, 16),
+     {RectAt(40, 99, 225, 58), RectAt(40, 156, 24, 52), RectAt(40, 207, 225, 84), RectAt(240, 156, 25, 52)},
+     0xFFFFFF00},
+    {IDC_CPI2_FIELD, IDC_CPI2_UP, IDC_CPI2_DOWN, IDC_LEVEL2_SWITCH, IDC_LEVEL2_BADGE,
+     {IDC_LEVEL2_FRAME_TOP, IDC_LEVEL2_FRAME_LEFT, IDC_LEVEL2_FRAME_BOTTOM, IDC_LEVEL2_FRAME_RIGHT},
+     RectAt(296, 170, 149, 35), RectAt(447, 169, 19, 13), RectAt(449, 182, 18, 12), RectAt(470, 75, 23, 23),
+     RectAt(439, 78, 27, 16),
+     {RectAt(271, 99, 225, 58), RectAt(271, 156, 25, 52), RectAt(271, 207, 225, 84), RectAt(472, 156, 24, 52)},
+     0xFF0000FF},
+    {IDC_CPI3_FIELD, IDC_CPI3_UP, IDC_CPI3_DOWN, IDC_LEVEL3_SWITCH, IDC_LEVEL3_BADGE,
+     {IDC_LEVEL3_FRAME_TOP, IDC_LEVEL3_FRAME_LEFT, IDC_LEVEL3_FRAME_BOTTOM, IDC_LEVEL3_FRAME_RIGHT},
+     RectAt(63, 395, 151, 35), RectAt(215, 394, 18, 12), RectAt(215, 406, 18, 12), RectAt(239, 299, 22, 22),
+     RectAt(208, 302, 27, 15),
+     {RectAt(40, 322, 225, 58), RectAt(40, 379, 24, 52), RectAt(40, 430, 225, 84), RectAt(240, 379, 25, 52)},
+     0xFFFF0000},
+    {IDC_CPI4_FIELD, IDC_CPI4_UP, IDC_CPI4_DOWN, IDC_LEVEL4_SWITCH, IDC_LEVEL4_BADGE,
+     {IDC_LEVEL4_FRAME_TOP, IDC_LEVEL4_FRAME_LEFT, IDC_LEVEL4_FRAME_BOTTOM, IDC_LEVEL4_FRAME_RIGHT},
+     RectAt(296, 395, 151, 34), RectAt(448, 394, 18, 12), RectAt(448, 406, 18, 13), RectAt(470, 299, 23, 22),
+     RectAt(440, 302, 25, 16),
+     {RectAt(271, 322, 225, 58), RectAt(271, 379, 25, 52), RectAt(271, 430, 225, 84), RectAt(472, 379, 24, 52)},
+     0xFF008000},
+};
+
+const SkinRect kSmoothingSwitchRect = RectAt(732, 126, 34, 33);
+const SkinRect kSmoothingIndicatorRect = RectAt(775, 133, 33, 20);
+const SkinRect kLiftOffRect = RectAt(733, 202, 263, 28);
 const SkinRect kApplyRect = RectAt(783, 457, 215, 60);
+
+constexpr int kSliderIds[] = {IDC_SENSOR_SLIDER1, IDC_SENSOR_SLIDER2, IDC_SENSOR_SLIDER3, IDC_SENSOR_SLIDER4,
+                              IDC_SENSOR_SLIDER5};
+
+struct LiftOffItem {
+  LiftOffCode code;
+  const wchar_t* text;
+};
+constexpr LiftOffItem kLiftOffItems[] = {{kLiftOff2mm, L"2mm [default]"}, {kLiftOff3mm, L"3mm"}};
+
+struct ToolTipText {
+  int id;
+  const wchar_t* text;
+};
+// The tips of the page's visible controls; the smoothing indicator stays
+// disabled, so the page watches its area for it.
+constexpr ToolTipText kToolTips[] = {
+    {IDC_LIFT_OFF, L"Turn on or off the LIFT OFF DISTANCE adjustment feature."},
+    {IDC_SENSOR_PAGE_APPLY, kApplyToolTip},
+    {IDC_SMOOTHING_INDICATOR,
+     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance."},
+};
+
+void PlaceButton(CZebButton& button, const SkinRect& rect) {
+  PlaceSkinnedButton(button, rect, kSensorNormal, kSensorOver, kSensorDown);
+}
+
+// A button that only shows a look the page gives it: no mouse input, no off image.
+void PlaceIndicator(CZebButton& button, const SkinRect& rect) {
+  PlaceButton(button, rect);
+  button.selected = 0;
+  button.EnableWindow(false);
+}
+
 }  // namespace
 
 CAdvancedSettingsDlg::CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host)
-    : CZebImageDialog(IDD_SENSOR_PAGE, parent), host_(host) {}
+    : CZebImageDialog(IDD_SENSOR_PAGE, parent), host_(host) {
+  ProfileRecord defaults;
+  InitProfileDefaults(defaults);
+  levelColour_ = defaults.cpiColour;
+}
 
-void CAdvancedSettingsDlg::DoDataExchange() { applyButton_.SubclassDlgItem(IDC_SENSOR_PAGE_APPLY, *this); }
+void CAdvancedSettingsDlg::DoDataExchange() {
+  for (int i = 0; i < kCpiLevels; ++i) {
+    const LevelPlace& place = kLevels[i];
+    Level& level = levels_[i];
+    level.field.SubclassDlgItem(place.field, *this);
+    level.up.SubclassDlgItem(place.up, *this);
+    level.down.SubclassDlgItem(place.down, *this);
+    level.levelSwitch.SubclassDlgItem(place.levelSwitch, *this);
+    level.badge.SubclassDlgItem(place.badge, *this);
+    for (size_t side = 0; side < level.frame.size(); ++side) level.frame[side].SubclassDlgItem(place.frame[side], *this);
+  }
+  liftOff_.SubclassDlgItem(IDC_LIFT_OFF, *this);
+  smoothingSwitch_.SubclassDlgItem(IDC_SMOOTHING_SWITCH, *this);
+  smoothingIndicator_.SubclassDlgItem(IDC_SMOOTHING_INDICATOR, *this);
+  applyButton_.SubclassDlgItem(IDC_SENSOR_PAGE_APPLY, *this);
+  for (size_t i = 0; i < sliders_.size(); ++i) sliders_[i].SubclassDlgItem(kSliderIds[i], *this);
+}
 
 BOOL CAdvancedSettingsDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSensorNormal));
+
+  PlaceButton(liftOff_, kLiftOffRect);
+  for (const LiftOffItem& item : kLiftOffItems) liftOff_.AddMenuItem(item.code, item.text);
+  liftOff_.SelectItem(kLiftOff2mm);
+  liftOff_.SetWindowText(liftOff_.label);
+
+  PlaceButton(smoothingSwitch_, kSmoothingSwitchRect);
+  PlaceIndicator(smoothingIndicator_, kSmoothingIndicatorRect);
   // The normal look of Apply is the one on the off sheet.
   PlaceSkinnedButton(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
+  for (int i = 0; i < kCpiLevels; ++i) PlaceLevel(i);
+  for (CZebSliderCtrl& slider : sliders_) slider.ShowWindow(SW_HIDE);
+
+  CreateToolTips();
+  SetTimer(GetSafeHwnd(), kCorrectionTimer, kCorrectionTimerMs, nullptr);
   return TRUE;
 }
 
-// The CPI, colour, lift-off and smoothing controls come with the page's
-// widgets; until then the page shows the profile's settings unchanged.
-void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord&) {}
-void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord&) {}
+void CAdvancedSettingsDlg::PlaceLevel(int index) {
+  const LevelPlace& place = kLevels[index];
+  Level& level = levels_[index];
+  const DeviceModel& model = KorvidModel();
+  PlaceControl(level.field, place.fieldRect);
+  level.field.SetBackgroundImage(CropSkinImage(kSensorNormal, place.fieldRect));
+  level.field.SetFontHeight(kFieldFontHeight);
+  level.field.wheelStep = model.cpiStep;
+  level.field.wheelMaximum = model.cpiMax;
+  level.field.wheelMinimum = model.cpiMin;
+  level.field.wheelStepping = 1;
+  for (size_t side = 0; side < level.frame.size(); ++side) {
+    CZebStatic& segment = level.frame[side];
+    PlaceControl(segment, place.frameRect[side]);
+    segment.SetBackgroundImage(CropSkinImage(kSensorNormal, place.frameRect[side]));
+    segment.fillColour = place.initialFill;
+  }
+  PlaceButton(level.levelSwitch, place.switchRect);
+  PlaceIndicator(level.badge, place.badgeRect);
+  PlaceButton(level.up, place.upRect);
+  PlaceButton(level.down, place.downRect);
+}
+
+void CAdvancedSettingsDlg::CreateToolTips() {
+  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
+  if (!toolTip_) return;
+  for (const ToolTipText& tip : kToolTips) {
+    HWND control = GetDlgItem(tip.id);
+    if (tip.id == IDC_SMOOTHING_INDICATOR) {
+      AddToolTipArea(toolTip_, GetSafeHwnd(), control);
+    } else {
+      AddToolTip(toolTip_, GetSafeHwnd(), control);
+    }
+  }
+}
+
+bool CAdvancedSettingsDlg::OnToolTipText(NMHDR& header) const {
+  const int id = ToolTipControlId(header);
+  if (id == 0) return false;
+  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
+  for (const ToolTipText& tip : kToolTips) {
+    if (tip.id == id) {
+      request.lpszText = const_cast<wchar_t*>(tip.text);
+      break;
+    }
+  }
+  return true;
+}
+
+std::array<bool, kCpiLevels> CAdvancedSettingsDlg::LevelsInUse() const {
+  std::array<bool, kCpiLevels> inUse{};
+  for (int i = 0; i < kCpiLevels; ++i) inUse[i] = levels_[i].levelSwitch.IsSelected();
+  return inUse;
+}
+
+void CAdvancedSettingsDlg::ShowLevelInUse(int index, bool inUse) {
+  Level& level = levels_[index];
+  level.levelSwitch.SetSelected(inUse);
+  level.badge.state = inUse ? kBadgeLit : kBadgeDark;
+  level.badge.Invalidate(false);
+}
+
+void CAdvancedSettingsDlg::ShowLevelColour(int index) {
+  const Gdiplus::ARGB fill = ColourToArgb(levelColour_[index]);
+  for (CZebStatic& segment : levels_[index].frame) {
+    segment.fillColour = fill;
+    segment.Invalidate(false);
+  }
+}
+
+void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord& profile) {
+  for (int i = 0; i < kCpiLevels; ++i) {
+    if (std::optional<bool> inUse = LevelSwitchFromRecord(profile.cpiLevelDisabled[i])) ShowLevelInUse(i, *inUse);
+    levels_[i].field.SetText(CpiText(profile.cpi[i].x));
+  }
+  levelColour_ = profile.cpiColour;
+  for (int i = 0; i < kCpiLevels; ++i) ShowLevelColour(i);
+  liftOff_.SelectItem(profile.liftOffDistance);
+  liftOff_.SetWindowText(liftOff_.label);
+  smoothingSwitch_.SetSelected(profile.smoothing != 0);
+  smoothingIndicator_.state = profile.smoothing == 1 ? kBadgeLit : kBadgeDark;
+  smoothingIndicator_.Invalidate(false);
+}
+
+void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord& profile) {
+  for (int i = 0; i < kCpiLevels; ++i) {
+    CQuoEdit& field = levels_[i].field;
+    const int cpi = RoundCpi(CpiFromText(field.GetText()));
+    field.SetText(CpiText(cpi));
+    profile.cpi[i] = {static_cast<uint16_t>(cpi), static_cast<uint16_t>(cpi)};
+  }
+  profile.cpiColour = levelColour_;
+  profile.smoothing = smoothingSwitch_.IsSelected() ? 1 : 0;
+  for (int i = 0; i < kCpiLevels; ++i) profile.cpiLevelDisabled[i] = LevelRecordValue(levels_[i].levelSwitch.IsSelected());
+  profile.liftOffDistance = static_cast<uint8_t>(liftOff_.functionId & 0xFF);
+}
+
+void CAdvancedSettingsDlg::SetLevelColour(int level, uint32_t colour) {
+  if (level < 1 || level > kCpiLevels) return;
+  levelColour_[level - 1] = colour;
+  ShowLevelColour(level - 1);
+}
+
+void CAdvancedSettingsDlg::CorrectFields() {
+  HWND focus = GetFocus();
+  for (Level& level : levels_) {
+    CQuoEdit& field = level.field;
+    const std::optional<CpiCorrection> correction =
+        CorrectCpiField(CpiFromText(field.GetText()), focus == field.GetSafeHwnd());
+    if (!correction) continue;
+    field.SetText(CpiText(correction->value));
+    SendMessageW(field.GetSafeHwnd(), EM_SETSEL, correction->caret, correction->caret);
+    SendMessageW(field.GetSafeHwnd(), EM_SCROLLCARET, 0, 0);
+  }
+}
+
+void CAdvancedSettingsDlg::StepLevel(int index, int direction) {
+  CQuoEdit& field = levels_[index].field;
+  field.SetText(CpiText(StepCpi(CpiFromText(field.GetText()), direction)));
+}
+
+void CAdvancedSettingsDlg::ClickLevelSwitch(int index) {
+  ShowLevelInUse(index, LevelSwitchAfterClick(LevelsInUse(), index));
+}
+
+void CAdvancedSettingsDlg::ToggleSmoothing() {
+  const bool on = !smoothingSwitch_.IsSelected();
+  smoothingSwitch_.SetSelected(on);
+  smoothingIndicator_.state = on ? kBadgeLit : kBadgeDark;
+  smoothingIndicator_.Invalidate(false);
+}
+
+void CAdvancedSettingsDlg::OpenColourDialog(int index) {
+  CCPILedSetDlg dialog(index + 1, *this);
+  dialog.DoModal();
+}
 
 bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
-  if (controlId == IDC_SENSOR_PAGE_APPLY && notifyCode == BN_CLICKED) {
+  if (notifyCode != BN_CLICKED) return false;  // STN_CLICKED has the same code
+  if (controlId == IDC_SENSOR_PAGE_APPLY) {
     host_.StartApply();
     return true;
   }
+  if (controlId == IDC_SMOOTHING_SWITCH) {
+    ToggleSmoothing();
+    return true;
+  }
+  for (int i = 0; i < kCpiLevels; ++i) {
+    const LevelPlace& place = kLevels[i];
+    if (controlId == place.up || controlId == place.down) {
+      StepLevel(i, controlId == place.up ? kUp : kDown);
+      return true;
+    }
+    if (controlId == place.levelSwitch) {
+      ClickLevelSwitch(i);
+      return true;
+    }
+    for (int frame : place.frame) {
+      if (controlId == frame) {
+        OpenColourDialog(i);
+        return true;
+      }
+    }
+  }
   return false;
+}
+
+INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam != kCorrectionTimer) break;
+      CorrectFields();
+      return TRUE;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header && header->code == TTN_NEEDTEXTW) {
+        const bool handled = OnToolTipText(*header);
+        SetMessageResult(handled ? TRUE : FALSE);
+        return handled ? TRUE : FALSE;
+      }
+      break;
+    }
+    case WM_SYSCOMMAND:
+      if (wParam == kStayOnTopRequest) {
+        SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
+        SetMessageResult(0);
+        return TRUE;
+      }
+      // The selector's window text follows its item, so that it reads the
+      // same to accessibility tools as on screen; the pick itself gets the
+      // default handling and is read when the page stores.
+      if (wParam == IDC_LIFT_OFF && liftOff_.menu) {
+        if (const QuoMenuItem* item = liftOff_.menu->FindItem(static_cast<int>(lParam))) {
+          liftOff_.SetWindowText(item->text);
+        }
+      }
+      break;
+    case WM_DESTROY:
+      KillTimer(GetSafeHwnd(), kCorrectionTimer);
+      break;
+    default:
+      break;
+  }
+  return CZebImageDialog::DialogProc(message, wParam, lParam);
 }
 
 }  // namespace korvid

@@ -23,6 +23,18 @@ void AddToolTip(HWND tip, HWND owner, HWND tool) {
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void AddToolTipArea(HWND tip, HWND owner, HWND tool) {
+  TOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_SUBCLASS;
+  info.hwnd = owner;
+  info.uId = static_cast<UINT_PTR>(::GetDlgCtrlID(tool));
+  info.lpszText = LPSTR_TEXTCALLBACKW;
+  GetWindowRect(tool, &info.rect);
+  MapWindowPoints(HWND_DESKTOP, owner, reinterpret_cast<POINT*>(&info.rect), 2);
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 int ToolTipControlId(const NMHDR& request) {
   const auto& display = reinterpret_cast<const NMTTDISPINFOW&>(request);
   if (display.uFlags & TTF_IDISHWND) return ::GetDlgCtrlID(reinterpret_cast<HWND>(request.idFrom));

@@ -3,12 +3,18 @@
 
 namespace korvid {
 
+// The tip of every page's Apply button.
+inline constexpr wchar_t kApplyToolTip[] = L"Apply settings and store it onboard mouse memory";
+
 // A tool-tip control for controls of `owner`; it lives as long as its owner's
 // top-level window. Null when it could not be made.
 HWND CreateToolTips(HWND owner);
 // Gives `tool` a tip whose text `owner` is asked for when it shows
 // (TTN_NEEDTEXTW).
 void AddToolTip(HWND tip, HWND owner, HWND tool);
+// Gives a control that stays disabled, and so gets no mouse input, a tip
+// over its area of `owner`, asked for under its control ID.
+void AddToolTipArea(HWND tip, HWND owner, HWND tool);
 // The control ID a text request is for; 0 when it names no control.
 int ToolTipControlId(const NMHDR& request);
 

@@ -9,7 +9,6 @@
 // Each combo's window text follows its label once a selection has been
 // handled, so that the labels can be read from outside.
 #include <memory>
-#include <objbase.h>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "framework/wide_text.h"
 #include "framework/window.h"
 #include "skin/sheets.h"
+#include "tests/gui/fixture_session.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/skin_layout.h"
 #include "widgets/window_requests.h"
@@ -226,31 +226,10 @@ class ComboFixture : public framework::CWnd {
   std::vector<int> stayOnTop_;
 };
 
-// GDI+ and COM for the skin, for as long as the window lives.
-class GraphicsSession {
- public:
-  GraphicsSession() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
-  }
-  GraphicsSession(const GraphicsSession&) = delete;
-  GraphicsSession& operator=(const GraphicsSession&) = delete;
-  ~GraphicsSession() {
-    korvid::UnloadSkin();
-    if (comInitialised_) CoUninitialize();
-    Gdiplus::GdiplusShutdown(token_);
-  }
-
- private:
-  ULONG_PTR token_ = 0;
-  bool comInitialised_ = false;
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  GraphicsSession session;
+  korvid_fixture::GraphicsSession session;
   ComboFixture fixture;
   if (!fixture.Open()) return 1;
   MSG message;

@@ -10,6 +10,7 @@
 #include "profile/device_image.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
+#include "sensor/sensor_rules.h"
 #include "tools/korvidctl/console.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
@@ -201,9 +202,7 @@ int Set(MouseSession& session, const std::vector<std::string>& assignments) {
   ProfileRecord profile;
   if (int code = session.Read(profile); code != kExitOk) return code;
   for (const Change& change : changes) change(profile);
-  bool anyLevelInUse = false;
-  for (uint32_t disabled : profile.cpiLevelDisabled) anyLevelInUse |= disabled == kCpiLevelInUse;
-  if (!anyLevelInUse) return Fail(kExitBadInput, "at least one CPI level must stay on");
+  if (!AnyLevelInUse(profile.cpiLevelDisabled)) return Fail(kExitBadInput, "at least one CPI level must stay on");
   return session.Apply(profile);
 }
 

@@ -5,6 +5,7 @@
 
 #include "buttons/button_functions.h"
 #include "profile/text.h"
+#include "sensor/sensor_rules.h"
 
 namespace korvidctl {
 
@@ -28,7 +29,7 @@ std::vector<ButtonView> ButtonViews(const ProfileRecord& profile) {
   return views;
 }
 
-bool LevelInUse(uint32_t disabled) { return disabled == kCpiLevelInUse; }
+bool LevelInUse(uint32_t disabled) { return LevelSwitchFromRecord(disabled) == true; }
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
@@ -52,12 +53,6 @@ std::string JsonString(const std::string& text) {
 }
 
 }  // namespace
-
-std::string ColourText(uint32_t colour) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02X%02X%02X", colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-  return text;
-}
 
 std::string LiftOffText(uint8_t code) {
   if (code == kLiftOff2mm) return "2mm";

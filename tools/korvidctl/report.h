@@ -19,8 +19,6 @@ struct ReportSource {
 std::string TextReport(const ReportSource& source);
 std::string JsonReport(const ReportSource& source);
 
-// "#RRGGBB" of a 0x00BBGGRR colour.
-std::string ColourText(uint32_t colour);
 // "2mm", "3mm", or the code itself.
 std::string LiftOffText(uint8_t code);
 // The block as hex, 16 bytes a line.

@@ -11,6 +11,7 @@
 #include "profile/function_codes.h"
 #include "profile/key_codes.h"
 #include "profile/text.h"
+#include "sensor/sensor_rules.h"
 
 namespace korvidctl {
 
@@ -81,15 +82,6 @@ std::optional<bool> ParseOnOff(const std::string& text) {
   return std::nullopt;
 }
 
-// "#RRGGBB" or "RRGGBB" -> 0x00BBGGRR.
-std::optional<uint32_t> ParseColour(std::string text) {
-  if (!text.empty() && text[0] == '#') text.erase(0, 1);
-  if (text.size() != 6 || !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); }))
-    return std::nullopt;
-  uint32_t rgb = static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 16));
-  return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-}
-
 // The level number of "cpi3" for prefix "cpi": 1-4, or 0.
 int LevelOf(const std::string& key, const std::string& prefix) {
   if (key.size() != prefix.size() + 1 || key.compare(0, prefix.size(), prefix) != 0) return 0;
@@ -98,13 +90,6 @@ int LevelOf(const std::string& key, const std::string& prefix) {
 }
 
 }  // namespace
-
-int RoundCpi(int value) {
-  const DeviceModel& model = KorvidModel();
-  int q = value / model.cpiStep;
-  if (value % model.cpiStep >= model.cpiStep / 2) ++q;
-  return std::clamp(q * model.cpiStep, model.cpiMin, model.cpiMax);
-}
 
 std::optional<ButtonChoice> ParseButtonFunction(const std::string& text, std::string& error) {
   std::string value = Lower(text);
@@ -175,11 +160,11 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
   if (int level = LevelOf(key, "level")) {
     std::optional<bool> on = ParseOnOff(value);
     if (!on) return bad("on or off");
-    uint32_t state = *on ? kCpiLevelInUse : kCpiLevelOff;
+    uint32_t state = LevelRecordValue(*on);
     return Change([level, state](ProfileRecord& p) { p.cpiLevelDisabled[level - 1] = state; });
   }
   if (int level = LevelOf(key, "colour") ? LevelOf(key, "colour") : LevelOf(key, "color")) {
-    std::optional<uint32_t> colour = ParseColour(value);
+    std::optional<uint32_t> colour = ColourFromText(value);
     if (!colour) return bad("#RRGGBB");
     return Change([level, c = *colour](ProfileRecord& p) { p.cpiColour[level - 1] = c; });
   }

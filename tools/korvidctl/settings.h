@@ -22,7 +22,4 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
 // ("ctrl+shift+a", "f5", "ctrl", "alt+num 5"); the label is the page's.
 std::optional<korvid::ButtonChoice> ParseButtonFunction(const std::string& text, std::string& error);
 
-// The sensor page's rounding: nearest multiple of 50, halves up, 50..16000.
-int RoundCpi(int value);
-
 }  // namespace korvidctl

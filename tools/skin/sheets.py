@@ -166,7 +166,9 @@ def _sensor_background():
         ring = ring_mask(box.w, box.h, 14, 7, inset=5)
         put(img, solid(box.w, box.h, (12, 12, 13)), (box.x, box.y), ring)
         field, up, down = L.CPI_FIELDS[index], L.CPI_UP[index], L.CPI_DOWN[index]
-        bed = union(field, up, down).inset(-5)
+        # The field writes its text at its top: the well is as high as the
+        # text line and the arrows, so that the number sits in its middle.
+        bed = Rect(field.x - 5, field.y - 7, max(up.right, down.right) - field.x + 10, 38)
         well(img, bed, 7)
         draw_text(img, (box.x + 26, field.y - 14), "SENSITIVITY", font("bold", 10), TEXT_MUTED,
                   "lm", tracking=1.4)
@@ -178,6 +180,8 @@ def _sensor_background():
     panel = SENSOR_PANEL
     card(img, panel, accent=True)
     left = panel.x + 22
+    draw_text(img, (left, panel.y + 13), "Sensor performance", font("bold", 16), TEXT, "la")
+    hline(img, left, panel.right - 22, 113, SEPARATOR)
     rows = ((L.SMOOTHING_SWITCH, "Smoothing", "Motion smoothing"),
             (L.LIFT_OFF_SELECTOR, "Lift-off distance", "Height where tracking stops"))
     for rect, title, note in rows:
@@ -514,4 +518,33 @@ def key_sheet(state):
         check_box(img, rect, checked=state == DOWN, state=state)
     button(img, L.KEY_SAVE, state, "Save", kind="primary", size=15)
     button(img, L.KEY_CANCEL, state, "Cancel", size=15)
+    return img
+
+
+# ---------------------------------------------------------------- slider ----
+
+SLIDER_PANEL = (360, 196)              # the fixture window: the sheet's top part
+SLIDER_SIZE = (360, 222)
+SLIDER_TRACKS = (Rect(40, 50, 280, 36), Rect(40, 98, 280, 36), Rect(40, 146, 280, 36))
+SLIDER_THUMB = Rect(40, 199, 20, 20)   # the thumb, below the panel
+
+
+def _slider_background():
+    img = Image.new("RGBA", SLIDER_SIZE, (0, 0, 0, 0))   # the thumb's strip stays see-through
+    put(img, popup_frame(SLIDER_PANEL, "Slider"), (0, 0))
+    for track in SLIDER_TRACKS:
+        groove = Rect(track.x + 4, track.y + 8, track.w - 8, 4)
+        rounded_box(img, groove.inset(-1), 3, fill=(12, 12, 13), outline=(60, 60, 63))
+        rounded_box(img, groove, 2, gradient=(GOLD_DEEP, GOLD))
+    return img
+
+
+def slider_sheet(state):
+    """The image slider's art: a gold groove on a dark panel, and below the
+    panel the thumb in the state's look (off: disabled)."""
+    img = _once("slider", _slider_background)
+    thumb = SLIDER_THUMB
+    ring = {NORMAL: GOLD, OVER: GOLD_SOFT, DOWN: GOLD_SOFT, OFF: TEXT_OFF}[state]
+    core = {NORMAL: (36, 36, 38), OVER: (58, 50, 26), DOWN: GOLD, OFF: (40, 40, 42)}[state]
+    rounded_box(img, thumb.inset(1), 9, fill=core, outline=ring, width=2)
     return img
