@@ -6,24 +6,11 @@
 
 namespace korvid {
 
-namespace {
-
-// While the pointer rests on a tool, the tip control checks at this interval
-// whether it has left (under Wine for as long as it rests there, the tip
-// shown or not); the system's default of a fifth of the initial delay wakes
-// the program ten times a second for that. The moves the tip control sees
-// through its subclass hide the tip at once as the pointer leaves.
-constexpr WORD kReshowMs = 1000;
-
-}  // namespace
-
 HWND CreateToolTips(HWND owner) {
-  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, framework::ModuleInstance(),
-                             nullptr);
-  if (tip) SendMessageW(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(kReshowMs, 0));
-  return tip;
+  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, framework::ModuleInstance(),
+                         nullptr);
 }
 
 void AddToolTip(HWND tip, HWND owner, HWND tool) {
