@@ -53,6 +53,8 @@ constexpr ToolTipText kToolTips[] = {
     {IDC_ADVANCED_BUTTON, L"Mouse Senor settings"}, {IDC_SUPPORT_BUTTON, L"Update and Reset"},
 };
 
+constexpr UINT_PTR kAddTrayIconTimer = 1;
+
 struct FirstRead {
   SessionOutcome outcome;
   ProfileRecord profile;
@@ -125,7 +127,9 @@ BOOL CMobrinDlg::OnInitDialog() {
   if (read.outcome.result == SessionResult::kDone) *currentProfile = std::move(read.profile);
   ShowMouseRead(read.outcome);
   CreateToolTips();
-  tray_.Add(GetSafeHwnd(), smallIcon_);
+  // The tray icon waits until the window has shown and painted itself: a
+  // timer's message comes after the first paint.
+  SetTimer(GetSafeHwnd(), kAddTrayIconTimer, 0, nullptr);
   return TRUE;
 }
 
@@ -409,6 +413,11 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       tray_.Remove();
       break;
+    case WM_TIMER:
+      if (wParam != kAddTrayIconTimer) break;
+      KillTimer(GetSafeHwnd(), kAddTrayIconTimer);
+      tray_.Add(GetSafeHwnd(), smallIcon_);
+      return TRUE;
     case kApplyOutcomeMessage:
       ShowApplyOutcome(static_cast<ApplyOutcome>(wParam));
       return TRUE;
