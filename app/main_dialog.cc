@@ -246,6 +246,7 @@ void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
   pageButton.SetSelected(true);
   HideAllPages();
   ShowPageWindow(page);
+  KeepFocusOnShownControls();
 }
 
 bool CMobrinDlg::DiscoverMouse() {
@@ -302,6 +303,7 @@ bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
     HideAllPages();
     ShowPageWindow(*noMousePage_);
     SetFirmwareVersionText(NoFirmwareVersionText());
+    KeepFocusOnShownControls();
     framework::CriticalSectionLock lock(linkLock_);
     CloseConfigInterface(link_);
   }
@@ -322,7 +324,12 @@ LRESULT CMobrinDlg::OnTrayIcon(LPARAM mouseMessage) {
       BringBack();
       break;
     case WM_RBUTTONDOWN:
-      tray_.OpenMenu();
+      tray_.OpenMenu(false);
+      break;
+    case WM_CONTEXTMENU:
+      // The shell's report of the menu key (or Shift+F10) on the icon; it
+      // also follows a right click, whose menu is open by then.
+      tray_.OpenMenu(true);
       break;
     default:
       break;

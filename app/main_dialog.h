@@ -45,6 +45,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void OnCancel() override {}
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateMessage(MSG& message) override;
 
   // What the pages ask of the window.
   void StartApply() override;
@@ -71,6 +72,11 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void SetPageButtonsEnabled(bool enabled);
   void ClearPageSelection();
   void HideAllPages();
+  // Shows the next (step +1) or previous (-1) page, as Ctrl+Tab does.
+  void SwitchPage(int step);
+  // A focused control on a page just hidden hands the focus to the page
+  // button of the shown page (or to Minimise, without a mouse).
+  void KeepFocusOnShownControls();
 
  private:
   struct ApplyJob;

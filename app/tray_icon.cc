@@ -48,7 +48,8 @@ bool TrayIcon::IsMenuChoice(WPARAM command) const {
   return menu_ && static_cast<int>(command) == menu_->menuId;
 }
 
-void TrayIcon::OpenMenu() {
+void TrayIcon::OpenMenu(bool fromKeyboard) {
+  if (fromKeyboard && menu_ && menu_->IsWindowVisible()) return;
   if (!menu_) {
     auto menu = std::make_unique<CQuoBnMenu>();
     if (!menu->Create(nullptr, L"menu", 0, kTrayMenuRect, window_, static_cast<int>(GetTickCount()))) return;
@@ -68,7 +69,9 @@ void TrayIcon::OpenMenu() {
   const PixelRect workArea = ToPixelRect(framework::WorkAreaOf(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST)));
   const PixelPoint origin =
       TrayMenuOrigin({cursor.x, cursor.y}, bounds.right - bounds.left, bounds.bottom - bounds.top, workArea);
+  SetForegroundWindow(window_);
   menu_->PopupAt(0, origin.x, origin.y);
+  if (fromKeyboard) menu_->Highlight(0);
 }
 
 }  // namespace korvid

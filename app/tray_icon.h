@@ -31,8 +31,10 @@ class TrayIcon {
   // icon is added again and the answer is true.
   bool OnTaskbarCreated(UINT message);
   // Opens the menu, made on first use, with its bottom-right corner at the
-  // cursor.
-  void OpenMenu();
+  // cursor, and makes the window the foreground one so that the menu's keys
+  // reach the program even while the window is hidden. From the keyboard
+  // its first item is highlighted, and a menu already open stays as it is.
+  void OpenMenu(bool fromKeyboard);
   // Whether a WM_SYSCOMMAND with this wParam is a choice from the menu.
   bool IsMenuChoice(WPARAM command) const;
 

@@ -129,7 +129,6 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   PlaceButton(liftOff_, kLiftOffRect);
   for (const LiftOffItem& item : kLiftOffItems) liftOff_.AddMenuItem(item.code, item.text);
   liftOff_.SelectItem(kLiftOff2mm);
-  liftOff_.SetWindowText(liftOff_.label);
 
   PlaceButton(smoothingSwitch_, kSmoothingSwitchRect);
   PlaceIndicator(smoothingIndicator_, kSmoothingIndicatorRect);
@@ -221,7 +220,6 @@ void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord& profile) {
   levelColour_ = profile.cpiColour;
   for (int i = 0; i < kCpiLevels; ++i) ShowLevelColour(i);
   liftOff_.SelectItem(profile.liftOffDistance);
-  liftOff_.SetWindowText(liftOff_.label);
   smoothingSwitch_.SetSelected(profile.smoothing != 0);
   smoothingIndicator_.state = profile.smoothing == 1 ? kBadgeLit : kBadgeDark;
   smoothingIndicator_.Invalidate(false);
@@ -331,14 +329,7 @@ INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lPa
         SetMessageResult(0);
         return TRUE;
       }
-      // The selector's window text follows its item, so that it reads the
-      // same to accessibility tools as on screen; the pick itself gets the
-      // default handling and is read when the page stores.
-      if (wParam == IDC_LIFT_OFF && liftOff_.menu) {
-        if (const QuoMenuItem* item = liftOff_.menu->FindItem(static_cast<int>(lParam))) {
-          liftOff_.SetWindowText(item->text);
-        }
-      }
+      // The pick gets the default handling; the page reads it when it stores.
       break;
     case WM_DESTROY:
       KillTimer(GetSafeHwnd(), kCorrectionTimer);

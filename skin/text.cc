@@ -26,12 +26,15 @@ void DrawTextGdiPlus(Gdiplus::Graphics& graphics, Gdiplus::ARGB colour, const st
   Gdiplus::StringFormat format;
   format.SetAlignment(centreHorizontally ? Gdiplus::StringAlignmentCenter : Gdiplus::StringAlignmentNear);
   Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+  graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
   graphics.DrawString(text.c_str(), -1, &font, layout, &format, &brush);
 }
 
 framework::FontHandle CreateArialFont(int height, int weight) {
+  // Grey-scale smoothing, as the text drawn into the skin's art: the run-time
+  // texts sit beside it and must not look jagged next to it.
   return framework::FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
+                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FF_SWISS,
                                            L"Arial"));
 }
 

@@ -26,12 +26,17 @@ void CPopSystemMessageDlg::DoDataExchange() {
 
 BOOL CPopSystemMessageDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
+  // The default button has the focus, so Enter answers with it; Escape
+  // answers No (OnCancel). The restore question defaults to No, since Yes
+  // overwrites the user's settings.
   if (kind_ == kMessageNoMouse) {
     LayOutNoMouse();
+    SetFocus(yesButton_.GetSafeHwnd());
   } else {
     LayOutQuestion();
+    SetFocus(noButton_.GetSafeHwnd());
   }
-  return TRUE;
+  return FALSE;
 }
 
 void CPopSystemMessageDlg::LayOutQuestion() {

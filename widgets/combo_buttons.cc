@@ -30,8 +30,42 @@ void ComboButtonBase::SelectItem(int id) {
 
 void ComboButtonBase::ShowLabel(const std::wstring& text) {
   label = text;
-  SetWindowText(label);
+  SetWindowText(accessibleName_.empty() ? label : accessibleName_ + L": " + label);
   Repaint();
+}
+
+void ComboButtonBase::PreSubclassWindow() {
+  HWND window = GetSafeHwnd();
+  std::wstring caption(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  caption.resize(static_cast<size_t>(GetWindowTextW(window, caption.data(), static_cast<int>(caption.size()))));
+  accessibleName_ = caption;
+  CZebButton::PreSubclassWindow();
+}
+
+void ComboButtonBase::PressFromKeyboard() {
+  if (!IsWindowEnabled() || !menuEnabled || !menu) return;
+  if (menu->IsWindowVisible()) {
+    menu->Hide();
+    return;
+  }
+  SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
+  OpenMenu();
+  if (!menu->IsWindowVisible()) return;
+  lastMenuTick = GetTickCount();
+  int current = 0;
+  for (size_t i = 0; i < menu->items.size(); ++i) {
+    if (menu->items[i].id == functionId) current = static_cast<int>(i);
+  }
+  menu->Highlight(current);
+}
+
+bool ComboButtonBase::OnKeyDown(UINT message, WPARAM key) {
+  const bool altDown = message == WM_SYSKEYDOWN && (key == VK_DOWN || key == VK_UP);
+  if (key == VK_SPACE || key == VK_RETURN || key == VK_F4 || altDown) {
+    PressFromKeyboard();
+    return true;
+  }
+  return false;
 }
 
 void ComboButtonBase::OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -118,6 +152,12 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       // release (the capture has gone), so a later one cannot count it.
       if (!tracking) pressBegunHere = 0;
       return result;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      // The menu opens from the keyboard at once, not on a release as the
+      // standard button's Space would click.
+      if (OnKeyDown(message, wParam)) return 0;
+      return CZebButton::WindowProc(message, wParam, lParam);
     case WM_TIMER:
       if (wParam == kMenuTimer) OnMenuTimer();
       return Default(message, wParam, lParam);

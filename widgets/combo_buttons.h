@@ -47,11 +47,18 @@ class ComboButtonBase : public CZebButton {
   // over it) ends here without opening anything.
   int pressBegunHere = 0;
 
+  // The template's caption names the button ("Button 3"); the window text,
+  // which accessibility tools read, is the name and the label ("Button 3:
+  // Middle click"), or the label alone for a button without a caption.
+  void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void DrawItem(const DRAWITEMSTRUCT& item) override;
 
  protected:
   explicit ComboButtonBase(const ComboButtonStyle& style);
+  // Enter (like Space, Alt+Down and F4) opens the menu with the current
+  // item highlighted; a second press closes it.
+  void PressFromKeyboard() override;
   const ComboButtonStyle& Style() const { return style_; }
 
  private:
@@ -61,8 +68,10 @@ class ComboButtonBase : public CZebButton {
   void OnMenuTimer();
   bool OnMenuChoice(LPARAM itemId);
   bool LabelFits(HDC dc, const RECT& field) const;
+  bool OnKeyDown(UINT message, WPARAM key);
 
   ComboButtonStyle style_;
+  std::wstring accessibleName_;
 };
 
 // The settings pages' combo button: its own menu built item by item, a gold

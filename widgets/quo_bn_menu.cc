@@ -231,14 +231,7 @@ void CQuoBnMenu::OnMouseMove(POINT p) {
   const QuoMenuItem& item = items[static_cast<size_t>(index)];
   if (item.hasSubmenu && item.enabled) {
     if (index == hoverIndex) return;
-    HideSubmenus();
-    RECT bounds{};
-    GetWindowRect(GetSafeHwnd(), &bounds);
-    const int itemTop = item.rect.top;
-    CQuoBnMenu* subMenu = GetSubMenu(item.id);
-    if (subMenu && !subMenu->items.empty()) {
-      subMenu->PopupAt(0, bounds.right - kSubmenuOverlap, bounds.top + itemTop - kSubmenuOverlap);
-    }
+    OpenSubmenu(index);
   } else {
     HideSubmenus();
   }
@@ -252,6 +245,95 @@ void CQuoBnMenu::OnButtonDown(POINT p) {
   hoverIndex = HitTest(p);
   if (hoverIndex < 0) Hide();
   Invalidate(false);
+}
+
+void CQuoBnMenu::OpenSubmenu(int index) {
+  HideSubmenus();
+  const QuoMenuItem& item = items[static_cast<size_t>(index)];
+  RECT bounds{};
+  GetWindowRect(GetSafeHwnd(), &bounds);
+  const int itemTop = item.rect.top;
+  CQuoBnMenu* subMenu = GetSubMenu(item.id);
+  if (subMenu && !subMenu->items.empty()) {
+    subMenu->PopupAt(0, bounds.right - kSubmenuOverlap, bounds.top + itemTop - kSubmenuOverlap);
+  }
+}
+
+void CQuoBnMenu::Highlight(int index) {
+  if (index < -1 || index >= static_cast<int>(items.size())) return;
+  hoverIndex = index;
+  Invalidate(false);
+}
+
+int CQuoBnMenu::NextEnabledItem(int index, int step) const {
+  const int count = static_cast<int>(items.size());
+  if (count == 0) return -1;
+  int candidate = index < 0 ? (step > 0 ? -1 : count) : index;
+  for (int tried = 0; tried < count; ++tried) {
+    candidate = (candidate + step + count) % count;
+    if (items[static_cast<size_t>(candidate)].enabled) return candidate;
+  }
+  return -1;
+}
+
+CQuoBnMenu* CQuoBnMenu::OpenMenuForKeys() {
+  auto* menu = dynamic_cast<CQuoBnMenu*>(FromHandle(MenuHookWindow()));
+  return menu && menu->IsWindowVisible() ? menu : nullptr;
+}
+
+bool CQuoBnMenu::OnKey(UINT virtualKey) {
+  switch (virtualKey) {
+    case VK_DOWN:
+    case VK_UP: {
+      const int next = NextEnabledItem(hoverIndex, virtualKey == VK_DOWN ? +1 : -1);
+      if (next >= 0 && next != hoverIndex) {
+        // The sub-menu of the item left behind closes, as it does for the pointer.
+        HideSubmenus();
+        Highlight(next);
+      }
+      return true;
+    }
+    case VK_RIGHT:
+      if (hoverIndex >= 0 && items[static_cast<size_t>(hoverIndex)].hasSubmenu &&
+          items[static_cast<size_t>(hoverIndex)].enabled) {
+        OpenSubmenu(hoverIndex);
+        if (CQuoBnMenu* subMenu = GetSubMenu(items[static_cast<size_t>(hoverIndex)].id)) {
+          subMenu->Highlight(subMenu->NextEnabledItem(-1, +1));
+        }
+      }
+      return true;
+    case VK_LEFT:
+    case VK_ESCAPE:
+      if (parentMenu) {
+        parentMenu->HideSubmenus();
+      } else if (virtualKey == VK_ESCAPE) {
+        Hide();
+      }
+      return true;
+    case VK_RETURN:
+    case VK_SPACE:
+      if (hoverIndex >= 0) ChooseItem(hoverIndex);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CQuoBnMenu::ChooseItem(int index) {
+  if (index < 0 || index >= static_cast<int>(items.size())) return;
+  const QuoMenuItem& chosen = items[static_cast<size_t>(index)];
+  if (chosen.hasSubmenu) {
+    if (!chosen.enabled) return;
+    OpenSubmenu(index);
+    if (CQuoBnMenu* subMenu = GetSubMenu(chosen.id)) subMenu->Highlight(subMenu->NextEnabledItem(-1, +1));
+    return;
+  }
+  const QuoMenuItem* item = FindItem(chosen.id);
+  if (!item) return;
+  // The owner may change the menu while it handles the choice.
+  const int id = item->id;
+  if (item->enabled && owner) SendMessageW(owner, WM_SYSCOMMAND, static_cast<WPARAM>(menuId), id);
+  Hide();
 }
 
 void CQuoBnMenu::OnButtonUp(POINT p) {

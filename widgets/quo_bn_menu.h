@@ -57,6 +57,15 @@ class CQuoBnMenu : public framework::CWnd {
   // open at a time: another one still open closes first, since it would
   // otherwise be left without the hook that closes it.
   void TakeMouseHook();
+  // Highlights item `index` (-1: none) and repaints.
+  void Highlight(int index);
+  // A key pressed while this menu is the innermost one open: Up and Down
+  // move the highlight, Enter (or Space) chooses, Right opens a sub-menu and
+  // Left or Escape closes it, Escape closes a top-level menu. True when the
+  // key was one of them.
+  bool OnKey(UINT virtualKey);
+  // The innermost open menu, which keys go to; null when no menu is open.
+  static CQuoBnMenu* OpenMenuForKeys();
 
   int menuId = 0;
   int hoverIndex = -1;
@@ -77,6 +86,12 @@ class CQuoBnMenu : public framework::CWnd {
   void OnMouseMove(POINT p);
   void OnButtonDown(POINT p);
   void OnButtonUp(POINT p);
+  // Chooses item `index` as a click on it would; an item with a sub-menu
+  // opens it with its first item highlighted.
+  void ChooseItem(int index);
+  void OpenSubmenu(int index);
+  // The next enabled item from `index` in `step` direction, wrapping; -1 if none.
+  int NextEnabledItem(int index, int step) const;
   void OnHookEvent(WPARAM mouseMessage);
   int HitTest(POINT p) const;
   void SendStayOnTop(int on) const;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/buffered_paint.h"
+#include "skin/focus_mark.h"
 #include "skin/text.h"
 #include "widgets/control_values.h"
 
@@ -103,13 +104,21 @@ void CQuoEdit::Paint(HDC dc) const {
     TextOutW(dc, x, 0, text.c_str(), length);
     RestoreDC(dc, saved);
   }
+  if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(dc, client);
 }
 
 void CQuoEdit::OnMouseWheel(WPARAM wParam) {
   SetFocus(GetSafeHwnd());
-  const int delta = static_cast<short>(HIWORD(wParam));
+  StepBy(static_cast<short>(HIWORD(wParam)));
+}
+
+void CQuoEdit::StepBy(int delta) {
   std::optional<int> value = WheelSteppedValue(LeadingInteger(GetText()), delta, wheelStep, wheelMaximum, wheelMinimum);
-  if (value) SetText(std::to_wstring(*value));
+  if (!value) return;
+  SetText(std::to_wstring(*value));
+  // The caret after the number, where typing goes on.
+  const int end = GetWindowTextLengthW(GetSafeHwnd());
+  SendMessageW(GetSafeHwnd(), EM_SETSEL, static_cast<WPARAM>(end), end);
 }
 
 LRESULT CQuoEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,9 +128,17 @@ LRESULT CQuoEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       framework::PaintBuffered(GetSafeHwnd(), [this](HDC dc) { Paint(dc); });
       return 0;
+    case WM_KEYDOWN:
+      // The arrow keys step the number as the wheel does, as in a spin box.
+      if (wheelStepping && (wParam == VK_UP || wParam == VK_DOWN)) {
+        StepBy(wParam == VK_UP ? WHEEL_DELTA : -WHEEL_DELTA);
+        return 0;
+      }
+      return Default(message, wParam, lParam);
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-      // The selection shows only while the field has the focus.
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
+      // The selection and the focus mark show only while the field has the focus.
       const LRESULT result = Default(message, wParam, lParam);
       Invalidate(false);
       return result;

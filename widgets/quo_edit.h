@@ -24,8 +24,9 @@ class CQuoEdit : public framework::CEdit {
   void SetText(const std::wstring& text) const;
 
   COLORREF textColour = RGB(255, 255, 255);
-  // The wheel adds or takes one step per notch, bounded by the maximum on
-  // the way up and the minimum on the way down; only while stepping is on.
+  // The wheel and the Up and Down keys add or take one step, bounded by the
+  // maximum on the way up and the minimum on the way down; only while
+  // stepping is on.
   int wheelStep = 0;
   int wheelMaximum = 0;
   int wheelMinimum = 0;
@@ -39,6 +40,8 @@ class CQuoEdit : public framework::CEdit {
 
  private:
   void OnMouseWheel(WPARAM wParam);
+  // One step up (delta > 0) or down, as a wheel notch.
+  void StepBy(int delta);
   // The x of the character boundary before character `index`.
   int CharacterX(HDC dc, const std::wstring& text, int index) const;
 

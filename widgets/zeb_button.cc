@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "skin/focus_mark.h"
+
 namespace korvid {
 
 void CZebButton::SetImages(framework::ImagePtr normal, framework::ImagePtr over, framework::ImagePtr down) {
@@ -69,11 +71,23 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return TRUE;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
       const LRESULT result = Default(message, wParam, lParam);
       Repaint();
       return result;
     }
+    case WM_GETDLGCODE:
+      // Enter presses the focused button, as Space does; the dialog would
+      // otherwise take it for its own default command.
+      if (IsEnterDown(lParam)) return DLGC_WANTMESSAGE;
+      return Default(message, wParam, lParam);
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN) {
+        PressFromKeyboard();
+        return 0;
+      }
+      return Default(message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       // A quick second click counts as another press, as users expect of
@@ -110,6 +124,18 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+bool CZebButton::IsEnterDown(LPARAM dialogCodeRequest) {
+  const auto* message = reinterpret_cast<const MSG*>(dialogCodeRequest);
+  return message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
+}
+
+void CZebButton::PressFromKeyboard() {
+  if (!IsWindowEnabled()) return;
+  // The same report as a completed click.
+  SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetSafeHwnd()));
+}
+
 Gdiplus::Image* CZebButton::ImageToDraw() const {
   if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
   if (selected && pressed_) return pressed_.get();
@@ -127,10 +153,12 @@ Gdiplus::Image* CZebCheckBox::ImageToDraw() const {
 
 void CZebButton::DrawItem(const DRAWITEMSTRUCT& item) {
   Gdiplus::Image* image = ImageToDraw();
-  if (!image) return;
   Gdiplus::Graphics graphics(item.hDC);
   graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-  graphics.DrawImage(image, 0, 0, item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top);
+  if (image) {
+    graphics.DrawImage(image, 0, 0, item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top);
+  }
+  if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(graphics, item.rcItem);
 }
 
 }  // namespace korvid

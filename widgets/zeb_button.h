@@ -34,6 +34,10 @@ class CZebButton : public framework::CButton {
   virtual bool TakesPressedFromMove() const { return true; }
   void OnMouseMove(WPARAM keyFlags, LPARAM point);
   void Repaint() { Invalidate(false); }
+  // Whether a WM_GETDLGCODE request (its lParam) is about an Enter press.
+  static bool IsEnterDown(LPARAM dialogCodeRequest);
+  // Enter on the focused button: reported as a click.
+  virtual void PressFromKeyboard();
 
   framework::ImagePtr normal_, over_, pressed_, off_;
 };

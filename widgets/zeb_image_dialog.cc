@@ -1,6 +1,8 @@
 #include "widgets/zeb_image_dialog.h"
 
 #include "skin/sheets.h"
+#include "widgets/keyboard_cues.h"
+#include "widgets/quo_bn_menu.h"
 
 namespace korvid {
 
@@ -44,12 +46,31 @@ void CZebImageDialog::BeginBodyDrag() {
   SendMessageW(GetSafeHwnd(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
+bool CZebImageDialog::PreTranslateMessage(MSG& message) {
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return CDialogEx::PreTranslateMessage(message);
+  const auto key = static_cast<UINT>(message.wParam);
+  if (CQuoBnMenu* menu = CQuoBnMenu::OpenMenuForKeys()) {
+    // While a menu is open the keys are the menu's, as with the system's
+    // menus; a key that leaves for elsewhere (Tab, Alt) closes it first.
+    if (message.message == WM_KEYDOWN && menu->OnKey(key)) return true;
+    if (key != VK_TAB && key != VK_MENU) return true;
+    CQuoBnMenu* root = menu;
+    while (root->parentMenu) root = root->parentMenu;
+    root->Hide();
+  }
+  if (IsNavigationKey(key)) ShowKeyboardCues(message.hwnd);
+  return CDialogEx::PreTranslateMessage(message);
+}
+
 INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     const INT_PTR result = CDialogEx::DialogProc(message, wParam, lParam);
     // A window and the pages inside it are built: every image they show is
     // a cut or a copy of their own by now.
-    if (!(GetStyle() & WS_CHILD)) ReleaseSkinSheets();
+    if (!(GetStyle() & WS_CHILD)) {
+      ReleaseSkinSheets();
+      InitialiseKeyboardCues(GetSafeHwnd());
+    }
     return result;
   }
   if (message == WM_ERASEBKGND && PaintBackground(reinterpret_cast<HDC>(wParam))) {

@@ -16,6 +16,9 @@ class CZebImageDialog : public framework::CDialogEx {
   Gdiplus::Image* Background() const { return background_.get(); }
 
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Keys go to an open pop-up menu first; a key that moves through the
+  // window shows the keyboard focus mark from then on.
+  bool PreTranslateMessage(MSG& message) override;
 
  protected:
   // Paints the background into `dc` through a memory bitmap; false when

@@ -5,17 +5,12 @@
 namespace korvid {
 namespace {
 
-framework::FontHandle MakeArial(int height, int weight) {
-  return framework::FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, L"Arial"));
-}
-
 constexpr int kDefaultFontHeight = 16;
 constexpr int kSetFontWeight = 550;
 
 }  // namespace
 
-CZebStatic::CZebStatic() : font_(MakeArial(kDefaultFontHeight, FW_NORMAL)) {}
+CZebStatic::CZebStatic() : font_(CreateArialFont(kDefaultFontHeight, FW_NORMAL)) {}
 
 void CZebStatic::SetText(const std::wstring& text) {
   if (texts.empty()) {
@@ -38,7 +33,7 @@ std::wstring CZebStatic::GetText() const {
 }
 
 void CZebStatic::SetFontHeight(int height) {
-  font_ = MakeArial(height, kSetFontWeight);
+  font_ = CreateArialFont(height, kSetFontWeight);
   if (GetSafeHwnd()) Invalidate(false);
 }
 

@@ -65,8 +65,12 @@ class ButtonPageCase(ProgramCase):
         return main.control(BUTTON_PAGE) if main else None
 
     def labels(self, snapshot=None):
+        """The function buttons' labels: their window texts less their names ("Button 3: ")."""
         page = self.page(snapshot)
-        return [page.control(function_button(n)).text for n in range(1, 6)]
+        texts = [page.control(function_button(n)).text for n in range(1, 6)]
+        for n, text in enumerate(texts, 1):
+            self.assertTrue(text.startswith(f"Button {n}: "), text)
+        return [text.split(": ", 1)[1] for text in texts]
 
     def wait_labels(self, expected, what="the page's labels"):
         seen = []

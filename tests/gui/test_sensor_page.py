@@ -47,6 +47,8 @@ SMOOTHING_SWITCH = (1080, (732, 126, 34, 33))
 SMOOTHING_INDICATOR = (1127, (775, 133, 33, 20))
 LIFT_OFF = (1078, (733, 202, 263, 28))
 LIFT_OFF_ITEMS = ("2mm [default]", "3mm")
+# The selector's window text: its name for accessibility tools, then its item.
+LIFT_OFF_NAME = "Lift-off distance: "
 SLIDERS = (1072, 1075, 1076, 1161, 1162)
 MENU_ITEM_TOP, MENU_ITEM_HEIGHT = 4, 16
 
@@ -202,7 +204,7 @@ class SensorPage(SensorCase):
         main = self.open_page(DISTINCT)
         main = self.wait_texts("the mouse's CPI values", DISTINCT_CPI)
         page = self.page(main)
-        self.assertEqual(page.control(LIFT_OFF[0]).text, "3mm")
+        self.assertEqual(page.control(LIFT_OFF[0]).text, LIFT_OFF_NAME + "3mm")
         for slider in SLIDERS:
             self.assertFalse(page.control(slider).visible, f"slider {slider} is shown")
         shot = self.page_shot("sensor-page-distinct-colours")
@@ -234,7 +236,7 @@ class SensorPage(SensorCase):
         menu, item = self.pick_lift_off(1)
         DESKTOP().click_at(*item)
         DESKTOP().xdotool("mousemove", *POINTER_REST)
-        DESKTOP().wait("3mm picked", lambda s: self.page(s.main(True)).control(LIFT_OFF[0]).text == "3mm")
+        DESKTOP().wait("3mm picked", lambda s: self.page(s.main(True)).control(LIFT_OFF[0]).text == LIFT_OFF_NAME + "3mm")
         self.click(SMOOTHING_SWITCH[1])
         dialog = self.open_colour_dialog(1, 3)
         DESKTOP().click(dialog, *centre(PALETTE["B3"][1]))
@@ -346,7 +348,7 @@ class SensorPage(SensorCase):
         self.wait_commit()
         main = self.show_page(ADVANCED)
         main = self.wait_texts("the defaults", ["400", "800", "1600", "3200"])
-        self.assertEqual(self.page(main).control(LIFT_OFF[0]).text, LIFT_OFF_ITEMS[0])
+        self.assertEqual(self.page(main).control(LIFT_OFF[0]).text, LIFT_OFF_NAME + LIFT_OFF_ITEMS[0])
         shot = self.page_shot("sensor-page-restored")
         self.assert_page_shows(shot, main, ["400", "800", "1600", "3200"],
                                ["#FDC415", "#373B89", "#CE0606", "#1C7C39"], [True] * 4, False)
@@ -358,7 +360,7 @@ class SensorPage(SensorCase):
         self.wait_page(BUTTON_PAGE, "the button page after plugging in")
         self.show_page(ADVANCED)
         main = self.wait_texts("the mouse's values after the replug", DISTINCT_CPI)
-        self.assertEqual(self.page(main).control(LIFT_OFF[0]).text, "3mm")
+        self.assertEqual(self.page(main).control(LIFT_OFF[0]).text, LIFT_OFF_NAME + "3mm")
         shot = self.page_shot("sensor-page-after-replug")
         self.assert_page_shows(shot, main, DISTINCT_CPI, DISTINCT_COLOURS, DISTINCT_IN_USE, True)
 

@@ -1,0 +1,57 @@
+#include "skin/focus_mark.h"
+
+namespace korvid {
+namespace {
+
+constexpr Gdiplus::REAL kRingWidth = 2.0f;
+constexpr Gdiplus::REAL kCornerRadius = 5.0f;
+// A faint dark rim outside the ring keeps it readable on the gold faces.
+constexpr Gdiplus::ARGB kRimColour = 0x99000000;
+
+void AddRoundedRect(Gdiplus::GraphicsPath& path, Gdiplus::REAL x, Gdiplus::REAL y, Gdiplus::REAL width,
+                    Gdiplus::REAL height, Gdiplus::REAL radius) {
+  const Gdiplus::REAL r = std::min(radius, std::min(width, height) / 2.0f);
+  const Gdiplus::REAL d = 2.0f * r;
+  path.AddArc(x, y, d, d, 180.0f, 90.0f);
+  path.AddArc(x + width - d, y, d, d, 270.0f, 90.0f);
+  path.AddArc(x + width - d, y + height - d, d, d, 0.0f, 90.0f);
+  path.AddArc(x, y + height - d, d, d, 90.0f, 90.0f);
+  path.CloseFigure();
+}
+
+}  // namespace
+
+void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect) {
+  const Gdiplus::REAL width = static_cast<Gdiplus::REAL>(rect.right - rect.left);
+  const Gdiplus::REAL height = static_cast<Gdiplus::REAL>(rect.bottom - rect.top);
+  if (width < 6 || height < 6) return;
+  const Gdiplus::SmoothingMode previous = graphics.GetSmoothingMode();
+  graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  const Gdiplus::REAL left = static_cast<Gdiplus::REAL>(rect.left);
+  const Gdiplus::REAL top = static_cast<Gdiplus::REAL>(rect.top);
+  {
+    Gdiplus::GraphicsPath rim;
+    AddRoundedRect(rim, left + 0.5f, top + 0.5f, width - 1.0f, height - 1.0f, kCornerRadius + 1.0f);
+    Gdiplus::Pen pen{Gdiplus::Color(kRimColour), 1.0f};
+    graphics.DrawPath(&pen, &rim);
+  }
+  Gdiplus::GraphicsPath ring;
+  const Gdiplus::REAL inset = 1.0f + kRingWidth / 2.0f;
+  AddRoundedRect(ring, left + inset, top + inset, width - 2.0f * inset, height - 2.0f * inset, kCornerRadius);
+  Gdiplus::Pen pen{Gdiplus::Color(kFocusMarkColour), kRingWidth};
+  graphics.DrawPath(&pen, &ring);
+  graphics.SetSmoothingMode(previous);
+}
+
+void DrawFocusMark(HDC dc, const RECT& rect) {
+  Gdiplus::Graphics graphics(dc);
+  DrawFocusMark(graphics, rect);
+}
+
+bool ShowsFocusMark(HWND control) {
+  if (!control || GetFocus() != control) return false;
+  const LRESULT cues = SendMessageW(control, WM_QUERYUISTATE, 0, 0);
+  return (cues & UISF_HIDEFOCUS) == 0;
+}
+
+}  // namespace korvid
