@@ -192,6 +192,9 @@ bool CMobrinDlg::BuildPage(CDialogEx& page) {
   if (&page == buttonPage_.get()) buttonPage_->LoadFromProfile(*activeProfile);
   if (&page == sensorPage_.get()) sensorPage_->LoadFromProfile(*activeProfile);
   if (&page == supportPage_.get()) supportPage_->SetFirmwareVersionText(firmwareText_);
+  if (auto* view = dynamic_cast<ApplyProgressView*>(&page); view && applyProgress_ == ApplyProgress::kRunning) {
+    view->ShowApplyProgress(applyProgress_);
+  }
   // Every image the page shows is a cut or a copy of its own by now.
   ReleaseSkinSheets();
   return true;

@@ -85,6 +85,9 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // apply lock.
   ApplyOutcome ApplyToMouse(const ProfileRecord& profile);
   void ShowApplyOutcome(ApplyOutcome outcome);
+  // Tells the pages how the writes are going: busy buttons while one runs,
+  // the confirmation once the last has committed.
+  void ShowApplyProgress(ApplyProgress progress);
   void LayOut();
   void CentreOnScreen();
   void CreatePages();
@@ -128,6 +131,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   bool connectedAtStart_ = false;
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
   std::atomic<int> runningApplies_{0};
+  ApplyProgress applyProgress_ = ApplyProgress::kIdle;
 };
 
 }  // namespace korvid

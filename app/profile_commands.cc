@@ -10,6 +10,7 @@
 #include "profile/profile_file.h"
 #include "sensor/advanced_settings_dlg.h"
 #include "support/pop_system_message_dlg.h"
+#include "support/support_update_dlg.h"
 
 namespace korvid {
 
@@ -43,6 +44,7 @@ void CMobrinDlg::StartApply() {
   framework::UniqueHandle thread(CreateThread(nullptr, 0, ApplyThread, job.get(), 0, nullptr));
   if (thread) {
     job.release();  // the worker owns it now
+    ShowApplyProgress(ApplyProgress::kRunning);
   } else {
     --runningApplies_;
     ShowApplyOutcome(ApplyOutcome::kFailed);
@@ -58,9 +60,7 @@ DWORD WINAPI CMobrinDlg::ApplyThread(void* parameter) {
     // Pop-ups are skinned from images that belong to the UI thread, so the
     // outcome is shown there; the worker keeps the apply lock until the
     // user has closed it.
-    if (outcome != ApplyOutcome::kDone) {
-      SendMessageW(window->GetSafeHwnd(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
-    }
+    SendMessageW(window->GetSafeHwnd(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
   }
   --window->runningApplies_;
   return 0;
@@ -78,6 +78,22 @@ void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
   } else if (outcome == ApplyOutcome::kFailed) {
     MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
   }
+  // Applies still waiting for the lock keep the buttons busy; success shows
+  // itself beside them, a failure only in its message above.
+  if (runningApplies_.load() <= 1) {
+    ShowApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kCommitted : ApplyProgress::kIdle);
+  }
+}
+
+void CMobrinDlg::ShowApplyProgress(ApplyProgress progress) {
+  applyProgress_ = progress;
+  // A page not built yet is told when it is.
+  const auto tell = [progress](auto& page) {
+    if (page && page->GetSafeHwnd()) page->ShowApplyProgress(progress);
+  };
+  tell(buttonPage_);
+  tell(sensorPage_);
+  tell(supportPage_);
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {

@@ -18,6 +18,8 @@ namespace korvid {
 namespace {
 
 const SkinRect kApplyRect = RectAt(686, 426, 219, 61);
+// "Saved to the mouse" beside Apply, in place of its hint.
+const SkinRect kSavedRect = RectAt(416, 440, 256, 32);
 const SkinRect kFunctionButtonRects[kPageButtons] = {
     RectAt(623, 132, 282, 34), RectAt(623, 169, 282, 34), RectAt(623, 207, 282, 31),
     RectAt(623, 245, 282, 31), RectAt(623, 282, 282, 31),
@@ -46,6 +48,7 @@ BOOL CButtonAssignmentDlg::OnInitDialog() {
   for (int n = 1; n <= kPageButtons; ++n) LayOutFunctionButton(n);
   for (size_t i = kPageButtons; i < functionButtons_.size(); ++i) functionButtons_[i].ShowWindow(SW_HIDE);
   PlaceSkinnedButton(applyButton_, kApplyRect, kButtonsNormal, kButtonsOver, kButtonsDown);
+  applyFeedback_.Attach(applyButton_, *this, kButtonsBusy, kSavedRect);
   CreateToolTips();
   return TRUE;
 }

@@ -4,6 +4,7 @@
 
 #include "buttons/button_functions.h"
 #include "profile/profile_record.h"
+#include "widgets/apply_feedback.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/page_host.h"
 #include "widgets/zeb_button.h"
@@ -16,7 +17,7 @@ namespace korvid {
 // dropping a menu of functions. Buttons 1 and 2 show their fixed function;
 // buttons 3 to 5 take a mouse function, a wheel step, a keyboard key with
 // modifiers (through the custom hotkey pop-up) or nothing.
-class CButtonAssignmentDlg : public CZebImageDialog {
+class CButtonAssignmentDlg : public CZebImageDialog, public ApplyProgressView {
  public:
   static constexpr int kFunctionButtons = 7;  // in the template; 1 to 5 are used
 
@@ -34,6 +35,8 @@ class CButtonAssignmentDlg : public CZebImageDialog {
   // Writes buttons 1 to 5 into the profile; buttons[5] is left alone.
   void StoreToProfile(ProfileRecord& profile);
 
+  void ShowApplyProgress(ApplyProgress progress) override { applyFeedback_.Show(progress); }
+
  private:
   // What function button n (1-5) holds.
   ButtonChoice ChoiceOf(int buttonNumber) const;
@@ -49,6 +52,7 @@ class CButtonAssignmentDlg : public CZebImageDialog {
   std::array<CQuoBnComboButton, kFunctionButtons> functionButtons_;
   std::array<CZebStatic, kFunctionButtons> labels_;
   CZebButton applyButton_;
+  ApplyFeedback applyFeedback_;
   // The keyboard usage each button's binding was loaded with, kept so that a
   // key the page cannot name goes back to the mouse unchanged.
   std::array<uint16_t, kPageButtons> loadedKeyUsages_{};

@@ -60,6 +60,8 @@ const SkinRect kSmoothingSwitchRect = RectAt(732, 126, 34, 33);
 const SkinRect kSmoothingIndicatorRect = RectAt(775, 133, 33, 20);
 const SkinRect kLiftOffRect = RectAt(733, 202, 263, 28);
 const SkinRect kApplyRect = RectAt(783, 457, 215, 60);
+// "Saved to the mouse" beside Apply, in place of its hint.
+const SkinRect kSavedRect = RectAt(513, 471, 256, 32);
 
 constexpr int kSliderIds[] = {IDC_SENSOR_SLIDER1, IDC_SENSOR_SLIDER2, IDC_SENSOR_SLIDER3, IDC_SENSOR_SLIDER4,
                               IDC_SENSOR_SLIDER5};
@@ -134,6 +136,7 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   PlaceIndicator(smoothingIndicator_, kSmoothingIndicatorRect);
   // The normal look of Apply is the one on the off sheet.
   PlaceSkinnedButton(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
+  applyFeedback_.Attach(applyButton_, *this, kSensorBusy, kSavedRect);
   for (int i = 0; i < kCpiLevels; ++i) PlaceLevel(i);
   for (CZebSliderCtrl& slider : sliders_) slider.ShowWindow(SW_HIDE);
 

@@ -4,6 +4,7 @@
 
 #include "profile/profile_record.h"
 #include "sensor/sensor_rules.h"
+#include "widgets/apply_feedback.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/page_host.h"
 #include "widgets/quo_edit.h"
@@ -18,7 +19,7 @@ namespace korvid {
 // value, its in-use switch and its LED colour shown through the light
 // guides of its frame; the lift-off distance and smoothing. It edits only
 // its controls; StoreToProfile hands them to the profile before an apply.
-class CAdvancedSettingsDlg : public CZebImageDialog {
+class CAdvancedSettingsDlg : public CZebImageDialog, public ApplyProgressView {
  public:
   CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host);
 
@@ -33,6 +34,8 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
   void StoreToProfile(ProfileRecord& profile);
   // Level 1 to 4 takes this colour (0x00BBGGRR) and shows it at once.
   void SetLevelColour(int level, uint32_t colour);
+
+  void ShowApplyProgress(ApplyProgress progress) override { applyFeedback_.Show(progress); }
 
  private:
   struct Level {
@@ -57,6 +60,7 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
   std::array<Level, kCpiLevels> levels_;
   CQuoBnComboButton liftOff_;
   CZebButton smoothingSwitch_, smoothingIndicator_, applyButton_;
+  ApplyFeedback applyFeedback_;
   std::array<CZebSliderCtrl, 5> sliders_;
   std::array<uint32_t, kCpiLevels> levelColour_;
   HWND toolTip_ = nullptr;  // a child of the page's lifetime

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "framework/message_caption.h"
 #include "framework/shell.h"
 #include "res/resource.h"
 #include "skin/sheets.h"
@@ -13,10 +14,13 @@ namespace korvid {
 namespace {
 
 constexpr SkinRect kSoftwareVersionRect{289, 172, 331, 187};
-constexpr SkinRect kFirmwareVersionRect{284, 104, 326, 116};
+// The two version boxes line up, one above the other.
+constexpr SkinRect kFirmwareVersionRect{289, 103, 331, 118};
 constexpr SkinRect kSoftwareUpdateRect{367, 156, 489, 203};
 constexpr SkinRect kFirmwareUpdateRect{368, 87, 488, 134};
 constexpr SkinRect kRestoreDefaultsRect{893, 156, 1013, 203};
+// "Saved to the mouse" beside Restore Defaults.
+constexpr SkinRect kRestoreSavedRect{623, 163, 879, 195};
 constexpr int kLabelFontHeight = 16;
 constexpr Gdiplus::ARGB kLabelColour = 0xFFFFFFFF;
 
@@ -54,6 +58,7 @@ BOOL CSupportUpdateDlg::OnInitDialog() {
   PlaceButton(softwareUpdateButton_, kSoftwareUpdateRect);
   PlaceButton(firmwareUpdateButton_, kFirmwareUpdateRect);
   PlaceButton(restoreDefaultsButton_, kRestoreDefaultsRect);
+  restoreFeedback_.Attach(restoreDefaultsButton_, *this, kUpdateBusy, kRestoreSavedRect);
   titleTip_.Create(this);
   return TRUE;
 }
@@ -65,10 +70,23 @@ void CSupportUpdateDlg::OnSoftwareUpdate() { OpenInShellAsync(downloadsUrl_); }
 void CSupportUpdateDlg::OnFirmwareUpdate() {
   if (host_.DiscoverMouse()) {
     const std::wstring tool = GetModuleFolder() + kFirmwareToolFolder + kFirmwareToolExecutable;
+    const DWORD attributes = GetFileAttributesW(tool.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      // Without the tool the button would do nothing at all, which reads as broken.
+      ReportMissingFirmwareTool(tool);
+      return;
+    }
     ShellExecuteW(nullptr, L"open", tool.c_str(), kFirmwareToolArguments, nullptr, SW_SHOWNORMAL);
   } else {
     CPopSystemMessageDlg popup(kMessageNoMouse, this);
     popup.DoModal();
+  }
+}
+
+void CSupportUpdateDlg::ReportMissingFirmwareTool(const std::wstring& toolPath) {
+  const std::wstring text = FirmwareToolMissingText(toolPath, downloadsUrl_);
+  if (MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_YESNO | MB_ICONWARNING) == IDYES) {
+    OnSoftwareUpdate();
   }
 }
 

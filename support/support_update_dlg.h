@@ -2,6 +2,7 @@
 #include <string>
 
 #include "korvid_version.h"
+#include "widgets/apply_feedback.h"
 #include "widgets/page_host.h"
 #include "widgets/title_tip.h"
 #include "widgets/window_requests.h"
@@ -16,9 +17,17 @@ inline constexpr wchar_t kFirmwareToolFolder[] = L"\\Korvid Firmware Update Tool
 inline constexpr wchar_t kFirmwareToolExecutable[] = L"\\Korvid Firmware Update Tool.exe";
 inline constexpr wchar_t kFirmwareToolArguments[] = L"0";
 
+// The message when Update Firmware finds no tool: where it was looked for,
+// and the downloads page the tool comes from.
+inline std::wstring FirmwareToolMissingText(const std::wstring& toolPath, const std::wstring& downloadsUrl) {
+  return L"The firmware update tool was not found. It was looked for here:\n" + toolPath +
+         L"\n\nThe tool comes with the Korvid software on the downloads page:\n" + downloadsUrl +
+         L"\n\nOpen the downloads page now?";
+}
+
 // The support page: program and firmware versions, the downloads page, the
 // firmware update tool and the restore of the default settings.
-class CSupportUpdateDlg : public CZebImageDialog {
+class CSupportUpdateDlg : public CZebImageDialog, public ApplyProgressView {
  public:
   CSupportUpdateDlg(framework::CWnd* parent, PageHost& host, std::wstring downloadsUrl);
 
@@ -35,12 +44,17 @@ class CSupportUpdateDlg : public CZebImageDialog {
   void OnSoftwareUpdate();
   void OnFirmwareUpdate();
   void OnRestoreDefaults();
+  // Names where the tool was looked for and offers the downloads page.
+  void ReportMissingFirmwareTool(const std::wstring& toolPath);
+
+  void ShowApplyProgress(ApplyProgress progress) override { restoreFeedback_.Show(progress); }
 
  private:
   PageHost& host_;
   std::wstring downloadsUrl_;
   CZebStatic softwareVersionLabel_, firmwareVersionLabel_;
   CZebButton softwareUpdateButton_, firmwareUpdateButton_, restoreDefaultsButton_;
+  ApplyFeedback restoreFeedback_;
   CTitleTip titleTip_;
 };
 

@@ -21,6 +21,19 @@ void CZebButton::SetSelected(bool value) {
   Repaint();
 }
 
+void CZebButton::SetBusy(bool busy) {
+  if (busy == isBusy_) return;
+  isBusy_ = busy;
+  if (busy) {
+    pressed = 0;
+    state = 0;
+    // A press under way must not end in a click.
+    if (GetCapture() == GetSafeHwnd()) ReleaseCapture();
+    SendMessageW(GetSafeHwnd(), BM_SETSTATE, FALSE, 0);
+  }
+  if (GetSafeHwnd()) Repaint();
+}
+
 void CZebButton::PreSubclassWindow() { ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW); }
 
 void CZebButton::OnMouseMove(WPARAM keyFlags, LPARAM point) {
@@ -67,6 +80,20 @@ void CZebCheckBox::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (isBusy_) {
+    switch (message) {
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+      case WM_LBUTTONUP:
+      case WM_MOUSEMOVE:
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_CHAR:
+        return 0;
+      default:
+        break;
+    }
+  }
   switch (message) {
     case WM_ERASEBKGND:
       return TRUE;
@@ -137,6 +164,7 @@ void CZebButton::PressFromKeyboard() {
 }
 
 Gdiplus::Image* CZebButton::ImageToDraw() const {
+  if (isBusy_ && busy_) return busy_.get();
   if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
   if (selected && pressed_) return pressed_.get();
   if (state == 2 && pressed_) return pressed_.get();

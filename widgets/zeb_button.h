@@ -17,6 +17,12 @@ class CZebButton : public framework::CButton {
   }
   void SetSelected(bool selected);
   bool IsSelected() const { return selected != 0; }
+  // The look while the button's action runs (a write to the mouse).
+  void SetBusyImage(framework::ImagePtr busy) { busy_ = std::move(busy); }
+  // A busy button shows its busy look and takes no press, from the mouse or
+  // the keys; it keeps the focus, so the keyboard user stays where they were.
+  void SetBusy(bool busy);
+  bool IsBusy() const { return isBusy_; }
 
   int pressed = 0;
   int tracking = 0;
@@ -39,7 +45,8 @@ class CZebButton : public framework::CButton {
   // Enter on the focused button: reported as a click.
   virtual void PressFromKeyboard();
 
-  framework::ImagePtr normal_, over_, pressed_, off_;
+  framework::ImagePtr normal_, over_, pressed_, off_, busy_;
+  bool isBusy_ = false;
 };
 
 // A toggle: a completed click flips `selected` (the checked state); it shows

@@ -82,6 +82,7 @@ class Snapshot:
 
     def __init__(self, data):
         self.foreground = data["foreground"]
+        self.focus = data.get("focus", 0)
         self.desktop = data["desktop"]
         self.windows = [Window(w) for w in data["windows"]]
 

@@ -1,7 +1,8 @@
 // korvid-probe: looks at the windows of the Wine session from outside, for
 // the GUI tests. It never clicks or types; input goes through the X server.
 //
-//   korvid-probe dump        JSON of the desktop's size and of every top-level
+//   korvid-probe dump        JSON of the desktop's size, the foreground window and
+//                            its thread's keyboard focus, and of every top-level
 //                            window with its descendants
 //   korvid-probe quit HWND   posts WM_QUIT to the thread that owns HWND
 //   korvid-probe post HWND MESSAGE WPARAM LPARAM
@@ -169,7 +170,15 @@ int Dump() {
   EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
   RECT desktop = {};
   GetWindowRect(GetDesktopWindow(), &desktop);
-  std::string out = "{\"foreground\": " + Number(HandleNumber(GetForegroundWindow()));
+  HWND foreground = GetForegroundWindow();
+  // The keyboard focus of the thread that owns the foreground window.
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof(thread);
+  HWND focus = foreground && GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &thread)
+                   ? thread.hwndFocus
+                   : nullptr;
+  std::string out = "{\"foreground\": " + Number(HandleNumber(foreground));
+  out += ", \"focus\": " + Number(HandleNumber(focus));
   out += ", \"desktop\": " + JsonRect(desktop) + ", \"windows\": [";
   bool first = true;
   for (HWND hwnd : windows) {

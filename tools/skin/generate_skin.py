@@ -17,14 +17,14 @@ import sys
 sys.dont_write_bytecode = True   # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from skinkit import DOWN, NORMAL, OFF, OVER, SkinError, check_fonts  # noqa: E402
+from skinkit import BUSY, DOWN, NORMAL, OFF, OVER, SkinError, check_fonts  # noqa: E402
 import sheets  # noqa: E402
 from mark import write_icon  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # The one list of the sheets, which the program's build reads too.
 SHEET_LIST = os.path.join(HERE, "..", "..", "skin", "sheets.txt")
-STATES = (NORMAL, OVER, DOWN, OFF)
+STATES = (NORMAL, OVER, DOWN, OFF, BUSY)
 
 
 def drawing(family, where):

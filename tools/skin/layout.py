@@ -29,6 +29,9 @@ FUNCTION_BUTTONS = (
 FUNCTION_LABELS = ("Left Button", "Right Button", "Middle Button", "Forward", "Back")
 FIXED_FUNCTION_BUTTONS = 2     # buttons 1 and 2 open no menu
 BUTTONS_APPLY = Rect(686, 426, 219, 61)
+# Where "Saved to the mouse" shows after a write: beside the button, in place
+# of its hint.
+BUTTONS_SAVED = Rect(416, 440, 256, 32)
 
 # Sensor page: per level (1 to 4).
 CPI_FIELDS = (Rect(64, 170, 151, 35), Rect(296, 170, 149, 35),
@@ -59,13 +62,15 @@ SMOOTHING_SWITCH = Rect(732, 126, 34, 33)
 SMOOTHING_INDICATOR = Rect(775, 133, 33, 20)
 LIFT_OFF_SELECTOR = Rect(733, 202, 263, 28)
 SENSOR_APPLY = Rect(783, 457, 215, 60)
+SENSOR_SAVED = Rect(513, 471, 256, 32)
 
 # Support page.
-FIRMWARE_LABEL = Rect(284, 104, 42, 12)
+FIRMWARE_LABEL = Rect(289, 103, 42, 15)
 SOFTWARE_LABEL = Rect(289, 172, 42, 15)
 FIRMWARE_UPDATE = Rect(368, 87, 120, 47)
 SOFTWARE_UPDATE = Rect(367, 156, 122, 47)
 RESTORE_DEFAULTS = Rect(893, 156, 120, 47)
+RESTORE_SAVED = Rect(623, 163, 256, 32)
 
 # Help page.
 FAQ_BUTTON = Rect(616, 189, 395, 47)

@@ -6,12 +6,12 @@ from PIL import Image, ImageChops, ImageFilter
 import layout as L
 from art import draw_mouse, draw_unplugged_mouse, number_badge, tab_icon
 from mark import draw_mark, draw_wordmark
-from skinkit import (CARD_EDGE, DANGER, DOWN, GOLD, GOLD_DEEP, GOLD_SOFT, INK, NORMAL, OFF,
+from skinkit import (BUSY, CARD_EDGE, DANGER, DOWN, GOLD, GOLD_DEEP, GOLD_SOFT, INK, NORMAL, OFF,
                      OVER, SEPARATOR, TEXT, TEXT_MUTED, TEXT_OFF, TEXT_SOFT, WELL, Rect,
-                     aa_draw, arrow_button, backdrop, button, card, check_box, close_glyph,
+                     aa_draw, arrow_button, backdrop, busy_button, button, card, check_box, close_glyph,
                      combo_frame, draw_text, fade_hline, fit_size, font, glow, glyph, hline,
                      paragraph, pill, put, ring_mask, rounded_box, rounded_mask, rgba,
-                     section_title, solid, stroke, text_in_rect, text_width, union, vgradient,
+                     saved_confirmation, section_title, solid, stroke, text_in_rect, text_width, union, vgradient,
                      vline, well)
 
 _cache = {}
@@ -120,7 +120,13 @@ def _buttons_background():
 
 
 def buttons_sheet(state):
+    """The button page; its busy sheet holds only Apply while it writes and
+    the confirmation beside it."""
     img = _once("buttons", _buttons_background)
+    if state == BUSY:
+        busy_button(img, L.BUTTONS_APPLY, kind="primary", size=18, margin=4)
+        saved_confirmation(img, L.BUTTONS_SAVED, page_backdrop(L.PAGE_SIZE))
+        return img
     for index, rect in enumerate(L.FUNCTION_BUTTONS):
         fixed = index < L.FIXED_FUNCTION_BUTTONS
         combo_frame(img, rect, state, chevron=not fixed, fixed=fixed)
@@ -219,6 +225,12 @@ def sensor_sheet(state):
     transparent for the colour the program paints behind them; the other
     states are opaque bitmaps and show the default colours there."""
     img = _once("sensor", _sensor_background)
+    if state == BUSY:
+        # Only Apply while it writes and the confirmation beside it are cut
+        # from this sheet.
+        busy_button(img, L.SENSOR_APPLY, kind="primary", size=18, margin=4)
+        saved_confirmation(img, L.SENSOR_SAVED, page_backdrop(L.PAGE_SIZE))
+        return img.convert("RGB")
     for index in range(4):
         arrow_button(img, L.CPI_UP[index], +1, state)
         arrow_button(img, L.CPI_DOWN[index], -1, state)
@@ -292,6 +304,11 @@ def update_sheet(state):
     img = _once("update", _update_background)
     labels = ("Update Firmware", "Download", "Restore Defaults")
     size = fit_size(labels, 104, "bold", 14, 11)
+    if state == BUSY:
+        # Restore Defaults while its write runs, and the confirmation beside it.
+        busy_button(img, L.RESTORE_DEFAULTS, size=size)
+        saved_confirmation(img, L.RESTORE_SAVED)
+        return img
     button(img, L.FIRMWARE_UPDATE, state, "Update Firmware", size=size)
     button(img, L.SOFTWARE_UPDATE, state, "Download", size=size)
     button(img, L.RESTORE_DEFAULTS, state, "Restore Defaults", size=size)

@@ -14,8 +14,10 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 SCALE = 4
 
-# Control states, in the order the sheets of a family are written.
-NORMAL, OVER, DOWN, OFF = "normal", "over", "down", "off"
+# Control states, in the order the sheets of a family are written. BUSY is
+# the look of the buttons that write the mouse while a write runs, and its
+# sheets also hold the confirmation shown once the write has committed.
+NORMAL, OVER, DOWN, OFF, BUSY = "normal", "over", "down", "off", "busy"
 
 # Palette.
 GOLD = (253, 196, 21)
@@ -32,7 +34,7 @@ WELL_EDGE = (60, 60, 63)
 SEPARATOR = (50, 50, 52)
 TEXT = (238, 238, 238)
 TEXT_SOFT = (178, 178, 180)
-TEXT_MUTED = (122, 122, 126)
+TEXT_MUTED = (150, 150, 154)   # small helper text: 4.5:1 on every card and backdrop
 TEXT_OFF = (88, 88, 90)
 DANGER = (232, 72, 77)
 
@@ -477,6 +479,8 @@ LOOKS = {
     ("primary", OVER): ButtonLook((88, 70, 18), (56, 45, 12), GOLD_SOFT, (255, 236, 170), GOLD),
     ("primary", DOWN): ButtonLook(GOLD, GOLD_DEEP, GOLD, INK, None),
     ("primary", OFF): ButtonLook((34, 32, 28), (28, 27, 25), (62, 56, 40), TEXT_OFF, None),
+    ("secondary", BUSY): ButtonLook((40, 40, 42), (32, 32, 33), (70, 70, 74), TEXT_SOFT, None),
+    ("primary", BUSY): ButtonLook((44, 38, 20), (34, 30, 16), GOLD_DEEP, GOLD_SOFT, None),
 }
 
 
@@ -520,6 +524,48 @@ def button(img, rect, state, label=None, kind="secondary", size=15, radius=BUTTO
     elif label:
         text_in_rect(img, rect, label, fnt, look.text)
     return look
+
+
+def busy_button(img, rect, kind="secondary", size=15, margin=2):
+    """A button whose write is running: a calm face, a spinner arc and
+    "Saving..." in place of its label."""
+    look = button_face(img, rect, BUSY, kind, margin=margin)
+    fnt = font("bold", size)
+    label = "Saving\u2026"
+    ring = int(size * 1.05)
+    gap = 9
+    total = ring + gap + text_width(label, fnt)
+    x0 = rect.cx - total / 2
+    spinner = Rect(int(round(x0)), int(rect.cy - ring / 2), ring, ring)
+
+    def draw(d, s):
+        box = (1.2 * s, 1.2 * s, (ring - 1.2) * s, (ring - 1.2) * s)
+        d.ellipse(box, outline=rgba(look.edge, 90), width=int(2.2 * s))
+        d.arc(box, 200, 320, fill=rgba(look.text), width=int(2.2 * s))
+    aa_draw(img, spinner, draw)
+    text_in_rect(img, Rect(int(round(x0 + ring + gap)), rect.y, rect.w, rect.h), label, fnt,
+                 look.text, align="left")
+    return look
+
+
+def saved_confirmation(img, rect, backdrop_img=None):
+    """The short confirmation beside a button once its settings are on the
+    mouse: a dark pill with a gold tick and "Saved to the mouse", right-aligned
+    in rect. With backdrop_img the rect is first cleared to that clean
+    background, so that hint text drawn there beneath does not show."""
+    if backdrop_img is not None:
+        put(img, backdrop_img.crop(rect.box), (rect.x, rect.y))
+    fnt = font("bold", 14)
+    label = "Saved to the mouse"
+    disc_size = 20
+    width = 14 + disc_size + 9 + text_width(label, fnt) + 16
+    pill_rect = Rect(rect.right - int(width), rect.y, int(width), rect.h)
+    glow(img, pill_rect, rect.h / 2, GOLD, strength=40, spread=3, clip=rect)
+    rounded_box(img, pill_rect.inset(1), rect.h / 2 - 1, fill=(24, 23, 20), outline=GOLD_DEEP, width=1.2)
+    disc = Rect(pill_rect.x + 14, int(rect.cy - disc_size / 2), disc_size, disc_size)
+    rounded_box(img, disc, disc_size / 2, gradient=(GOLD_SOFT, GOLD))
+    glyph(img, disc, "check", INK, size=10, width=2.2)
+    text_in_rect(img, Rect(disc.right + 9, rect.y, rect.w, rect.h), label, fnt, TEXT, align="left")
 
 
 def combo_frame(img, rect, state, chevron=True, fixed=False):
