@@ -71,7 +71,6 @@ void TrayIcon::OpenMenu(bool fromKeyboard) {
       TrayMenuOrigin({cursor.x, cursor.y}, bounds.right - bounds.left, bounds.bottom - bounds.top, workArea);
   SetForegroundWindow(window_);
   menu_->PopupAt(0, origin.x, origin.y);
-  if (fromKeyboard) menu_->Highlight(0);
 }
 
 }  // namespace korvid

@@ -32,8 +32,8 @@ class TrayIcon {
   bool OnTaskbarCreated(UINT message);
   // Opens the menu, made on first use, with its bottom-right corner at the
   // cursor, and makes the window the foreground one so that the menu's keys
-  // reach the program even while the window is hidden. From the keyboard
-  // its first item is highlighted, and a menu already open stays as it is.
+  // reach the program even while the window is hidden (Down then highlights
+  // its first item). From the keyboard a menu already open stays as it is.
   void OpenMenu(bool fromKeyboard);
   // Whether a WM_SYSCOMMAND with this wParam is a choice from the menu.
   bool IsMenuChoice(WPARAM command) const;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The program used from the keyboard alone, what Apply shows while it runs
+"""The program used from the keyboard alone, what Apply shows while it writes
 and after, and the names accessibility tools read, under Wine in Xvfb.
 
 usage: test_keyboard.py (the options of test_gui.py) [GROUP...]
@@ -8,61 +8,365 @@ The harness, the options and the program's folder are test_gui.py's; this
 module adds its own groups: Keyboard, ApplyFeedback, AccessibleNames.
 """
 import os
-import sys
 import time
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
+import test_gui as gui
+from harness import Image, region_distance
+from test_gui import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CLOSE, HELP, HELP_PAGE,
+                      MINIMISE, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_TITLE, SENSOR_PAGE,
+                      SENSOR_PAGE_APPLY, SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID,
+                      ProgramCase, centre)
+from test_korvidctl import field
 
-import test_gui  # noqa: E402
-from test_gui import (ADVANCED, BUTTON_PAGE, BUTTON_SETTING, CLOSE, HELP, HELP_PAGE, MINIMISE,  # noqa: E402
-                      PAGE_ORIGIN, RESTORE_TITLE, SENSOR_PAGE, SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK,
-                      TRAY_ICON_ID, ProgramCase)
-from test_korvidctl import field  # noqa: E402
+# The skin's focus mark: a ring of its soft gold just inside the control.
+FOCUS_GOLD = (0xFF, 0xDC, 0x6E)
+# Tab order: the page buttons along the top, then the shown page's controls
+# in reading order.
+TOP_ROW = [BUTTON_SETTING, ADVANCED, SUPPORT, HELP, MINIMISE, CLOSE]
+BUTTON_PAGE_ORDER = [1023, 1024, 1025, 1026, 1027, BUTTON_PAGE_APPLY[0]]
+LEVEL_SWITCHES = (1128, 1129, 1130, 1134)
+CPI_FIELDS = (1055, 1057, 1059, 1060)
+SMOOTHING, LIFT_OFF = 1080, 1078
+SENSOR_PAGE_ORDER = ([c for pair in zip(LEVEL_SWITCHES, CPI_FIELDS) for c in pair]
+                     + [SMOOTHING, LIFT_OFF, SENSOR_PAGE_APPLY[0]])
+SUPPORT_PAGE_ORDER = [1108, 1107, RESTORE_BUTTON[0]]
+HELP_PAGE_ORDER = [1127, 1128]
+CPI1_FIELD_RECT = (64, 170, 151, 35)
+LIFT_OFF_RECT = (733, 202, 263, 28)
+FUNCTION_BUTTON_3_RECT = (623, 207, 282, 31)
+# The tray callback's lParam when the shell reports the menu key on the icon.
+WM_CONTEXTMENU = 0x007B
+CONFIRMATION_CLASS = "KorvidSavedConfirmation"
+SAVED_TEXT = "Saved to the mouse"
+CONFIRMATION_SECONDS = 2.0
+RESTORE_NO_ID = 1113
 
 
 def DESKTOP():
-    return test_gui.DESKTOP
+    return gui.DESKTOP
+
+
+def page_rect(rect):
+    x, y, w, h = rect
+    return PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h
+
+
+def has_colour(shot, rect, colour):
+    data = shot.region(*rect)
+    wanted = bytes(colour)
+    return any(data[i:i + 3] == wanted for i in range(0, len(data), 3))
 
 
 class KeyboardCase(ProgramCase):
+    """The program driven by keys; where the focus is, as the probe sees it."""
+
     def focused(self, snapshot=None):
-        """The control that has the keyboard focus, as (page id or None, control id)."""
+        """(page id or None for the main window itself, control id) of the focused control."""
         snapshot = snapshot or DESKTOP().snapshot()
         main = snapshot.main()
-        for window in [main] + list(main.descendants()):
-            for child in window.children:
+        for parent in [main] + [w for w in main.descendants()]:
+            for child in parent.children:
                 if child.hwnd == snapshot.focus:
-                    return (window.id if window is not main else None, child.id)
+                    return (None if parent is main else parent.id, child.id)
         return None
 
     def keys(self, *keys):
-        DESKTOP().key(self.main() or DESKTOP().snapshot().main(), *keys)
+        DESKTOP().key(DESKTOP().snapshot().main(), *keys)
+
+    @staticmethod
+    def press_keys(window, *keys):
+        """Real key presses while the X server's focus is on a window of the program."""
+        DESKTOP().xdotool("windowfocus", window.xid, "key", *keys)
+
+    def wait_focus(self, expected, what=None):
+        return DESKTOP().wait(what or f"the focus on {expected}", lambda s: s if self.focused(s) == expected else None)
+
+    def tab_through(self, expected, key="Tab"):
+        """Presses key once per expected stop and checks each stop in turn."""
+        for stop in expected:
+            self.keys(key)
+            self.wait_focus(stop, f"{key} to {stop}")
 
 
 class Keyboard(KeyboardCase):
-    def test_explore(self):
+    """Every page used without the mouse, from the start."""
+
+    def test_tab_and_shift_tab_follow_reading_order_and_ctrl_tab_switches_pages(self):
         self.launch()
         self.wait_page(BUTTON_PAGE)
-        print("start focus", self.focused())
-        for i in range(10):
-            self.keys("Tab")
-            time.sleep(0.2)
-            print("tab", i, self.focused())
-        shot = DESKTOP().screenshot(self.main(), "explore-focus")
+        self.wait_focus((None, BUTTON_SETTING), "the focus on the first page button at start")
+        stops = [(None, b) for b in TOP_ROW[1:]] + [(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER]
+        self.tab_through(stops + [(None, BUTTON_SETTING)])
+        self.tab_through(list(reversed(stops)) + [(None, BUTTON_SETTING), (BUTTON_PAGE, BUTTON_PAGE_ORDER[-1])],
+                         key="shift+Tab")
+        # From a control of a page, Ctrl+Tab shows the next page with the
+        # focus on its first control.
+        self.keys("ctrl+Tab")
+        self.wait_page(SENSOR_PAGE)
+        self.wait_focus((SENSOR_PAGE, SENSOR_PAGE_ORDER[0]), "the focus on the sensor page's first control")
+        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[1:]] + [(None, BUTTON_SETTING)])
+        # From a page button, Ctrl+Tab shows the next page with the focus on its button.
+        table = [("ctrl+Tab", SUPPORT_PAGE, SUPPORT_PAGE_ORDER), ("ctrl+Tab", HELP_PAGE, HELP_PAGE_ORDER),
+                 ("ctrl+Tab", BUTTON_PAGE, BUTTON_PAGE_ORDER), ("ctrl+shift+Tab", HELP_PAGE, HELP_PAGE_ORDER)]
+        for key, page, order in table:
+            with self.subTest(key=key, page=page):
+                self.keys(key)
+                self.wait_page(page)
+                button = self.button_of(page)
+                self.wait_focus((None, button))
+                self.tab_through([(None, b) for b in TOP_ROW[TOP_ROW.index(button) + 1:]]
+                                 + [(page, c) for c in order] + [(None, BUTTON_SETTING)])
+        self.assertEqual(self.folder.profile_files(), [])
+
+    @staticmethod
+    def button_of(page):
+        return {BUTTON_PAGE: BUTTON_SETTING, SENSOR_PAGE: ADVANCED, SUPPORT_PAGE: SUPPORT, HELP_PAGE: HELP}[page]
+
+    def test_focus_mark_on_a_button_a_combo_and_a_field(self):
+        self.launch()
+        main = self.wait_page(BUTTON_PAGE)
+        apply_rect = page_rect(BUTTON_PAGE_APPLY[1])
+        combo_rect = page_rect(FUNCTION_BUTTON_3_RECT)
+        # Used with the mouse only, the window shows no focus mark.
+        unfocused = DESKTOP().screenshot(main, "focus-none")
+        self.assertFalse(has_colour(unfocused, combo_rect, FOCUS_GOLD))
+        self.tab_through([(None, b) for b in TOP_ROW[1:]] + [(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[:3]])
+        combo = DESKTOP().screenshot(self.main(), "focus-mark-combo")
+        self.assertTrue(has_colour(combo, combo_rect, FOCUS_GOLD), "no focus mark on the combo")
+        self.assertFalse(has_colour(combo, apply_rect, FOCUS_GOLD))
+        self.tab_through([(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[3:]])
+        button = DESKTOP().screenshot(self.main(), "focus-mark-button")
+        self.assertTrue(has_colour(button, apply_rect, FOCUS_GOLD), "no focus mark on Apply")
+        self.assertFalse(has_colour(button, combo_rect, FOCUS_GOLD), "the mark stayed on the combo")
+        self.keys("ctrl+Tab")
+        self.wait_page(SENSOR_PAGE)
+        self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
+        field_shot = DESKTOP().screenshot(self.main(), "focus-mark-field")
+        self.assertTrue(has_colour(field_shot, page_rect(CPI1_FIELD_RECT), FOCUS_GOLD), "no focus mark on the field")
+
+    def test_apply_cpi_and_lift_off_from_the_keys_alone(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        # Apply on the button page: Shift+Tab from the first page button wraps to it.
+        self.keys("shift+Tab")
+        self.wait_focus((BUTTON_PAGE, BUTTON_PAGE_APPLY[0]))
+        start = len(self.mouse.log())
+        self.keys("Return")
+        self.assert_apply_exchange(self.wait_commit(start))
+        # A CPI value: Up steps the field by 50, typing replaces it.
+        self.keys("ctrl+Tab")
+        self.wait_page(SENSOR_PAGE)
+        self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
+        self.keys("Up", "Up")
+        DESKTOP().wait("level 1 stepped up twice", lambda s: s.main().control(CPI_FIELDS[0]).text == "500")
+        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[2:4]])
+        self.keys("ctrl+a", "1", "2", "0", "0")
+        DESKTOP().wait("level 2 typed", lambda s: s.main().control(CPI_FIELDS[1]).text == "1200")
+        # The lift-off distance: Space opens the menu on the current item,
+        # Down moves to the next, Enter takes it.
+        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[4:SENSOR_PAGE_ORDER.index(LIFT_OFF) + 1]])
+        main = self.main()
+        self.keys("space")
+        menu = DESKTOP().wait("the lift-off menu", lambda s: next(iter(s.menus(main.pid)), None))
+        menu_shot = DESKTOP().screenshot_screen("keyboard-lift-off-menu", menu.rect)
+        # The first item, "2mm [default]", in gold inside the gold frame.
+        self.assertTrue(has_colour(menu_shot, (2, 4, menu.rect[2] - 4, 16), (0xFD, 0xC4, 0x15)),
+                        "the current item is not highlighted")
+        self.assertFalse(has_colour(menu_shot, (2, 20, menu.rect[2] - 4, 16), (0xFD, 0xC4, 0x15)))
+        self.keys("Down", "Return")
+        DESKTOP().wait("the menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP().wait("3mm chosen", lambda s: s.main().control(LIFT_OFF).text.endswith(": 3mm"))
+        self.tab_through([(SENSOR_PAGE, SENSOR_PAGE_APPLY[0])])
+        start = len(self.mouse.log())
+        self.keys("space")
+        self.assert_apply_exchange(self.wait_commit(start))
+        shown = self.ctl.show()
+        self.assertEqual([level["cpi"] for level in shown["levels"]][:2], [500, 1200])
+        self.assertEqual(shown["liftOff"], "3mm")
+
+    def test_escape_closes_a_menu_and_escape_or_enter_in_a_field_do_nothing(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        self.tab_through([(None, b) for b in TOP_ROW[1:]] + [(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[:3]])
+        main = self.main()
+        self.keys("Return")
+        DESKTOP().wait("the function menu", lambda s: s.menus(main.pid))
+        self.keys("Down", "Escape")
+        DESKTOP().wait("the menu closed", lambda s: not s.menus(main.pid))
+        self.assertTrue(self.main().control(1025).text.endswith(": Middle click"))
+        self.wait_focus((BUTTON_PAGE, 1025))
+        # In a field Enter and Escape are the page's, which does nothing with them.
+        self.keys("ctrl+Tab")
+        self.wait_page(SENSOR_PAGE)
+        self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
+        self.keys("ctrl+a", "1", "2", "3", "4", "Escape", "Return", "Escape")
+        DESKTOP().wait("1234 typed", lambda s: s.main().control(CPI_FIELDS[0]).text == "1234")
+        time.sleep(SETTLE_SECONDS)
+        self.wait_focus((SENSOR_PAGE, CPI_FIELDS[0]))
+        self.assertTrue(self.program.running())
+        self.assertEqual(self.visible_pages(self.main()), [SENSOR_PAGE])
+        self.assertEqual(DESKTOP().snapshot().menus(main.pid), [])
+        self.assertEqual(self.folder.profile_files(), [])
+
+    def test_restore_question_answers_no_to_escape_and_to_enter(self):
+        self.launch(settings=gui.CHANGED_SETTINGS)
+        block = self.mouse.block()
+        self.wait_page(BUTTON_PAGE)
+        self.keys("ctrl+Tab", "ctrl+Tab")
+        self.wait_page(SUPPORT_PAGE)
+        for key in ("Escape", "Return"):
+            with self.subTest(key=key):
+                if key == "Escape":
+                    self.wait_focus((None, SUPPORT))
+                    self.tab_through([(None, b) for b in TOP_ROW[TOP_ROW.index(SUPPORT) + 1:]]
+                                     + [(SUPPORT_PAGE, c) for c in SUPPORT_PAGE_ORDER])
+                self.keys("Return")
+                DESKTOP().wait_titled(RESTORE_TITLE)
+                # No, the default, has the focus and shows the mark.
+                snapshot = DESKTOP().wait("No focused", lambda s: s if s.titled(RESTORE_TITLE, True) and s.focus == s.titled(
+                    RESTORE_TITLE, True)[0].control(RESTORE_NO_ID).hwnd else None)
+                question = snapshot.titled(RESTORE_TITLE, True)[0]
+                if key == "Escape":
+                    shot = DESKTOP().screenshot(question, "keyboard-restore-question-no-focused")
+                    x, y, w, h = question.control(RESTORE_NO_ID).rect
+                    self.assertTrue(has_colour(shot, (x, y, w, h), FOCUS_GOLD), "no focus mark on No")
+                self.press_keys(question, key)
+                DESKTOP().wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
+                self.wait_focus((SUPPORT_PAGE, RESTORE_BUTTON[0]))
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.folder.profile_files(), [])
+        self.assertEqual(self.mouse.block(), block)
+        self.assertNotIn("08", [field(l, "cmd") for l in self.mouse.log()])
+
+    def test_tray_menu_from_its_key_down_and_enter_on_config_mouse(self):
+        main = self.launch()
+        self.wait_page(BUTTON_PAGE)
+        # Close from the keys: the last button of the top row.
+        self.tab_through([(None, b) for b in TOP_ROW[1:]])
+        self.press_until(lambda: self.main(), "Return", "the window hidden",
+                         lambda s: s.main(visible=False) and not s.main(visible=True))
+        # The shell reports the menu key on the icon to the program.
+        DESKTOP().post(main, TRAY_CALLBACK, TRAY_ICON_ID, WM_CONTEXTMENU)
+        menu = DESKTOP().wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+
+        def highlighted(row):
+            shot = DESKTOP().screenshot_screen("keyboard-tray-menu", menu.rect)
+            # Inside the gold frame: gold there is an item's highlighted text.
+            return has_colour(shot, (2, 4 + 16 * row, menu.rect[2] - 4, 16), (0xFD, 0xC4, 0x15))
+        self.assertFalse(highlighted(0) or highlighted(1), "an item was highlighted before a key")
+        self.press_until(lambda: menu, "Down", "Config Mouse highlighted", lambda s: highlighted(0))
+        self.assertFalse(highlighted(1))
+        shown = self.press_until(lambda: menu, "Return", "the window back", lambda s: s.main(visible=True))
+        self.assertEqual(shown.main(visible=True).rect, main.rect)
+        DESKTOP().wait("the tray menu closed", lambda s: not s.menus(main.pid))
+
+    def press_until(self, window, key, what, done):
+        """Presses a key in a window of the program and waits until done(snapshot) holds."""
+        self.press_keys(window(), key)
+        return DESKTOP().wait(what, lambda s: s if done(s) else None)
 
 
-GROUPS = (Keyboard,)
+class ApplyFeedback(KeyboardCase):
+    """Busy while the write runs, "Saved to the mouse" for about two seconds after."""
+
+    def confirmation(self, snapshot, page):
+        found = [w for w in snapshot.main().control(page).children if w.record["class"] == CONFIRMATION_CLASS]
+        self.assertEqual(len(found), 1)
+        return found[0]
+
+    def looks_busy(self, shot, rect, busy_sheet, normal_sheet):
+        seen = shot.region(*page_rect(rect))
+        return region_distance(seen, busy_sheet.region(*rect)) < region_distance(seen, normal_sheet.region(*rect))
+
+    def watch_apply(self, page, rect, busy_sheet, normal_sheet, name, start):
+        """Watches one apply from the press: busy until the commit, then the
+        confirmation, which goes by itself. Returns the seconds it showed."""
+        busy_seen = False
+        while True:
+            log = self.mouse.log()[start:]
+            committed = any(l[0] == "GET" and field(l, "cmd") == "04" for l in log)
+            shot = DESKTOP().screenshot(self.main(), name + "-busy")
+            if committed:
+                break
+            if self.looks_busy(shot, rect, busy_sheet, normal_sheet):
+                busy_seen = True
+                self.assertFalse(self.confirmation(DESKTOP().snapshot(), page).visible)
+            time.sleep(0.05)
+        self.assertTrue(busy_seen, "the button never looked busy before the commit")
+        shown = DESKTOP().wait("the confirmation", lambda s: s if self.confirmation(s, page).visible else None)
+        appeared = time.monotonic()
+        confirmation = self.confirmation(shown, page)
+        self.assertEqual(confirmation.text, SAVED_TEXT)
+        shot = DESKTOP().screenshot(self.main(), name + "-saved")
+        self.assertFalse(self.looks_busy(shot, rect, busy_sheet, normal_sheet), "still busy after the commit")
+        x, y, w, h = confirmation.rect
+        saved = busy_sheet.region(x, y, w, h)
+        self.assertLess(region_distance(shot.region(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h), saved), 3)
+        DESKTOP().wait("the confirmation gone", lambda s: not self.confirmation(s, page).visible, timeout=10)
+        gone = DESKTOP().screenshot(self.main(), name + "-after")
+        self.assertGreater(region_distance(gone.region(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h), saved), 3)
+        return time.monotonic() - appeared
+
+    def test_apply_is_busy_until_the_commit_then_says_saved_and_the_word_goes(self):
+        self.launch()
+        table = [(BUTTON_SETTING, BUTTON_PAGE, BUTTON_PAGE_APPLY, "Buttons"),
+                 (ADVANCED, SENSOR_PAGE, SENSOR_PAGE_APPLY, "MSensor")]
+        for page_button, page, (_, rect), sheet in table:
+            with self.subTest(page=page):
+                main = self.show_page(page_button)
+                busy = Image(os.path.join(gui.OPTIONS.resources, f"{sheet}_Busy.bmp"))
+                normal = Image(os.path.join(gui.OPTIONS.resources,
+                                            f"{sheet}_{'Off' if page == SENSOR_PAGE else 'Normal'}.bmp"))
+                # The mouse answers busy for a while, so the write takes its time.
+                self.mouse.faults("busy 6 cmd=08\n")
+                start = len(self.mouse.log())
+                DESKTOP().click(main, *centre(rect, PAGE_ORIGIN))
+                seconds = self.watch_apply(page, rect, busy, normal, f"apply-feedback-{page}", start)
+                self.assertGreater(seconds, CONFIRMATION_SECONDS / 2)
+                self.assertEqual(self.no_popups(), [])
+
+    def test_restore_defaults_is_busy_then_says_saved(self):
+        self.launch(settings=gui.CHANGED_SETTINGS)
+        main = self.show_page(SUPPORT)
+        busy = Image(os.path.join(gui.OPTIONS.resources, "Update_Busy.bmp"))
+        normal = Image(os.path.join(gui.OPTIONS.resources, "Update_Normal.bmp"))
+        self.click_on_page(main, RESTORE_BUTTON[1])
+        question = DESKTOP().wait_titled(RESTORE_TITLE)
+        start = len(self.mouse.log())
+        DESKTOP().click(question, *centre(gui.RESTORE_YES[1]))
+        self.watch_apply(SUPPORT_PAGE, RESTORE_BUTTON[1], busy, normal, "restore-feedback", start)
+
+    def test_failed_apply_keeps_its_message_and_shows_no_confirmation(self):
+        self.launch()
+        main = self.wait_page(BUTTON_PAGE)
+        self.mouse.faults("send-error 31 1 cmd=08\n")
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        box = DESKTOP().wait_message_box("Apply Failed")
+        self.assertFalse(self.confirmation(DESKTOP().snapshot(), BUTTON_PAGE).visible)
+        DESKTOP().click_control(box, box.control(1) or box.control(2))
+        DESKTOP().wait("the message box closed", lambda s: not s.message_boxes())
+        deadline = time.monotonic() + CONFIRMATION_SECONDS + 1
+        while time.monotonic() < deadline:
+            self.assertFalse(self.confirmation(DESKTOP().snapshot(), BUTTON_PAGE).visible,
+                             "a failed apply said it saved")
+            time.sleep(0.1)
+        busy = Image(os.path.join(gui.OPTIONS.resources, "Buttons_Busy.bmp"))
+        normal = Image(os.path.join(gui.OPTIONS.resources, "Buttons_Normal.bmp"))
+        shot = DESKTOP().screenshot(self.main(), "apply-failed-after")
+        self.assertFalse(self.looks_busy(shot, BUTTON_PAGE_APPLY[1], busy, normal), "Apply stayed busy")
+
+
+GROUPS = (Keyboard, ApplyFeedback)
 
 
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
     for case in GROUPS:
-        if not test_gui.SELECTED or case.__name__ in test_gui.SELECTED:
+        if not gui.SELECTED or case.__name__ in gui.SELECTED:
             suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
 
 
 if __name__ == "__main__":
-    test_gui.main(GROUPS)
+    gui.main(GROUPS)
