@@ -5,6 +5,7 @@ namespace {
 
 constexpr Gdiplus::REAL kRingWidth = 2.0f;
 constexpr Gdiplus::REAL kCornerRadius = 5.0f;
+constexpr wchar_t kCuesProperty[] = L"korvid.keyboardCues";
 // A faint dark rim outside the ring keeps it readable on the gold faces.
 constexpr Gdiplus::ARGB kRimColour = 0x99000000;
 
@@ -50,8 +51,18 @@ void DrawFocusMark(HDC dc, const RECT& rect) {
 
 bool ShowsFocusMark(HWND control) {
   if (!control || GetFocus() != control) return false;
-  const LRESULT cues = SendMessageW(control, WM_QUERYUISTATE, 0, 0);
-  return (cues & UISF_HIDEFOCUS) == 0;
+  return KeyboardCuesShown(GetAncestor(control, GA_ROOT));
+}
+
+bool KeyboardCuesShown(HWND topLevel) { return topLevel && GetPropW(topLevel, kCuesProperty) != nullptr; }
+
+void SetKeyboardCuesShown(HWND topLevel, bool shown) {
+  if (!topLevel) return;
+  if (shown) {
+    SetPropW(topLevel, kCuesProperty, reinterpret_cast<HANDLE>(1));
+  } else {
+    RemovePropW(topLevel, kCuesProperty);
+  }
 }
 
 }  // namespace korvid

@@ -6,17 +6,21 @@
 // rectangle.
 namespace korvid {
 
-// The ring's colour: the skin's soft gold, which stands out against every
-// face and field of the skin.
-inline constexpr Gdiplus::ARGB kFocusMarkColour = 0xFFFFDC6E;
+// The ring's colour: a pale gold, lighter than every gold edge and face of
+// the skin, so that it stands out on them as on the dark fields.
+inline constexpr Gdiplus::ARGB kFocusMarkColour = 0xFFFFEBAA;
 
 // Draws the mark inside `rect` (client pixels of the control).
 void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect);
 void DrawFocusMark(HDC dc, const RECT& rect);
 
 // Whether the focus mark of `control` is to be shown: it has the keyboard
-// focus and its window has not hidden the keyboard cues (a window that only
-// the mouse has used shows none, as the system's own controls do).
+// focus and its top-level window shows keyboard cues (a window that only
+// the mouse has used shows none, as the system's own dialogs do).
 bool ShowsFocusMark(HWND control);
+
+// The keyboard cues of a top-level window, kept as a property of its own.
+bool KeyboardCuesShown(HWND topLevel);
+void SetKeyboardCuesShown(HWND topLevel, bool shown);
 
 }  // namespace korvid

@@ -1,22 +1,20 @@
 #include "widgets/keyboard_cues.h"
 
+#include "skin/focus_mark.h"
+
 namespace korvid {
-namespace {
-
-bool CuesHidden(HWND window) { return (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0; }
-
-}  // namespace
 
 void InitialiseKeyboardCues(HWND topLevel) {
   HWND owner = GetWindow(topLevel, GW_OWNER);
-  const bool shown = owner && !CuesHidden(owner);
-  SendMessageW(topLevel, WM_CHANGEUISTATE, MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
+  SetKeyboardCuesShown(topLevel, owner && KeyboardCuesShown(GetAncestor(owner, GA_ROOT)));
 }
 
 void ShowKeyboardCues(HWND window) {
   HWND root = GetAncestor(window, GA_ROOT);
-  if (!root || !CuesHidden(root)) return;
-  SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  if (!root || KeyboardCuesShown(root)) return;
+  SetKeyboardCuesShown(root, true);
+  // The focused control draws its mark now.
+  RedrawWindow(root, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 bool IsNavigationKey(UINT virtualKey) {
