@@ -466,6 +466,77 @@ TEST_F(CascadeTest, ChoiceInASubMenuClosesTheWholeTree) {
   EXPECT_EQ(dialog_.commands.back().lParam, 0);
 }
 
+// --- Keys: the innermost open menu takes them through its dialog ---
+
+// A key press as the dialog's message loop hands it over before dispatch.
+bool PressKey(MenuTestDialog& dialog, HWND focus, UINT key) {
+  MSG message{};
+  message.hwnd = focus;
+  message.message = WM_KEYDOWN;
+  message.wParam = key;
+  return dialog.PreTranslateMessage(message);
+}
+
+TEST_F(CascadeTest, KeysMoveTheHighlightOpenAndCloseTheSubMenuAndChoose) {
+  HWND focus = Dialog();
+  EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), &menu_);
+  EXPECT_EQ(menu_.hoverIndex, -1);
+  const struct {
+    UINT key;
+    int topHighlight;
+    bool subOpen;
+  } steps[] = {
+      {VK_DOWN, 0, false},   // the first item
+      {VK_DOWN, 1, false},   // the cascade, its sub-menu still closed
+      {VK_DOWN, 0, false},   // past the disabled cascade, round to the top
+      {VK_UP, 1, false},     // and back
+      {VK_RIGHT, 1, true},   // opens the sub-menu on its first item
+      {VK_LEFT, 1, false},   // closes it again
+      {VK_RETURN, 1, true},  // Enter on a cascade opens it as Right does
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.key);
+    EXPECT_TRUE(PressKey(dialog_, focus, step.key));
+    EXPECT_EQ(menu_.hoverIndex, step.topHighlight);
+    EXPECT_EQ(sub_->IsWindowVisible(), step.subOpen);
+    EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), step.subOpen ? sub_ : &menu_);
+    if (step.subOpen) EXPECT_EQ(sub_->hoverIndex, 0);
+  }
+  // A letter is the menu's too: swallowed, nothing changes.
+  EXPECT_TRUE(PressKey(dialog_, focus, 'A'));
+  EXPECT_TRUE(sub_->IsWindowVisible());
+
+  dialog_.commands.clear();
+  dialog_.watched = sub_->GetSafeHwnd();
+  EXPECT_TRUE(PressKey(dialog_, focus, VK_DOWN));
+  EXPECT_TRUE(PressKey(dialog_, focus, VK_RETURN));
+  ASSERT_FALSE(dialog_.commands.empty());
+  EXPECT_EQ(dialog_.commands.front(), ChoiceWhileOpen(kCascade, 61));
+  EXPECT_FALSE(menu_.IsWindowVisible());
+  EXPECT_EQ(MenuHookWindow(), nullptr);
+  EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), nullptr);
+  EXPECT_FALSE(PressKey(dialog_, focus, VK_DOWN)) << "a key with no menu open was kept";
+}
+
+TEST_F(CascadeTest, EscapeClosesTheInnermostMenuAndTabLeavesForTheDialog) {
+  HWND focus = Dialog();
+  PressKey(dialog_, focus, VK_DOWN);
+  PressKey(dialog_, focus, VK_DOWN);
+  PressKey(dialog_, focus, VK_RIGHT);
+  ASSERT_TRUE(sub_->IsWindowVisible());
+  dialog_.commands.clear();
+  EXPECT_TRUE(PressKey(dialog_, focus, VK_ESCAPE));
+  EXPECT_FALSE(sub_->IsWindowVisible());
+  EXPECT_TRUE(menu_.IsWindowVisible());
+  EXPECT_TRUE(PressKey(dialog_, focus, VK_ESCAPE));
+  EXPECT_FALSE(menu_.IsWindowVisible());
+  for (const SysCommand& command : dialog_.commands) EXPECT_EQ(command.wParam, kStayOnTopRequest) << "a choice";
+
+  menu_.PopupAt(0, 300, 200);
+  EXPECT_FALSE(PressKey(dialog_, focus, VK_TAB)) << "Tab must go on to the dialog";
+  EXPECT_FALSE(menu_.IsWindowVisible());
+}
+
 // --- The hook event: a click somewhere on the screen ---
 
 enum class Where { kOutside, kOnMenu, kOnParent };
@@ -817,6 +888,35 @@ TEST_F(ComboTest, ParentThatKeepsItsOwnResultLeavesLabelAndIdentifier) {
   SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(combo.menu->menuId), 2103);
   EXPECT_EQ(combo.label, L"Middle Click");
   EXPECT_EQ(combo.functionId, 2103);
+}
+
+TEST_F(ComboTest, KeysOpenTheMenuOnTheCurrentItemAndChooseAnother) {
+  FillMenu();
+  CQuoBnComboButton& combo = dialog_.bnCombo;
+  combo.SelectItem(2102);
+  for (UINT key : {UINT{VK_SPACE}, UINT{VK_RETURN}, UINT{VK_F4}}) {
+    SCOPED_TRACE(key);
+    SendMessageW(button_, WM_KEYDOWN, key, 0);
+    ASSERT_TRUE(MenuOpen());
+    EXPECT_EQ(combo.menu->hoverIndex, 3) << "not on the current item";
+    // The same key again closes it.
+    SendMessageW(button_, WM_KEYDOWN, key, 0);
+    EXPECT_FALSE(MenuOpen());
+  }
+  SendMessageW(button_, WM_SYSKEYDOWN, VK_DOWN, 0);
+  ASSERT_TRUE(MenuOpen());
+  dialog_.commands.clear();
+  EXPECT_TRUE(PressKey(dialog_, button_, VK_DOWN));
+  EXPECT_TRUE(PressKey(dialog_, button_, VK_RETURN));
+  EXPECT_FALSE(MenuOpen());
+  EXPECT_EQ(combo.label, L"Middle Click");
+  EXPECT_EQ(combo.functionId, 2103);
+  ASSERT_FALSE(dialog_.commands.empty());
+  EXPECT_EQ(dialog_.commands.front(), ChoiceWhileOpen(IDC_TEST_BN_COMBO, 2103));
+
+  combo.menuEnabled = 0;
+  SendMessageW(button_, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_FALSE(MenuOpen()) << "a fixed button opened its menu";
 }
 
 TEST_F(ComboTest, StayOnTopRequestPassesUpUnchanged) {

@@ -6,6 +6,8 @@
 #include "framework/handles.h"
 #include "framework/win32.h"
 #include "pixels.h"
+#include "skin/focus_mark.h"
+#include "skin/text.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
 #include "widgets/zeb_static.h"
@@ -311,6 +313,67 @@ TEST_F(WidgetTest, ButtonReportsAClickOnlyWhenReleasedInside) {
     EXPECT_EQ(dialog_.button.pressed, 0);
     EXPECT_FALSE(dialog_.button.IsSelected());
   }
+}
+
+TEST_F(WidgetTest, EnterClicksTheFocusedButtonExceptWhileItIsBusy) {
+  ExposedButton& button = dialog_.button;
+  HWND window = button.GetSafeHwnd();
+  button.SetImages(SolidImage(10, 5, kNormalColour), SolidImage(10, 5, kOverColour),
+                   SolidImage(10, 5, kPressedColour));
+  framework::ImagePtr busyImage = SolidImage(10, 5, kOffColour);
+  Gdiplus::Image* busyLook = busyImage.get();
+  button.SetBusyImage(std::move(busyImage));
+  // Enter is the button's to take, not the dialog's default command.
+  MSG enter{window, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_EQ(SendMessageW(window, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE,
+            DLGC_WANTMESSAGE);
+  MSG tab{window, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_EQ(SendMessageW(window, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)) & DLGC_WANTMESSAGE, 0);
+  const struct {
+    const char* what;
+    bool busy;
+    size_t clicks;
+  } cases[] = {{"idle", false, 2}, {"busy", true, 0}, {"idle again", false, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    button.SetBusy(c.busy);
+    EXPECT_EQ(button.IsBusy(), c.busy);
+    EXPECT_EQ(button.ImageToDraw() == busyLook, c.busy);
+    dialog_.clicks.clear();
+    SendMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+    for (const Input input : {kMoveInside, kPress, kReleaseInside}) Send(window, input);
+    EXPECT_EQ(dialog_.clicks.size(), c.clicks);
+    ReleaseCapture();
+  }
+}
+
+TEST_F(WidgetTest, FocusMarkShowsOnTheFocusedButtonOnceTheKeysHaveBeenUsed) {
+  CZebButton& button = dialog_.button;
+  button.SetImages(SolidImage(10, 5, kNormalColour), nullptr, nullptr);
+  HWND root = GetAncestor(button.GetSafeHwnd(), GA_ROOT);
+  const COLORREF mark = ArgbToColorref(kFocusMarkColour);
+  const struct {
+    const char* what;
+    bool focused, cues;
+    bool marked;
+  } cases[] = {{"focused, keys used", true, true, true},
+               {"focused, mouse only", true, false, false},
+               {"not focused", false, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetFocus(c.focused ? button.GetSafeHwnd() : nullptr);
+    SetKeyboardCuesShown(root, c.cues);
+    Canvas canvas(40, 20, kUntouched);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.hwndItem = button.GetSafeHwnd();
+    item.hDC = canvas.dc();
+    item.rcItem = RECT{0, 0, 40, 20};
+    button.DrawItem(item);
+    EXPECT_EQ(canvas.Pixel(20, 2) == mark, c.marked);
+    EXPECT_EQ(canvas.Pixel(20, 10), kNormalColour) << "the mark covers the face";
+  }
+  SetKeyboardCuesShown(root, false);
 }
 
 TEST_F(WidgetTest, StaticTextFollowsSetText) {
