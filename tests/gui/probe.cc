@@ -8,6 +8,10 @@
 //   korvid-probe post HWND MESSAGE WPARAM LPARAM
 //                            posts a message; MESSAGE is a number or the
 //                            name of a registered message ("TaskbarCreated")
+//   korvid-probe names HWND  JSON of the names that accessibility tools read for
+//                            HWND's visible descendants: [{"hwnd", "id", "class",
+//                            "name", "source"}], source "oleacc" (the system's
+//                            accessibility layer) or "standard" (its rules)
 //   korvid-probe tray-delete HWND ID
 //                            removes the tray icon (HWND, ID) as a shell
 //                            restart would
@@ -15,6 +19,7 @@
 // Exit status: 0 success, 1 the window does not exist or the post failed,
 // 2 bad arguments.
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -233,6 +238,80 @@ int TrayDelete(const wchar_t* handleText, const wchar_t* idText) {
   return removed ? kExitOk : kExitFailed;
 }
 
+// A window's text through WM_GETTEXT (which works across processes); empty
+// when the window does not answer.
+std::wstring WindowText(HWND hwnd) {
+  std::vector<wchar_t> buffer(kMaxText, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, kMaxText, reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG | SMTO_BLOCK, kTextTimeoutMs, &copied)) {
+    return {};
+  }
+  return std::wstring(buffer.data(), copied < kMaxText ? copied : kMaxText - 1);
+}
+
+// The name the system's standard accessible objects give a control: its
+// window text, or for an edit field the text of the static label just
+// before it. Used where the accessibility layer itself cannot answer
+// (Wine's oleacc has no standard objects to hand out).
+std::wstring StandardName(HWND hwnd) {
+  if (_wcsicmp(ClassName(hwnd).c_str(), L"Edit") == 0) {
+    HWND label = GetWindow(hwnd, GW_HWNDPREV);
+    return label && _wcsicmp(ClassName(label).c_str(), L"Static") == 0 ? WindowText(label) : std::wstring();
+  }
+  return WindowText(hwnd);
+}
+
+// What a screen reader reads for a window: the name of its client object
+// through the system's accessibility layer (oleacc), or the standard name
+// where that layer has no answer. "source" tells which.
+void AppendAccessible(HWND hwnd, bool& first, std::string& out) {
+  IAccessible* accessible = nullptr;
+  std::wstring name;
+  bool fromLayer = false;
+  if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&accessible))) &&
+      accessible) {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (accessible->get_accName(self, &text) == S_OK && text) {
+      name.assign(text, SysStringLen(text));
+      fromLayer = true;
+    }
+    SysFreeString(text);
+    accessible->Release();
+  }
+  if (!fromLayer) name = StandardName(hwnd);
+  if (!first) out += ", ";
+  first = false;
+  out += "{\"hwnd\": " + Number(HandleNumber(hwnd)) + ", \"id\": " + Number(static_cast<unsigned>(GetDlgCtrlID(hwnd)));
+  out += ", \"class\": " + JsonString(ClassName(hwnd)) + ", \"name\": " + JsonString(name);
+  out += std::string(", \"source\": ") + (fromLayer ? "\"oleacc\"" : "\"standard\"") + "}";
+}
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM list) {
+  if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+int Names(const wchar_t* handleText) {
+  HWND hwnd = nullptr;
+  if (!ParseWindow(handleText, hwnd)) return kExitUsage;
+  if (!IsWindow(hwnd)) return kExitFailed;
+  CoInitialize(nullptr);
+  std::vector<HWND> windows;
+  EnumChildWindows(hwnd, CollectVisible, reinterpret_cast<LPARAM>(&windows));
+  std::string out = "[";
+  bool first = true;
+  for (HWND window : windows) AppendAccessible(window, first, out);
+  Write(out + "]\n");
+  CoUninitialize();
+  return kExitOk;
+}
+
 int Quit(const wchar_t* handleText) {
   HWND hwnd = nullptr;
   if (!ParseWindow(handleText, hwnd)) return kExitUsage;
@@ -246,9 +325,10 @@ int Quit(const wchar_t* handleText) {
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wcscmp(argv[1], L"dump") == 0) return Dump();
   if (argc == 3 && std::wcscmp(argv[1], L"quit") == 0) return Quit(argv[2]);
+  if (argc == 3 && std::wcscmp(argv[1], L"names") == 0) return Names(argv[2]);
   if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) return Post(argv[2], argv[3], argv[4], argv[5]);
   if (argc == 4 && std::wcscmp(argv[1], L"tray-delete") == 0) return TrayDelete(argv[2], argv[3]);
-  std::fputs("usage: korvid-probe dump | quit HWND | post HWND MESSAGE WPARAM LPARAM | tray-delete HWND ID\n",
+  std::fputs("usage: korvid-probe dump | quit HWND | names HWND | post HWND MESSAGE WPARAM LPARAM | tray-delete HWND ID\n",
              stderr);
   return kExitUsage;
 }

@@ -7,6 +7,7 @@ usage: test_keyboard.py (the options of test_gui.py) [GROUP...]
 The harness, the options and the program's folder are test_gui.py's; this
 module adds its own groups: Keyboard, ApplyFeedback, AccessibleNames.
 """
+import json
 import os
 import time
 import unittest
@@ -374,7 +375,63 @@ class ApplyFeedback(KeyboardCase):
         self.assertFalse(self.looks_busy(shot, BUTTON_PAGE_APPLY[1], busy, normal), "Apply stayed busy")
 
 
-GROUPS = (Keyboard, ApplyFeedback)
+class AccessibleNames(KeyboardCase):
+    """The names screen readers read, through the probe's accessibility view."""
+
+    def names(self, window):
+        code, out, err = DESKTOP().run_wine([gui.OPTIONS.probe, "names", str(window.hwnd)])
+        self.assertEqual(code, 0, err)
+        return {entry["id"]: entry for entry in json.loads(out)}
+
+    def assert_names(self, window, expected):
+        names = self.names(window)
+        for control, name in expected.items():
+            with self.subTest(control=control):
+                self.assertIn(control, names)
+                self.assertEqual(names[control]["name"], name)
+        # Every button and field the user can reach has a name.
+        for entry in names.values():
+            if entry["class"].lower() in ("button", "edit"):
+                self.assertTrue(entry["name"], f"control {entry['id']} has no name")
+
+    def test_every_skinned_control_has_a_name(self):
+        self.launch()
+        main = self.wait_page(BUTTON_PAGE)
+        self.assert_names(main, {BUTTON_SETTING: "Button Setting", ADVANCED: "Advanced", SUPPORT: "Support",
+                                 HELP: "Help", MINIMISE: "Minimise", CLOSE: "Close"})
+        self.assert_names(main.control(BUTTON_PAGE), {
+            1023: "Button 1: Left click", 1024: "Button 2: Right click", 1025: "Button 3: Middle click",
+            1026: "Button 4: IE Forward", 1027: "Button 5: IE Backward", BUTTON_PAGE_APPLY[0]: "Apply"})
+        main = self.show_page(ADVANCED)
+        expected = {SMOOTHING: "Smoothing", LIFT_OFF: "Lift-off distance: 2mm [default]",
+                    SENSOR_PAGE_APPLY[0]: "Apply"}
+        for level, (field_id, switch) in enumerate(zip(CPI_FIELDS, LEVEL_SWITCHES), 1):
+            expected[field_id] = f"CPI level {level}"
+            expected[switch] = f"CPI level {level} in use"
+        self.assert_names(main.control(SENSOR_PAGE), expected)
+        main = self.show_page(SUPPORT)
+        self.assert_names(main.control(SUPPORT_PAGE), {1108: "Update Firmware", 1107: "Download",
+                                                       RESTORE_BUTTON[0]: "Restore Defaults"})
+        main = self.show_page(HELP)
+        self.assert_names(main.control(HELP_PAGE), {1127: "FAQ", 1128: "E-mail"})
+        # The confirmation after a write reads as it shows.
+        main = self.show_page(BUTTON_SETTING)
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        page = DESKTOP().wait("the confirmation", lambda s: next(
+            (w for w in s.main().control(BUTTON_PAGE).children
+             if w.record["class"] == CONFIRMATION_CLASS and w.visible), None) and s.main().control(BUTTON_PAGE))
+        confirmation = next(w for w in page.children if w.record["class"] == CONFIRMATION_CLASS)
+        self.assertEqual(self.names(page).get(confirmation.id, {}).get("name"), SAVED_TEXT)
+        # And a pop-up's buttons.
+        main = self.show_page(SUPPORT)
+        self.click_on_page(main, RESTORE_BUTTON[1])
+        question = DESKTOP().wait_titled(RESTORE_TITLE)
+        self.assert_names(question, {gui.RESTORE_YES[0]: "Yes", RESTORE_NO_ID: "No"})
+        self.press_keys(question, "Escape")
+        DESKTOP().wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
+
+
+GROUPS = (Keyboard, ApplyFeedback, AccessibleNames)
 
 
 def load_tests(loader, tests, pattern):
