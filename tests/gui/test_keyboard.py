@@ -5,7 +5,8 @@ and after, and the names accessibility tools read, under Wine in Xvfb.
 usage: test_keyboard.py (the options of test_gui.py) [GROUP...]
 
 The harness, the options and the program's folder are test_gui.py's; this
-module adds its own groups: Keyboard, ApplyFeedback, AccessibleNames.
+module adds its own groups: Keyboard, ApplyFeedback, AccessibleNames,
+FirmwareToolMissing.
 """
 import json
 import os
@@ -431,7 +432,30 @@ class AccessibleNames(KeyboardCase):
         DESKTOP().wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
 
 
-GROUPS = (Keyboard, ApplyFeedback, AccessibleNames)
+class FirmwareToolMissing(KeyboardCase):
+    """Update Firmware without its tool says where it looked and where the tool comes from."""
+
+    DOWNLOADS_URL = "https://www.orvanta.com/downloads"
+    YES, NO = 6, 7
+
+    def test_message_names_the_place_and_the_downloads_page(self):
+        self.launch()
+        main = self.show_page(SUPPORT)
+        self.click_on_page(main, gui.FIRMWARE_UPDATE_BUTTON)
+        box = DESKTOP().wait_message_box("The firmware update tool was not found")
+        text = box.control(0xFFFF).text
+        tool = os.path.join(self.folder.app, gui.FIRMWARE_TOOL_FOLDER, gui.FIRMWARE_TOOL_FOLDER + ".exe")
+        self.assertIn(gui.wine_path(tool), text.replace("\r", ""))
+        self.assertIn(self.DOWNLOADS_URL, text)
+        self.assertTrue(box.control(self.YES) and box.control(self.NO), "no Yes and No to the downloads page")
+        DESKTOP().screenshot(box, "message-firmware-tool-missing")
+        DESKTOP().click_control(box, box.control(self.NO))
+        DESKTOP().wait("the message closed", lambda s: not s.message_boxes())
+        self.assertEqual(self.visible_pages(self.main()), [SUPPORT_PAGE])
+        self.assertEqual(self.no_popups(), [])
+
+
+GROUPS = (Keyboard, ApplyFeedback, AccessibleNames, FirmwareToolMissing)
 
 
 def load_tests(loader, tests, pattern):
