@@ -1,5 +1,6 @@
 #include "widgets/zeb_static.h"
 
+#include "skin/focus_mark.h"
 #include "skin/text.h"
 
 namespace korvid {
@@ -41,10 +42,31 @@ void CZebStatic::SetBackgroundImage(framework::ImagePtr image) { background_ = s
 
 void CZebStatic::PreSubclassWindow() { ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW); }
 
+bool CZebStatic::TakesKeys() const { return (GetStyle() & (SS_NOTIFY | WS_TABSTOP)) == (SS_NOTIFY | WS_TABSTOP); }
+
 LRESULT CZebStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return TRUE;
+    case WM_GETDLGCODE: {
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      if (TakesKeys() && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) return DLGC_WANTMESSAGE;
+      return Default(message, wParam, lParam);
+    }
+    case WM_KEYDOWN:
+      if (TakesKeys() && (wParam == VK_SPACE || wParam == VK_RETURN)) {
+        SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetSafeHwnd()));
+        return 0;
+      }
+      return Default(message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
+      const LRESULT result = Default(message, wParam, lParam);
+      Invalidate(false);
+      return result;
+    }
     case WM_LBUTTONDBLCLK:
       SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), 1);
       return Default(message, wParam, lParam);
@@ -65,6 +87,7 @@ void CZebStatic::DrawItem(const DRAWITEMSTRUCT& item) {
     if (imageIndex >= 0 && imageIndex < static_cast<int>(images.size()) && images[imageIndex]) {
       graphics.DrawImage(images[imageIndex].get(), r.left, r.top, width, height);
     }
+    if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(graphics, r);
   }
   if (textIndex >= 0 && textIndex < static_cast<int>(texts.size())) {
     DrawTextCentered(item.hDC, texts[textIndex], ArgbToColorref(textColour), centreHorizontally, true, r,

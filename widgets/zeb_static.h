@@ -8,7 +8,9 @@
 namespace korvid {
 
 // An owner-drawn static: fill colour, background image, one image of a list
-// and one text of a list, painted in that order.
+// and one text of a list, painted in that order. A notifying static that is
+// a tab stop acts as a button from the keyboard: it shows the focus mark,
+// and Space or Enter report a click to its parent.
 class CZebStatic : public framework::CStatic {
  public:
   CZebStatic();
@@ -33,6 +35,8 @@ class CZebStatic : public framework::CStatic {
   void DrawItem(const DRAWITEMSTRUCT& item) override;
 
  private:
+  bool TakesKeys() const;
+
   framework::ImagePtr background_;
   framework::FontHandle font_;
 };

@@ -97,7 +97,8 @@ class ButtonPageTest : public ::testing::Test {
 
   HWND Control(int id) const { return page_->GetDlgItem(id); }
   HWND FunctionButton(int n) const { return Control(IDC_FUNCTION_BUTTON_1 + n - 1); }
-  std::wstring Label(int n) const { return TextOf(FunctionButton(n)); }
+  // The label function button n shows.
+  std::wstring Label(int n) const { return Combo(n).label; }
   CQuoBnComboButton& Combo(int n) const {
     return *static_cast<CQuoBnComboButton*>(framework::CWnd::FromHandle(FunctionButton(n)));
   }
@@ -138,6 +139,8 @@ TEST_F(ButtonPageTest, FreshPageShowsTheFiveDefaultsAndHidesTheRest) {
   for (int n = 1; n <= 5; ++n) {
     SCOPED_TRACE(n);
     EXPECT_EQ(Label(n), labels[n - 1]);
+    // What accessibility tools read: the button's name, then its label.
+    EXPECT_EQ(TextOf(FunctionButton(n)), L"Button " + std::to_wstring(n) + L": " + labels[n - 1]);
     EXPECT_EQ(Combo(n).menuEnabled, n >= 3 ? 1 : 0);
     RECT rect{};
     GetWindowRect(FunctionButton(n), &rect);

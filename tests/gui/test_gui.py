@@ -1017,12 +1017,17 @@ SELECTED = []
 SHEETS = {}
 
 
-def load_tests(loader, tests, pattern):
+def groups_suite(loader, groups):
+    """The tests of the groups selected on the command line (all by default)."""
     suite = unittest.TestSuite()
-    for case in GROUPS:
+    for case in groups:
         if not SELECTED or case.__name__ in SELECTED:
             suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
+
+
+def load_tests(loader, tests, pattern):
+    return groups_suite(loader, GROUPS)
 
 
 def main(groups=GROUPS):

@@ -11,7 +11,6 @@ FirmwareToolMissing.
 import json
 import os
 import time
-import unittest
 
 import test_gui as gui
 from harness import Image, region_distance
@@ -30,11 +29,15 @@ BUTTON_PAGE_ORDER = [1023, 1024, 1025, 1026, 1027, BUTTON_PAGE_APPLY[0]]
 LEVEL_SWITCHES = (1128, 1129, 1130, 1134)
 CPI_FIELDS = (1055, 1057, 1059, 1060)
 SMOOTHING, LIFT_OFF = 1080, 1078
-SENSOR_PAGE_ORDER = ([c for pair in zip(LEVEL_SWITCHES, CPI_FIELDS) for c in pair]
+# Each level's bottom frame segment, where the hint to pick a colour is, opens its colour dialog.
+LEVEL_COLOURS = (1147, 1167, 1170, 1174)
+SENSOR_PAGE_ORDER = ([c for level in zip(LEVEL_SWITCHES, CPI_FIELDS, LEVEL_COLOURS) for c in level]
                      + [SMOOTHING, LIFT_OFF, SENSOR_PAGE_APPLY[0]])
 SUPPORT_PAGE_ORDER = [1108, 1107, RESTORE_BUTTON[0]]
 HELP_PAGE_ORDER = [1127, 1128]
 CPI1_FIELD_RECT = (64, 170, 151, 35)
+LEVEL_COLOUR_RECT = (40, 207, 225, 84)
+COLOUR_SAVE = 1150
 LIFT_OFF_RECT = (733, 202, 263, 28)
 FUNCTION_BUTTON_3_RECT = (623, 207, 282, 31)
 # The tray callback's lParam when the shell reports the menu key on the icon.
@@ -162,12 +165,12 @@ class Keyboard(KeyboardCase):
         self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
         self.keys("Up", "Up")
         DESKTOP().wait("level 1 stepped up twice", lambda s: s.main().control(CPI_FIELDS[0]).text == "500")
-        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[2:4]])
+        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[2:5]])
         self.keys("ctrl+a", "1", "2", "0", "0")
         DESKTOP().wait("level 2 typed", lambda s: s.main().control(CPI_FIELDS[1]).text == "1200")
         # The lift-off distance: Space opens the menu on the current item,
         # Down moves to the next, Enter takes it.
-        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[4:SENSOR_PAGE_ORDER.index(LIFT_OFF) + 1]])
+        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[5:SENSOR_PAGE_ORDER.index(LIFT_OFF) + 1]])
         main = self.main()
         self.keys("space")
         menu = DESKTOP().wait("the lift-off menu", lambda s: next(iter(s.menus(main.pid)), None))
@@ -186,6 +189,23 @@ class Keyboard(KeyboardCase):
         shown = self.ctl.show()
         self.assertEqual([level["cpi"] for level in shown["levels"]][:2], [500, 1200])
         self.assertEqual(shown["liftOff"], "3mm")
+
+    def test_colour_dialog_from_the_keys(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        self.keys("shift+Tab", "ctrl+Tab")
+        self.wait_page(SENSOR_PAGE)
+        self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[1:3]])
+        shot = DESKTOP().screenshot(self.main(), "focus-mark-colour")
+        self.assertTrue(has_colour(shot, page_rect(LEVEL_COLOUR_RECT), FOCUS_GOLD), "no focus mark on the colour")
+        main = self.main()
+        self.keys("Return")
+        dialog = DESKTOP().wait("the colour dialog", lambda s: next(
+            (w for w in s.of_process(main.pid) if w.hwnd != main.hwnd and w.control(COLOUR_SAVE) is not None), None))
+        self.press_keys(dialog, "Escape")
+        DESKTOP().wait("the colour dialog closed",
+                       lambda s: not any(w.control(COLOUR_SAVE) is not None for w in s.of_process(main.pid)))
+        self.wait_focus((SENSOR_PAGE, LEVEL_COLOURS[0]))
 
     def test_escape_closes_a_menu_and_escape_or_enter_in_a_field_do_nothing(self):
         self.launch()
@@ -409,6 +429,7 @@ class AccessibleNames(KeyboardCase):
         for level, (field_id, switch) in enumerate(zip(CPI_FIELDS, LEVEL_SWITCHES), 1):
             expected[field_id] = f"CPI level {level}"
             expected[switch] = f"CPI level {level} in use"
+            expected[LEVEL_COLOURS[level - 1]] = f"CPI level {level} colour"
         self.assert_names(main.control(SENSOR_PAGE), expected)
         main = self.show_page(SUPPORT)
         self.assert_names(main.control(SUPPORT_PAGE), {1108: "Update Firmware", 1107: "Download",
@@ -459,11 +480,7 @@ GROUPS = (Keyboard, ApplyFeedback, AccessibleNames, FirmwareToolMissing)
 
 
 def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite()
-    for case in GROUPS:
-        if not gui.SELECTED or case.__name__ in gui.SELECTED:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    return suite
+    return gui.groups_suite(loader, GROUPS)
 
 
 if __name__ == "__main__":

@@ -274,15 +274,15 @@ class SensorPage(SensorCase):
         # A number too long for an integer is a number above the maximum.
         self.type_into(3, "99999999999999999999")
         self.wait_field(3, "16000")
-        # Tab goes through the levels in reading order, each level's switch
-        # before its field; typing replaces as in any edit field.
+        # Tab goes through the levels in reading order: switch, field, colour;
+        # typing replaces as in any edit field.
         self.focus_field(0)
         shot = self.page_shot("sensor-field-selected")
         x, y, w, h = FIELDS[0][1]
         self.assertGreater(shot.colours((PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h)), 8)
-        DESKTOP().key(self.main(), "Tab", "Tab", "ctrl+a", "7", "5", "0")
+        DESKTOP().key(self.main(), "Tab", "Tab", "Tab", "ctrl+a", "7", "5", "0")
         self.wait_field(1, "750")
-        DESKTOP().key(self.main(), "Tab", "Tab", "End", "BackSpace", "BackSpace", "5", "0")
+        DESKTOP().key(self.main(), "Tab", "Tab", "Tab", "End", "BackSpace", "BackSpace", "5", "0")
         self.wait_field(2, "1650")
         DESKTOP().key(self.main(), "Home", "Delete", "9")
         self.wait_field(2, "9650")

@@ -169,6 +169,16 @@ constexpr DrawCase kCheckBoxDrawCases[] = {
     {"disabled with off image", true, true, true, true, 0, true, true, kOff},
 };
 
+// The button's owner-draw request answered on the whole canvas.
+void DrawButtonOn(CZebButton& button, const Canvas& canvas) {
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.hwndItem = button.GetSafeHwnd();
+  item.hDC = canvas.dc();
+  item.rcItem = RECT{0, 0, canvas.width(), canvas.height()};
+  button.DrawItem(item);
+}
+
 template <typename Button>
 void CheckDrawing(Button& button, const DrawCase& c) {
   SCOPED_TRACE(c.what);
@@ -186,12 +196,7 @@ void CheckDrawing(Button& button, const DrawCase& c) {
   EXPECT_EQ(button.ImageToDraw(), images[c.expected]);
 
   Canvas canvas(20, 10, kUntouched);
-  DRAWITEMSTRUCT item{};
-  item.CtlType = ODT_BUTTON;
-  item.hwndItem = button.GetSafeHwnd();
-  item.hDC = canvas.dc();
-  item.rcItem = RECT{0, 0, 20, 10};
-  button.DrawItem(item);
+  DrawButtonOn(button, canvas);
   const COLORREF colours[] = {kUntouched, kNormalColour, kOverColour, kPressedColour, kOffColour};
   EXPECT_EQ(canvas.Pixel(10, 5), colours[c.expected]);
   EXPECT_EQ(canvas.Pixel(16, 7), colours[c.expected]) << "not stretched to the control";
@@ -364,12 +369,7 @@ TEST_F(WidgetTest, FocusMarkShowsOnTheFocusedButtonOnceTheKeysHaveBeenUsed) {
     SetFocus(c.focused ? button.GetSafeHwnd() : nullptr);
     SetKeyboardCuesShown(root, c.cues);
     Canvas canvas(40, 20, kUntouched);
-    DRAWITEMSTRUCT item{};
-    item.CtlType = ODT_BUTTON;
-    item.hwndItem = button.GetSafeHwnd();
-    item.hDC = canvas.dc();
-    item.rcItem = RECT{0, 0, 40, 20};
-    button.DrawItem(item);
+    DrawButtonOn(button, canvas);
     EXPECT_EQ(canvas.Pixel(20, 2) == mark, c.marked);
     EXPECT_EQ(canvas.Pixel(20, 10), kNormalColour) << "the mark covers the face";
   }
