@@ -107,10 +107,10 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
       // Enter presses the focused button, as Space does; the dialog would
       // otherwise take it for its own default command.
-      if (IsEnterDown(lParam)) return DLGC_WANTMESSAGE;
+      if (takesEnter && IsEnterDown(lParam)) return DLGC_WANTMESSAGE;
       return Default(message, wParam, lParam);
     case WM_KEYDOWN:
-      if (wParam == VK_RETURN) {
+      if (wParam == VK_RETURN && takesEnter) {
         PressFromKeyboard();
         return 0;
       }

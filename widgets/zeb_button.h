@@ -28,6 +28,9 @@ class CZebButton : public framework::CButton {
   int tracking = 0;
   int state = 0;
   int selected = 0;
+  // Enter presses the focused button; a button that only picks a choice
+  // (a palette swatch) leaves Enter to its dialog instead.
+  int takesEnter = 1;
 
   void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
