@@ -56,6 +56,11 @@ const LevelPlace kLevels[kCpiLevels] = {
      0xFF008000},
 };
 
+// The hint to pick a colour in the bottom segment of a level's frame, where
+// the segment shows its focus mark (in the segment's own pixels).
+constexpr RECT kColourHintArea{10, 36, 217, 64};
+constexpr int kBottomSegment = 2;
+
 const SkinRect kSmoothingSwitchRect = RectAt(732, 126, 34, 33);
 const SkinRect kSmoothingIndicatorRect = RectAt(775, 133, 33, 20);
 const SkinRect kLiftOffRect = RectAt(733, 202, 263, 28);
@@ -162,6 +167,7 @@ void CAdvancedSettingsDlg::PlaceLevel(int index) {
     segment.SetBackgroundImage(CropSkinImage(kSensorNormal, place.frameRect[side]));
     segment.fillColour = place.initialFill;
   }
+  level.frame[kBottomSegment].focusArea = kColourHintArea;
   PlaceButton(level.levelSwitch, place.switchRect);
   PlaceIndicator(level.badge, place.badgeRect);
   PlaceButton(level.up, place.upRect);

@@ -87,7 +87,7 @@ void CZebStatic::DrawItem(const DRAWITEMSTRUCT& item) {
     if (imageIndex >= 0 && imageIndex < static_cast<int>(images.size()) && images[imageIndex]) {
       graphics.DrawImage(images[imageIndex].get(), r.left, r.top, width, height);
     }
-    if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(graphics, r);
+    if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(graphics, IsRectEmpty(&focusArea) ? r : focusArea);
   }
   if (textIndex >= 0 && textIndex < static_cast<int>(texts.size())) {
     DrawTextCentered(item.hDC, texts[textIndex], ArgbToColorref(textColour), centreHorizontally, true, r,

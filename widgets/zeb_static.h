@@ -29,6 +29,8 @@ class CZebStatic : public framework::CStatic {
   Gdiplus::ARGB fillColour = 0;
   Gdiplus::ARGB textColour = 0xFF000000;
   bool centreHorizontally = true;
+  // Where the focus mark goes, in client pixels; empty for the whole control.
+  RECT focusArea{};
 
   void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
