@@ -12,9 +12,21 @@ namespace {
 // whether it has left (under Wine for as long as it rests there, the tip
 // shown or not); the system's default of a fifth of the initial delay wakes
 // the program ten times a second for that. The leave itself is seen at once
-// through HideTipOnLeave, so the check only has to catch what that cannot.
-constexpr WORD kReshowMs = 500;
+// through HideTipOnLeave, so the check only has to catch what that cannot
+// (the pointer leaving a disabled control's area straight out of the window).
+constexpr WORD kReshowMs = 1000;
 constexpr UINT_PTR kLeaveSubclassId = 0x4B54;
+
+// Hides the tip and ends the tip control's checks for a leave: a move over
+// a window that has no tool counts as the pointer having left every tool, so
+// the next tool entered shows its tip after the initial delay.
+void PointerLeftTools(HWND tip) {
+  SendMessageW(tip, TTM_POP, 0, 0);
+  MSG away{};
+  away.hwnd = tip;
+  away.message = WM_MOUSEMOVE;
+  SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&away));
+}
 
 // A skinned control holds the capture while the pointer is over it, so the
 // move that leaves it comes to the control itself. The tip control matches a
@@ -28,7 +40,7 @@ LRESULT CALLBACK HideTipOnLeave(HWND window, UINT message, WPARAM wParam, LPARAM
     RECT client{};
     ::GetClientRect(window, &client);
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (!PtInRect(&client, point)) SendMessageW(reinterpret_cast<HWND>(tip), TTM_POP, 0, 0);
+    if (!PtInRect(&client, point)) PointerLeftTools(reinterpret_cast<HWND>(tip));
   }
   return result;
 }
