@@ -77,6 +77,9 @@ Page custom StartupPage StartupPageLeave
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "${PRODUCT} has been removed"
+!define MUI_FINISHPAGE_TEXT "The program, its Start menu shortcut and its sign-in entry are gone. Your saved profiles are kept, ready for when you install it again."
+!insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
 
@@ -158,7 +161,7 @@ Function StartupPage
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${NSD_CreateLabel} 0 0 100% 40u "Started when you sign in, ${PRODUCT} waits in the notification area without opening its window. Click its icon there, or start it from the Start menu, when you want to change your mouse's settings."
+  ${NSD_CreateLabel} 0 0 95% 40u "Started when you sign in, ${PRODUCT} waits in the notification area without opening its window. Click its icon there, or start it from the Start menu, when you want to change your mouse's settings."
   Pop $0
   ${NSD_CreateCheckbox} 0 48u 100% 12u "Start ${SHORT_NAME} when I sign in"
   Pop $StartupCheckBox
