@@ -10,6 +10,7 @@ for. Its dependencies are computed by dpkg-shlibdeps. Prints the path of the
 .deb made.
 """
 import argparse
+import email.utils
 import gzip
 import hashlib
 import os
@@ -89,7 +90,7 @@ korvidctl ({version}) unstable; urgency=medium
   * Release {version}: show, set, save, apply, reset and diag; the udev rule
     for the mouse's hidraw nodes.
 
- -- {maintainer}  Thu, 10 Dec 2026 12:00:00 +0000
+ -- {maintainer}  {date}
 """
 
 
@@ -109,6 +110,14 @@ def write(path, text, mode=0o644, compress=False):
         with open(path, "wb") as f:
             f.write(data)
     os.chmod(path, mode)
+
+
+def release_date(source):
+    """The date of the last commit, so that a rebuild gives the same package;
+    now, outside a git checkout."""
+    result = subprocess.run(["git", "-C", source, "log", "-1", "--format=%aD"], capture_output=True, text=True)
+    date = result.stdout.strip() if result.returncode == 0 else ""
+    return date or email.utils.formatdate(usegmt=False)
 
 
 def shlib_depends(root, binary):
@@ -144,8 +153,8 @@ def build(korvidctl, version, source, out):
               make_manpage(korvidctl, readme.read(), version), compress=True)
     doc = os.path.join(root, "usr/share/doc", PACKAGE)
     write(os.path.join(doc, "copyright"), COPYRIGHT.format(maintainer=MAINTAINER, homepage=HOMEPAGE))
-    write(os.path.join(doc, "changelog.gz"), CHANGELOG.format(version=version, maintainer=MAINTAINER),
-          compress=True)
+    write(os.path.join(doc, "changelog.gz"),
+          CHANGELOG.format(version=version, maintainer=MAINTAINER, date=release_date(source)), compress=True)
     for folder, _, files in os.walk(root):
         os.chmod(folder, 0o755)
 
