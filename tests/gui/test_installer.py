@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The Windows installer and uninstaller under Wine, in a prefix of their own.
 
-usage: test_installer.py --installer EXE --resources DIR --probe EXE --prefix DIR
-                         --screenshots DIR --software-version TEXT [GROUP...]
+usage: test_installer.py --installer EXE --resources DIR --probe EXE --stubborn-copy EXE
+                         --prefix DIR --screenshots DIR --software-version TEXT [GROUP...]
 
 EXE is KorvidConfig-<version>-setup.exe; DIR the build's Resources folder,
 whose sheets the installer must carry; TEXT the version the program shows
@@ -36,6 +36,8 @@ MENU_CLASS = "KorvidQuoMenu"
 CONFIG_MOUSE_ROW = 0
 SETTLE_SECONDS = 1.0
 UNINSTALL_SECONDS = 60
+# How long the installer waits for a running copy to end before it asks.
+CLOSE_WAIT_SECONDS = 30
 # The wizard's own buttons are children of its frame.
 NEXT_BUTTON = 1
 
@@ -229,6 +231,19 @@ class SilentInstall(InstallerCase):
         self.assertTrue(program.wait_exit(30), "the uninstaller did not close the running program")
         self.assert_removed()
 
+    def test_a_copy_that_will_not_close_stops_a_silent_install_before_any_file(self):
+        holder = self.start(OPTIONS.stubborn_copy, ["60"])
+        time.sleep(SETTLE_SECONDS)
+        started = time.monotonic()
+        code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S"], timeout=180)
+        self.assertEqual(code, 2, f"{out} {err}")
+        self.assertGreater(time.monotonic() - started, CLOSE_WAIT_SECONDS, "gave up before the copy had its time")
+        self.assertFalse(os.path.exists(self.machine.install_dir()))
+        self.assertIsNone(self.machine.values(UNINSTALL_KEY))
+        holder.kill()
+        self.programs.remove(holder)
+        holder.close_log()
+
     def test_reinstall_keeps_the_sign_in_choice_unless_told(self):
         self.install_silently("/STARTUP=0")
         self.assertIsNone(self.machine.run_entry())
@@ -326,7 +341,7 @@ GROUPS = (SilentInstall, InstallerPages)
 def main():
     global OPTIONS, DESKTOP
     parser = argparse.ArgumentParser(usage=__doc__)
-    for name in ("installer", "resources", "probe", "prefix", "screenshots", "software-version"):
+    for name in ("installer", "resources", "probe", "stubborn-copy", "prefix", "screenshots", "software-version"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("groups", nargs="*")
     OPTIONS = parser.parse_args()
