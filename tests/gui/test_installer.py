@@ -335,6 +335,27 @@ class InstallerPages(InstallerCase):
         self.assert_removed()
 
 
+    def test_a_copy_that_will_not_close_is_left_to_the_user(self):
+        holder = self.start(OPTIONS.stubborn_copy, ["90"])
+        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Setup"
+        setup = self.start(OPTIONS.installer)
+        self.wait_text(title, f"Welcome to {PRODUCT}")
+        self.press(title, "Next >")
+        self.wait_text(title, "Setup will install")
+        self.press(title, "Next >")
+        self.wait_text(title, "Start Korvid Configuration when I sign in")
+        self.press(title, "Install")
+        box = self.wait_text(title, f"{PRODUCT} is still running", timeout=CLOSE_WAIT_SECONDS + 30)
+        self.shot(box, "installer-5-program-still-running")
+        self.press(title, "Cancel")
+        self.assertTrue(setup.wait_exit(30), "the installer did not end after Cancel")
+        self.assertEqual(setup.process.returncode, 2)
+        self.assertFalse(os.path.exists(os.path.join(self.machine.install_dir(), "KorvidConfig.exe")))
+        holder.kill()
+        self.programs.remove(holder)
+        holder.close_log()
+
+
 GROUPS = (SilentInstall, InstallerPages)
 
 
