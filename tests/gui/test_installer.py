@@ -208,6 +208,11 @@ class SilentInstall(InstallerCase):
         snapshot = DESKTOP.snapshot()
         self.assertIsNone(snapshot.main(visible=True), "a window showed at a start with /tray")
         self.assertEqual([w for w in snapshot.of_process(main.pid) if w.record["class"] != MENU_CLASS], [])
+        # The sign-in entry run again while it runs only ends.
+        again = self.start_from_run_entry()
+        self.assertTrue(again.wait_exit(30), "a second start with /tray kept running")
+        time.sleep(SETTLE_SECONDS)
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "a second start with /tray showed the window")
         # The tray menu's "Config Mouse" shows it.
         x, y = DESKTOP.tray_icon()
         DESKTOP.click_at(x, y, button=3)
