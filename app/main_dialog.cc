@@ -62,7 +62,7 @@ struct FirstRead {
 
 }  // namespace
 
-CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
+CMobrinDlg::CMobrinDlg(bool startHidden) : CZebImageDialog(IDD_MAIN, nullptr), startHidden_(startHidden) {
   bigIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID), IMAGE_ICON,
                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
   smallIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID),

@@ -36,10 +36,11 @@ using ApplyOutcome = SessionResult;
 // their PageHost.
 class CMobrinDlg : public CZebImageDialog, public PageHost {
  public:
-  CMobrinDlg();
+  explicit CMobrinDlg(bool startHidden = false);
   ~CMobrinDlg() override;
 
   BOOL OnInitDialog() override;
+  bool ShowsWhenRun() const override { return !startHidden_; }
   void DoDataExchange() override;
   void OnOK() override {}
   void OnCancel() override {}
@@ -120,6 +121,8 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // apply workers' writes take turns.
   framework::CriticalSection linkLock_;
   bool connectedAtStart_ = false;
+  // Started with /tray: no window until the user asks for it.
+  bool startHidden_ = false;
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
   std::atomic<int> runningApplies_{0};
 };

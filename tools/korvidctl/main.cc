@@ -12,6 +12,7 @@
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
 #include "tools/korvidctl/console.h"
+#include "tools/korvidctl/diag.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/report.h"
@@ -30,7 +31,7 @@ int Fail(int code, const std::string& message) {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: korvidctl [--emulator DIR] COMMAND [ARGS]\n"
+    "usage: korvidctl [--emulator DIR] [--verbose] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  info                    find the mouse; print its firmware version and interface path\n"
@@ -43,9 +44,12 @@ constexpr char kUsage[] =
     "  apply PROFILE           write a profile file's settings to the mouse\n"
     "  set KEY=VALUE...        read the mouse, change settings, write them back\n"
     "  reset                   write the default settings to the mouse\n"
+    "  diag                    print what a bug report needs (versions, HID devices,\n"
+    "                          a timed read of the mouse, the block as hex)\n"
     "\n"
     "Options:\n"
     "  --emulator DIR          use the emulated mouse kept in DIR (also KORVID_EMULATOR=DIR)\n"
+    "  --verbose               log every report sent and received, with timing, to stderr\n"
     "  --help                  this text; COMMAND --help for one command\n"
     "\n"
     "Exit status: 0 success, 2 bad arguments or profile file, 3 no mouse found,\n"
@@ -80,6 +84,11 @@ constexpr CommandHelp kCommandHelp[] = {
     {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse.\n"},
     {"set", kSetUsage},
     {"reset", "usage: korvidctl reset\n\nWrites the default settings to the mouse (onboard profile 0).\n"},
+    {"diag", "usage: korvidctl diag\n\nPrints what a bug report needs: the program's version, the system,\n"
+             "every HID interface seen with its IDs and usages and whether it was taken,\n"
+             "the firmware version, each step of a status query and block read with its\n"
+             "result and timing, the block as read (hex) and every report exchanged.\n"
+             "Only reads: nothing is written to the mouse.\n"},
 };
 
 fs::path PathFromArgument(const std::string& text) {
@@ -214,8 +223,12 @@ int Reset(MouseSession& session) {
 
 int Run(std::vector<std::string> args) {
   fs::path emulatorFolder = emulator::FolderFromEnvironment();
-  while (!args.empty() && args[0].rfind("--emulator", 0) == 0) {
-    if (args[0] == "--emulator") {
+  bool verbose = false;
+  while (!args.empty() && (args[0].rfind("--emulator", 0) == 0 || args[0] == "--verbose")) {
+    if (args[0] == "--verbose") {
+      verbose = true;
+      args.erase(args.begin());
+    } else if (args[0] == "--emulator") {
       if (args.size() < 2) return Fail(kExitBadInput, "--emulator needs a folder");
       emulatorFolder = PathFromArgument(args[1]);
       args.erase(args.begin(), args.begin() + 2);
@@ -258,7 +271,11 @@ int Run(std::vector<std::string> args) {
     if (int code = RejectExtra(args, 1, "block"); code != kExitOk) return code;
     return Block(args);
   }
-  MouseSession session(emulatorFolder);
+  if (command == "diag") {
+    if (int code = RejectExtra(args, 0, "diag"); code != kExitOk) return code;
+    return Diag(emulatorFolder, verbose);
+  }
+  MouseSession session(emulatorFolder, verbose);
   if (command == "set") {
     for (const std::string& arg : args)
       if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");

@@ -1,5 +1,8 @@
 #include "tools/korvidctl/mouse_session.h"
 
+#include <iostream>
+
+#include "device/hid_trace.h"
 #include "emulator/emulated_mouse.h"
 #include "tools/korvidctl/exit_codes.h"
 
@@ -22,8 +25,16 @@ const char* StepFailure(SessionStep step) {
 
 }  // namespace
 
-MouseSession::MouseSession(const std::filesystem::path& emulatorFolder)
-    : port_(emulatorFolder.empty() ? MakePlatformHidPort() : emulator::MakeEmulatedPort(emulatorFolder)) {
+std::unique_ptr<HidPort> MakeCommandPort(const std::filesystem::path& emulatorFolder, bool verbose) {
+  std::unique_ptr<HidPort> port =
+      emulatorFolder.empty() ? MakePlatformHidPort() : emulator::MakeEmulatedPort(emulatorFolder);
+  if (!verbose) return port;
+  return MakeTracingPort(std::move(port),
+                         [](const HidEvent& event) { std::cerr << "korvidctl: " << FormatHidEvent(event) << "\n"; });
+}
+
+MouseSession::MouseSession(const std::filesystem::path& emulatorFolder, bool verbose)
+    : port_(MakeCommandPort(emulatorFolder, verbose)) {
   link_.port = port_.get();
 }
 

@@ -9,13 +9,19 @@
 
 namespace korvidctl {
 
+// The port korvidctl talks through: the emulated mouse kept in
+// `emulatorFolder` when one is named, else the platform's HID devices. With
+// `verbose`, every report sent and received is logged to stderr with its
+// timing.
+std::unique_ptr<korvid::HidPort> MakeCommandPort(const std::filesystem::path& emulatorFolder, bool verbose);
+
 // The device session of one run, on the emulated mouse when a folder is
 // named (--emulator or KORVID_EMULATOR), else on the platform's HID devices.
 // Each step returns kExitOk, kExitNoMouse or kExitMouseFailed and explains a
 // failure on stderr.
 class MouseSession {
  public:
-  explicit MouseSession(const std::filesystem::path& emulatorFolder);
+  MouseSession(const std::filesystem::path& emulatorFolder, bool verbose);
 
   int Find();
   // `profile` receives the mouse's configuration on top of the defaults.
