@@ -33,7 +33,8 @@ struct LinkState {
 // Discovery: closes any held handle, then opens the first present interface
 // with the given IDs whose top-level collection is usage page 0xFF01, usage 2.
 // 1 when found (handle held, connected 1, versionNumber set), else 0 with no
-// handle held.
+// handle held; then lastError is kErrorSharingViolation when an interface
+// could not be opened because another program holds it, else kErrorSuccess.
 int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId);
 // One set-feature with up to three retries on the transient error codes.
 // 1 on success, 0 on failure. Both exchanges leave their outcome's error

@@ -9,11 +9,13 @@ namespace korvidctl {
 
 // What `show` and `profile show` print: the settings as the program's pages
 // show them. `firmware` is the version text of the mouse, when one was read;
-// `name` the profile's name, for a profile file.
+// `name` the profile's name, for a profile file; `block` the bytes the mouse
+// holds, which the JSON report carries as they are.
 struct ReportSource {
   const korvid::ProfileRecord* profile = nullptr;
   std::optional<std::string> firmware;
   std::optional<std::u16string> name;
+  std::optional<korvid::ConfigBlock> block;
 };
 
 std::string TextReport(const ReportSource& source);
