@@ -28,6 +28,10 @@ struct LinkState {
   // Windows error code of the last failed attempt of the last report
   // exchange; kErrorSuccess (0) after one that went through.
   uint32_t lastError = 0;
+  // How long an operation of the device session waits for another program
+  // to finish with the mouse (device/mouse_lock.h): longer than any one
+  // transaction takes (a read and an apply with its commit, about 2 s).
+  uint32_t lockWaitMs = 10000;
 };
 
 // Discovery: closes any held handle, then opens the first present interface

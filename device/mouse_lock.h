@@ -11,10 +11,6 @@
 // A process that dies while holding it releases it.
 namespace korvid {
 
-// How long an operation waits for another program to finish with the mouse:
-// longer than any one transaction (a read and an apply with its commit).
-inline constexpr uint32_t kMouseLockWaitMs = 10000;
-
 enum class MouseLockResult : uint8_t {
   kHeld,         // the lock is held until the MouseLock is destroyed
   kBusy,         // another holder kept it for the whole wait

@@ -24,7 +24,7 @@ SessionOutcome FindAndLock(LinkState& link, std::unique_ptr<MouseLock>& lock) {
   SessionOutcome found = FindMouse(link);
   if (found.result != SessionResult::kDone) return found;
   MouseLockResult locked = MouseLockResult::kUnavailable;
-  lock = AcquireMouseLock(link.port->LockKey(link.path), kMouseLockWaitMs, locked);
+  lock = AcquireMouseLock(link.port->LockKey(link.path), link.lockWaitMs, locked);
   // A mouse without a lock to take (a port no other program reaches) is
   // used as it is.
   if (locked == MouseLockResult::kBusy) found.result = SessionResult::kBusy;

@@ -19,8 +19,8 @@
 // Other programs may use the same mouse: after discovery every operation
 // holds the mouse's system-wide lock (device/mouse_lock.h) for all of its
 // commands, so that reads, applies and read-change-writes never interleave.
-// An operation that cannot get the lock within kMouseLockWaitMs ends with
-// kBusy and sends nothing.
+// An operation that cannot get the lock within the link's lockWaitMs ends
+// with kBusy and sends nothing.
 namespace korvid {
 
 enum class SessionResult : uint8_t { kDone = 0, kNoMouse = 1, kFailed = 2, kBusy = 3 };
