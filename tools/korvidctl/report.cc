@@ -27,6 +27,16 @@ constexpr int kUnnamedFunction = -1;
 // The label `set` reads back as this binding: a keyboard binding on buttons
 // 3-5 by its key, anything else by the menu item its function decodes to.
 std::optional<std::string> ButtonLabel(int number, const ButtonBinding& binding) {
+  switch (binding.type) {
+    case kBindingMouse:
+    case kBindingWheel:
+    case kBindingKey:
+    case kBindingButton5Default:
+    case kBindingDisabled:
+      break;
+    default:
+      return std::nullopt;  // written by other software: no menu item means it
+  }
   if (number >= kFirstKeyButton && binding.type == kBindingKey) {
     if (binding.code > 0xFF) return std::nullopt;
     return KeyBindingLabel(static_cast<int>(binding.code), binding.extra);
