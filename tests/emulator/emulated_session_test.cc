@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <regex>
 #include <string>
 #include <thread>
@@ -80,9 +81,17 @@ TEST(EmulatedSession, TwoReadChangeWritesAtOnceKeepBothChangesAndNeverInterleave
 TEST(EmulatedSession, ALoserThatWaitedPastItsBoundIsBusyAndSendsNothing) {
   EmulatorFolder folder;
   Program holder(folder), loser(folder);
-  MouseLockResult held = MouseLockResult::kUnavailable;
-  auto lock = AcquireMouseLock(holder.port().LockKey(""), 0, held);
-  ASSERT_EQ(held, MouseLockResult::kHeld);
+  // Another program holds the mouse (its own thread: a Windows mutex lets
+  // its owner thread in again).
+  std::promise<void> letGo;
+  std::promise<MouseLockResult> taken;
+  std::thread other([&] {
+    MouseLockResult held = MouseLockResult::kUnavailable;
+    auto lock = AcquireMouseLock(holder.port().LockKey(""), 0, held);
+    taken.set_value(held);
+    letGo.get_future().wait();
+  });
+  ASSERT_EQ(taken.get_future().get(), MouseLockResult::kHeld);
   loser.link().lockWaitMs = 200;
   ProfileRecord profile;
   ResetToDefaultProfile(profile);
@@ -90,7 +99,8 @@ TEST(EmulatedSession, ALoserThatWaitedPastItsBoundIsBusyAndSendsNothing) {
   ConfigBlock block{};
   EXPECT_EQ(ReadMouseBlock(loser.link(), block).result, SessionResult::kBusy);
   EXPECT_EQ(SentCommands(folder), "");
-  lock.reset();
+  letGo.set_value();
+  other.join();
   EXPECT_EQ(ApplyMouseProfile(loser.link(), profile).result, SessionResult::kDone);
 }
 
