@@ -150,7 +150,7 @@ int Show(MouseSession& session, bool json) {
     const BindingRecord& record = image.buttons[i];
     profile.buttons[i] = {static_cast<uint8_t>(i), record.type, record.code, record.extra};
   }
-  ReportSource source{&profile, session.firmwareVersion(), std::nullopt, block};
+  ReportSource source{&profile, session.firmwareVersion(), std::nullopt};
   Print(json ? JsonReport(source) : TextReport(source));
   return kExitOk;
 }
@@ -169,7 +169,7 @@ int Block(const std::vector<std::string>& args) {
 int ProfileShow(const std::string& argument, bool json) {
   ProfileRecord profile;
   if (int code = LoadProfileArgument(argument, profile); code != kExitOk) return code;
-  ReportSource source{&profile, std::nullopt, profile.name, std::nullopt};
+  ReportSource source{&profile, std::nullopt, profile.name};
   Print(json ? JsonReport(source) : TextReport(source));
   return kExitOk;
 }

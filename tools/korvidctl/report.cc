@@ -1,6 +1,5 @@
 #include "tools/korvidctl/report.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -158,14 +157,7 @@ std::string JsonReport(const ReportSource& source) {
     out << "    {\"label\": " << (views[i].label ? JsonString(*views[i].label) : "null") << ", \"type\": " << b.type
         << ", \"code\": " << b.code << ", \"extra\": " << b.extra << "}" << (i + 1 < views.size() ? "," : "") << "\n";
   }
-  out << "  ]";
-  if (source.block) {
-    std::string hex = HexDump(*source.block);
-    std::replace(hex.begin(), hex.end(), '\n', ' ');
-    hex.pop_back();
-    out << ",\n  \"block\": " << JsonString(hex);
-  }
-  out << "\n}\n";
+  out << "  ]\n}\n";
   return out.str();
 }
 
