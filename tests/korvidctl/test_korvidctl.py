@@ -459,6 +459,15 @@ class TellsTheTruth(KorvidctlCase):
                 offset = 115 + 7 * batch.index(usage)
                 with self.subTest(usage=hex(usage), label=label):
                     self.assertEqual(after[offset:offset + 3], bytes([2, 0, usage]))
+        # The functions' labels too.
+        for function in ("left", "right", "middle", "back", "forward", "scroll-up", "scroll-down", "disable"):
+            self.ok("set", "button3=" + function)
+            label = self.show()["buttons"][2]["label"]
+            record = self.mouse.block()[115:122]
+            self.mouse.write_block(factory)
+            self.ok("set", "button3=" + label)
+            with self.subTest(function=function, label=label):
+                self.assertEqual(self.mouse.block()[115:122], record)
 
     def test_profile_names_cannot_drive_the_terminal(self):
         self.ok("save", self.file("plain.profile"))
