@@ -13,6 +13,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 KORVIDCTL = None
@@ -512,6 +513,17 @@ class TellsTheTruth(KorvidctlCase):
                 self.assertEqual(run.returncode, 0, err)
             self.ok("profile", "show", target)
         self.assertEqual(sorted(os.listdir(self.tmp)), ["mouse", "shared.profile"])
+        # What a killed save left is cleared by a later one once it is old;
+        # a fresh one may be a save running now, and other files are not ours.
+        names = ["shared.profile.1-2-3.tmp", "shared.profile.4-5-6.tmp", "shared.profile.notes.tmp"]
+        for name in names:
+            with open(self.file(name), "w") as f:
+                f.write("left over")
+        hour_ago = time.time() - 3600
+        for name in (names[0], names[2]):
+            os.utime(self.file(name), (hour_ago, hour_ago))
+        self.ok("save", target)
+        self.assertEqual(sorted(os.listdir(self.tmp)), sorted(["mouse", "shared.profile"] + names[1:]))
 
 
 class TwoPrograms(KorvidctlCase):
@@ -543,7 +555,6 @@ class Kills(KorvidctlCase):
     def test_killed_at_random_moments_leaves_whole_blocks_and_readable_profiles(self):
         import random
         import signal
-        import time
         runs = int(os.environ.get("KORVID_KILL_RUNS", "40"))
         rng = random.Random(int(os.environ.get("KORVID_KILL_SEED", "13")))
         self.mouse.no_pauses()

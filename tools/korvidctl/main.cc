@@ -1,13 +1,10 @@
 // korvidctl: reads, changes and writes the Korvid mouse's configuration
 // from the command line.
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -22,6 +19,7 @@
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/report.h"
 #include "tools/korvidctl/settings.h"
+#include "tools/korvidctl/temporary_files.h"
 
 namespace korvidctl {
 
@@ -174,17 +172,6 @@ int ProfileShow(const std::string& argument, bool json) {
   return kExitOk;
 }
 
-// A temporary name beside `path` that no other save uses, not even one
-// running at the same time in another process.
-fs::path TemporaryPathFor(const fs::path& path) {
-  static std::atomic<unsigned> counter{0};
-  std::random_device random;
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  fs::path temporary = path;
-  temporary += "." + std::to_string(random()) + "-" + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp";
-  return temporary;
-}
-
 // Writes next to the target and replaces it in one step, so that the file
 // there is the old profile or the new one at every instant.
 int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
@@ -193,6 +180,7 @@ int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
   if (!Utf16FromPath(path.stem(), stem) || stem.empty())
     return Fail(kExitBadInput, "'" + argument + "' does not name a profile file");
   profile.name = stem;
+  RemoveOrphanedTemporaries(path);
   const fs::path temporary = TemporaryPathFor(path);
   std::error_code error;
   errno = 0;
