@@ -575,9 +575,13 @@ class Kills(KorvidctlCase):
         blocks.add(self.mouse.block())
         self.ok("set", "cpi1=2000", "button3=ctrl+b")
         blocks.add(self.mouse.block())
-        start = time.monotonic()
-        self.ok("apply", profile_a)
-        duration = time.monotonic() - start
+        # How long a command runs here and now: the middle of a few runs.
+        durations = []
+        for _ in range(5):
+            start = time.monotonic()
+            self.ok("apply", profile_a)
+            durations.append(time.monotonic() - start)
+        duration = sorted(durations)[2]
         killed = 0
         for run in range(runs):
             command = rng.choice(commands)
@@ -594,7 +598,7 @@ class Kills(KorvidctlCase):
                 self.assertEqual(code, 0, "the saved profile is not readable: " + err)
         # The lock died with its holders: the mouse is free.
         self.ok("set", "cpi4=6400")
-        self.assertGreater(killed, runs // 4, "too few runs were killed mid-command")
+        self.assertGreater(killed, runs // 10, "too few runs were killed mid-command")
 
 
 class PlatformBackend(KorvidctlCase):
