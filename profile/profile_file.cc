@@ -355,7 +355,8 @@ int SaveProfileToFolder(ProfileRecord& profile, const fs::path& profilesFolder, 
 
   std::error_code ec;
   fs::create_directories(profilesFolder, ec);
-  if (!fs::is_directory(profilesFolder)) {
+  std::error_code folderError;
+  if (!fs::is_directory(profilesFolder, folderError)) {
     return ec ? systemFailure(ec) : fail("something that is not a folder is in the way of the profiles folder");
   }
   const std::optional<fs::path> target = ProfilePathForName(profilesFolder, profile.name);
