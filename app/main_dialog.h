@@ -10,6 +10,7 @@
 #include "device/session.h"
 #include "framework/drag_full_windows.h"
 #include "framework/handles.h"
+#include "profile/profile_file.h"
 #include "profile/profile_record.h"
 #include "widgets/page_host.h"
 #include "widgets/zeb_button.h"
@@ -53,7 +54,8 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   bool HasActiveProfile() const override { return activeProfile != nullptr; }
   bool DiscoverMouse() override;
 
-  bool SaveCurrentProfile();
+  // `failure`, when given, says why a save failed.
+  bool SaveCurrentProfile(SaveFailure* failure = nullptr);
   // Reads the mouse into `profile` under the link's lock.
   SessionOutcome ReadMouse(ProfileRecord& profile);
   void ConnectAndRead();

@@ -7,7 +7,9 @@
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
 #include "device/session.h"
+#include "framework/wide_text.h"
 #include "profile/profile_file.h"
+#include "profile/text.h"
 #include "sensor/advanced_settings_dlg.h"
 #include "support/pop_system_message_dlg.h"
 
@@ -23,18 +25,20 @@ struct CMobrinDlg::ApplyJob {
   ProfileRecord profile;  // the worker's own copy: later edits cannot mix in
 };
 
-bool CMobrinDlg::SaveCurrentProfile() {
+bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
   // A page not built yet has nothing the user changed.
   if (sensorPage_->GetSafeHwnd()) sensorPage_->StoreToProfile(*activeProfile);
   if (buttonPage_->GetSafeHwnd()) buttonPage_->StoreToProfile(*activeProfile);
   // The new files are written beside the old ones and replace them only when
   // both are complete; a failed save leaves the previous profile in place.
-  return SaveProfileToFolder(*currentProfile, std::filesystem::path(ProfilesFolderPath())) == 1;
+  return SaveProfileToFolder(*currentProfile, std::filesystem::path(ProfilesFolderPath()), failure) == 1;
 }
 
 void CMobrinDlg::StartApply() {
-  if (!SaveCurrentProfile()) {
-    const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath();
+  SaveFailure failure;
+  if (!SaveCurrentProfile(&failure)) {
+    const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath() + kSaveFailureReason +
+                              framework::ToWide(FromUtf8(failure.reason));
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     return;
   }
@@ -77,6 +81,9 @@ void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
     popup.DoModal();
   } else if (outcome == ApplyOutcome::kFailed) {
     MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
+  } else if (outcome == ApplyOutcome::kBusy) {
+    const std::wstring text = std::wstring(kApplyFailed) + L"\n\n" + kMouseBusy;
+    MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
   }
 }
 

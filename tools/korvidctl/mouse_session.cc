@@ -12,6 +12,8 @@ using namespace korvid;
 
 namespace {
 
+constexpr char kMouseBusy[] = "the mouse is busy with another program";
+
 const char* StepFailure(SessionStep step) {
   switch (step) {
     case SessionStep::kStatus: return "the mouse did not answer the status query";
@@ -42,10 +44,19 @@ int MouseSession::Finish(const SessionOutcome& outcome, const char* failurePrefi
   firmwareVersion_ = outcome.firmwareVersion;
   switch (outcome.result) {
     case SessionResult::kDone: return kExitOk;
-    case SessionResult::kNoMouse: return Fail(kExitNoMouse, "no Korvid mouse found");
+    case SessionResult::kBusy: return Fail(kExitMouseFailed, kMouseBusy);
+    case SessionResult::kNoMouse:
+      if (outcome.detail == SessionDetail::kInterfaceHeld) return Fail(kExitMouseFailed, kMouseBusy);
+      return Fail(kExitNoMouse, "no Korvid mouse found");
     case SessionResult::kFailed: break;
   }
+  if (outcome.detail == SessionDetail::kMouseGone)
+    return Fail(kExitNoMouse, std::string(failurePrefix) + "the mouse went away during the command");
   std::string message = std::string(failurePrefix) + StepFailure(outcome.failedStep);
+  if (outcome.detail == SessionDetail::kCommitReplyLost)
+    message = std::string(failurePrefix) +
+              "the configuration block was written and the commit sent, but the mouse's reply to the commit "
+              "was lost: the new settings may or may not be in use";
   // Windows error codes; the Linux backend maps errno onto them.
   if (outcome.error != kErrorSuccess) message += " (error " + std::to_string(outcome.error) + ")";
   return Fail(kExitMouseFailed, message);
@@ -60,6 +71,12 @@ int MouseSession::Read(ProfileRecord& profile) {
 
 int MouseSession::Apply(const ProfileRecord& profile) {
   return Finish(ApplyMouseProfile(link_, profile), "apply failed: ");
+}
+
+int MouseSession::ReadBlock(ConfigBlock& block) { return Finish(ReadMouseBlock(link_, block), ""); }
+
+int MouseSession::ChangeBlock(const std::function<bool(ConfigBlock&)>& change) {
+  return Finish(ChangeMouseBlock(link_, change), "set failed: ");
 }
 
 }  // namespace korvidctl
