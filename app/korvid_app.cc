@@ -5,6 +5,7 @@
 
 #include "app/main_dialog.h"
 #include "app/messages.h"
+#include "app/single_instance.h"
 #include "skin/sheets.h"
 
 namespace korvid {
@@ -15,13 +16,9 @@ BOOL CMobrinApp::InitInstance() {
   Gdiplus::GdiplusStartupInput gdiplusInput;
   Gdiplus::GdiplusStartup(&gdiplusToken_, &gdiplusInput, nullptr);
 
-  // A running copy shows its window; then the mutex decides who runs.
-  if (HWND running = FindWindowW(nullptr, kMainWindowTitle)) PostMessageW(running, kShowRequestMessage, 0, 0);
-  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    instanceMutex_.reset();
-    return FALSE;
-  }
+  InstanceClaim claim = ClaimInstance(kInstanceMutexName, kMainWindowTitle, kShowRequestMessage);
+  if (!claim.first) return FALSE;
+  instanceMutex_ = std::move(claim.mutex);
 
   comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
   {

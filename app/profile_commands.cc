@@ -2,7 +2,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/apply_lock.h"
 #include "app/main_dialog.h"
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
@@ -12,16 +11,6 @@
 #include "support/pop_system_message_dlg.h"
 
 namespace korvid {
-
-framework::CriticalSection& ApplyLock() {
-  static framework::CriticalSection applyLock;
-  return applyLock;
-}
-
-struct CMobrinDlg::ApplyJob {
-  CMobrinDlg* window;
-  ProfileRecord profile;  // the worker's own copy: later edits cannot mix in
-};
 
 bool CMobrinDlg::SaveCurrentProfile() {
   // A page not built yet has nothing the user changed.
@@ -34,41 +23,36 @@ bool CMobrinDlg::SaveCurrentProfile() {
 
 void CMobrinDlg::StartApply() {
   if (!SaveCurrentProfile()) {
+    if (!applies_.Busy()) TellPagesApplyProgress(ApplyProgress::kFailed);
     const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath();
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     return;
   }
-  auto job = std::make_unique<ApplyJob>(ApplyJob{this, *activeProfile});
-  ++runningApplies_;
-  framework::UniqueHandle thread(CreateThread(nullptr, 0, ApplyThread, job.get(), 0, nullptr));
-  if (thread) {
-    job.release();  // the worker owns it now
-  } else {
-    --runningApplies_;
-    ShowApplyOutcome(ApplyOutcome::kFailed);
-  }
-}
-
-DWORD WINAPI CMobrinDlg::ApplyThread(void* parameter) {
-  std::unique_ptr<ApplyJob> job(static_cast<ApplyJob*>(parameter));
-  CMobrinDlg* window = job->window;
-  {
-    framework::CriticalSectionLock lock(ApplyLock());
-    const ApplyOutcome outcome = window->ApplyToMouse(job->profile);
-    // Pop-ups are skinned from images that belong to the UI thread, so the
-    // outcome is shown there; the worker keeps the apply lock until the
-    // user has closed it.
-    if (outcome != ApplyOutcome::kDone) {
-      SendMessageW(window->GetSafeHwnd(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
-    }
-  }
-  --window->runningApplies_;
-  return 0;
+  // The worker writes a copy: later edits cannot mix into it. While an apply
+  // runs, this one waits in place of any other that waits.
+  if (applies_.Request(*activeProfile)) TellPagesApplyProgress(ApplyProgress::kRunning);
 }
 
 ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
   framework::CriticalSectionLock lock(linkLock_);
   return ApplyMouseProfile(link_, profile).result;
+}
+
+void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
+  // A click since the worker posted this has begun another spell, which
+  // will report in its turn; its pages already know it runs.
+  if (!applies_.Busy()) {
+    TellPagesApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kSucceeded : ApplyProgress::kFailed);
+  }
+  ShowApplyOutcome(outcome);
+}
+
+void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
+  for (framework::CDialogEx* page : Pages()) {
+    if (page && page->GetSafeHwnd()) {
+      SendMessageW(page->GetSafeHwnd(), kApplyProgressMessage, static_cast<WPARAM>(progress), 0);
+    }
+  }
 }
 
 void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
