@@ -15,6 +15,7 @@ struct ApplyQueue::State {
   mutable std::mutex mutex;
   std::condition_variable changed;
   std::optional<ProfileRecord> pending;
+  ProfileRecord runningProfile;  // what the running apply writes
   bool running = false;
   bool stopping = false;
   std::thread worker;
@@ -24,11 +25,12 @@ struct ApplyQueue::State {
     for (;;) {
       changed.wait(lock, [this] { return stopping || pending.has_value(); });
       if (!pending) return;
-      const ProfileRecord profile = std::move(*pending);
+      runningProfile = std::move(*pending);
       pending.reset();
       running = true;
       lock.unlock();
-      const SessionResult result = apply(profile);
+      // Written only here, under the lock; requests only compare with it.
+      const SessionResult result = apply(runningProfile);
       lock.lock();
       running = false;
       if (result != SessionResult::kDone) pending.reset();
@@ -57,7 +59,12 @@ bool ApplyQueue::Request(ProfileRecord profile) {
     std::lock_guard lock(state_->mutex);
     if (state_->stopping) return false;
     wasIdle = !state_->running && !state_->pending;
-    state_->pending = std::move(profile);
+    if (state_->running && state_->runningProfile == profile) {
+      // The running apply writes these very settings: nothing more to wait for.
+      state_->pending.reset();
+    } else {
+      state_->pending = std::move(profile);
+    }
   }
   state_->changed.notify_all();
   return wasIdle;

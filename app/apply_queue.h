@@ -10,9 +10,10 @@ namespace korvid {
 
 // The writes of the profile to the mouse, one at a time on a worker thread
 // of their own, coalesced: a request made while an apply runs leaves at most
-// one apply pending, of the latest profile asked for, so that ten clicks on
-// Apply write the mouse at most twice. A failed apply drops the pending one:
-// a mouse that has gone brings one failure, not one per click.
+// one apply pending, of the latest profile asked for, and none when that is
+// the profile being written; so ten clicks on Apply write the mouse once, or
+// twice when the settings changed meanwhile. A failed apply drops the
+// pending one: a mouse that has gone brings one failure, not one per click.
 class ApplyQueue {
  public:
   // Writes a profile to the mouse; runs on the worker.
@@ -29,7 +30,8 @@ class ApplyQueue {
   ~ApplyQueue();
 
   // Asks for `profile` to be written: at once when the queue is idle,
-  // otherwise after the running apply, in place of any pending one. True
+  // otherwise after the running apply, in place of any pending one (or not
+  // at all when the running apply writes the same profile). True
   // when the queue was idle (a busy spell begins); false also once stopped.
   bool Request(ProfileRecord profile);
   // An apply runs or waits.

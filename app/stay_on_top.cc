@@ -5,11 +5,13 @@ namespace {
 
 bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
-// The nearest window above `window` outside the topmost band: the window
-// goes back under it. Null when none is (the window led its band).
-HWND NonTopmostWindowAbove(HWND window) {
+// The nearest window the user sees above `window` outside the topmost band:
+// the window goes back under it. Hidden windows and the window's own pop-ups
+// (which rise and fall with it) do not count. Null when none is (the window
+// led its band).
+HWND VisibleWindowAbove(HWND window) {
   for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
-    if (!Topmost(above)) return above;
+    if (IsWindowVisible(above) && !Topmost(above) && GetWindow(above, GW_OWNER) != window) return above;
   }
   return nullptr;
 }
@@ -26,7 +28,7 @@ void StayOnTop::Request(HWND window, LPARAM argument) {
     if (depth_++ > 0) return;
     lifted_ = !Topmost(window);
     if (!lifted_) return;
-    above_ = NonTopmostWindowAbove(window);
+    above_ = VisibleWindowAbove(window);
     Place(window, HWND_TOPMOST);
   } else if (argument == 0) {
     if (depth_ == 0) {

@@ -18,7 +18,7 @@ class StayOnTop {
  private:
   int depth_ = 0;              // "on" requests not yet answered by an "off"
   bool lifted_ = false;        // the outermost "on" made the window topmost
-  HWND above_ = nullptr;       // the window above it before that, if any
+  HWND above_ = nullptr;       // the window seen above it before that, if any
 };
 
 }  // namespace korvid

@@ -83,6 +83,35 @@ TEST_F(ApplyQueueTest, RequestsDuringAnApplyLeaveOnlyTheLatestPending) {
   EXPECT_EQ(mouse->finished, std::vector<SessionResult>{SessionResult::kDone});
 }
 
+TEST_F(ApplyQueueTest, RequestsForTheProfileBeingWrittenAddNothing) {
+  struct Case {
+    const char* what;
+    std::vector<const char16_t*> during;  // requested while "running" is written
+    std::vector<std::u16string> written;
+  };
+  const Case cases[] = {
+      {"the same again and again", {u"running", u"running", u"running"}, {u"running"}},
+      {"changed, then changed back", {u"other", u"running"}, {u"running"}},
+      {"the same, then changed", {u"running", u"other"}, {u"running", u"other"}},
+  };
+  size_t spells = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    {
+      std::lock_guard lock(mouse->mutex);
+      mouse->written.clear();
+    }
+    queue.Request(Named(u"running"));
+    mouse->AwaitApplyAtGate();
+    for (const char16_t* name : c.during) queue.Request(Named(name));
+    mouse->Open(2);
+    mouse->AwaitFinished(++spells);
+    std::lock_guard lock(mouse->mutex);
+    mouse->openings = 0;
+    EXPECT_EQ(mouse->written, c.written);
+  }
+}
+
 TEST_F(ApplyQueueTest, AFailedApplyDropsThePendingOneAndReportsOnce) {
   for (SessionResult failure : {SessionResult::kFailed, SessionResult::kNoMouse}) {
     SCOPED_TRACE(static_cast<int>(failure));
