@@ -313,8 +313,8 @@ class Soak(FaultCase):
     def setUp(self):
         super().setUp()
         self.rng = random.Random(int(os.environ.get("KORVID_SOAK_SEED", "1313")))
-        self.cycles = 100 if LONG else 10
-        self.applies = 200 if LONG else 16
+        self.cycles = 100 if LONG else 8
+        self.applies = 200 if LONG else 12
         self.known_blocks = set()   # blocks the mouse held at quiet moments
         self.seen_blocks = set()    # every content block.bin was seen with
         self.watching = False
