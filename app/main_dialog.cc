@@ -252,7 +252,8 @@ void CMobrinDlg::HideAllPages() {
 }
 
 void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
-  if (page.IsWindowVisible()) return;
+  // The page's own style: what shows once the window does, hidden or not.
+  if (page.GetSafeHwnd() && (GetWindowLongW(page.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE)) return;
   ClearPageSelection();
   pageButton.SetSelected(true);
   HideAllPages();
