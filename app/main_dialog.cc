@@ -376,8 +376,10 @@ bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
       BringBack();
     } else if (argument == kTrayExitSoftware) {
       // An apply only waiting is dropped; the one writing the mouse is
-      // waited for when the window goes.
+      // waited for when the window goes. Untitled, the window is no longer
+      // found by a new copy, which then waits for this one to end.
       applies_.DropPending();
+      SetWindowText(L"");
       PostQuitMessage(0);
     }
     // A choice is not a system command: passed on, a menu identifier that

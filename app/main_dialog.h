@@ -136,6 +136,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   ConnectionState connection_;
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
   StayOnTop stayOnTop_;
+  bool showingApplyFailure_ = false;  // an apply's failure message is up
   // Where the apply worker posts its news: the window while it exists.
   std::atomic<HWND> applyNewsWindow_{nullptr};
   // Last, so that it stops before the link it uses goes.

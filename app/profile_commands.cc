@@ -56,12 +56,18 @@ void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
 }
 
 void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
+  if (outcome == ApplyOutcome::kDone) return;
+  // Clicks queued before the message appeared are handled inside its modal
+  // loop and may fail the same way: the message already up tells the user.
+  if (showingApplyFailure_) return;
+  showingApplyFailure_ = true;
   if (outcome == ApplyOutcome::kNoMouse) {
     CPopSystemMessageDlg popup(kMessageNoMouse, this);
     popup.DoModal();
-  } else if (outcome == ApplyOutcome::kFailed) {
+  } else {
     MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
   }
+  showingApplyFailure_ = false;
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {

@@ -236,12 +236,10 @@ class ManyApplies(FaultCase):
         gui.DESKTOP.click_at(x, y, button=3)
         menu = gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
         gui.DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * EXIT_SOFTWARE_ROW + 8)
-        gui.DESKTOP.wait("the old window gone", lambda s: not s.titled(MAIN_TITLE), timeout=5)
-        exited = time.monotonic()
+        # At once, while the old copy still finishes its write.
         second = self.relaunch()
         shown = gui.DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
                                  timeout=SECOND_START_TIMEOUT)
-        self.assertLess(exited, time.monotonic())
         self.assertTrue(self.program.wait_exit(5), "the old copy lives on")
         self.assertTrue(second.running())
         self.assertNotEqual(shown.pid, main.pid)
@@ -357,17 +355,16 @@ class Soak(FaultCase):
         self.wait_log("the mouse read", lambda log: any(
             l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
 
-    def close_all_popups(self, expect_at_most=None):
+    def close_all_popups(self):
+        """Closes the failure messages shown, one at a time; never two may be up at once."""
         closed = 0
         while True:
             popups = self.popups()
             if not popups:
                 return closed
-            for popup in popups:
-                self.close_popup(popup)
-                closed += 1
-            if expect_at_most is not None:
-                self.assertLessEqual(closed, expect_at_most, "a cascade of failure messages")
+            self.assertEqual(len(popups), 1, f"a cascade of failure messages: {popups}")
+            self.close_popup(popups[0])
+            closed += 1
 
     def apply(self, shown, unplug):
         main = self.main_any()
@@ -390,13 +387,14 @@ class Soak(FaultCase):
             if time.monotonic() > deadline:
                 self.fail(f"the apply never ended (faults {faults!r}); exchange.log: {self.mouse.log()[start:]}")
             time.sleep(0.1)
-            failures += self.close_all_popups(expect_at_most=1)
+            failures += self.close_all_popups()
         if unplug or clicks > 1:
             # An apply that waited runs now, or meets the unplugged mouse: it
             # must not add a message.
             self.wait_mouse_quiet()
-            failures += self.close_all_popups(expect_at_most=1)
-        self.assertLessEqual(failures, 1, "one apply spell, more than one failure message")
+            failures += self.close_all_popups()
+        # Clicks handled after a failure begin a spell of their own, which may fail in turn.
+        self.assertLessEqual(failures, clicks, "more failure messages than clicks")
         if os.path.exists(self.mouse.path("faults")):
             os.remove(self.mouse.path("faults"))
         self.assert_profile_folder()
