@@ -304,6 +304,8 @@ class Soak(FaultCase):
     FAULTS = ["", "", "busy 3\n", "busy 25 cmd=04\n", "send-error 31 1 cmd=08\n", "send-error 31 9 cmd=08\n",
               "get-error 31 1 cmd=04\n", "get-error 31 9 cmd=04\n", "status 2 1 cmd=03\n", "short 10 1\n",
               "open-error 32 1\n", "open-error 32 3\n"]
+    # The long soak runs for about twenty minutes.
+    program_timeout = 3600
     # Resource growth allowed over the soak, from a baseline taken once every
     # page has been built and the first cycles have run.
     HANDLE_BOUND, GDI_BOUND, MEMORY_BOUND = 20, 20, 12 * 1024 * 1024
@@ -436,6 +438,17 @@ class Soak(FaultCase):
     # -- the soak
 
     def test_soak(self):
+        try:
+            self.soak()
+        except BaseException:
+            # What Wine wrote of the program (a crash's backtrace) goes with the failure.
+            if getattr(self, "program", None):
+                self.program.log.flush()
+                with open(self.program.log.name, "rb") as log:
+                    print(log.read().decode("utf-8", "replace")[-20000:], file=sys.stderr)
+            raise
+
+    def soak(self):
         started = time.monotonic()
         main = self.launch(settings=gui.CHANGED_SETTINGS)
         self.quiet_point()
