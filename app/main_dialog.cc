@@ -26,7 +26,6 @@
 namespace korvid {
 namespace {
 
-
 struct PageButtonPlace {
   int id;
   int x, y, width, height;
@@ -269,8 +268,6 @@ SessionOutcome CMobrinDlg::ReadMouse(ProfileRecord& profile) {
   framework::CriticalSectionLock lock(linkLock_);
   return ReadMouseProfile(link_, profile);
 }
-
-void CMobrinDlg::ConnectAndRead() { ShowMouseRead(ReadMouse(*currentProfile)); }
 
 void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
   if (outcome.result == SessionResult::kDone) activeProfile = currentProfile.get();

@@ -51,16 +51,20 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // What the pages ask of the window.
+  // What the pages ask of the window. How an Apply goes reaches every page
+  // as kApplyProgressMessage (widgets/apply_progress.h): running, then
+  // succeeded or failed once the spell of writes has ended.
   void StartApply() override;
   void RestoreDefaultProfile() override;
   bool HasActiveProfile() const override { return activeProfile != nullptr; }
   bool DiscoverMouse() override;
 
+  // A spell of applies runs: a write to the mouse runs or waits.
+  bool ApplyRunning() const { return applies_.Busy(); }
+
   bool SaveCurrentProfile();
   // Reads the mouse into `profile` under the link's lock.
   SessionOutcome ReadMouse(ProfileRecord& profile);
-  void ConnectAndRead();
   // Shows what a read found: the firmware version and the settings on the
   // pages (the mouse's, or the saved profile's when it could not be read).
   void ShowMouseRead(const SessionOutcome& outcome);
