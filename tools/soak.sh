@@ -7,7 +7,7 @@
 # folder one readable profile, and the process's handles, GDI objects and
 # memory must not have grown beyond a small bound (the figures are printed).
 # Without --long it is the short soak the test command runs (gui.Soak);
-# --long makes it 100 cycles and 200 applies (about twenty minutes).
+# --long makes it 100 cycles and 200 applies (about sixteen minutes).
 # KORVID_SOAK_SEED picks another random sequence. Needs the Windows build
 # (tools/test.sh makes it; $KORVID_BUILD_DIR as there).
 set -euo pipefail

@@ -461,7 +461,7 @@ class Soak(FaultCase):
         watcher = threading.Thread(target=self.watch_block, daemon=True)
         watcher.start()
         try:
-            cycles = applies = 0
+            cycles = applies = 1  # the first of each, before the baseline
             for phase, shown in enumerate((True, False)):
                 if not shown:
                     self.hide(self.main())
