@@ -5,6 +5,7 @@
 
 #include "app/main_dialog.h"
 #include "app/messages.h"
+#include "app/single_instance.h"
 #include "app/start_options.h"
 #include "skin/sheets.h"
 
@@ -20,14 +21,10 @@ BOOL CMobrinApp::InitInstance() {
   // sign-in entry while the program runs already); then the mutex decides
   // who runs.
   const StartOptions options = ParseStartOptions(CommandLineArguments());
-  if (!options.hiddenInTray) {
-    if (HWND running = FindWindowW(nullptr, kMainWindowTitle)) PostMessageW(running, kShowRequestMessage, 0, 0);
-  }
-  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    instanceMutex_.reset();
-    return FALSE;
-  }
+  InstanceClaim claim =
+      ClaimInstance(kInstanceMutexName, kMainWindowTitle, options.hiddenInTray ? 0 : kShowRequestMessage);
+  if (!claim.first) return FALSE;
+  instanceMutex_ = std::move(claim.mutex);
 
   comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
   {

@@ -2,7 +2,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/apply_lock.h"
 #include "app/main_dialog.h"
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
@@ -14,16 +13,6 @@
 #include "support/pop_system_message_dlg.h"
 
 namespace korvid {
-
-framework::CriticalSection& ApplyLock() {
-  static framework::CriticalSection applyLock;
-  return applyLock;
-}
-
-struct CMobrinDlg::ApplyJob {
-  CMobrinDlg* window;
-  ProfileRecord profile;  // the worker's own copy: later edits cannot mix in
-};
 
 bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
   // A page not built yet has nothing the user changed.
@@ -37,37 +26,15 @@ bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
 void CMobrinDlg::StartApply() {
   SaveFailure failure;
   if (!SaveCurrentProfile(&failure)) {
+    if (!applies_.Busy()) TellPagesApplyProgress(ApplyProgress::kFailed);
     const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath() + kSaveFailureReason +
                               framework::ToWide(FromUtf8(failure.reason));
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     return;
   }
-  auto job = std::make_unique<ApplyJob>(ApplyJob{this, *activeProfile});
-  ++runningApplies_;
-  framework::UniqueHandle thread(CreateThread(nullptr, 0, ApplyThread, job.get(), 0, nullptr));
-  if (thread) {
-    job.release();  // the worker owns it now
-  } else {
-    --runningApplies_;
-    ShowApplyOutcome(ApplyOutcome::kFailed);
-  }
-}
-
-DWORD WINAPI CMobrinDlg::ApplyThread(void* parameter) {
-  std::unique_ptr<ApplyJob> job(static_cast<ApplyJob*>(parameter));
-  CMobrinDlg* window = job->window;
-  {
-    framework::CriticalSectionLock lock(ApplyLock());
-    const ApplyOutcome outcome = window->ApplyToMouse(job->profile);
-    // Pop-ups are skinned from images that belong to the UI thread, so the
-    // outcome is shown there; the worker keeps the apply lock until the
-    // user has closed it.
-    if (outcome != ApplyOutcome::kDone) {
-      SendMessageW(window->GetSafeHwnd(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
-    }
-  }
-  --window->runningApplies_;
-  return 0;
+  // The worker writes a copy: later edits cannot mix into it. While an apply
+  // runs, this one waits in place of any other that waits.
+  if (applies_.Request(*activeProfile)) TellPagesApplyProgress(ApplyProgress::kRunning);
 }
 
 ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
@@ -75,16 +42,39 @@ ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
   return ApplyMouseProfile(link_, profile).result;
 }
 
+void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
+  // A click since the worker posted this has begun another spell, which
+  // will report in its turn; its pages already know it runs.
+  if (!applies_.Busy()) {
+    TellPagesApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kSucceeded : ApplyProgress::kFailed);
+  }
+  ShowApplyOutcome(outcome);
+}
+
+void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
+  for (framework::CDialogEx* page : Pages()) {
+    if (page && page->GetSafeHwnd()) {
+      SendMessageW(page->GetSafeHwnd(), kApplyProgressMessage, static_cast<WPARAM>(progress), 0);
+    }
+  }
+}
+
 void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
+  if (outcome == ApplyOutcome::kDone) return;
+  // Clicks queued before the message appeared are handled inside its modal
+  // loop and may fail the same way: the message already up tells the user.
+  if (showingApplyFailure_) return;
+  showingApplyFailure_ = true;
   if (outcome == ApplyOutcome::kNoMouse) {
     CPopSystemMessageDlg popup(kMessageNoMouse, this);
     popup.DoModal();
-  } else if (outcome == ApplyOutcome::kFailed) {
-    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
   } else if (outcome == ApplyOutcome::kBusy) {
     const std::wstring text = std::wstring(kApplyFailed) + L"\n\n" + kMouseBusy;
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  } else {
+    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
   }
+  showingApplyFailure_ = false;
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {
