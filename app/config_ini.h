@@ -9,7 +9,9 @@ std::wstring ConfigFilePath();
 // A value of section "ConfigData" of the configuration file, or `fallback`.
 std::wstring ReadConfigValue(const std::wstring& configFile, const wchar_t* key, const std::wstring& fallback);
 // The folder under which the data folder lies: DataPath of the configuration
-// file when something exists there, else the roaming application-data folder.
+// file when it names an existing folder (a file there does not count; a
+// trailing separator is dropped, a bare drive means its root), else the
+// roaming application-data folder.
 std::wstring ResolveDataRoot(const std::wstring& configFile);
 
 inline constexpr wchar_t kConfigSection[] = L"ConfigData";

@@ -5,6 +5,8 @@
 
 #include "app/main_dialog.h"
 #include "app/messages.h"
+#include "app/single_instance.h"
+#include "app/start_options.h"
 #include "skin/sheets.h"
 
 namespace korvid {
@@ -15,17 +17,18 @@ BOOL CMobrinApp::InitInstance() {
   Gdiplus::GdiplusStartupInput gdiplusInput;
   Gdiplus::GdiplusStartup(&gdiplusToken_, &gdiplusInput, nullptr);
 
-  // A running copy shows its window; then the mutex decides who runs.
-  if (HWND running = FindWindowW(nullptr, kMainWindowTitle)) PostMessageW(running, kShowRequestMessage, 0, 0);
-  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    instanceMutex_.reset();
-    return FALSE;
-  }
+  // A running copy shows its window, unless this start asks for none (the
+  // sign-in entry while the program runs already); then the mutex decides
+  // who runs.
+  const StartOptions options = ParseStartOptions(CommandLineArguments());
+  InstanceClaim claim =
+      ClaimInstance(kInstanceMutexName, kMainWindowTitle, options.hiddenInTray ? 0 : kShowRequestMessage);
+  if (!claim.first) return FALSE;
+  instanceMutex_ = std::move(claim.mutex);
 
   comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
   {
-    CMobrinDlg dialog;
+    CMobrinDlg dialog(options.hiddenInTray);
     mainWindow = &dialog;
     dialog.DoModal();
     mainWindow = nullptr;

@@ -26,9 +26,6 @@
 namespace korvid {
 namespace {
 
-constexpr DWORD kArrivalSettleMs = 900;
-constexpr int kApplyDrainMs = 15000;
-
 struct PageButtonPlace {
   int id;
   int x, y, width, height;
@@ -54,6 +51,8 @@ constexpr ToolTipText kToolTips[] = {
 };
 
 constexpr UINT_PTR kAddTrayIconTimer = 1;
+// A discovery after the mouse's arrival is due.
+constexpr UINT_PTR kArrivalDiscoveryTimer = 2;
 
 struct FirstRead {
   SessionOutcome outcome;
@@ -62,7 +61,13 @@ struct FirstRead {
 
 }  // namespace
 
-CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
+CMobrinDlg::CMobrinDlg(bool startHidden)
+    : CZebImageDialog(IDD_MAIN, nullptr),
+      startHidden_(startHidden),
+      applies_([this](const ProfileRecord& profile) { return ApplyToMouse(profile); },
+               [this](ApplyOutcome outcome) {
+                 PostMessageW(applyNewsWindow_.load(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
+               }) {
   bigIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID), IMAGE_ICON,
                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
   smallIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID),
@@ -71,6 +76,7 @@ CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
   port_ = MakeProgramHidPort();
   link_.port = port_.get();
   connectedAtStart_ = FindMouse(link_).result == SessionResult::kDone;
+  connection_ = StartingState(connectedAtStart_);
   configFilePath_ = ConfigFilePath();
   dataRoot_ = ResolveDataRoot(configFilePath_);
   currentProfile = std::make_unique<ProfileRecord>();
@@ -81,10 +87,10 @@ CMobrinDlg::CMobrinDlg() : CZebImageDialog(IDD_MAIN, nullptr) {
 
 CMobrinDlg::~CMobrinDlg() {
   deviceChanges_.reset();
-  // A worker still writing the mouse uses this window's link and counter.
-  // Its commands end in bounded time, and with the window gone its outcome
-  // message returns at once, so the wait is short; the bound is a safety net.
-  for (int waited = 0; runningApplies_.load() > 0 && waited < kApplyDrainMs; waited += 10) Sleep(10);
+  // An apply still writing the mouse uses this window's link: the program
+  // ends once it has, in the bounded time its commands take. One that was
+  // only waiting is dropped.
+  applies_.Stop(ApplyQueue::kStopBound);
 }
 
 std::wstring CMobrinDlg::ProfilesFolderPath() const {
@@ -107,6 +113,7 @@ void CMobrinDlg::DoDataExchange() {
 BOOL CMobrinDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   SetWindowText(kMainWindowTitle);
+  applyNewsWindow_ = GetSafeHwnd();
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   dragFullWindows_.emplace();
@@ -192,9 +199,7 @@ bool CMobrinDlg::BuildPage(CDialogEx& page) {
   if (&page == buttonPage_.get()) buttonPage_->LoadFromProfile(*activeProfile);
   if (&page == sensorPage_.get()) sensorPage_->LoadFromProfile(*activeProfile);
   if (&page == supportPage_.get()) supportPage_->SetFirmwareVersionText(firmwareText_);
-  if (auto* view = dynamic_cast<ApplyProgressView*>(&page); view && applyProgress_ == ApplyProgress::kRunning) {
-    view->ShowApplyProgress(applyProgress_);
-  }
+  if (applies_.Busy()) SendMessageW(window, kApplyProgressMessage, static_cast<WPARAM>(ApplyProgress::kRunning), 0);
   // Every image the page shows is a cut or a copy of its own by now.
   ReleaseSkinSheets();
   return true;
@@ -236,15 +241,19 @@ void CMobrinDlg::ClearPageSelection() {
   }
 }
 
+std::array<framework::CDialogEx*, 5> CMobrinDlg::Pages() const {
+  return {buttonPage_.get(), sensorPage_.get(), supportPage_.get(), helpPage_.get(), noMousePage_.get()};
+}
+
 void CMobrinDlg::HideAllPages() {
-  for (CDialogEx* page : std::initializer_list<CDialogEx*>{buttonPage_.get(), sensorPage_.get(), supportPage_.get(),
-                                                           helpPage_.get(), noMousePage_.get()}) {
+  for (framework::CDialogEx* page : Pages()) {
     if (page && page->GetSafeHwnd()) page->ShowWindow(SW_HIDE);
   }
 }
 
 void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
-  if (page.IsWindowVisible()) return;
+  // The page's own style: what shows once the window does, hidden or not.
+  if (page.GetSafeHwnd() && (GetWindowLongW(page.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE)) return;
   ClearPageSelection();
   pageButton.SetSelected(true);
   HideAllPages();
@@ -261,8 +270,6 @@ SessionOutcome CMobrinDlg::ReadMouse(ProfileRecord& profile) {
   framework::CriticalSectionLock lock(linkLock_);
   return ReadMouseProfile(link_, profile);
 }
-
-void CMobrinDlg::ConnectAndRead() { ShowMouseRead(ReadMouse(*currentProfile)); }
 
 void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
   if (outcome.result == SessionResult::kDone) activeProfile = currentProfile.get();
@@ -287,30 +294,54 @@ bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return true;
   const auto* broadcast = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
   if (!NamesTheMouse(broadcast->dbcc_name)) return true;
-  uint16_t connected = 0;
-  {
-    framework::CriticalSectionLock lock(linkLock_);
-    connected = link_.connected;
-  }
-  if (event == DBT_DEVICEARRIVAL && connected == 0 && noMousePage_->IsWindowVisible()) {
-    Sleep(kArrivalSettleMs);
-    SetPageButtonsEnabled(true);
-    ClearPageSelection();
-    HideAllPages();
-    ShowPageWindow(*buttonPage_);
-    buttonSettingButton_.SetSelected(true);
-    ConnectAndRead();
-  } else if (event == DBT_DEVICEREMOVECOMPLETE && connected != 0) {
-    ClearPageSelection();
-    SetPageButtonsEnabled(false);
-    HideAllPages();
-    ShowPageWindow(*noMousePage_);
-    SetFirmwareVersionText(NoFirmwareVersionText());
-    KeepFocusOnShownControls();
-    framework::CriticalSectionLock lock(linkLock_);
-    CloseConfigInterface(link_);
-  }
+  TakeConnectionStep(event == DBT_DEVICEARRIVAL ? OnMouseArrival(connection_) : OnMouseRemoval(connection_));
   return true;
+}
+
+void CMobrinDlg::TakeConnectionStep(const ConnectionStep& step) {
+  switch (step.kind) {
+    case ConnectionStep::Kind::kDiscoverLater:
+      SetTimer(GetSafeHwnd(), kArrivalDiscoveryTimer, step.delayMs, nullptr);
+      break;
+    case ConnectionStep::Kind::kShowNoMouse:
+      ShowNoMouse();
+      break;
+    case ConnectionStep::Kind::kShowConnected:
+    case ConnectionStep::Kind::kNothing:
+      break;
+  }
+}
+
+void CMobrinDlg::OnArrivalDiscoveryDue() {
+  KillTimer(GetSafeHwnd(), kArrivalDiscoveryTimer);
+  const SessionOutcome read = ReadMouse(*currentProfile);
+  const ConnectionStep step = OnArrivalDiscovery(connection_, read.result != SessionResult::kNoMouse);
+  if (step.kind == ConnectionStep::Kind::kShowConnected) {
+    ShowConnected(read);
+  } else {
+    TakeConnectionStep(step);
+  }
+}
+
+void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
+  SetPageButtonsEnabled(true);
+  ClearPageSelection();
+  HideAllPages();
+  ShowPageWindow(*buttonPage_);
+  buttonSettingButton_.SetSelected(true);
+  ShowMouseRead(read);
+}
+
+void CMobrinDlg::ShowNoMouse() {
+  KillTimer(GetSafeHwnd(), kArrivalDiscoveryTimer);
+  ClearPageSelection();
+  SetPageButtonsEnabled(false);
+  HideAllPages();
+  ShowPageWindow(*noMousePage_);
+  SetFirmwareVersionText(NoFirmwareVersionText());
+  KeepFocusOnShownControls();
+  framework::CriticalSectionLock lock(linkLock_);
+  CloseConfigInterface(link_);
 }
 
 void CMobrinDlg::BringBack() {
@@ -342,17 +373,18 @@ LRESULT CMobrinDlg::OnTrayIcon(LPARAM mouseMessage) {
 
 bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
   if (command == kStayOnTopRequest) {
-    if (argument == 1 || argument == 0) {
-      // Only the stacking changes: the request must not take the focus.
-      SetWindowPos(GetSafeHwnd(), argument == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    }
+    stayOnTop_.Request(GetSafeHwnd(), argument);
     return true;
   }
   if (tray_.IsMenuChoice(command)) {
     if (argument == kTrayConfigMouse) {
       BringBack();
     } else if (argument == kTrayExitSoftware) {
+      // An apply only waiting is dropped; the one writing the mouse is
+      // waited for when the window goes. Untitled, the window is no longer
+      // found by a new copy, which then waits for this one to end.
+      applies_.DropPending();
+      SetWindowText(L"");
       PostQuitMessage(0);
     }
     // A choice is not a system command: passed on, a menu identifier that
@@ -421,15 +453,20 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       BeginBodyDrag();
       break;
     case WM_DESTROY:
+      applyNewsWindow_ = nullptr;
       tray_.Remove();
       break;
     case WM_TIMER:
+      if (wParam == kArrivalDiscoveryTimer) {
+        OnArrivalDiscoveryDue();
+        return TRUE;
+      }
       if (wParam != kAddTrayIconTimer) break;
       KillTimer(GetSafeHwnd(), kAddTrayIconTimer);
       tray_.Add(GetSafeHwnd(), smallIcon_);
       return TRUE;
     case kApplyOutcomeMessage:
-      ShowApplyOutcome(static_cast<ApplyOutcome>(wParam));
+      OnAppliesFinished(static_cast<ApplyOutcome>(wParam));
       return TRUE;
     default:
       if (tray_.OnTaskbarCreated(message)) return TRUE;

@@ -1,16 +1,22 @@
 #pragma once
+#include <array>
 #include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/apply_queue.h"
+#include "app/connection_state.h"
 #include "app/device_source.h"
+#include "app/stay_on_top.h"
 #include "app/tray_icon.h"
 #include "device/link.h"
 #include "device/session.h"
 #include "framework/drag_full_windows.h"
 #include "framework/handles.h"
+#include "profile/profile_file.h"
 #include "profile/profile_record.h"
+#include "widgets/apply_progress.h"
 #include "widgets/page_host.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
@@ -23,8 +29,8 @@ class CSupportUpdateDlg;
 class CNoDevice;
 class CNoMouse;
 
-// Sent by an apply worker to have its outcome shown on the UI thread;
-// wParam is an ApplyOutcome. The worker waits for the answer.
+// Posted by the apply worker when the applies asked for are done; wParam is
+// the last one's ApplyOutcome.
 inline constexpr UINT kApplyOutcomeMessage = WM_APP + 1;
 // Sent by a second copy of the program: show the window.
 inline constexpr UINT kShowRequestMessage = WM_USER + 1004;
@@ -36,10 +42,11 @@ using ApplyOutcome = SessionResult;
 // their PageHost.
 class CMobrinDlg : public CZebImageDialog, public PageHost {
  public:
-  CMobrinDlg();
+  explicit CMobrinDlg(bool startHidden = false);
   ~CMobrinDlg() override;
 
   BOOL OnInitDialog() override;
+  bool ShowsWhenRun() const override { return !startHidden_; }
   void DoDataExchange() override;
   void OnOK() override {}
   void OnCancel() override {}
@@ -47,16 +54,21 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool PreTranslateMessage(MSG& message) override;
 
-  // What the pages ask of the window.
+  // What the pages ask of the window. How an Apply goes reaches every page
+  // as kApplyProgressMessage (widgets/apply_progress.h): running, then
+  // succeeded or failed once the spell of writes has ended.
   void StartApply() override;
   void RestoreDefaultProfile() override;
   bool HasActiveProfile() const override { return activeProfile != nullptr; }
   bool DiscoverMouse() override;
 
-  bool SaveCurrentProfile();
+  // A spell of applies runs: a write to the mouse runs or waits.
+  bool ApplyRunning() const { return applies_.Busy(); }
+
+  // `failure`, when given, says why a save failed.
+  bool SaveCurrentProfile(SaveFailure* failure = nullptr);
   // Reads the mouse into `profile` under the link's lock.
   SessionOutcome ReadMouse(ProfileRecord& profile);
-  void ConnectAndRead();
   // Shows what a read found: the firmware version and the settings on the
   // pages (the mouse's, or the saved profile's when it could not be read).
   void ShowMouseRead(const SessionOutcome& outcome);
@@ -79,15 +91,20 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void KeepFocusOnShownControls();
 
  private:
-  struct ApplyJob;
-  static DWORD WINAPI ApplyThread(void* job);
-  // Writes `profile` to the mouse; runs on an apply worker inside the
-  // apply lock.
+  // The five pages, built or not (null before they are made).
+  std::array<CDialogEx*, 5> Pages() const;
+  // Writes `profile` to the mouse; runs on the apply worker.
   ApplyOutcome ApplyToMouse(const ProfileRecord& profile);
+  // The applies asked for are done; the last one's outcome.
+  void OnAppliesFinished(ApplyOutcome outcome);
   void ShowApplyOutcome(ApplyOutcome outcome);
-  // Tells the pages how the writes are going: busy buttons while one runs,
-  // the confirmation once the last has committed.
-  void ShowApplyProgress(ApplyProgress progress);
+  // Sends kApplyProgressMessage to every page built.
+  void TellPagesApplyProgress(ApplyProgress progress);
+  // Acts on a step of the connection state (arrival, removal, discovery).
+  void TakeConnectionStep(const ConnectionStep& step);
+  void OnArrivalDiscoveryDue();
+  void ShowConnected(const SessionOutcome& read);
+  void ShowNoMouse();
   void LayOut();
   void CentreOnScreen();
   void CreatePages();
@@ -129,9 +146,16 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // apply workers' writes take turns.
   framework::CriticalSection linkLock_;
   bool connectedAtStart_ = false;
+  // Started with /tray: no window until the user asks for it.
+  bool startHidden_ = false;
+  ConnectionState connection_;
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
-  std::atomic<int> runningApplies_{0};
-  ApplyProgress applyProgress_ = ApplyProgress::kIdle;
+  StayOnTop stayOnTop_;
+  bool showingApplyFailure_ = false;  // an apply's failure message is up
+  // Where the apply worker posts its news: the window while it exists.
+  std::atomic<HWND> applyNewsWindow_{nullptr};
+  // Last, so that it stops before the link it uses goes.
+  ApplyQueue applies_;
 };
 
 }  // namespace korvid

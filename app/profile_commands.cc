@@ -2,68 +2,39 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/apply_lock.h"
 #include "app/main_dialog.h"
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
 #include "device/session.h"
+#include "framework/wide_text.h"
 #include "profile/profile_file.h"
+#include "profile/text.h"
 #include "sensor/advanced_settings_dlg.h"
 #include "support/pop_system_message_dlg.h"
-#include "support/support_update_dlg.h"
 
 namespace korvid {
 
-framework::CriticalSection& ApplyLock() {
-  static framework::CriticalSection applyLock;
-  return applyLock;
-}
-
-struct CMobrinDlg::ApplyJob {
-  CMobrinDlg* window;
-  ProfileRecord profile;  // the worker's own copy: later edits cannot mix in
-};
-
-bool CMobrinDlg::SaveCurrentProfile() {
+bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
   // A page not built yet has nothing the user changed.
   if (sensorPage_->GetSafeHwnd()) sensorPage_->StoreToProfile(*activeProfile);
   if (buttonPage_->GetSafeHwnd()) buttonPage_->StoreToProfile(*activeProfile);
   // The new files are written beside the old ones and replace them only when
   // both are complete; a failed save leaves the previous profile in place.
-  return SaveProfileToFolder(*currentProfile, std::filesystem::path(ProfilesFolderPath())) == 1;
+  return SaveProfileToFolder(*currentProfile, std::filesystem::path(ProfilesFolderPath()), failure) == 1;
 }
 
 void CMobrinDlg::StartApply() {
-  if (!SaveCurrentProfile()) {
-    const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath();
+  SaveFailure failure;
+  if (!SaveCurrentProfile(&failure)) {
+    if (!applies_.Busy()) TellPagesApplyProgress(ApplyProgress::kFailed);
+    const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath() + kSaveFailureReason +
+                              framework::ToWide(FromUtf8(failure.reason));
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     return;
   }
-  auto job = std::make_unique<ApplyJob>(ApplyJob{this, *activeProfile});
-  ++runningApplies_;
-  framework::UniqueHandle thread(CreateThread(nullptr, 0, ApplyThread, job.get(), 0, nullptr));
-  if (thread) {
-    job.release();  // the worker owns it now
-    ShowApplyProgress(ApplyProgress::kRunning);
-  } else {
-    --runningApplies_;
-    ShowApplyOutcome(ApplyOutcome::kFailed);
-  }
-}
-
-DWORD WINAPI CMobrinDlg::ApplyThread(void* parameter) {
-  std::unique_ptr<ApplyJob> job(static_cast<ApplyJob*>(parameter));
-  CMobrinDlg* window = job->window;
-  {
-    framework::CriticalSectionLock lock(ApplyLock());
-    const ApplyOutcome outcome = window->ApplyToMouse(job->profile);
-    // Pop-ups are skinned from images that belong to the UI thread, so the
-    // outcome is shown there; the worker keeps the apply lock until the
-    // user has closed it.
-    SendMessageW(window->GetSafeHwnd(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
-  }
-  --window->runningApplies_;
-  return 0;
+  // The worker writes a copy: later edits cannot mix into it. While an apply
+  // runs, this one waits in place of any other that waits.
+  if (applies_.Request(*activeProfile)) TellPagesApplyProgress(ApplyProgress::kRunning);
 }
 
 ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
@@ -71,29 +42,39 @@ ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
   return ApplyMouseProfile(link_, profile).result;
 }
 
-void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
-  if (outcome == ApplyOutcome::kNoMouse) {
-    CPopSystemMessageDlg popup(kMessageNoMouse, this);
-    popup.DoModal();
-  } else if (outcome == ApplyOutcome::kFailed) {
-    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
+void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
+  // A click since the worker posted this has begun another spell, which
+  // will report in its turn; its pages already know it runs.
+  if (!applies_.Busy()) {
+    TellPagesApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kSucceeded : ApplyProgress::kFailed);
   }
-  // Applies still waiting for the lock keep the buttons busy; success shows
-  // itself beside them, a failure only in its message above.
-  if (runningApplies_.load() <= 1) {
-    ShowApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kCommitted : ApplyProgress::kIdle);
+  ShowApplyOutcome(outcome);
+}
+
+void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
+  for (framework::CDialogEx* page : Pages()) {
+    if (page && page->GetSafeHwnd()) {
+      SendMessageW(page->GetSafeHwnd(), kApplyProgressMessage, static_cast<WPARAM>(progress), 0);
+    }
   }
 }
 
-void CMobrinDlg::ShowApplyProgress(ApplyProgress progress) {
-  applyProgress_ = progress;
-  // A page not built yet is told when it is.
-  const auto tell = [progress](auto& page) {
-    if (page && page->GetSafeHwnd()) page->ShowApplyProgress(progress);
-  };
-  tell(buttonPage_);
-  tell(sensorPage_);
-  tell(supportPage_);
+void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
+  if (outcome == ApplyOutcome::kDone) return;
+  // Clicks queued before the message appeared are handled inside its modal
+  // loop and may fail the same way: the message already up tells the user.
+  if (showingApplyFailure_) return;
+  showingApplyFailure_ = true;
+  if (outcome == ApplyOutcome::kNoMouse) {
+    CPopSystemMessageDlg popup(kMessageNoMouse, this);
+    popup.DoModal();
+  } else if (outcome == ApplyOutcome::kBusy) {
+    const std::wstring text = std::wstring(kApplyFailed) + L"\n\n" + kMouseBusy;
+    MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  } else {
+    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
+  }
+  showingApplyFailure_ = false;
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {

@@ -141,6 +141,9 @@ bool CButtonAssignmentDlg::OnCommand(int controlId, int notifyCode, HWND) {
 
 INT_PTR CButtonAssignmentDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kApplyProgressMessage:
+      applyFeedback_.Show(static_cast<ApplyProgress>(wParam));
+      return TRUE;
     case WM_SYSCOMMAND:
       if (wParam == kStayOnTopRequest) {
         SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);

@@ -17,7 +17,7 @@ namespace korvid {
 // dropping a menu of functions. Buttons 1 and 2 show their fixed function;
 // buttons 3 to 5 take a mouse function, a wheel step, a keyboard key with
 // modifiers (through the custom hotkey pop-up) or nothing.
-class CButtonAssignmentDlg : public CZebImageDialog, public ApplyProgressView {
+class CButtonAssignmentDlg : public CZebImageDialog {
  public:
   static constexpr int kFunctionButtons = 7;  // in the template; 1 to 5 are used
 
@@ -34,8 +34,6 @@ class CButtonAssignmentDlg : public CZebImageDialog, public ApplyProgressView {
   void LoadFromProfile(const ProfileRecord& profile);
   // Writes buttons 1 to 5 into the profile; buttons[5] is left alone.
   void StoreToProfile(ProfileRecord& profile);
-
-  void ShowApplyProgress(ApplyProgress progress) override { applyFeedback_.Show(progress); }
 
  private:
   // What function button n (1-5) holds.

@@ -52,29 +52,39 @@ uint8_t QueryStatus(LinkState& link, uint8_t& status) {
   return kCommandOk;
 }
 
-uint8_t CommitProfile(LinkState& link, uint8_t profileIndex) {
+uint8_t CommitProfile(LinkState& link, uint8_t profileIndex, bool* requestSent) {
   ShortReport request = ShortRequest(kCmdCommitProfile, profileIndex);
-  if (!Send(link, request)) return kCommandFailed;
+  const bool sent = Send(link, request);
+  if (requestSent) *requestSent = sent;
+  if (!sent) return kCommandFailed;
   Pause(link, kCommitPauseMs);
   ShortReport reply = EmptyReply<kShortReportLength>();
   return Read(link, reply) ? kCommandOk : kCommandFailed;
 }
 
 uint8_t ReadConfigBlock(LinkState& link, DeviceImage& image) {
+  ConfigBlock block{};
+  if (ReadConfigBlockBytes(link, block) != kCommandOk) return kCommandFailed;
+  image = UnpackBlock(block);
+  return kCommandOk;
+}
+
+uint8_t ReadConfigBlockBytes(LinkState& link, ConfigBlock& block) {
   ShortReport request = ShortRequest(kCmdReadConfigBlock);
   const bool sent = Send(link, request);
   Pause(link, kBlockPauseMs);
   if (!sent) return kCommandFailed;
   LongReport reply = EmptyReply<kLongReportLength>();
   if (!Read(link, reply) || reply[kReportStatusByte] != kStatusReady) return kCommandFailed;
-  ConfigBlock block{};
   std::copy_n(reply.begin() + kBlockOffsetInReport, kBlockSize, block.begin());
-  image = UnpackBlock(block);
   return kCommandOk;
 }
 
 uint8_t WriteConfigBlock(LinkState& link, const DeviceImage& image, uint8_t profileIndex) {
-  const ConfigBlock block = PackBlock(image);
+  return WriteConfigBlockBytes(link, PackBlock(image), profileIndex);
+}
+
+uint8_t WriteConfigBlockBytes(LinkState& link, const ConfigBlock& block, uint8_t profileIndex) {
   LongReport request{};
   request[0] = kLongReportId;
   request[kReportCommandByte] = kCmdWriteConfigBlock;

@@ -31,11 +31,17 @@ inline constexpr uint32_t kCommitPauseMs = 1500;
 inline constexpr uint32_t kBlockPauseMs = 80;
 
 uint8_t QueryStatus(LinkState& link, uint8_t& status);
-uint8_t CommitProfile(LinkState& link, uint8_t profileIndex);
+// `requestSent`, when given, tells whether the commit request went out, so
+// that a failure can be told apart: refused, or its reply lost.
+uint8_t CommitProfile(LinkState& link, uint8_t profileIndex, bool* requestSent = nullptr);
 // On success the reply's block is unpacked into `image`; on failure `image`
 // is untouched.
 uint8_t ReadConfigBlock(LinkState& link, DeviceImage& image);
 uint8_t WriteConfigBlock(LinkState& link, const DeviceImage& image, uint8_t profileIndex);
+// The same commands on the block's bytes as they are, the bytes the layout
+// does not name included.
+uint8_t ReadConfigBlockBytes(LinkState& link, ConfigBlock& block);
+uint8_t WriteConfigBlockBytes(LinkState& link, const ConfigBlock& block, uint8_t profileIndex);
 
 // The release number read as decimal digits of its hex form: 0x0109 -> 109.
 uint16_t FirmwareVersionNumber(const LinkState& link);

@@ -13,6 +13,7 @@ enum WinError : uint32_t {
   kErrorInvalidData = 13,
   kErrorNotReady = 21,
   kErrorCrc = 23,
+  kErrorSharingViolation = 32,
   kErrorWriteFault = 29,
   kErrorGenFailure = 31,
   kErrorInvalidParameter = 87,

@@ -52,8 +52,15 @@ class HidPort {
   virtual std::vector<std::string> EnumerateInterfaces() = 0;
   // Opens one interface shared read-write; nullptr when it cannot be opened.
   virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
+  // The Windows error code of the last Open that failed, when the backend
+  // knows it (kErrorSharingViolation: another program holds the interface);
+  // 0 otherwise.
+  virtual uint32_t LastOpenError() const { return 0; }
   // Blocks the calling thread; tests replace it to record the schedule.
   virtual void Sleep(uint32_t milliseconds) = 0;
+  // The key of the system-wide lock of the mouse behind the interface at
+  // `path` (device/mouse_lock.h); empty when nothing else can reach it.
+  virtual std::string LockKey(const std::string& /*path*/) { return std::string(); }
 };
 
 // The backend this build was linked with (Win32 or hidraw).

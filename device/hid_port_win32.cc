@@ -183,11 +183,20 @@ class Win32HidPort : public HidPort {
     if (widePath.empty()) return nullptr;
     HANDLE handle = ::CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    if (handle == INVALID_HANDLE_VALUE) {
+      lastOpenError_ = ::GetLastError();
+      return nullptr;
+    }
     return std::make_unique<Win32HidDevice>(handle);
   }
 
+  uint32_t LastOpenError() const override { return lastOpenError_; }
+
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+  std::string LockKey(const std::string& path) override { return path; }
+
+ private:
+  uint32_t lastOpenError_ = 0;
 };
 
 }  // namespace

@@ -256,6 +256,8 @@ class HidrawPort : public HidPort {
   }
 
   void Sleep(uint32_t milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+  // The device node itself: flock on it is seen by every program that uses it.
+  std::string LockKey(const std::string& path) override { return path; }
 
  private:
   fs::path sysfsRoot_;

@@ -74,9 +74,13 @@ int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId) 
   link.path.clear();
   link.lastError = kErrorSuccess;
   if (!link.port) return 0;
+  bool heldElsewhere = false;
   for (const std::string& path : link.port->EnumerateInterfaces()) {
     std::unique_ptr<HidDevice> device = link.port->Open(path);
-    if (!device) continue;
+    if (!device) {
+      heldElsewhere = heldElsewhere || link.port->LastOpenError() == kErrorSharingViolation;
+      continue;
+    }
     HidAttributes attributes;
     if (!device->GetAttributes(attributes)) continue;
     if (attributes.vendorId != vendorId || attributes.productId != productId) continue;
@@ -89,6 +93,7 @@ int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId) 
     link.versionNumber = attributes.versionNumber;
     return 1;
   }
+  if (heldElsewhere) link.lastError = kErrorSharingViolation;
   return 0;
 }
 

@@ -28,12 +28,17 @@ struct LinkState {
   // Windows error code of the last failed attempt of the last report
   // exchange; kErrorSuccess (0) after one that went through.
   uint32_t lastError = 0;
+  // How long an operation of the device session waits for another program
+  // to finish with the mouse (device/mouse_lock.h): longer than any one
+  // transaction takes (a read and an apply with its commit, about 2 s).
+  uint32_t lockWaitMs = 10000;
 };
 
 // Discovery: closes any held handle, then opens the first present interface
 // with the given IDs whose top-level collection is usage page 0xFF01, usage 2.
 // 1 when found (handle held, connected 1, versionNumber set), else 0 with no
-// handle held.
+// handle held; then lastError is kErrorSharingViolation when an interface
+// could not be opened because another program holds it, else kErrorSuccess.
 int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId);
 // One set-feature with up to three retries on the transient error codes.
 // 1 on success, 0 on failure. Both exchanges leave their outcome's error

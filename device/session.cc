@@ -1,5 +1,8 @@
 #include "device/session.h"
 
+#include <memory>
+
+#include "device/mouse_lock.h"
 #include "profile/device_image.h"
 #include "profile/device_model.h"
 
@@ -10,7 +13,37 @@ SessionOutcome Failed(SessionOutcome outcome, SessionStep step, const LinkState&
   outcome.result = SessionResult::kFailed;
   outcome.failedStep = step;
   outcome.error = link.lastError;
+  // A handle whose device was removed answers every call with this code.
+  if (link.lastError == kErrorDeviceNotConnected) outcome.detail = SessionDetail::kMouseGone;
   return outcome;
+}
+
+// Discovery, then the mouse's lock for the rest of the operation. kDone
+// with `lock` held (or none to take), kNoMouse, or kBusy.
+SessionOutcome FindAndLock(LinkState& link, std::unique_ptr<MouseLock>& lock) {
+  SessionOutcome found = FindMouse(link);
+  if (found.result != SessionResult::kDone) return found;
+  MouseLockResult locked = MouseLockResult::kUnavailable;
+  lock = AcquireMouseLock(link.port->LockKey(link.path), link.lockWaitMs, locked);
+  // A mouse without a lock to take (a port no other program reaches) is
+  // used as it is.
+  if (locked == MouseLockResult::kBusy) found.result = SessionResult::kBusy;
+  return found;
+}
+
+// The block write and the commit of `block` under `profileIndex`; kDone, or
+// kFailed with the step.
+SessionOutcome WriteAndCommitBytes(LinkState& link, const ConfigBlock& block, uint8_t profileIndex,
+                                   SessionOutcome found) {
+  if (WriteConfigBlockBytes(link, block, profileIndex) != kCommandOk)
+    return Failed(found, SessionStep::kWriteBlock, link);
+  bool commitSent = false;
+  if (CommitProfile(link, profileIndex, &commitSent) != kCommandOk) {
+    SessionOutcome failed = Failed(found, SessionStep::kCommit, link);
+    if (commitSent && failed.detail == SessionDetail::kNone) failed.detail = SessionDetail::kCommitReplyLost;
+    return failed;
+  }
+  return found;
 }
 
 // The apply's commands after discovery; kDone, or kFailed with the step.
@@ -19,9 +52,13 @@ SessionOutcome WriteAndCommit(LinkState& link, const ProfileRecord& profile, Ses
   if (QueryStatus(link, status) != kCommandOk) return Failed(found, SessionStep::kStatus, link);
   DeviceImage image{};
   ProfileToImage(profile, image);
-  if (WriteConfigBlock(link, image, profile.profileIndex) != kCommandOk)
-    return Failed(found, SessionStep::kWriteBlock, link);
-  if (CommitProfile(link, profile.profileIndex) != kCommandOk) return Failed(found, SessionStep::kCommit, link);
+  return WriteAndCommitBytes(link, PackBlock(image), profile.profileIndex, found);
+}
+
+SessionOutcome StatusAndRead(LinkState& link, ConfigBlock& block, const SessionOutcome& found) {
+  uint8_t status = 0;
+  if (QueryStatus(link, status) != kCommandOk) return Failed(found, SessionStep::kStatus, link);
+  if (ReadConfigBlockBytes(link, block) != kCommandOk) return Failed(found, SessionStep::kReadBlock, link);
   return found;
 }
 
@@ -30,27 +67,54 @@ SessionOutcome WriteAndCommit(LinkState& link, const ProfileRecord& profile, Ses
 SessionOutcome FindMouse(LinkState& link) {
   const DeviceModel& model = KorvidModel();
   SessionOutcome outcome;
-  if (OpenConfigInterface(link, model.vendorId, model.productId) != 1) return outcome;
+  if (OpenConfigInterface(link, model.vendorId, model.productId) != 1) {
+    if (link.lastError == kErrorSharingViolation) outcome.detail = SessionDetail::kInterfaceHeld;
+    return outcome;
+  }
   outcome.result = SessionResult::kDone;
   outcome.firmwareVersion = FormatFirmwareVersion(FirmwareVersionNumber(link));
   return outcome;
 }
 
 SessionOutcome ReadMouseProfile(LinkState& link, ProfileRecord& profile) {
-  const SessionOutcome found = FindMouse(link);
+  ConfigBlock block{};
+  const SessionOutcome outcome = ReadMouseBlock(link, block);
+  if (outcome.result == SessionResult::kDone) ImageToProfile(UnpackBlock(block), profile);
+  return outcome;
+}
+
+SessionOutcome ReadMouseBlock(LinkState& link, ConfigBlock& block) {
+  std::unique_ptr<MouseLock> lock;
+  const SessionOutcome found = FindAndLock(link, lock);
   if (found.result != SessionResult::kDone) return found;
-  uint8_t status = 0;
-  if (QueryStatus(link, status) != kCommandOk) return Failed(found, SessionStep::kStatus, link);
-  DeviceImage image{};
-  if (ReadConfigBlock(link, image) != kCommandOk) return Failed(found, SessionStep::kReadBlock, link);
-  ImageToProfile(image, profile);
-  return found;
+  ConfigBlock read{};
+  const SessionOutcome outcome = StatusAndRead(link, read, found);
+  if (outcome.result == SessionResult::kDone) block = read;
+  return outcome;
 }
 
 SessionOutcome ApplyMouseProfile(LinkState& link, const ProfileRecord& profile) {
-  const SessionOutcome found = FindMouse(link);
+  std::unique_ptr<MouseLock> lock;
+  const SessionOutcome found = FindAndLock(link, lock);
   if (found.result != SessionResult::kDone) return found;
   const SessionOutcome outcome = WriteAndCommit(link, profile, found);
+  if (outcome.result == SessionResult::kFailed) DropConfigHandle(link);
+  return outcome;
+}
+
+SessionOutcome ChangeMouseBlock(LinkState& link, const std::function<bool(ConfigBlock&)>& change) {
+  std::unique_ptr<MouseLock> lock;
+  const SessionOutcome found = FindAndLock(link, lock);
+  if (found.result != SessionResult::kDone) return found;
+  ConfigBlock block{};
+  SessionOutcome outcome = StatusAndRead(link, block, found);
+  if (outcome.result == SessionResult::kDone && change(block)) {
+    uint8_t status = 0;
+    if (QueryStatus(link, status) != kCommandOk)
+      outcome = Failed(found, SessionStep::kStatus, link);
+    else
+      outcome = WriteAndCommitBytes(link, block, UnpackBlock(block).profileIndex, found);
+  }
   if (outcome.result == SessionResult::kFailed) DropConfigHandle(link);
   return outcome;
 }

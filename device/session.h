@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "device/commands.h"
@@ -14,9 +15,23 @@
 // request and reply are the commands' own. The link serves one caller at a
 // time: callers that share it between threads hold their own lock around
 // an operation.
+//
+// Other programs may use the same mouse: after discovery every operation
+// holds the mouse's system-wide lock (device/mouse_lock.h) for all of its
+// commands, so that reads, applies and read-change-writes never interleave.
+// An operation that cannot get the lock within the link's lockWaitMs ends
+// with kBusy and sends nothing.
 namespace korvid {
 
-enum class SessionResult : uint8_t { kDone = 0, kNoMouse = 1, kFailed = 2 };
+enum class SessionResult : uint8_t { kDone = 0, kNoMouse = 1, kFailed = 2, kBusy = 3 };
+
+// What an outcome can say beyond its result.
+enum class SessionDetail : uint8_t {
+  kNone,
+  kInterfaceHeld,    // kNoMouse: the interface is listed but another program holds it
+  kMouseGone,        // kFailed: the mouse went away during the operation
+  kCommitReplyLost,  // kFailed at kCommit: block written, commit sent, its reply lost
+};
 
 // The command an operation stopped at.
 enum class SessionStep : uint8_t { kNone, kStatus, kReadBlock, kWriteBlock, kCommit };
@@ -28,6 +43,7 @@ struct SessionOutcome {
   // kErrorSuccess when the reports went through but the reply was refused
   // (a block read not marked ready).
   uint32_t error = kErrorSuccess;
+  SessionDetail detail = SessionDetail::kNone;
   // "V1.09" for the mouse found; kNoFirmwareVersion ("-.--") when none was.
   std::string firmwareVersion = kNoFirmwareVersion;
 };
@@ -45,5 +61,16 @@ SessionOutcome ReadMouseProfile(LinkState& link, ProfileRecord& profile);
 // commit of that index. A failed command drops the handle (connected keeps
 // its value), so that the next discovery opens the interface afresh.
 SessionOutcome ApplyMouseProfile(LinkState& link, const ProfileRecord& profile);
+
+// Discovery, status query, block read of the block's bytes as they are.
+SessionOutcome ReadMouseBlock(LinkState& link, ConfigBlock& block);
+
+// A read-change-write as one transaction: discovery, status query, block
+// read, then `change` on the bytes read; when it returns true, the block is
+// written back with the profile index it holds (byte 0) and committed,
+// without letting go of the mouse in between. When it returns false nothing
+// is written and the outcome is kDone. Failures drop the handle as an apply
+// does.
+SessionOutcome ChangeMouseBlock(LinkState& link, const std::function<bool(ConfigBlock&)>& change);
 
 }  // namespace korvid

@@ -17,6 +17,7 @@
 #include "emulator/faults.h"
 #include "emulator/state_files.h"
 #include "profile/profile_record.h"
+#include "profile/text.h"
 
 namespace korvid::emulator {
 namespace {
@@ -125,7 +126,11 @@ class Firmware {
 
   void Log(const ExchangeRecord& record) { AppendStateLine(folder_ / kExchangeLog, FormatExchangeLine(record)); }
 
+  const fs::path& folder() const { return folder_; }
+
   void Sleep(uint32_t milliseconds) {
+    // A mouse that answers at once lets tests run many operations quickly.
+    if (StateFileExists(folder_ / kNoPausesFile)) return;
     if (sleeper_) {
       sleeper_(milliseconds);
     } else {
@@ -299,16 +304,31 @@ class EmulatedPort : public HidPort {
     for (const EmulatedInterface& hidInterface : Interfaces()) {
       if (!SameInterfacePath(hidInterface.path, path)) continue;
       if (hidInterface.isMouse && firmware_->Unplugged()) return nullptr;
-      if (hidInterface.isConfig && firmware_->OpenError() != 0) return nullptr;
+      if (hidInterface.isConfig) {
+        lastOpenError_ = firmware_->OpenError();
+        if (lastOpenError_ != 0) return nullptr;
+      }
       return std::make_unique<EmulatedDevice>(hidInterface, firmware_);
     }
     return nullptr;
   }
 
+  uint32_t LastOpenError() const override { return lastOpenError_; }
+
   void Sleep(uint32_t milliseconds) override { firmware_->Sleep(milliseconds); }
+
+  // Every process that uses this folder meets the same lock.
+  std::string LockKey(const std::string&) override {
+    std::error_code error;
+    const fs::path folder = fs::absolute(firmware_->folder(), error);
+    std::u16string text;
+    if (error || !Utf16FromPath(folder.lexically_normal(), text)) return std::string();
+    return ToUtf8(text);
+  }
 
  private:
   std::shared_ptr<Firmware> firmware_;
+  uint32_t lastOpenError_ = 0;
 };
 
 EmulatedInterface MakeInterface(const char* path, uint16_t vendorId, uint16_t productId, uint16_t release,

@@ -18,6 +18,8 @@
 //   unplugged     while this file exists the mouse is absent
 //   faults        fault script, one fault a line (see emulator/faults.h)
 //   exchange.log  one line appended per feature report
+//   no-pauses     while this file exists the host's pauses between request
+//                 and reply are skipped (quick runs in tests)
 namespace korvid::emulator {
 
 inline constexpr uint16_t kVendorId = 0x31C5;
@@ -30,6 +32,7 @@ inline constexpr char kBlockFile[] = "block.bin";
 inline constexpr char kUnpluggedFile[] = "unplugged";
 inline constexpr char kFaultsFile[] = "faults";
 inline constexpr char kExchangeLog[] = "exchange.log";
+inline constexpr char kNoPausesFile[] = "no-pauses";
 
 inline constexpr char kFolderVariable[] = "KORVID_EMULATOR";
 

@@ -46,8 +46,10 @@ INT_PTR CDialogEx::DoModal() {
       const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
       SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ::ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+    if (ShowsWhenRun()) {
+      ::ShowWindow(window, SW_SHOW);
+      SetForegroundWindow(window);
+    }
   }
   MSG message;
   while (inModalLoop_) {

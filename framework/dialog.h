@@ -25,6 +25,9 @@ class CDialogEx : public CWnd {
   void EndDialog(INT_PTR result);
 
   virtual BOOL OnInitDialog();
+  // Whether DoModal shows the dialog once it is built; one that starts
+  // hidden shows itself later.
+  virtual bool ShowsWhenRun() const { return true; }
   // Binds member controls to template controls (SubclassDlgItem).
   virtual void DoDataExchange() {}
   virtual void OnOK();

@@ -69,28 +69,6 @@ LedRecord4 LedFromColour(uint32_t colour, uint8_t flags) {
           static_cast<uint8_t>((colour >> 16) & 0xFF), flags};
 }
 
-BindingRecord EncodeBinding(const ButtonBinding& binding) {
-  BindingRecord record;
-  record.marker = kBindingMarker;
-  switch (binding.type) {
-    case kBindingMouse:
-    case kBindingWheel:
-    case kBindingButton5Default:
-    case kBindingDisabled:
-      record.type = static_cast<uint8_t>(binding.type);
-      record.code = static_cast<uint8_t>(binding.code & 0xFF);
-      break;
-    case kBindingKey:
-      record.type = static_cast<uint8_t>(binding.type);
-      record.code = static_cast<uint8_t>(binding.code & 0xFF);
-      record.extra = binding.extra;
-      break;
-    default:
-      break;
-  }
-  return record;
-}
-
 void DecodeBinding(const BindingRecord& record, ButtonBinding& binding) {
   switch (record.type) {
     case kBindingMouse:
@@ -113,6 +91,28 @@ void DecodeBinding(const BindingRecord& record, ButtonBinding& binding) {
 }
 
 }  // namespace
+
+BindingRecord EncodeBinding(const ButtonBinding& binding) {
+  BindingRecord record;
+  record.marker = kBindingMarker;
+  switch (binding.type) {
+    case kBindingMouse:
+    case kBindingWheel:
+    case kBindingButton5Default:
+    case kBindingDisabled:
+      record.type = static_cast<uint8_t>(binding.type);
+      record.code = static_cast<uint8_t>(binding.code & 0xFF);
+      break;
+    case kBindingKey:
+      record.type = static_cast<uint8_t>(binding.type);
+      record.code = static_cast<uint8_t>(binding.code & 0xFF);
+      record.extra = binding.extra;
+      break;
+    default:
+      break;
+  }
+  return record;
+}
 
 ConfigBlock PackBlock(const DeviceImage& image) {
   ConfigBlock block{};

@@ -69,6 +69,9 @@ ConfigBlock PackBlock(const DeviceImage& image);
 DeviceImage UnpackBlock(const ConfigBlock& block);
 
 void ProfileToImage(const ProfileRecord& profile, DeviceImage& image);
+// The record a binding is written to the block as (the types this program
+// knows; any other type gives an empty record with the marker).
+BindingRecord EncodeBinding(const ButtonBinding& binding);
 void ImageToProfile(const DeviceImage& image, ProfileRecord& profile);
 
 // Dims a 0x00BBGGRR colour for the LED brightness steps 25, 50 and 100.

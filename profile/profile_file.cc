@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <functional>
 #include <system_error>
 #include <vector>
 
 #include "profile/device_model.h"
 #include "profile/folders.h"
+#include "profile/replace_file.h"
 #include "profile/text.h"
 
 namespace korvid {
@@ -27,6 +29,7 @@ constexpr uint32_t kListHeaderSize = 5;
 constexpr char16_t kTempProfileName[] = u"~korvid-profile.tmp";
 constexpr char16_t kTempListName[] = u"~korvid-list.tmp";
 constexpr char16_t kBackupProfileName[] = u"~korvid-profile.bak";
+// Left by saves of earlier versions; cleared like the others.
 constexpr char16_t kBackupListName[] = u"~korvid-list.bak";
 constexpr std::array<const char16_t*, 4> kSaveOwnNames = {kTempProfileName, kTempListName, kBackupProfileName,
                                                           kBackupListName};
@@ -34,6 +37,9 @@ constexpr std::array<const char16_t*, 4> kSaveOwnNames = {kTempProfileName, kTem
 constexpr char16_t kNameSeparators[] = u"\\/";
 constexpr char16_t kForbiddenNameChars[] = u":*?\"<>|";
 constexpr char16_t kFirstPrintable = 0x20;
+// The longest file or folder name the file systems take: 255 UTF-16 units
+// on Windows, 255 bytes on Linux.
+constexpr size_t kMaxComponentLength = 255;
 
 constexpr std::array<std::u16string_view, 6> kReservedDeviceNames = {u"CON", u"PRN",    u"AUX",
                                                                      u"NUL", u"CONIN$", u"CONOUT$"};
@@ -63,8 +69,10 @@ bool IsReservedDeviceName(std::u16string_view component) {
   return false;
 }
 
-bool IsAcceptableComponent(std::u16string_view component, bool isFolder) {
+bool IsAcceptableComponent(std::u16string_view component, std::u16string_view ending, bool isFolder) {
   if (component.empty() || component == u"." || component == u"..") return false;
+  const std::u16string whole = std::u16string(component) + std::u16string(ending);
+  if (whole.size() > kMaxComponentLength || ToUtf8(whole).size() > kMaxComponentLength) return false;
   for (char16_t c : component)
     if (c < kFirstPrintable || std::u16string_view(kForbiddenNameChars).find(c) != std::u16string_view::npos)
       return false;
@@ -167,10 +175,19 @@ void RemoveTreeQuietly(const fs::path& path) {
     fs::remove(path, ec);
 }
 
-bool RenameNoReplace(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  return !ec;
+// A second name for the file at `path`, so that a save can put the old
+// profile back after replacing it: a hard link where the file system has
+// them, else a copy.
+bool KeepOldFile(const fs::path& path, const fs::path& keep, std::error_code& error) {
+  fs::create_hard_link(path, keep, error);
+  if (!error) return true;
+  fs::copy_file(path, keep, fs::copy_options::overwrite_existing, error);
+  return !error;
+}
+
+std::error_code LastSystemError() {
+  const int code = errno;
+  return code != 0 ? std::error_code(code, std::generic_category()) : std::make_error_code(std::errc::io_error);
 }
 
 // Creates the folders from `base` down to `folder` one by one, noting each
@@ -189,20 +206,6 @@ bool CreateSubfolders(const fs::path& base, const fs::path& folder, SaveUndo& un
     undo.Add([current] { RemoveQuietly(current); });
   }
   return true;
-}
-
-// Moves `from` onto `to`, replacing an existing `to`. Where rename does not
-// replace, the old file is moved to `backup` first and put back on failure.
-bool ReplaceFile(const fs::path& from, const fs::path& to, const fs::path& backup, SaveUndo& undo) {
-  if (RenameNoReplace(from, to)) return true;
-  bool toExists = false;
-  if (!Exists(to, toExists) || !toExists) return false;
-  if (!RenameNoReplace(to, backup)) return false;
-  undo.Add([to, backup] {
-    RemoveQuietly(to);
-    RenameNoReplace(backup, to);
-  });
-  return RenameNoReplace(from, to);
 }
 
 bool IsSame(const fs::path& a, const fs::path& b) {
@@ -329,60 +332,95 @@ std::optional<fs::path> ProfilePathForName(const fs::path& profilesFolder, std::
   fs::path result = profilesFolder;
   for (size_t i = 0; i < components.size(); ++i) {
     const bool isLast = i + 1 == components.size();
-    if (!IsAcceptableComponent(components[i], !isLast)) return std::nullopt;
+    const std::u16string ending = isLast ? Widen(kProfileFileExtension) : std::u16string();
+    if (!IsAcceptableComponent(components[i], ending, !isLast)) return std::nullopt;
     fs::path part;
-    std::u16string text(components[i]);
-    if (isLast) text += Widen(kProfileFileExtension);
+    const std::u16string text = std::u16string(components[i]) + ending;
     if (!PathFromUtf16(text, part)) return std::nullopt;
     result /= part;
   }
   return result;
 }
 
-int SaveProfileToFolder(ProfileRecord& profile, const fs::path& profilesFolder) {
+int SaveProfileToFolder(ProfileRecord& profile, const fs::path& profilesFolder, SaveFailure* failure,
+                        const SaveStepHook& hook) {
+  const auto fail = [failure](std::string reason) {
+    if (failure) failure->reason = std::move(reason);
+    return 0;
+  };
+  const auto systemFailure = [&fail](const std::error_code& error) { return fail(SystemErrorText(error)); };
+  // A step the hook stops fails as a refusal of the system would.
+  const auto stopped = [&hook](SaveStep step) { return hook && !hook(step); };
+  const std::error_code stoppedError = std::make_error_code(std::errc::operation_canceled);
+
   std::error_code ec;
   fs::create_directories(profilesFolder, ec);
-  if (!fs::is_directory(profilesFolder, ec)) return 0;
+  std::error_code folderError;
+  if (!fs::is_directory(profilesFolder, folderError)) {
+    return ec ? systemFailure(ec) : fail("something that is not a folder is in the way of the profiles folder");
+  }
   const std::optional<fs::path> target = ProfilePathForName(profilesFolder, profile.name);
-  if (!target) return 0;
+  if (!target) return fail("the profile's name cannot be used as a file name");
   std::u16string targetText;
-  if (!Utf16FromPath(*target, targetText)) return 0;
+  if (!Utf16FromPath(*target, targetText)) return fail("the profile's name cannot be used as a file name");
 
   const fs::path listPath = ProfileListPath(profilesFolder);
   const fs::path tempProfile = InFolder(profilesFolder, kTempProfileName);
   const fs::path tempList = InFolder(profilesFolder, kTempListName);
   const fs::path backupProfile = InFolder(profilesFolder, kBackupProfileName);
-  const fs::path backupList = InFolder(profilesFolder, kBackupListName);
   // Only this save uses these names; what an interrupted save left is stale.
-  for (const fs::path& own : {tempProfile, tempList, backupProfile, backupList}) RemoveTreeQuietly(own);
+  if (stopped(SaveStep::kClearLeftovers)) return systemFailure(stoppedError);
+  for (const char16_t* own : kSaveOwnNames) RemoveTreeQuietly(InFolder(profilesFolder, own));
 
   SaveUndo undo;
   undo.Add([tempProfile] { RemoveQuietly(tempProfile); });
-  if (!SaveProfileFile(profile, tempProfile)) return 0;
+  errno = 0;
+  if (stopped(SaveStep::kWriteProfile)) return systemFailure(stoppedError);
+  if (!SaveProfileFile(profile, tempProfile)) return systemFailure(LastSystemError());
   undo.Add([tempList] { RemoveQuietly(tempList); });
   DataStream listStream;
   WriteListStream(listStream, profile.profileIndex, targetText);
-  if (!listStream.SaveToFile(tempList)) return 0;
+  errno = 0;
+  if (stopped(SaveStep::kWriteList)) return systemFailure(stoppedError);
+  if (!listStream.SaveToFile(tempList)) return systemFailure(LastSystemError());
 
-  if (!CreateSubfolders(profilesFolder, target->parent_path(), undo)) return 0;
+  if (stopped(SaveStep::kCreateFolders)) return systemFailure(stoppedError);
+  if (!CreateSubfolders(profilesFolder, target->parent_path(), undo))
+    return fail("a folder of the profile's name cannot be made there");
   bool targetExisted = false;
-  if (!Exists(*target, targetExisted)) return 0;
+  if (!Exists(*target, targetExisted)) return fail("the profile file's place cannot be examined");
   if (targetExisted) {
-    if (!RenameNoReplace(*target, backupProfile)) return 0;
-    undo.Add([target = *target, backupProfile] { RenameNoReplace(backupProfile, target); });
+    if (stopped(SaveStep::kKeepOldProfile)) return systemFailure(stoppedError);
+    if (!KeepOldFile(*target, backupProfile, ec)) return systemFailure(ec);
+    undo.Add([target = *target, backupProfile] {
+      std::error_code ignored;
+      ReplaceFileAtomically(backupProfile, target, ignored);
+    });
   }
-  if (!RenameNoReplace(tempProfile, *target)) return 0;
-  undo.Add([target = *target] { RemoveQuietly(target); });
-  if (!ReplaceFile(tempList, listPath, backupList, undo)) return 0;
+  // From here on the list names a complete profile at every instant: first
+  // the old one (the same file replaced in one step, or the old file still
+  // there), then the new one.
+  if (stopped(SaveStep::kReplaceProfile)) return systemFailure(stoppedError);
+  if (!ReplaceFileAtomically(tempProfile, *target, ec)) return systemFailure(ec);
+  if (!targetExisted) undo.Add([target = *target] { RemoveQuietly(target); });
+  if (stopped(SaveStep::kReplaceList)) return systemFailure(stoppedError);
+  if (!ReplaceFileAtomically(tempList, listPath, ec)) return systemFailure(ec);
   undo.Commit();
+  profile.filePath = *target;
 
+  // The save is complete; what follows only tidies the folder, and a
+  // deletion that fails is left for the next save.
+  if (stopped(SaveStep::kClearFolder)) return 1;
   std::vector<fs::path> keptFolders;
   for (fs::path folder = target->parent_path(); folder != profilesFolder && folder.has_relative_path();
        folder = folder.parent_path())
     keptFolders.push_back(folder);
   DeleteAllBut(profilesFolder, {*target, listPath}, keptFolders);
-  profile.filePath = *target;
   return 1;
+}
+
+bool IsUsableProfileName(std::u16string_view name) {
+  return ProfilePathForName(fs::path(u"Profiles"), name).has_value();
 }
 
 void LoadSavedProfile(const fs::path& profilesFolder, ProfileRecord& profile) {
@@ -391,6 +429,9 @@ void LoadSavedProfile(const fs::path& profilesFolder, ProfileRecord& profile) {
   profile.filePath = *path;
   LoadProfileFile(*path, profile);
   profile.option22 = 1;
+  // A damaged or foreign file can hold a name no file can have; under it the
+  // profile could never be saved, and so never applied.
+  if (!IsUsableProfileName(profile.name)) profile.name = kDefaultProfileName;
 }
 
 }  // namespace korvid

@@ -319,6 +319,9 @@ bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
 
 INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kApplyProgressMessage:
+      applyFeedback_.Show(static_cast<ApplyProgress>(wParam));
+      return TRUE;
     case WM_TIMER:
       if (wParam != kCorrectionTimer) break;
       CorrectFields();

@@ -19,7 +19,7 @@ namespace korvid {
 // value, its in-use switch and its LED colour shown through the light
 // guides of its frame; the lift-off distance and smoothing. It edits only
 // its controls; StoreToProfile hands them to the profile before an apply.
-class CAdvancedSettingsDlg : public CZebImageDialog, public ApplyProgressView {
+class CAdvancedSettingsDlg : public CZebImageDialog {
  public:
   CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host);
 
@@ -34,8 +34,6 @@ class CAdvancedSettingsDlg : public CZebImageDialog, public ApplyProgressView {
   void StoreToProfile(ProfileRecord& profile);
   // Level 1 to 4 takes this colour (0x00BBGGRR) and shows it at once.
   void SetLevelColour(int level, uint32_t colour);
-
-  void ShowApplyProgress(ApplyProgress progress) override { applyFeedback_.Show(progress); }
 
  private:
   struct Level {

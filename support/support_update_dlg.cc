@@ -113,6 +113,10 @@ bool CSupportUpdateDlg::OnCommand(int controlId, int notifyCode, HWND) {
 }
 
 INT_PTR CSupportUpdateDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kApplyProgressMessage) {
+    restoreFeedback_.Show(static_cast<ApplyProgress>(wParam));
+    return TRUE;
+  }
   if (message == WM_SYSCOMMAND && wParam == kStayOnTopRequest) {
     SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
     return TRUE;

@@ -27,7 +27,7 @@ inline std::wstring FirmwareToolMissingText(const std::wstring& toolPath, const 
 
 // The support page: program and firmware versions, the downloads page, the
 // firmware update tool and the restore of the default settings.
-class CSupportUpdateDlg : public CZebImageDialog, public ApplyProgressView {
+class CSupportUpdateDlg : public CZebImageDialog {
  public:
   CSupportUpdateDlg(framework::CWnd* parent, PageHost& host, std::wstring downloadsUrl);
 
@@ -46,8 +46,6 @@ class CSupportUpdateDlg : public CZebImageDialog, public ApplyProgressView {
   void OnRestoreDefaults();
   // Names where the tool was looked for and offers the downloads page.
   void ReportMissingFirmwareTool(const std::wstring& toolPath);
-
-  void ShowApplyProgress(ApplyProgress progress) override { restoreFeedback_.Show(progress); }
 
  private:
   PageHost& host_;

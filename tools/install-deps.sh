@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need. Runs
 # as root (or through sudo); does nothing when everything is there already.
 #   install-deps.sh              everything (the test command)
-#   install-deps.sh --build-only the native build of korvidctl
+#   install-deps.sh --build-only the native build of korvidctl (and its package)
 #   install-deps.sh --program    the Windows program and Wine to run it
 set -euo pipefail
 
@@ -11,15 +11,17 @@ program=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows program
   python3-pil fonts-liberation         # drawing the skin sheets
   wine wine64                          # running the Windows program
+  nsis                                 # the Windows installer (setup target)
 )
 tests=(
   pkg-config time
   googletest libgtest-dev              # unit tests (native, and sources for the Windows build)
   clang libclang-rt-14-dev             # AddressSanitizer/UBSan build and libFuzzer
   xvfb xdotool imagemagick             # driving the program under Wine as a user would
+  dpkg-dev lintian                     # the Debian package of korvidctl: dependencies, checks
 )
 case "${1:-}" in
-  --build-only) packages=("${build[@]}") ;;
+  --build-only) packages=("${build[@]}" dpkg-dev) ;;
   --program) packages=("${build[@]}" "${program[@]}" xvfb xdotool imagemagick) ;;
   *) packages=("${build[@]}" "${program[@]}" "${tests[@]}") ;;
 esac

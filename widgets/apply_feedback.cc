@@ -76,7 +76,7 @@ void ApplyFeedback::Attach(CZebButton& button, const framework::CWnd& page, Skin
 void ApplyFeedback::Show(ApplyProgress progress) {
   if (!button_) return;
   button_->SetBusy(progress == ApplyProgress::kRunning);
-  if (progress == ApplyProgress::kCommitted) {
+  if (progress == ApplyProgress::kSucceeded) {
     confirmation_.ShowForAWhile();
   } else {
     confirmation_.Hide();

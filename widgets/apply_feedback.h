@@ -4,7 +4,7 @@
 #include "framework/handles.h"
 #include "framework/window.h"
 #include "skin/sheets.h"
-#include "widgets/page_host.h"
+#include "widgets/apply_progress.h"
 #include "widgets/zeb_button.h"
 
 namespace korvid {
@@ -31,10 +31,11 @@ class SavedConfirmation : public framework::CWnd {
 };
 
 // What a page shows of the window's writes beside the button that starts
-// them (Apply, Restore Defaults): while a write runs the button shows its
-// busy look from the skin and takes no press; once the write has
-// committed, "Saved to the mouse" shows beside it for two seconds. A failed
-// write shows nothing here: the window reports it as before.
+// them (Apply, Restore Defaults), as the window's kApplyProgressMessage
+// tells it: while a write runs the button shows its busy look from the skin
+// and takes no press; once the writes have committed, "Saved to the mouse"
+// shows beside it for two seconds. A failed write shows nothing here: the
+// window reports it as before.
 class ApplyFeedback {
  public:
   // Cuts the button's busy look and the confirmation out of `busySheet`

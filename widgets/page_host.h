@@ -2,22 +2,6 @@
 
 namespace korvid {
 
-// How far the window's writes to the mouse have got.
-enum class ApplyProgress {
-  kIdle,       // none running; the last one failed or was reported already
-  kRunning,    // a write is running: its buttons are busy
-  kCommitted,  // the last write has committed on the mouse
-};
-
-// A page that shows the window's writes beside the buttons that start them.
-// The window tells every page it has built whenever the progress changes,
-// and a page built later the progress at that moment.
-class ApplyProgressView {
- public:
-  virtual ~ApplyProgressView() = default;
-  virtual void ShowApplyProgress(ApplyProgress progress) = 0;
-};
-
 // What a page may ask of the window that holds it: the commands on the one
 // profile and a look for the mouse. The main window implements it; pages
 // know it only through this interface.

@@ -6,11 +6,54 @@
 
 namespace korvid {
 
+namespace {
+
+// While the pointer rests on a tool, the tip control checks at this interval
+// whether it has left (under Wine for as long as it rests there, the tip
+// shown or not); the system's default of a fifth of the initial delay wakes
+// the program ten times a second for that. The leave itself is seen at once
+// through HideTipOnLeave, so the check only has to catch what that cannot
+// (the pointer leaving a disabled control's area straight out of the window).
+constexpr WORD kReshowMs = 1000;
+constexpr UINT_PTR kLeaveSubclassId = 0x4B54;
+
+// Hides the tip and ends the tip control's checks for a leave: a move over
+// a window that has no tool counts as the pointer having left every tool, so
+// the next tool entered shows its tip after the initial delay.
+void PointerLeftTools(HWND tip) {
+  SendMessageW(tip, TTM_POP, 0, 0);
+  MSG away{};
+  away.hwnd = tip;
+  away.message = WM_MOUSEMOVE;
+  SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&away));
+}
+
+// A skinned control holds the capture while the pointer is over it, so the
+// move that leaves it comes to the control itself. The tip control matches a
+// whole-window tool by the window a move came to, not by its point, and so
+// would keep its tip up until its own check; the tip is hidden here instead.
+LRESULT CALLBACK HideTipOnLeave(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR tip) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, HideTipOnLeave, id);
+  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_MOUSEMOVE) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (!PtInRect(&client, point)) PointerLeftTools(reinterpret_cast<HWND>(tip));
+  }
+  return result;
+}
+
+}  // namespace
+
 HWND CreateToolTips(HWND owner) {
-  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, framework::ModuleInstance(),
-                         nullptr);
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, framework::ModuleInstance(),
+                             nullptr);
+  if (tip) SendMessageW(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(kReshowMs, 0));
+  return tip;
 }
 
 void AddToolTip(HWND tip, HWND owner, HWND tool) {
@@ -20,7 +63,9 @@ void AddToolTip(HWND tip, HWND owner, HWND tool) {
   info.hwnd = owner;
   info.uId = reinterpret_cast<UINT_PTR>(tool);
   info.lpszText = LPSTR_TEXTCALLBACKW;
-  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  if (SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info))) {
+    SetWindowSubclass(tool, HideTipOnLeave, kLeaveSubclassId, reinterpret_cast<DWORD_PTR>(tip));
+  }
 }
 
 void AddToolTipArea(HWND tip, HWND owner, HWND tool) {

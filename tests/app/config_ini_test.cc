@@ -76,6 +76,28 @@ TEST_F(ConfigFolderTest, DataRootIsTheConfiguredFolderOnlyWhenItExists) {
   }
 }
 
+// DataPath naming a file made every Apply fail: the profiles folder could
+// never be made under it.
+TEST_F(ConfigFolderTest, OnlyAnExistingFolderCountsWrittenAsUsersWriteIt) {
+  const std::wstring file = WriteConfig("not a folder");
+  struct Case {
+    const char* what;
+    std::string dataPath;
+    std::wstring expected;
+  } cases[] = {
+      {"an existing file", Narrow(file), roaming_},
+      {"an existing file with a trailing backslash", Narrow(file) + "\\", roaming_},
+      {"a folder with a trailing backslash", Narrow(existing_) + "\\", existing_},
+      {"a folder with trailing slashes", Narrow(existing_) + "//", existing_},
+      {"a drive root", "C:\\", L"C:\\"},
+      {"a bare drive", "C:", L"C:\\"},
+  };
+  for (const Case& c : cases) {
+    const std::wstring config = WriteConfig("[ConfigData]\r\nDataPath=" + c.dataPath + "\r\n");
+    EXPECT_EQ(ResolveDataRoot(config), c.expected) << c.what;
+  }
+}
+
 TEST_F(ConfigFolderTest, ReadsOtherKeysOfTheConfigSection) {
   const std::wstring config =
       WriteConfig("[ConfigData]\r\nDownloadsUrl=https://example.com/dl\r\nFaqUrl=\r\n[Other]\r\nKey=v\r\n");

@@ -426,12 +426,12 @@ class AppFolder:
 class Program:
     """One run of a Windows program in the background, under `timeout`."""
 
-    def __init__(self, desktop, exe, log, **env):
+    def __init__(self, desktop, exe, log, args=(), timeout=PROGRAM_TIMEOUT_SECONDS, **env):
         self.desktop = desktop
         self.log = open(log, "ab")
         # Its own process group: `timeout` and the Wine process end together.
         self.process = subprocess.Popen(
-            ["timeout", "-k", "5", str(PROGRAM_TIMEOUT_SECONDS), "wine", exe], cwd=os.path.dirname(exe),
+            ["timeout", "-k", "5", str(timeout), "wine", exe, *args], cwd=os.path.dirname(exe),
             env=desktop.env(**env), stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
             start_new_session=True)
 

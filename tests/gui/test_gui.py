@@ -24,8 +24,8 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
 
-from harness import (MAIN_TITLE, POINTER_REST, AppFolder, Desktop, Image, Program, WaitTimeout,  # noqa: E402
-                     end_programs, region_distance, wine_path)
+from harness import (MAIN_TITLE, POINTER_REST, PROGRAM_TIMEOUT_SECONDS, AppFolder, Desktop, Image,  # noqa: E402
+                     Program, WaitTimeout, end_programs, region_distance, wine_path)
 from test_korvidctl import Mouse, field, hexbytes  # noqa: E402
 
 OPTIONS = None
@@ -131,6 +131,9 @@ class Korvidctl:
 class GuiCase(unittest.TestCase):
     """A private folder and the programs a test started, all ended in tearDown."""
 
+    # A program still running this long after its start is killed.
+    program_timeout = PROGRAM_TIMEOUT_SECONDS
+
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="korvid-gui-")
         self.programs = []
@@ -142,7 +145,8 @@ class GuiCase(unittest.TestCase):
             self.fail(f"teardown: {forced}")
 
     def start(self, exe, **env):
-        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"), **env)
+        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"),
+                          self.program_timeout, **env)
         self.programs.append(program)
         return program
 

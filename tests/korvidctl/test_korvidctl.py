@@ -13,6 +13,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 KORVIDCTL = None
@@ -67,6 +68,15 @@ class Mouse:
     def unplug(self):
         open(self.path("unplugged"), "w").close()
 
+    def write_block(self, block):
+        with open(self.path("block.bin"), "wb") as f:
+            f.write(bytes(block))
+
+    def no_pauses(self):
+        """The mouse answers at once: many runs in little time."""
+        os.makedirs(self.folder, exist_ok=True)
+        open(self.path("no-pauses"), "w").close()
+
 
 def field(line, name):
     for item in line[1:]:
@@ -83,13 +93,20 @@ class KorvidctlCase(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
-    def run_ctl(self, *args, emulated=True):
+    def command(self, *args, emulated=True):
         command = (["wine"] if WINE else []) + [KORVIDCTL]
         if emulated:
             command += ["--emulator", self.mouse.folder]
+        return command + list(args)
+
+    def env(self):
         env = dict(os.environ)
         env.pop("KORVID_EMULATOR", None)
-        result = subprocess.run(command + list(args), capture_output=True, text=True, env=env, timeout=120)
+        return env
+
+    def run_ctl(self, *args, emulated=True):
+        result = subprocess.run(self.command(*args, emulated=emulated), capture_output=True, text=True,
+                                env=self.env(), timeout=120)
         return result.returncode, result.stdout.replace("\r\n", "\n"), result.stderr.replace("\r\n", "\n")
 
     def ok(self, *args):
@@ -321,6 +338,269 @@ class MouseFaults(KorvidctlCase):
         self.assertFalse(os.path.exists(self.mouse.path("faults")))
 
 
+def factory_block(case):
+    """The block of a mouse in factory state, read through korvidctl."""
+    case.ok("show")
+    return bytearray(case.mouse.block())
+
+
+# Bytes korvidctl cannot name or the profile cannot carry: a media binding
+# written by other software on button 3, a Y CPI that differs from X on
+# level 2, a seventh binding record, and a byte no field covers.
+FOREIGN_BYTES = {115: "20 05 00 00 00 00 0F", 63: "40 06", 143: "07 06 05 04 03 02 0F", 300: "AB"}
+
+
+def with_bytes(block, changes):
+    block = bytearray(block)
+    for offset, text in changes.items():
+        want = hexbytes(text)
+        block[offset:offset + len(want)] = want
+    return block
+
+
+class TellsTheTruth(KorvidctlCase):
+    """korvidctl changes only what it is asked to and says what happened."""
+    windows = False
+
+    def save_profile_of(self, block, name):
+        """A profile file holding what `block` holds, as `save` writes it."""
+        self.mouse.write_block(block)
+        path = self.file(name)
+        self.ok("save", path)
+        return path
+
+    def test_item_table(self):
+        factory = factory_block(self)
+        foreign = with_bytes(factory, FOREIGN_BYTES)
+        no_level = with_bytes(factory, {51: "FF", 60: "FF", 81: "FF", 91: "FF"})
+        only_level1 = with_bytes(factory, {60: "FF", 81: "FF", 91: "FF"})
+        bad_files = {
+            "cpi 0": (with_bytes(factory, {52: "00 00"}), "cpi1 is 0"),
+            "cpi 65535": (with_bytes(factory, {63: "FF FF"}), "cpi2 Y is 65535"),
+            "cpi off the step": (with_bytes(factory, {82: "07 00"}), "cpi3 is 7"),
+            "all levels off": (no_level, "no CPI level is in use"),
+            "unknown lift-off": (with_bytes(factory, {70: "07"}), "lift is the unknown code 7"),
+        }
+        cases = []
+        # (what, block before, args, faults, exit code, stderr holds, block after: None = unchanged)
+        cases.append(("set keeps bytes it does not name", foreign, ["set", "cpi1=450"], None, 0, "",
+                      with_bytes(foreign, {52: "C2 01 C2 01"})))
+        cases.append(("set on a mouse with no level in use", no_level, ["set", "smoothing=on"], None, 0, "",
+                      with_bytes(no_level, {87: "01"})))
+        cases.append(("set switching off the last level", only_level1, ["set", "level1=off"], None, 2,
+                      "at least one CPI level must stay on", None))
+        cases.append(("'.' is the main keyboard's", factory, ["set", "button3=."], None, 0, "",
+                      with_bytes(factory, {115: "02 00 37 00 00 00 0F"})))
+        cases.append(("'/' is the main keyboard's", factory, ["set", "button3=/"], None, 0, "",
+                      with_bytes(factory, {115: "02 00 38 00 00 00 0F"})))
+        cases.append(("the keypad's '.' has its own name", factory, ["set", "button3=num ."], None, 0, "",
+                      with_bytes(factory, {115: "02 00 63 00 00 00 0F"})))
+        cases.append(("backspace is the key", factory, ["set", "button3=backspace"], None, 0, "",
+                      with_bytes(factory, {115: "02 00 2A 00 00 00 0F"})))
+        cases.append(("back is the mouse function", factory, ["set", "button3=back"], None, 0, "",
+                      with_bytes(factory, {115: "00 08 00 00 00 00 0F"})))
+        cases.append(("mouse gone during the write", factory, ["set", "cpi1=800"], "send-error 1167 1 cmd=08\n",
+                      3, "the mouse went away during the command", None))
+        cases.append(("interface held by another program", factory, ["show"], "open-error 32 1\n", 4,
+                      "the mouse is busy with another program", None))
+        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 31 4 cmd=04\n", 4,
+                      "reply to the commit was lost", "written"))
+        for what, (block, message) in bad_files.items():
+            path = self.save_profile_of(block, what + ".profile")
+            cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))
+        for what, before, args, faults, code, message, after in cases:
+            with self.subTest(what):
+                self.mouse.write_block(before)
+                if faults:
+                    self.mouse.faults(faults)
+                self.mouse.clear_log()
+                got, out, err = self.run_ctl(*args)
+                self.assertEqual(got, code, out + err)
+                self.assertIn(message, err)
+                if code != 0:
+                    self.assertEqual(len(err.strip().splitlines()), 1, err)
+                if after is None:
+                    self.assertEqual(self.mouse.block(), bytes(before))
+                elif after == "written":
+                    self.assertNotEqual(self.mouse.block(), bytes(before))
+                else:
+                    self.assertEqual(self.mouse.block().hex(" "), bytes(after).hex(" "))
+                if os.path.exists(self.mouse.path("faults")):
+                    os.remove(self.mouse.path("faults"))
+
+    def test_show_prints_what_the_mouse_holds(self):
+        block = with_bytes(factory_block(self), FOREIGN_BYTES)
+        self.mouse.write_block(block)
+        text = self.ok("show")
+        self.assertIn("3  unnamed binding: type 0x20, code 0x05, extra 0x0000", text)
+        self.assertIn("800 cpi  in use  #373B89  (Y 1600 cpi)", text)
+        shown = self.show()
+        self.assertIsNone(shown["buttons"][2]["label"])
+        self.assertEqual((shown["buttons"][2]["type"], shown["buttons"][2]["code"]), (0x20, 5))
+        self.assertEqual((shown["levels"][1]["cpi"], shown["levels"][1]["cpiY"]), (800, 1600))
+        records = [bytes([b["type"], b["code"]]) + b["extra"].to_bytes(2, "little") for b in shown["buttons"]]
+        self.assertEqual(records, [block[101 + 7 * i:105 + 7 * i] for i in range(5)])
+
+    def test_every_key_label_show_prints_set_reads_as_the_same_key(self):
+        self.mouse.no_pauses()
+        factory = factory_block(self)
+        usages = list(range(1, 0xE8))
+        for start in range(0, len(usages), 3):
+            batch = usages[start:start + 3]
+            block = with_bytes(factory, {115 + 7 * i: "02 00 %02X 00 00 00 0F" % u for i, u in enumerate(batch)})
+            self.mouse.write_block(block)
+            labels = [b["label"] for b in self.show()["buttons"][2:2 + len(batch)]]
+            named = [(u, l) for u, l in zip(batch, labels) if l is not None]
+            if not named:
+                continue
+            self.mouse.write_block(factory)
+            self.ok("set", *["button%d=%s" % (3 + batch.index(u), l) for u, l in named])
+            after = self.mouse.block()
+            for usage, label in named:
+                offset = 115 + 7 * batch.index(usage)
+                with self.subTest(usage=hex(usage), label=label):
+                    self.assertEqual(after[offset:offset + 3], bytes([2, 0, usage]))
+        # The functions' labels too.
+        for function in ("left", "right", "middle", "back", "forward", "scroll-up", "scroll-down", "disable"):
+            self.ok("set", "button3=" + function)
+            label = self.show()["buttons"][2]["label"]
+            record = self.mouse.block()[115:122]
+            self.mouse.write_block(factory)
+            self.ok("set", "button3=" + label)
+            with self.subTest(function=function, label=label):
+                self.assertEqual(self.mouse.block()[115:122], record)
+
+    def test_profile_names_cannot_drive_the_terminal(self):
+        self.ok("save", self.file("plain.profile"))
+        hostile = "\x1b]0;pwned\x07\x1b[2J\u009b31m"
+        path = self.file("hostile.profile")
+        with open(self.file("plain.profile"), "rb") as f:
+            data = f.read()
+        # The name is the string after the magic: a 32-bit count of UTF-16 units.
+        old_count = int.from_bytes(data[4:8], "little")
+        encoded = hostile.encode("utf-16-le")
+        with open(path, "wb") as f:
+            f.write(data[:4] + (len(encoded) // 2).to_bytes(4, "little") + encoded + data[8 + 2 * old_count:])
+        out = self.ok("profile", "show", path)
+        self.assertNotIn("\x1b", out)
+        self.assertNotIn("\x07", out)
+        self.assertNotIn("\u009b", out)
+        self.assertIn("Profile:    \\x1B]0;pwned\\x07\\x1B[2J\\x9B31m", out)
+        self.assertEqual(json.loads(self.ok("profile", "show", path, "--json"))["name"], hostile)
+
+    def test_output_that_cannot_be_written_is_a_failure(self):
+        with open("/dev/full", "w") as full:
+            result = subprocess.run(self.command("show", "--json"), stdout=full, stderr=subprocess.PIPE,
+                                    text=True, env=self.env(), timeout=60)
+        self.assertEqual(result.returncode, 5, result.stderr)
+        self.assertIn("cannot write the output", result.stderr)
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        result = subprocess.run(self.command("--help"), stdout=write_end, stderr=subprocess.PIPE, text=True,
+                                env=self.env(), timeout=60)
+        os.close(write_end)
+        self.assertEqual(result.returncode, 5, result.stderr)
+        self.assertIn("cannot write the output", result.stderr)
+
+    def test_two_saves_to_one_path_at_once_both_succeed(self):
+        self.mouse.no_pauses()
+        target = self.file("shared.profile")
+        for _ in range(10):
+            runs = [subprocess.Popen(self.command("save", target), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     text=True, env=self.env()) for _ in range(3)]
+            for run in runs:
+                _, err = run.communicate(timeout=60)
+                self.assertEqual(run.returncode, 0, err)
+            self.ok("profile", "show", target)
+        self.assertEqual(sorted(os.listdir(self.tmp)), ["mouse", "shared.profile"])
+        # What a killed save left is cleared by a later one once it is old;
+        # a fresh one may be a save running now, and other files are not ours.
+        names = ["shared.profile.1-2-3.tmp", "shared.profile.4-5-6.tmp", "shared.profile.notes.tmp"]
+        for name in names:
+            with open(self.file(name), "w") as f:
+                f.write("left over")
+        hour_ago = time.time() - 3600
+        for name in (names[0], names[2]):
+            os.utime(self.file(name), (hour_ago, hour_ago))
+        self.ok("save", target)
+        self.assertEqual(sorted(os.listdir(self.tmp)), sorted(["mouse", "shared.profile"] + names[1:]))
+
+
+class TwoPrograms(KorvidctlCase):
+    """Two korvidctl at once on one mouse: each read-change-write is whole."""
+    windows = True
+
+    def test_two_sets_at_once_lose_neither_change(self):
+        self.ok("show")
+        for round, (first, second) in enumerate([(450, 2250), (500, 2300), (550, 2350)]):
+            runs = [subprocess.Popen(self.command("set", assignment), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     text=True, env=self.env())
+                    for assignment in ("cpi1=%d" % first, "cpi2=%d" % second)]
+            for run in runs:
+                _, err = run.communicate(timeout=120)
+                self.assertEqual(run.returncode, 0, err)
+            levels = self.show()["levels"]
+            self.assertEqual((levels[0]["cpi"], levels[1]["cpi"]), (first, second), f"round {round}")
+        # Whole transactions only: status, read, status, write, commit.
+        sent = " ".join(self.mouse.commands_sent())
+        self.assertRegex(sent, r"^(03 07)( 03 07 03 08 04| 03 07)*$")
+
+
+class Kills(KorvidctlCase):
+    """korvidctl killed with SIGKILL at random moments of apply, save and set.
+    KORVID_KILL_RUNS sets the number of kills (default 40; 200 or more for a
+    long run)."""
+    windows = False
+
+    def test_killed_at_random_moments_leaves_whole_blocks_and_readable_profiles(self):
+        import random
+        import signal
+        runs = int(os.environ.get("KORVID_KILL_RUNS", "40"))
+        rng = random.Random(int(os.environ.get("KORVID_KILL_SEED", "13")))
+        self.mouse.no_pauses()
+        self.ok("show")
+        blocks = {bytes(self.mouse.block())}
+        profile_a, profile_b, saved = self.file("a.profile"), self.file("b.profile"), self.file("saved.profile")
+        self.ok("set", "cpi1=1000", "smoothing=on")
+        blocks.add(self.mouse.block())
+        self.ok("save", profile_a)
+        self.ok("set", "cpi1=2000", "button3=ctrl+b")
+        blocks.add(self.mouse.block())
+        self.ok("save", profile_b)
+        self.ok("save", saved)
+        commands = [["apply", profile_a], ["apply", profile_b], ["save", saved],
+                    ["set", "cpi1=1000", "smoothing=on", "button3=middle"], ["set", "cpi1=2000", "button3=ctrl+b"]]
+        # Whole blocks the commands can leave: each command's own result.
+        self.ok("set", "cpi1=1000", "smoothing=on", "button3=middle")
+        blocks.add(self.mouse.block())
+        self.ok("set", "cpi1=2000", "button3=ctrl+b")
+        blocks.add(self.mouse.block())
+        # How long a command runs here and now: the middle of a few runs.
+        durations = []
+        for _ in range(5):
+            start = time.monotonic()
+            self.ok("apply", profile_a)
+            durations.append(time.monotonic() - start)
+        duration = sorted(durations)[2]
+        killed = 0
+        for run in range(runs):
+            command = rng.choice(commands)
+            process = subprocess.Popen(self.command(*command), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       env=self.env())
+            time.sleep(rng.uniform(0, duration * 1.2))
+            if process.poll() is None:
+                process.send_signal(signal.SIGKILL)
+                killed += 1
+            process.wait(30)
+            with self.subTest(run=run, command=command[0]):
+                self.assertIn(self.mouse.block(), blocks, "the block is not one a command writes whole")
+                code, _, err = self.run_ctl("profile", "show", saved)
+                self.assertEqual(code, 0, "the saved profile is not readable: " + err)
+        # The lock died with its holders: the mouse is free.
+        self.ok("set", "cpi4=6400")
+        self.assertGreater(killed, runs // 10, "too few runs were killed mid-command")
+
+
 class PlatformBackend(KorvidctlCase):
     windows = True
 
@@ -330,7 +610,7 @@ class PlatformBackend(KorvidctlCase):
         self.assertEqual(err.strip(), "korvidctl: no Korvid mouse found")
 
 
-GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, PlatformBackend)
+GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, TellsTheTruth, TwoPrograms, Kills, PlatformBackend)
 SELECTED = []
 
 

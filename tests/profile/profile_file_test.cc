@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "tests/profile/test_folder.h"
 
 #ifdef __linux__
+#include <sys/wait.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -414,6 +416,106 @@ TEST_F(SaveProfileTest, FailureAtTheListRestoresThePreviousFiles) {
 }
 #endif
 
+// What pfList.dat leads to: the profile the next start would load, or
+// nothing when the list names no readable profile.
+std::optional<ProfileRecord> ProfileThroughList(const fs::path& folder) {
+  const std::optional<fs::path> listed = ReadProfileListPath(ProfileListPath(folder));
+  if (!listed) return std::nullopt;
+  ProfileRecord loaded = Defaults();
+  if (LoadProfileFile(*listed, loaded) != 1) return std::nullopt;
+  return loaded;
+}
+
+constexpr SaveStep kSaveSteps[] = {SaveStep::kClearLeftovers, SaveStep::kWriteProfile,   SaveStep::kWriteList,
+                                   SaveStep::kCreateFolders,  SaveStep::kKeepOldProfile, SaveStep::kReplaceProfile,
+                                   SaveStep::kReplaceList,    SaveStep::kClearFolder};
+
+// A save over an existing profile, the same name or another, stopped at
+// each of its file operations: pfList.dat always leads to a whole profile,
+// the old one when the save failed, and the next save leaves the folder
+// clean.
+TEST_F(SaveProfileTest, AFailureAtEveryStepKeepsTheOldProfileReadable) {
+  for (const std::u16string& newName : {u"Old", u"New", u"sub\\New"}) {
+    for (SaveStep failing : kSaveSteps) {
+      const std::string label = ToUtf8(newName) + " step " + std::to_string(static_cast<int>(failing));
+      fs::remove_all(Folder());
+      ProfileRecord old = Named(u"Old");
+      old.cpi[0] = {800, 800};
+      ASSERT_EQ(SaveProfileToFolder(old, Folder()), 1);
+      ProfileRecord fresh = Named(newName);
+      fresh.cpi[0] = {4000, 4000};
+      SaveFailure failure;
+      bool reached = false;  // a new name has no old file to keep
+      const int saved = SaveProfileToFolder(fresh, Folder(), &failure, [failing, &reached](SaveStep step) {
+        reached = reached || step == failing;
+        return step != failing;
+      });
+      const std::optional<ProfileRecord> listed = ProfileThroughList(Folder());
+      ASSERT_TRUE(listed.has_value()) << label;
+      if (failing == SaveStep::kClearFolder || !reached) {
+        EXPECT_EQ(saved, 1) << label << ": tidying the folder is not part of the save";
+        EXPECT_EQ(listed->cpi[0].x, 4000) << label;
+      } else {
+        EXPECT_EQ(saved, 0) << label;
+        EXPECT_FALSE(failure.reason.empty()) << label;
+        EXPECT_EQ(listed->cpi[0].x, 800) << label;
+        EXPECT_EQ(fresh.filePath, fs::path()) << label;
+      }
+      SaveOk(fresh, newName == u"sub\\New" ? "sub/New.profile" : ToUtf8(newName) + ".profile");
+    }
+  }
+}
+
+TEST_F(SaveProfileTest, AFailedSaveSaysWhy) {
+  fs::create_directories(root_.path());
+  WriteFile(Folder(), "a file where the folder belongs");
+  for (const std::u16string& name : {u"Good", u"CON", u"bad?name"}) {
+    ProfileRecord p = Named(name);
+    SaveFailure failure;
+    EXPECT_EQ(SaveProfileToFolder(p, Folder(), &failure), 0);
+    EXPECT_FALSE(failure.reason.empty()) << ToUtf8(name);
+  }
+  fs::remove(Folder());
+  ProfileRecord hostile = Named(u"CON");
+  SaveFailure failure;
+  EXPECT_EQ(SaveProfileToFolder(hostile, Folder(), &failure), 0);
+  EXPECT_EQ(failure.reason, "the profile's name cannot be used as a file name");
+}
+
+#ifdef __linux__
+// The save killed at each of its file operations (the process ends there,
+// nothing is undone): pfList.dat leads to the old profile or the new one,
+// and the next save clears what the killed one left.
+TEST_F(SaveProfileTest, KilledAtEveryStepLeavesTheOldOrTheNewProfile) {
+  for (const std::u16string& newName : {u"Old", u"New", u"sub\\New"}) {
+    for (SaveStep killedAt : kSaveSteps) {
+      const std::string label = ToUtf8(newName) + " step " + std::to_string(static_cast<int>(killedAt));
+      fs::remove_all(Folder());
+      ProfileRecord old = Named(u"Old");
+      old.cpi[0] = {800, 800};
+      ASSERT_EQ(SaveProfileToFolder(old, Folder()), 1);
+      ProfileRecord fresh = Named(newName);
+      fresh.cpi[0] = {4000, 4000};
+      const pid_t child = fork();
+      if (child == 0) {
+        SaveProfileToFolder(fresh, Folder(), nullptr, [killedAt](SaveStep step) {
+          if (step == killedAt) _exit(0);
+          return true;
+        });
+        _exit(2);  // the step was not on this save's way
+      }
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+      ASSERT_TRUE(WIFEXITED(status)) << label;
+      const std::optional<ProfileRecord> listed = ProfileThroughList(Folder());
+      ASSERT_TRUE(listed.has_value()) << label;
+      EXPECT_TRUE(listed->cpi[0].x == 800 || listed->cpi[0].x == 4000) << label;
+      SaveOk(fresh, newName == u"sub\\New" ? "sub/New.profile" : ToUtf8(newName) + ".profile");
+    }
+  }
+}
+#endif
+
 class LoadSavedProfileTest : public ::testing::Test {
  protected:
   fs::path ListPath() const { return ProfileListPath(folder_.path()); }
@@ -461,6 +563,29 @@ TEST_F(LoadSavedProfileTest, MissingOrBrokenProfileFileKeepsDefaultsButTakesTheP
     ProfileRecord expected = Defaults();
     expected.filePath = target;
     EXPECT_EQ(p, expected) << broken;
+  }
+}
+
+// A damaged or foreign profile file can hold a name no file can have: it
+// loads as "Default Profile" with its settings, so that it can be saved (and
+// so applied) again.
+TEST_F(LoadSavedProfileTest, AStoredNameNoFileCanHaveLoadsAsDefaultProfile) {
+  for (const std::u16string& name : {std::u16string(u"CON"), std::u16string(), std::u16string(u"bad?name"),
+                                     std::u16string(300, u'x'), std::u16string(u"..\\escape"), std::u16string(u"nul.txt")}) {
+    fs::remove_all(folder_.path());
+    fs::create_directories(folder_.path());
+    ProfileRecord stored = Distinctive();
+    stored.name = name;
+    stored.filePath = folder_.path() / "foreign.profile";
+    ASSERT_EQ(SaveProfileFile(stored, stored.filePath), 1);
+    ASSERT_EQ(WriteProfileList(stored, ListPath()), 1);
+    ProfileRecord p = Defaults();
+    LoadSavedProfile(folder_.path(), p);
+    EXPECT_EQ(p.name, kDefaultProfileName) << ToUtf8(name);
+    EXPECT_EQ(p.cpi, stored.cpi) << ToUtf8(name);
+    EXPECT_EQ(p.buttons, stored.buttons) << ToUtf8(name);
+    ASSERT_EQ(SaveProfileToFolder(p, folder_.path()), 1) << ToUtf8(name);
+    EXPECT_EQ(p.filePath, folder_.path() / "Default Profile.profile");
   }
 }
 

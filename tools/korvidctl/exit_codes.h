@@ -7,7 +7,8 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitBadInput = 2,    // bad arguments, or a profile file that cannot be read or written
   kExitNoMouse = 3,
-  kExitMouseFailed = 4,
+  kExitMouseFailed = 4,  // also: the mouse is busy with another program
+  kExitOutputFailed = 5,
 };
 
 // Prints "korvidctl: <message>" on stderr and returns `code`.

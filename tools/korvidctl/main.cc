@@ -1,6 +1,8 @@
 // korvidctl: reads, changes and writes the Korvid mouse's configuration
 // from the command line.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -9,13 +11,16 @@
 #include "emulator/emulated_mouse.h"
 #include "profile/device_image.h"
 #include "profile/profile_file.h"
+#include "profile/replace_file.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
 #include "tools/korvidctl/console.h"
+#include "tools/korvidctl/diag.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/report.h"
 #include "tools/korvidctl/settings.h"
+#include "tools/korvidctl/temporary_files.h"
 
 namespace korvidctl {
 
@@ -30,7 +35,7 @@ int Fail(int code, const std::string& message) {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: korvidctl [--emulator DIR] COMMAND [ARGS]\n"
+    "usage: korvidctl [--emulator DIR] [--verbose] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  info                    find the mouse; print its firmware version and interface path\n"
@@ -43,13 +48,17 @@ constexpr char kUsage[] =
     "  apply PROFILE           write a profile file's settings to the mouse\n"
     "  set KEY=VALUE...        read the mouse, change settings, write them back\n"
     "  reset                   write the default settings to the mouse\n"
+    "  diag                    print what a bug report needs (versions, HID devices,\n"
+    "                          a timed read of the mouse, the block as hex)\n"
     "\n"
     "Options:\n"
     "  --emulator DIR          use the emulated mouse kept in DIR (also KORVID_EMULATOR=DIR)\n"
+    "  --verbose               log every report sent and received, with timing, to stderr\n"
     "  --help                  this text; COMMAND --help for one command\n"
     "\n"
-    "Exit status: 0 success, 2 bad arguments or profile file, 3 no mouse found,\n"
-    "4 the mouse failed a command.\n";
+    "Exit status: 0 success, 2 bad arguments or profile file, 3 no mouse found\n"
+    "(also when it goes away during the command), 4 the mouse failed a command or\n"
+    "is busy with another program, 5 the output could not be written.\n";
 
 constexpr char kSetUsage[] =
     "usage: korvidctl set KEY=VALUE...\n"
@@ -77,9 +86,16 @@ constexpr CommandHelp kCommandHelp[] = {
     {"profile", "usage: korvidctl profile show PROFILE [--json]\n\nPrints the settings stored in a profile file.\n"},
     {"save", "usage: korvidctl save PROFILE\n\nReads the mouse and saves its settings as a profile file; the\n"
              "profile's name is the file name without its ending.\n"},
-    {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse.\n"},
+    {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse, after checking\n"
+              "them: every CPI from 50 to 16000 in steps of 50, at least one level in\n"
+              "use, a lift-off distance of 2mm or 3mm.\n"},
     {"set", kSetUsage},
     {"reset", "usage: korvidctl reset\n\nWrites the default settings to the mouse (onboard profile 0).\n"},
+    {"diag", "usage: korvidctl diag\n\nPrints what a bug report needs: the program's version, the system,\n"
+             "every HID interface seen with its IDs and usages and whether it was taken,\n"
+             "the firmware version, each step of a status query and block read with its\n"
+             "result and timing, the block as read (hex) and every report exchanged.\n"
+             "Only reads: nothing is written to the mouse.\n"},
 };
 
 fs::path PathFromArgument(const std::string& text) {
@@ -129,8 +145,18 @@ int Info(MouseSession& session) {
 }
 
 int Show(MouseSession& session, bool json) {
+  ConfigBlock block{};
+  if (int code = session.ReadBlock(block); code != kExitOk) return code;
+  const DeviceImage image = UnpackBlock(block);
   ProfileRecord profile;
-  if (int code = session.Read(profile); code != kExitOk) return code;
+  InitProfileDefaults(profile);
+  ImageToProfile(image, profile);
+  // The bindings as the block holds them, those of types the profile cannot
+  // carry included.
+  for (size_t i = 0; i < profile.buttons.size(); ++i) {
+    const BindingRecord& record = image.buttons[i];
+    profile.buttons[i] = {static_cast<uint8_t>(i), record.type, record.code, record.extra};
+  }
   ReportSource source{&profile, session.firmwareVersion(), std::nullopt};
   Print(json ? JsonReport(source) : TextReport(source));
   return kExitOk;
@@ -155,25 +181,28 @@ int ProfileShow(const std::string& argument, bool json) {
   return kExitOk;
 }
 
-// Writes next to the target and renames, so that a failed save keeps the
-// file that was there.
+// Writes next to the target and replaces it in one step, so that the file
+// there is the old profile or the new one at every instant.
 int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
   fs::path path = PathFromArgument(argument);
   std::u16string stem;
   if (!Utf16FromPath(path.stem(), stem) || stem.empty())
     return Fail(kExitBadInput, "'" + argument + "' does not name a profile file");
   profile.name = stem;
-  fs::path temporary = path;
-  temporary += ".tmp";
+  RemoveOrphanedTemporaries(path);
+  const fs::path temporary = TemporaryPathFor(path);
   std::error_code error;
+  errno = 0;
   if (SaveProfileFile(profile, temporary) != 1) {
+    const int reason = errno;
     fs::remove(temporary, error);
-    return Fail(kExitBadInput, "cannot write '" + argument + "'");
+    return Fail(kExitBadInput, "cannot write '" + argument + "'" +
+                                   (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()));
   }
-  fs::rename(temporary, path, error);
-  if (error) {
+  if (!ReplaceFileAtomically(temporary, path, error)) {
+    const std::string reason = SystemErrorText(error);
     fs::remove(temporary, error);
-    return Fail(kExitBadInput, "cannot write '" + argument + "'");
+    return Fail(kExitBadInput, "cannot write '" + argument + "': " + reason);
   }
   return kExitOk;
 }
@@ -187,6 +216,8 @@ int Save(MouseSession& session, const std::string& argument) {
 int Apply(MouseSession& session, const std::string& argument) {
   ProfileRecord profile;
   if (int code = LoadProfileArgument(argument, profile); code != kExitOk) return code;
+  if (std::optional<std::string> problem = CheckProfileForMouse(profile))
+    return Fail(kExitBadInput, "'" + argument + "': " + *problem + "; the mouse was not changed");
   return session.Apply(profile);
 }
 
@@ -199,11 +230,13 @@ int Set(MouseSession& session, const std::vector<std::string>& assignments) {
     if (!change) return Fail(kExitBadInput, error);
     changes.push_back(*change);
   }
-  ProfileRecord profile;
-  if (int code = session.Read(profile); code != kExitOk) return code;
-  for (const Change& change : changes) change(profile);
-  if (!AnyLevelInUse(profile.cpiLevelDisabled)) return Fail(kExitBadInput, "at least one CPI level must stay on");
-  return session.Apply(profile);
+  std::string refused;
+  const int code = session.ChangeBlock([&](ConfigBlock& block) {
+    block = ApplyChanges(block, changes, refused);
+    return refused.empty();
+  });
+  if (code != kExitOk) return code;
+  return refused.empty() ? kExitOk : Fail(kExitBadInput, refused);
 }
 
 int Reset(MouseSession& session) {
@@ -214,8 +247,12 @@ int Reset(MouseSession& session) {
 
 int Run(std::vector<std::string> args) {
   fs::path emulatorFolder = emulator::FolderFromEnvironment();
-  while (!args.empty() && args[0].rfind("--emulator", 0) == 0) {
-    if (args[0] == "--emulator") {
+  bool verbose = false;
+  while (!args.empty() && (args[0].rfind("--emulator", 0) == 0 || args[0] == "--verbose")) {
+    if (args[0] == "--verbose") {
+      verbose = true;
+      args.erase(args.begin());
+    } else if (args[0] == "--emulator") {
       if (args.size() < 2) return Fail(kExitBadInput, "--emulator needs a folder");
       emulatorFolder = PathFromArgument(args[1]);
       args.erase(args.begin(), args.begin() + 2);
@@ -258,7 +295,11 @@ int Run(std::vector<std::string> args) {
     if (int code = RejectExtra(args, 1, "block"); code != kExitOk) return code;
     return Block(args);
   }
-  MouseSession session(emulatorFolder);
+  if (command == "diag") {
+    if (int code = RejectExtra(args, 0, "diag"); code != kExitOk) return code;
+    return Diag(emulatorFolder, verbose);
+  }
+  MouseSession session(emulatorFolder, verbose);
   if (command == "set") {
     for (const std::string& arg : args)
       if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");
@@ -275,6 +316,16 @@ int Run(std::vector<std::string> args) {
   return Reset(session);
 }
 
+// The output must have reached its file or pipe: a full disk or a closed
+// pipe is a failure of the command.
+int CheckOutput(int code) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return code;
+  const int reason = errno;
+  return Fail(kExitOutputFailed, std::string("cannot write the output") +
+                                     (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()));
+}
+
 }  // namespace
 }  // namespace korvidctl
 
@@ -286,11 +337,13 @@ int wmain(int argc, wchar_t** argv) {
     args.push_back(korvid::ToUtf8(text));
   }
   korvidctl::PrepareConsoleForUtf8();
-  return korvidctl::Run(std::move(args));
+  korvidctl::ReportBrokenPipes();
+  return korvidctl::CheckOutput(korvidctl::Run(std::move(args)));
 }
 #else
 int main(int argc, char** argv) {
   korvidctl::PrepareConsoleForUtf8();
-  return korvidctl::Run(std::vector<std::string>(argv + 1, argv + argc));
+  korvidctl::ReportBrokenPipes();
+  return korvidctl::CheckOutput(korvidctl::Run(std::vector<std::string>(argv + 1, argv + argc)));
 }
 #endif

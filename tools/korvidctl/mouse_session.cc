@@ -1,5 +1,8 @@
 #include "tools/korvidctl/mouse_session.h"
 
+#include <iostream>
+
+#include "device/hid_trace.h"
 #include "emulator/emulated_mouse.h"
 #include "tools/korvidctl/exit_codes.h"
 
@@ -8,6 +11,8 @@ namespace korvidctl {
 using namespace korvid;
 
 namespace {
+
+constexpr char kMouseBusy[] = "the mouse is busy with another program";
 
 const char* StepFailure(SessionStep step) {
   switch (step) {
@@ -22,8 +27,16 @@ const char* StepFailure(SessionStep step) {
 
 }  // namespace
 
-MouseSession::MouseSession(const std::filesystem::path& emulatorFolder)
-    : port_(emulatorFolder.empty() ? MakePlatformHidPort() : emulator::MakeEmulatedPort(emulatorFolder)) {
+std::unique_ptr<HidPort> MakeCommandPort(const std::filesystem::path& emulatorFolder, bool verbose) {
+  std::unique_ptr<HidPort> port =
+      emulatorFolder.empty() ? MakePlatformHidPort() : emulator::MakeEmulatedPort(emulatorFolder);
+  if (!verbose) return port;
+  return MakeTracingPort(std::move(port),
+                         [](const HidEvent& event) { std::cerr << "korvidctl: " << FormatHidEvent(event) << "\n"; });
+}
+
+MouseSession::MouseSession(const std::filesystem::path& emulatorFolder, bool verbose)
+    : port_(MakeCommandPort(emulatorFolder, verbose)) {
   link_.port = port_.get();
 }
 
@@ -31,10 +44,19 @@ int MouseSession::Finish(const SessionOutcome& outcome, const char* failurePrefi
   firmwareVersion_ = outcome.firmwareVersion;
   switch (outcome.result) {
     case SessionResult::kDone: return kExitOk;
-    case SessionResult::kNoMouse: return Fail(kExitNoMouse, "no Korvid mouse found");
+    case SessionResult::kBusy: return Fail(kExitMouseFailed, kMouseBusy);
+    case SessionResult::kNoMouse:
+      if (outcome.detail == SessionDetail::kInterfaceHeld) return Fail(kExitMouseFailed, kMouseBusy);
+      return Fail(kExitNoMouse, "no Korvid mouse found");
     case SessionResult::kFailed: break;
   }
+  if (outcome.detail == SessionDetail::kMouseGone)
+    return Fail(kExitNoMouse, std::string(failurePrefix) + "the mouse went away during the command");
   std::string message = std::string(failurePrefix) + StepFailure(outcome.failedStep);
+  if (outcome.detail == SessionDetail::kCommitReplyLost)
+    message = std::string(failurePrefix) +
+              "the configuration block was written and the commit sent, but the mouse's reply to the commit "
+              "was lost: the new settings may or may not be in use";
   // Windows error codes; the Linux backend maps errno onto them.
   if (outcome.error != kErrorSuccess) message += " (error " + std::to_string(outcome.error) + ")";
   return Fail(kExitMouseFailed, message);
@@ -49,6 +71,12 @@ int MouseSession::Read(ProfileRecord& profile) {
 
 int MouseSession::Apply(const ProfileRecord& profile) {
   return Finish(ApplyMouseProfile(link_, profile), "apply failed: ");
+}
+
+int MouseSession::ReadBlock(ConfigBlock& block) { return Finish(ReadMouseBlock(link_, block), ""); }
+
+int MouseSession::ChangeBlock(const std::function<bool(ConfigBlock&)>& change) {
+  return Finish(ChangeMouseBlock(link_, change), "set failed: ");
 }
 
 }  // namespace korvidctl

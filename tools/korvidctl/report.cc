@@ -6,6 +6,7 @@
 #include "buttons/button_functions.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
+#include "tools/korvidctl/key_labels.h"
 
 namespace korvidctl {
 
@@ -14,19 +15,70 @@ using namespace korvid;
 namespace {
 
 struct ButtonView {
-  std::string label;
+  std::optional<std::string> label;  // nothing for a binding no label names
   const ButtonBinding* binding;
 };
 
+constexpr int kFirstKeyButton = 3;
+// No menu item has it: a choice that keeps it was not named.
+constexpr int kUnnamedFunction = -1;
+
+// The label `set` reads back as this binding: a keyboard binding on buttons
+// 3-5 by its key, anything else by the menu item its function decodes to.
+std::optional<std::string> ButtonLabel(int number, const ButtonBinding& binding) {
+  switch (binding.type) {
+    case kBindingMouse:
+    case kBindingWheel:
+    case kBindingKey:
+    case kBindingButton5Default:
+    case kBindingDisabled:
+      break;
+    default:
+      return std::nullopt;  // written by other software: no menu item means it
+  }
+  if (number >= kFirstKeyButton && binding.type == kBindingKey) {
+    if (binding.code > 0xFF) return std::nullopt;
+    return KeyBindingLabel(static_cast<int>(binding.code), binding.extra);
+  }
+  const ButtonChoice unnamed{u"", kUnnamedFunction, 0};
+  const ButtonChoice shown = ChoiceFromBinding(number, binding, unnamed);
+  if (shown.functionId == kUnnamedFunction) return std::nullopt;
+  return ToUtf8(shown.label);
+}
+
 std::vector<ButtonView> ButtonViews(const ProfileRecord& profile) {
   std::vector<ButtonView> views;
-  for (int n = 1; n <= kPageButtons; ++n) {
-    MenuItem initial = InitialButtonItem(n);
-    ButtonChoice fresh{initial.label, initial.functionId, 0};
-    ButtonChoice shown = ChoiceFromBinding(n, profile.buttons[n - 1], fresh);
-    views.push_back({ToUtf8(shown.label), &profile.buttons[n - 1]});
-  }
+  for (int n = 1; n <= kPageButtons; ++n)
+    views.push_back({ButtonLabel(n, profile.buttons[n - 1]), &profile.buttons[n - 1]});
   return views;
+}
+
+std::string UnnamedBindingText(const ButtonBinding& binding) {
+  char text[96];
+  std::snprintf(text, sizeof text, "unnamed binding: type 0x%02X, code 0x%02X, extra 0x%04X",
+                static_cast<unsigned>(binding.type), static_cast<unsigned>(binding.code),
+                static_cast<unsigned>(binding.extra));
+  return text;
+}
+
+// Text from a profile file for a terminal: control characters (C0, DEL, C1)
+// are written as \xNN escapes, so that a name cannot move the cursor,
+// retitle or clear the terminal.
+std::string TerminalText(const std::u16string& text) {
+  std::string out;
+  std::u16string plain;
+  for (char16_t c : text) {
+    if (c >= 0x20 && (c < 0x7F || c > 0x9F)) {
+      plain += c;
+      continue;
+    }
+    out += ToUtf8(plain);
+    plain.clear();
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
+    out += escaped;
+  }
+  return out + ToUtf8(plain);
 }
 
 bool LevelInUse(uint32_t disabled) { return LevelSwitchFromRecord(disabled) == true; }
@@ -63,20 +115,23 @@ std::string LiftOffText(uint8_t code) {
 std::string TextReport(const ReportSource& source) {
   const ProfileRecord& p = *source.profile;
   std::ostringstream out;
-  if (source.name) out << "Profile:    " << ToUtf8(*source.name) << "\n";
+  if (source.name) out << "Profile:    " << TerminalText(*source.name) << "\n";
   if (source.firmware) out << "Firmware:   " << *source.firmware << "\n";
   out << "CPI levels:\n";
   for (int i = 0; i < 4; ++i) {
     char line[96];
-    std::snprintf(line, sizeof line, "  %d  %5u cpi  %-6s  %s\n", i + 1, p.cpi[i].x,
+    std::snprintf(line, sizeof line, "  %d  %5u cpi  %-6s  %s", i + 1, p.cpi[i].x,
                   LevelInUse(p.cpiLevelDisabled[i]) ? "in use" : "off", ColourText(p.cpiColour[i]).c_str());
     out << line;
+    if (p.cpi[i].y != p.cpi[i].x) out << "  (Y " << p.cpi[i].y << " cpi)";
+    out << "\n";
   }
   out << "Lift-off:   " << LiftOffText(p.liftOffDistance) << "\n";
   out << "Smoothing:  " << (p.smoothing ? "on" : "off") << "\n";
   out << "Buttons:\n";
   int n = 1;
-  for (const ButtonView& view : ButtonViews(p)) out << "  " << n++ << "  " << view.label << "\n";
+  for (const ButtonView& view : ButtonViews(p))
+    out << "  " << n++ << "  " << (view.label ? *view.label : UnnamedBindingText(*view.binding)) << "\n";
   return out.str();
 }
 
@@ -88,7 +143,8 @@ std::string JsonReport(const ReportSource& source) {
   out << "  \"firmware\": " << (source.firmware ? JsonString(*source.firmware) : "null") << ",\n";
   out << "  \"levels\": [\n";
   for (int i = 0; i < 4; ++i) {
-    out << "    {\"cpi\": " << p.cpi[i].x << ", \"enabled\": " << (LevelInUse(p.cpiLevelDisabled[i]) ? "true" : "false")
+    out << "    {\"cpi\": " << p.cpi[i].x << ", \"cpiY\": " << p.cpi[i].y
+        << ", \"enabled\": " << (LevelInUse(p.cpiLevelDisabled[i]) ? "true" : "false")
         << ", \"colour\": " << JsonString(ColourText(p.cpiColour[i])) << "}" << (i < 3 ? "," : "") << "\n";
   }
   out << "  ],\n";
@@ -98,8 +154,8 @@ std::string JsonReport(const ReportSource& source) {
   std::vector<ButtonView> views = ButtonViews(p);
   for (size_t i = 0; i < views.size(); ++i) {
     const ButtonBinding& b = *views[i].binding;
-    out << "    {\"label\": " << JsonString(views[i].label) << ", \"type\": " << b.type << ", \"code\": " << b.code
-        << ", \"extra\": " << b.extra << "}" << (i + 1 < views.size() ? "," : "") << "\n";
+    out << "    {\"label\": " << (views[i].label ? JsonString(*views[i].label) : "null") << ", \"type\": " << b.type
+        << ", \"code\": " << b.code << ", \"extra\": " << b.extra << "}" << (i + 1 < views.size() ? "," : "") << "\n";
   }
   out << "  ]\n}\n";
   return out.str();

@@ -9,7 +9,9 @@ namespace korvidctl {
 
 // What `show` and `profile show` print: the settings as the program's pages
 // show them. `firmware` is the version text of the mouse, when one was read;
-// `name` the profile's name, for a profile file.
+// `name` the profile's name, for a profile file. The bindings and CPI values
+// are reported as the profile holds them: for the mouse, the block's bytes,
+// bindings no label names included (with a null label in JSON).
 struct ReportSource {
   const korvid::ProfileRecord* profile = nullptr;
   std::optional<std::string> firmware;

@@ -6,12 +6,12 @@
 #include <map>
 
 #include "buttons/binding_labels.h"
-#include "buttons/key_names.h"
 #include "profile/device_model.h"
 #include "profile/function_codes.h"
 #include "profile/key_codes.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
+#include "tools/korvidctl/key_labels.h"
 
 namespace korvidctl {
 
@@ -24,32 +24,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// "PAGE UP" -> "pageup": key names compared without case, blanks or hyphens.
-std::string KeyToken(const std::string& text) {
+// Menu labels compared without case, blanks or hyphens.
+std::string LabelToken(const std::string& text) {
   std::string token;
   for (unsigned char c : Lower(text))
     if (c != ' ' && c != '-' && c != '_') token += static_cast<char>(c);
   return token;
-}
-
-const std::map<std::string, int>& KeysByName() {
-  static const std::map<std::string, int> keys = [] {
-    std::map<std::string, int> map;
-    for (int vk = 1; vk <= 255; ++vk) {
-      std::string name = KeyToken(ToUtf8(GetKeyName(vk)));
-      if (!name.empty() && VirtualKeyHasHidUsage(vk)) map.emplace(name, vk);
-    }
-    const std::pair<const char*, int> aliases[] = {
-        {"plus", 0xBB},   {"minus", 0xBD},    {"backspace", 0x08}, {"escape", 0x1B}, {"return", 0x0D},
-        {"insert", 0x2D}, {"delete", 0x2E},   {"pgup", 0x21},      {"pgdn", 0x22},   {"capslock", 0x14},
-        {"up", 0x26},     {"down", 0x28},     {"numlock", 0x90},   {"menu", 0x5D},   {"comma", 0xBC},
-        {"period", 0xBE}, {"semicolon", 0xBA}, {"slash", 0xBF},     {"backslash", 0xDC},
-    };
-    for (auto [name, vk] : aliases) map.emplace(name, vk);
-    for (int digit = 0; digit <= 9; ++digit) map.emplace("num" + std::to_string(digit), 0x60 + digit);
-    return map;
-  }();
-  return keys;
 }
 
 const std::map<std::string, int>& ModifiersByName() {
@@ -94,9 +74,9 @@ int LevelOf(const std::string& key, const std::string& prefix) {
 std::optional<ButtonChoice> ParseButtonFunction(const std::string& text, std::string& error) {
   std::string value = Lower(text);
   auto mouse = MouseFunctionsByName().find(value);
-  if (mouse != MouseFunctionsByName().end()) {
-    for (const MenuItem& item : ButtonMenu(3))
-      if (item.functionId == mouse->second) return ButtonChoice{item.label, item.functionId, 0};
+  for (const MenuItem& item : ButtonMenu(3)) {
+    const bool named = mouse != MouseFunctionsByName().end() && item.functionId == mouse->second;
+    if (named || LabelToken(ToUtf8(item.label)) == LabelToken(value)) return ButtonChoice{item.label, item.functionId, 0};
   }
   int modifiers = 0;
   std::optional<int> key;
@@ -104,14 +84,8 @@ std::optional<ButtonChoice> ParseButtonFunction(const std::string& text, std::st
   while (start <= value.size()) {
     size_t plus = value.find('+', start);
     std::string part = value.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
-    std::string token = KeyToken(part);
-    auto modifier = ModifiersByName().find(token);
-    auto named = KeysByName().find(token);
-    std::optional<int> vk;
-    if (token.size() == 1 && std::isalnum(static_cast<unsigned char>(token[0])))
-      vk = std::toupper(static_cast<unsigned char>(token[0]));
-    else if (named != KeysByName().end())
-      vk = named->second;
+    auto modifier = ModifiersByName().find(LabelToken(part));
+    std::optional<int> vk = KeyFromName(part);
     if (modifier != ModifiersByName().end()) {
       modifiers |= modifier->second;
     } else if (!vk) {
@@ -155,37 +129,93 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
     const DeviceModel& model = KorvidModel();
     if (!cpi || *cpi < model.cpiMin || *cpi > model.cpiMax) return bad("a number from 50 to 16000");
     uint16_t rounded = static_cast<uint16_t>(RoundCpi(*cpi));
-    return Change([level, rounded](ProfileRecord& p) { p.cpi[level - 1] = {rounded, rounded}; });
+    return Change{[level, rounded](DeviceImage& image) {
+      image.cpi[level - 1].x = rounded;
+      image.cpi[level - 1].y = rounded;
+    }};
   }
   if (int level = LevelOf(key, "level")) {
     std::optional<bool> on = ParseOnOff(value);
     if (!on) return bad("on or off");
-    uint32_t state = LevelRecordValue(*on);
-    return Change([level, state](ProfileRecord& p) { p.cpiLevelDisabled[level - 1] = state; });
+    uint8_t state = static_cast<uint8_t>(LevelRecordValue(*on));
+    return Change{[level, state](DeviceImage& image) { image.cpi[level - 1].disabled = state; }, !*on};
   }
   if (int level = LevelOf(key, "colour") ? LevelOf(key, "colour") : LevelOf(key, "color")) {
     std::optional<uint32_t> colour = ColourFromText(value);
     if (!colour) return bad("#RRGGBB");
-    return Change([level, c = *colour](ProfileRecord& p) { p.cpiColour[level - 1] = c; });
+    return Change{[level, c = *colour](DeviceImage& image) {
+      LedRecord4& led = image.cpiLeds[level - 1];
+      led.red = static_cast<uint8_t>(c & 0xFF);
+      led.green = static_cast<uint8_t>((c >> 8) & 0xFF);
+      led.blue = static_cast<uint8_t>((c >> 16) & 0xFF);
+    }};
   }
   if (key == "lift") {
     std::string mm = Lower(value);
     if (mm != "2mm" && mm != "3mm") return bad("2mm or 3mm");
     uint8_t code = mm == "2mm" ? kLiftOff2mm : kLiftOff3mm;
-    return Change([code](ProfileRecord& p) { p.liftOffDistance = code; });
+    return Change{[code](DeviceImage& image) { image.liftOffDistance = code; }};
   }
   if (key == "smoothing") {
     std::optional<bool> on = ParseOnOff(value);
     if (!on) return bad("on or off");
-    return Change([on = *on](ProfileRecord& p) { p.smoothing = on ? 1 : 0; });
+    return Change{[on = *on](DeviceImage& image) { image.smoothing = on ? 1 : 0; }};
   }
   if (key == "button3" || key == "button4" || key == "button5") {
     std::optional<ButtonChoice> choice = ParseButtonFunction(value, error);
     if (!choice) return std::nullopt;
     int number = key.back() - '0';
-    return Change([number, c = *choice](ProfileRecord& p) { StoreChoice(number, c, p.buttons[number - 1]); });
+    return Change{[number, c = *choice](DeviceImage& image) {
+      ButtonBinding binding;
+      StoreChoice(number, c, binding);
+      image.buttons[number - 1] = EncodeBinding(binding);
+    }};
   }
   error = "unknown setting '" + key + "' (cpi1-4, level1-4, colour1-4, lift, smoothing, button3-5)";
+  return std::nullopt;
+}
+
+ConfigBlock ApplyChanges(const ConfigBlock& block, const std::vector<Change>& changes, std::string& refused) {
+  const DeviceImage before = UnpackBlock(block);
+  DeviceImage after = before;
+  bool switchesLevelOff = false;
+  for (const Change& change : changes) {
+    change.apply(after);
+    switchesLevelOff = switchesLevelOff || change.switchesLevelOff;
+  }
+  std::array<uint32_t, kCpiLevels> levels{};
+  for (size_t i = 0; i < levels.size(); ++i) levels[i] = after.cpi[i].disabled;
+  // A block that has no level in use already is the mouse's own business;
+  // only a command that switches the last one off is refused.
+  if (switchesLevelOff && !AnyLevelInUse(levels)) {
+    refused = "at least one CPI level must stay on";
+    return block;
+  }
+  // The layout's bytes round-trip through the image unchanged, so the bytes
+  // that differ between the two packings are exactly those of the changed
+  // fields.
+  const ConfigBlock packedBefore = PackBlock(before);
+  const ConfigBlock packedAfter = PackBlock(after);
+  ConfigBlock changed = block;
+  for (size_t i = 0; i < changed.size(); ++i)
+    if (packedBefore[i] != packedAfter[i]) changed[i] = packedAfter[i];
+  return changed;
+}
+
+std::optional<std::string> CheckProfileForMouse(const ProfileRecord& profile) {
+  const DeviceModel& model = KorvidModel();
+  const auto badCpi = [&](int value) { return value < model.cpiMin || value > model.cpiMax || value % model.cpiStep != 0; };
+  for (int i = 0; i < kCpiLevels; ++i) {
+    const CpiValue& cpi = profile.cpi[static_cast<size_t>(i)];
+    for (auto [axis, value] : {std::pair<const char*, int>{"", cpi.x}, {" Y", cpi.y}}) {
+      if (badCpi(value))
+        return "cpi" + std::to_string(i + 1) + axis + " is " + std::to_string(value) +
+               "; expected 50 to 16000 in steps of 50";
+    }
+  }
+  if (!AnyLevelInUse(profile.cpiLevelDisabled)) return std::string("no CPI level is in use (level1-4 are all off)");
+  if (profile.liftOffDistance != kLiftOff2mm && profile.liftOffDistance != kLiftOff3mm)
+    return "lift is the unknown code " + std::to_string(profile.liftOffDistance) + "; expected 2mm (6) or 3mm (11)";
   return std::nullopt;
 }
 

@@ -1,0 +1,533 @@
+#!/usr/bin/env python3
+"""The faults a demanding user meets, driven as that user drives the program,
+under Wine in Xvfb: the mouse plugged in and out while the window is hidden,
+an interface that is not ready when the mouse arrives, Apply clicked many
+times, Exit while applies wait, a missing background sheet, the stacking
+after a menu closes, and a soak of them all.
+
+usage: test_faults.py (the options of test_gui.py) [--long] [GROUP...]
+
+--long runs the soak at its full length (100 unplug/replug cycles and 200
+applies, about ten minutes); without it the soak is a short one that fits
+the test command.
+"""
+import json
+import os
+import random
+import shutil
+import sys
+import threading
+import time
+import unittest
+
+import test_gui as gui
+from harness import MAIN_TITLE, AppFolder, Program, WaitTimeout, wine_path
+from test_gui import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CLOSE, EXIT_SOFTWARE_ROW,
+                      FIRMWARE_VERSION_TEXT, LIST_FILE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT,
+                      PAGE_BUTTONS, PAGE_ORIGIN, PROFILE_FILE, SENSOR_PAGE, SETTLE_SECONDS, SUPPORT, WS_EX_TOPMOST,
+                      Korvidctl, ProgramCase, centre, read_profile_list)
+from test_korvidctl import field
+
+LONG = False
+
+CPI1_FIELD = 1055
+BLOCK_BYTES = 1024
+WM_COMMAND = 0x0111
+IDOK = 1
+NO_MOUSE_OK_ID = 1114
+# A discovery after an arrival is tried this many times (the first after the
+# settle, the others half a second apart) before the window gives up.
+ARRIVAL_DISCOVERIES = 9
+ARRIVAL_GIVE_UP_SECONDS = 0.9 + 8 * 0.5
+# A commit waits 1.5 s: ten clicks in two seconds fall within two applies.
+CLICKS, CLICK_INTERVAL_MS = 10, 200
+# The new copy waits for the old one to finish its running apply.
+SECOND_START_TIMEOUT = 30
+
+
+def sets(log, command):
+    return [l for l in log if l[0] == "SET" and field(l, "cmd") == command]
+
+
+def commits_read(log):
+    """The commit replies read, each the end of one apply that reached the mouse."""
+    return [l for l in log if l[0] == "GET" and field(l, "cmd") == "04" and field(l, "result") == "ok"]
+
+
+class FaultCase(ProgramCase):
+    """The program's state seen through the probe, hidden or shown."""
+
+    def main_any(self, snapshot=None):
+        return (snapshot or gui.DESKTOP.snapshot()).main()
+
+    def shown_pages(self, main):
+        """The pages whose own style says shown: what shows once the window does, even while it is hidden."""
+        return [page for page in gui.PAGES if main.control(page) is not None and main.control(page).shown]
+
+    def wait_state(self, page, buttons_enabled, what, timeout=10):
+        def reached(snapshot):
+            main = snapshot.main()
+            if main is None or self.shown_pages(main) != [page]:
+                return None
+            return main if all(main.control(b).enabled == buttons_enabled for b in PAGE_BUTTONS) else None
+        return gui.DESKTOP.wait(what, reached, timeout)
+
+    def hide(self, main):
+        self.click_main(main, CLOSE)
+        gui.DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
+
+    def bring_back_through_tray(self):
+        x, y = gui.DESKTOP.tray_icon()
+        gui.DESKTOP.click_at(x, y, repeat=2)
+        return gui.DESKTOP.wait_main()
+
+    def plug_in(self):
+        os.remove(self.mouse.path("unplugged"))
+
+    def popups(self, snapshot=None):
+        """The failure messages shown: message boxes and the no-mouse pop-up."""
+        snapshot = snapshot or gui.DESKTOP.snapshot()
+        return snapshot.message_boxes() + snapshot.titled(NO_MOUSE_TITLE, True)
+
+    def close_popup(self, popup):
+        control = IDOK if popup.title != NO_MOUSE_TITLE else NO_MOUSE_OK_ID
+        gui.DESKTOP.post(popup, WM_COMMAND, control, popup.control(control).hwnd if popup.control(control) else 0)
+        gui.DESKTOP.wait("the message closed", lambda s: all(w.hwnd != popup.hwnd for w in self.popups(s)))
+
+    def post_apply(self, main):
+        """Apply on the button page as a click would report it: works while the window is hidden."""
+        page = main.control(BUTTON_PAGE)
+        button = page.control(BUTTON_PAGE_APPLY[0])
+        gui.DESKTOP.post(page, WM_COMMAND, BUTTON_PAGE_APPLY[0], button.hwnd)
+
+    def assert_mouse_read_since(self, start):
+        log = self.mouse.log()[start:]
+        commands = [field(l, "cmd") for l in log if l[0] == "SET"]
+        self.assertEqual(commands[:2], ["03", "07"], log)
+        self.assertTrue(any(l[0] == "GET" and field(l, "cmd") == "07" and field(l, "result") == "ok" for l in log),
+                        log)
+
+
+class HotPlug(FaultCase):
+    """The mouse unplugged and plugged in while the window is hidden; an interface not ready in time."""
+
+    def test_unplug_and_replug_while_hidden_then_shown(self):
+        main = self.launch()
+        self.wait_page(BUTTON_PAGE)
+        self.hide(main)
+        self.mouse.unplug()
+        self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page behind the hidden window")
+        # Other settings are put on the mouse while it is out: the window must read them.
+        other = Korvidctl(os.path.join(self.tmp, "other-mouse"))
+        other.run("set", "cpi1=1250", "lift=3mm")
+        shutil.copyfile(os.path.join(other.mouse_folder, "block.bin"), self.mouse.path("block.bin"))
+        start = len(self.mouse.log())
+        self.plug_in()
+        self.wait_state(BUTTON_PAGE, True, "the button page behind the hidden window")
+        self.wait_log("the mouse read", lambda log: any(
+            l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+        self.assert_mouse_read_since(start)
+        self.assertIsNone(gui.DESKTOP.snapshot().main(visible=True), "the window showed itself")
+
+        shown = self.bring_back_through_tray()
+        self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
+        self.assertTrue(all(shown.control(b).enabled for b in PAGE_BUTTONS))
+        self.assert_selected(gui.DESKTOP.screenshot(shown, "hotplug-hidden-shown-again"), BUTTON_SETTING)
+        sensor = self.show_page(ADVANCED)
+        self.assertEqual(sensor.control(SENSOR_PAGE).control(CPI1_FIELD).text, "1250")
+        gui.DESKTOP.screenshot(sensor, "hotplug-hidden-sensor-page")
+        self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
+        self.assertEqual(self.no_popups(), [])
+
+    def test_interface_late_after_the_settle_is_found_by_a_retry(self):
+        self.launch(unplugged=True)
+        self.wait_page(NO_MOUSE_PAGE)
+        # The interface refuses the first three opens, past the settle time.
+        self.mouse.faults("open-error 32 3\n")
+        start = len(self.mouse.log())
+        self.plug_in()
+        main = self.wait_state(BUTTON_PAGE, True, "the button page after the retries")
+        self.assertFalse(os.path.exists(self.mouse.path("faults")), "the retries did not use the faults up")
+        self.assert_mouse_read_since(start)
+        self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
+        self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
+
+    def test_interface_never_ready_falls_back_to_no_mouse_then_a_replug_works(self):
+        self.launch(unplugged=True)
+        self.wait_page(NO_MOUSE_PAGE)
+        opens = 1000
+        self.mouse.faults(f"open-error 32 {opens}\n")
+        self.plug_in()
+
+        def tried(count):
+            with open(self.mouse.path("faults")) as f:
+                return f.read().split()[2] == str(opens - count)
+        # Every discovery opens the interface once: the window gives up after its last.
+        self.wait_log("the discoveries", lambda _: tried(ARRIVAL_DISCOVERIES), timeout=ARRIVAL_GIVE_UP_SECONDS + 10)
+        time.sleep(1.0)
+        self.assertTrue(tried(ARRIVAL_DISCOVERIES), "the window went on discovering after giving up")
+        main = self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after giving up")
+        self.assertEqual(self.visible_pages(main), [NO_MOUSE_PAGE])
+        gui.DESKTOP.screenshot(main, "arrival-not-ready-no-mouse")
+
+        os.remove(self.mouse.path("faults"))
+        self.mouse.unplug()
+        time.sleep(SETTLE_SECONDS)
+        start = len(self.mouse.log())
+        self.plug_in()
+        main = self.wait_state(BUTTON_PAGE, True, "the button page after the later plug-in")
+        self.wait_log("the mouse read", lambda log: any(
+            l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+        self.assert_mouse_read_since(start)
+        main = self.show_page(SUPPORT)
+        self.assertEqual(self.firmware_text(main), FIRMWARE_VERSION_TEXT)
+        self.assertNotEqual(self.firmware_text(main), NO_VERSION_TEXT)
+
+
+class ManyApplies(FaultCase):
+    """Apply clicked many times; an unplug meanwhile; Exit while applies wait, then a new start."""
+
+    def click_apply_many_times(self, main):
+        x, y = centre(BUTTON_PAGE_APPLY[1], PAGE_ORIGIN)
+        left, top = main.client[0], main.client[1]
+        gui.DESKTOP.xdotool("mousemove", left + x, top + y, "click", "--repeat", CLICKS, "--delay",
+                            CLICK_INTERVAL_MS, 1, "mousemove", *gui.POINTER_REST)
+
+    def test_ten_clicks_in_two_seconds_write_the_mouse_at_most_twice(self):
+        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        self.wait_page(BUTTON_PAGE)
+        start = len(self.mouse.log())
+        self.click_apply_many_times(main)
+        self.wait_commit(start)
+        # Long enough for every click to have been written, one after the other.
+        time.sleep(2 * gui.APPLY_TIMEOUT / 5)
+        log = self.mouse.log()[start:]
+        self.assertIn(len(commits_read(log)), (1, 2), log)
+        self.assertLessEqual(len(sets(log, "03")), 2, log)
+        self.assertEqual(self.no_popups(), [])
+        self.assertEqual(self.folder.profile_files(), sorted([PROFILE_FILE, LIST_FILE]))
+
+    def test_unplug_during_many_applies_brings_one_failure_message(self):
+        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        self.wait_page(BUTTON_PAGE)
+        block = self.mouse.block()
+        start = len(self.mouse.log())
+        # Each report waits for the mouse a little: the unplug lands mid-write.
+        self.mouse.faults("busy 3 cmd=08\n")
+        self.click_apply_many_times(main)
+        self.wait_log("the block write begun", lambda log: sets(log[start:], "08"))
+        self.mouse.unplug()
+        popup = gui.DESKTOP.wait("a failure message", lambda s: next(iter(self.popups(s)), None),
+                                 timeout=gui.APPLY_TIMEOUT)
+        gui.DESKTOP.screenshot(popup, "many-applies-unplugged-message")
+        self.close_popup(popup)
+        time.sleep(3 * SETTLE_SECONDS + 2)
+        self.assertEqual(self.popups(), [], "a second failure message followed the first")
+        self.assertEqual(self.mouse.block(), block)
+        self.wait_page(NO_MOUSE_PAGE)
+
+    def test_exit_while_applies_wait_then_a_start_within_a_second_shows_the_new_window(self):
+        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        self.wait_page(BUTTON_PAGE)
+        start = len(self.mouse.log())
+        self.click_apply_many_times(main)
+        self.wait_log("an apply running", lambda log: sets(log[start:], "03"))
+        x, y = gui.DESKTOP.tray_icon()
+        gui.DESKTOP.click_at(x, y, button=3)
+        menu = gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+        gui.DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * EXIT_SOFTWARE_ROW + 8)
+        # At once, while the old copy still finishes its write.
+        second = self.relaunch()
+        shown = gui.DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
+                                 timeout=SECOND_START_TIMEOUT)
+        self.assertTrue(self.program.wait_exit(5), "the old copy lives on")
+        self.assertTrue(second.running())
+        self.assertNotEqual(shown.pid, main.pid)
+        self.wait_page(BUTTON_PAGE)
+        log = self.mouse.log()[start:]
+        # The running apply was finished, the one waiting dropped.
+        self.assertLessEqual(len(commits_read(log)), 2, log)
+        self.assertEqual(len(self.mouse.block()), BLOCK_BYTES)
+        gui.DESKTOP.screenshot(shown, "exit-then-start-new-window")
+
+
+class SmallFaults(FaultCase):
+    """A missing background sheet; the stacking after the tray menu closes."""
+
+    def test_missing_sheet_reports_ui_load_failed_and_exits(self):
+        base = self.tmp
+        # The window's background, and a sheet of a page built only when shown.
+        for sheet in ("Main_BK.bmp", "MSensor_Normal.png"):
+            with self.subTest(sheet=sheet):
+                self.tmp = os.path.join(base, os.path.splitext(sheet)[0])
+                os.makedirs(self.tmp)
+                self.launch(without=(sheet,))
+                box = gui.DESKTOP.wait_message_box("UI load failed!")
+                self.assertEqual(box.control(0xFFFF).text, "UI load failed!")
+                snapshot = gui.DESKTOP.snapshot()
+                self.assertIsNone(snapshot.main(visible=True))
+                self.assertEqual([w for w in snapshot.of_process(box.pid) if w.hwnd != box.hwnd and w.title], [])
+                gui.DESKTOP.click_control(box, box.control(1) or box.control(2))
+                self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
+                self.assertEqual(gui.DESKTOP.snapshot().titled(MAIN_TITLE), [])
+        self.tmp = base
+
+    def test_closing_the_tray_menu_leaves_the_window_under_the_program_in_use(self):
+        main = self.launch()
+        self.start(gui.OPTIONS.fixture)
+        other = gui.DESKTOP.wait_titled(gui.FIXTURE_TITLE)
+
+        def order(snapshot):
+            """Top-level windows from the top of the z-order down."""
+            return [w.hwnd for w in snapshot.windows]
+
+        def assert_other_above(snapshot, what):
+            stack = order(snapshot)
+            self.assertLess(stack.index(other.hwnd), stack.index(main.hwnd), what)
+            self.assertFalse(snapshot.main().record["exstyle"] & WS_EX_TOPMOST, what)
+        assert_other_above(gui.DESKTOP.snapshot(), "the program in use is not on top to begin with")
+        tray_x, tray_y = gui.DESKTOP.tray_icon()
+        gui.DESKTOP.click_at(tray_x, tray_y, button=3)
+        gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+        # Closed without a choice by a click beside it, on the tray's own window.
+        gui.DESKTOP.click_at(tray_x + 130, tray_y)
+        gui.DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
+        time.sleep(SETTLE_SECONDS)
+        assert_other_above(gui.DESKTOP.snapshot(), "the window rose above the program in use")
+
+
+class Soak(FaultCase):
+    """Unplug and replug, Apply with injected faults, the window shown and hidden; then the
+    program still answers, the mouse and the profile folder are whole, and the process holds
+    no more than it did."""
+
+    FAULTS = ["", "", "busy 3\n", "busy 25 cmd=04\n", "send-error 31 1 cmd=08\n", "send-error 31 9 cmd=08\n",
+              "get-error 31 1 cmd=04\n", "get-error 31 9 cmd=04\n", "status 2 1 cmd=03\n", "short 10 1\n",
+              "open-error 32 1\n", "open-error 32 3\n"]
+    # The long soak runs for about twenty minutes.
+    program_timeout = 3600
+    # Resource growth allowed over the soak, from a baseline taken once every
+    # page has been built and the first cycles have run.
+    HANDLE_BOUND, GDI_BOUND, MEMORY_BOUND = 20, 20, 12 * 1024 * 1024
+
+    def setUp(self):
+        super().setUp()
+        self.rng = random.Random(int(os.environ.get("KORVID_SOAK_SEED", "1313")))
+        self.cycles = 100 if LONG else 8
+        self.applies = 200 if LONG else 12
+        self.known_blocks = set()   # blocks the mouse held at quiet moments
+        self.seen_blocks = set()    # every content block.bin was seen with
+        self.watching = False
+
+    # -- the mouse's block, watched all along
+
+    def watch_block(self):
+        """Reads block.bin all along: a half-written block would show up here."""
+        while self.watching:
+            try:
+                with open(self.mouse.path("block.bin"), "rb") as f:
+                    self.seen_blocks.add(f.read())
+            except FileNotFoundError:
+                self.seen_blocks.add(b"missing")
+            time.sleep(0.01)
+
+    def quiet_point(self):
+        """Nothing writes the mouse now: what it holds is a whole block someone committed."""
+        self.known_blocks.add(self.mouse.block())
+
+    def usage(self, pid):
+        code, out, err = gui.DESKTOP.run_wine([gui.OPTIONS.probe, "usage", str(pid)])
+        self.assertEqual(code, 0, err)
+        return json.loads(out)
+
+    # -- steps
+
+    def connected(self, shown):
+        if shown:
+            return self.wait_page(BUTTON_PAGE, "the button page after plugging in")
+        return self.wait_state(BUTTON_PAGE, True, "the button page after plugging in (hidden)")
+
+    def cycle(self, shown):
+        self.mouse.unplug()
+        self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after the unplug")
+        self.close_all_popups()
+        start = len(self.mouse.log())
+        self.plug_in()
+        self.connected(shown)
+        self.wait_log("the mouse read", lambda log: any(
+            l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+
+    def close_all_popups(self):
+        """Closes the failure messages shown, one at a time; never two may be up at once."""
+        closed = 0
+        while True:
+            popups = self.popups()
+            if not popups:
+                return closed
+            self.assertEqual(len(popups), 1, f"a cascade of failure messages: {popups}")
+            self.close_popup(popups[0])
+            closed += 1
+
+    def apply(self, shown, unplug):
+        main = self.main_any()
+        faults = self.rng.choice(self.FAULTS)
+        if faults:
+            self.mouse.faults(faults)
+        start = len(self.mouse.log())
+        clicks = self.rng.randint(1, 3)
+        for _ in range(clicks):
+            if shown:
+                self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+            else:
+                self.post_apply(main)
+        if unplug:
+            time.sleep(self.rng.uniform(0.1, 1.6))
+            self.mouse.unplug()
+        deadline = time.monotonic() + 3 * gui.APPLY_TIMEOUT
+        failures = 0
+        while not (failures or commits_read(self.mouse.log()[start:])):
+            if time.monotonic() > deadline:
+                self.fail(f"the apply never ended (faults {faults!r}); exchange.log: {self.mouse.log()[start:]}")
+            time.sleep(0.1)
+            failures += self.close_all_popups()
+        if unplug or clicks > 1:
+            # An apply that waited runs now, or meets the unplugged mouse: it
+            # must not add a message.
+            self.wait_mouse_quiet()
+            failures += self.close_all_popups()
+        # Clicks handled after a failure begin a spell of their own, which may fail in turn.
+        self.assertLessEqual(failures, clicks, "more failure messages than clicks")
+        if os.path.exists(self.mouse.path("faults")):
+            os.remove(self.mouse.path("faults"))
+        self.assert_profile_folder()
+        self.quiet_point()
+        if unplug:
+            self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after the unplug")
+            start = len(self.mouse.log())
+            self.plug_in()
+            self.connected(shown)
+            self.wait_log("the mouse read", lambda log: any(
+                l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+
+    def wait_mouse_quiet(self):
+        """Until no report has reached the mouse for longer than a commit's pause."""
+        quiet_for = 1.8
+        last, since = len(self.mouse.log()), time.monotonic()
+        deadline = since + 3 * gui.APPLY_TIMEOUT
+        while time.monotonic() - since < quiet_for:
+            self.assertLess(time.monotonic(), deadline, "the mouse never went quiet")
+            time.sleep(0.1)
+            now = len(self.mouse.log())
+            if now != last:
+                last, since = now, time.monotonic()
+
+    def assert_profile_folder(self):
+        files = self.folder.profile_files()
+        self.assertIn(LIST_FILE, files)
+        _, _, path, exact = read_profile_list(os.path.join(self.folder.profiles, LIST_FILE))
+        self.assertTrue(exact)
+        self.assertEqual(path, wine_path(os.path.join(self.folder.profiles, PROFILE_FILE)))
+        self.assertTrue(os.path.exists(os.path.join(self.folder.profiles, PROFILE_FILE)), files)
+
+    def change_settings(self):
+        """Another program changes the mouse while the window waits: the next read and apply carry it."""
+        self.ctl.run("set", f"cpi1={self.rng.randrange(50, 16001, 50)}",
+                     f"lift={self.rng.choice(['2mm', '3mm'])}")
+        self.quiet_point()
+
+    # -- the soak
+
+    def test_soak(self):
+        try:
+            self.soak()
+        except BaseException:
+            # What Wine wrote of the program (a crash's backtrace) goes with the failure.
+            if getattr(self, "program", None):
+                self.program.log.flush()
+                with open(self.program.log.name, "rb") as log:
+                    print(log.read().decode("utf-8", "replace")[-20000:], file=sys.stderr)
+            raise
+
+    def soak(self):
+        started = time.monotonic()
+        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        self.quiet_point()
+        for button in (ADVANCED, SUPPORT, gui.HELP, BUTTON_SETTING):
+            self.show_page(button)
+        self.cycle(True)
+        self.apply(True, False)
+        baseline = self.usage(main.pid)
+        self.watching = True
+        watcher = threading.Thread(target=self.watch_block, daemon=True)
+        watcher.start()
+        try:
+            cycles = applies = 1  # the first of each, before the baseline
+            for phase, shown in enumerate((True, False)):
+                if not shown:
+                    self.hide(self.main())
+                phase_cycles = self.cycles // 2 - (1 if phase == 0 else 0)
+                phase_applies = self.applies // 2 - (1 if phase == 0 else 0)
+                steps = ["cycle"] * phase_cycles + ["apply"] * phase_applies
+                self.rng.shuffle(steps)
+                for number, step in enumerate(steps):
+                    if number % 8 == 7:
+                        self.change_settings()
+                    if step == "cycle":
+                        self.cycle(shown)
+                        self.quiet_point()
+                        cycles += 1
+                    else:
+                        unplug = self.rng.random() < 0.2
+                        self.apply(shown, unplug)
+                        applies += 1
+                        cycles += 1 if unplug else 0
+                if not shown:
+                    self.bring_back_through_tray()
+        finally:
+            self.watching = False
+            watcher.join()
+        self.quiet_point()
+        self.assertEqual([len(block) for block in self.seen_blocks - self.known_blocks], [],
+                         "block.bin held something other than a whole block committed")
+        self.assertEqual({len(block) for block in self.known_blocks}, {BLOCK_BYTES})
+
+        # The program still answers: every page, the firmware, a clean apply.
+        main = self.wait_page(BUTTON_PAGE)
+        for button in (ADVANCED, SUPPORT, BUTTON_SETTING):
+            self.show_page(button)
+        self.assertEqual(self.firmware_text(self.main()), FIRMWARE_VERSION_TEXT)
+        start = len(self.mouse.log())
+        self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
+        gui.ProgramCase.assert_apply_exchange(self, self.wait_commit(start))
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.no_popups(), [])
+        saved = self.ctl.profile(os.path.join(self.folder.profiles, PROFILE_FILE))
+        self.assertEqual(self.ctl.block(os.path.join(self.folder.profiles, PROFILE_FILE)), self.mouse.block())
+        self.assertEqual(saved["name"], gui.PROFILE_NAME)
+
+        after = self.usage(main.pid)
+        report = ", ".join(f"{key} {baseline[key]} -> {after[key]}" for key in baseline)
+        print(f"\nsoak: {cycles} unplug/replug cycles, {applies} applies in {time.monotonic() - started:.0f} s; "
+              f"{report}", file=sys.stderr)
+        self.assertLessEqual(after["handles"] - baseline["handles"], self.HANDLE_BOUND, report)
+        self.assertLessEqual(after["gdiObjects"] - baseline["gdiObjects"], self.GDI_BOUND, report)
+        self.assertLessEqual(after["workingSetBytes"] - baseline["workingSetBytes"], self.MEMORY_BOUND, report)
+        gui.DESKTOP.screenshot(self.main(), "soak-after")
+
+
+GROUPS = (HotPlug, ManyApplies, SmallFaults, Soak)
+
+
+def load_tests(loader, tests, pattern):
+    suite = unittest.TestSuite()
+    for case in GROUPS:
+        if not gui.SELECTED or case.__name__ in gui.SELECTED:
+            suite.addTests(loader.loadTestsFromTestCase(case))
+    return suite
+
+
+if __name__ == "__main__":
+    if "--long" in sys.argv:
+        sys.argv.remove("--long")
+        LONG = True
+    gui.main(GROUPS)
