@@ -116,6 +116,12 @@ LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
+LRESULT CWnd::DefaultThenRepaint(UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = Default(message, wParam, lParam);
+  Invalidate(false);
+  return result;
+}
+
 bool CWnd::DestroyWindow() { return hwnd_ && ::DestroyWindow(hwnd_); }
 
 RECT CWnd::GetClientRect() const {

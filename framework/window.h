@@ -53,6 +53,9 @@ class CWnd {
   virtual void OnReflectedCommand(int) {}
 
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+  // The default handling, then the whole window repainted without erasing:
+  // for a look that follows the focus or the keyboard cues.
+  LRESULT DefaultThenRepaint(UINT message, WPARAM wParam, LPARAM lParam);
   bool DestroyWindow();
 
   // Thin helpers over the common calls.

@@ -137,12 +137,8 @@ LRESULT CQuoEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return Default(message, wParam, lParam);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_UPDATEUISTATE: {
       // The selection and the focus mark show only while the field has the focus.
-      const LRESULT result = Default(message, wParam, lParam);
-      Invalidate(false);
-      return result;
-    }
+      return DefaultThenRepaint(message, wParam, lParam);
     case WM_MOUSEWHEEL:
       if (wheelStepping) OnMouseWheel(wParam);
       return Default(message, wParam, lParam);

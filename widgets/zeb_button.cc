@@ -99,11 +99,7 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_UPDATEUISTATE: {
-      const LRESULT result = Default(message, wParam, lParam);
-      Repaint();
-      return result;
-    }
+      return DefaultThenRepaint(message, wParam, lParam);
     case WM_GETDLGCODE:
       // Enter presses the focused button, as Space does; the dialog would
       // otherwise take it for its own default command.

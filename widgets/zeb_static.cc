@@ -62,11 +62,7 @@ LRESULT CZebStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return Default(message, wParam, lParam);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_UPDATEUISTATE: {
-      const LRESULT result = Default(message, wParam, lParam);
-      Invalidate(false);
-      return result;
-    }
+      return DefaultThenRepaint(message, wParam, lParam);
     case WM_LBUTTONDBLCLK:
       SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), 1);
       return Default(message, wParam, lParam);
