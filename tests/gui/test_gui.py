@@ -146,7 +146,7 @@ class GuiCase(unittest.TestCase):
 
     def start(self, exe, **env):
         program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"),
-                          self.program_timeout, **env)
+                          timeout=self.program_timeout, **env)
         self.programs.append(program)
         return program
 
