@@ -11,7 +11,6 @@ import os
 import re
 import shutil
 import time
-import unittest
 
 import test_gui as gui
 from harness import POINTER_REST, WaitTimeout
@@ -509,11 +508,7 @@ GROUPS = (ButtonPage, ComboRelease, HotkeyPopup)
 
 
 def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite()
-    for case in GROUPS:
-        if not gui.SELECTED or case.__name__ in gui.SELECTED:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    return suite
+    return gui.groups_suite(loader, GROUPS)
 
 
 if __name__ == "__main__":

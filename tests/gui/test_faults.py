@@ -18,7 +18,6 @@ import shutil
 import sys
 import threading
 import time
-import unittest
 
 import test_gui as gui
 from harness import MAIN_TITLE, AppFolder, Program, WaitTimeout, wine_path
@@ -519,11 +518,7 @@ GROUPS = (HotPlug, ManyApplies, SmallFaults, Soak)
 
 
 def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite()
-    for case in GROUPS:
-        if not gui.SELECTED or case.__name__ in gui.SELECTED:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    return suite
+    return gui.groups_suite(loader, GROUPS)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,6 @@ import shutil
 import struct
 import threading
 import time
-import unittest
 
 import test_gui as gui
 from harness import AppFolder, wine_path
@@ -211,11 +210,7 @@ GROUPS = (TwoPrograms, SavedProfiles)
 
 
 def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite()
-    for case in GROUPS:
-        if not gui.SELECTED or case.__name__ in gui.SELECTED:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    return suite
+    return gui.groups_suite(loader, GROUPS)
 
 
 if __name__ == "__main__":
