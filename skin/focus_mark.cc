@@ -49,6 +49,13 @@ void DrawFocusMark(HDC dc, const RECT& rect) {
   DrawFocusMark(graphics, rect);
 }
 
+void DrawFocusUnderline(HDC dc, int left, int right, int top) {
+  if (right - left < 6) return;
+  Gdiplus::Graphics graphics(dc);
+  Gdiplus::SolidBrush brush{Gdiplus::Color(kFocusMarkColour)};
+  graphics.FillRectangle(&brush, left, top, right - left, static_cast<int>(kRingWidth));
+}
+
 bool ShowsFocusMark(HWND control) {
   if (!control || GetFocus() != control) return false;
   return KeyboardCuesShown(GetAncestor(control, GA_ROOT));

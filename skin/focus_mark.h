@@ -13,6 +13,10 @@ inline constexpr Gdiplus::ARGB kFocusMarkColour = 0xFFFFEBAA;
 // Draws the mark inside `rect` (client pixels of the control).
 void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect);
 void DrawFocusMark(HDC dc, const RECT& rect);
+// The mark of a text field whose window reaches past the frame the skin
+// draws around it, where a ring would cut across that frame: a line under
+// its text, from `left` to `right` with its top at `top`.
+void DrawFocusUnderline(HDC dc, int left, int right, int top);
 
 // Whether the focus mark of `control` is to be shown: it has the keyboard
 // focus and its top-level window shows keyboard cues (a window that only

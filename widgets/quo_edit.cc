@@ -104,7 +104,11 @@ void CQuoEdit::Paint(HDC dc) const {
     TextOutW(dc, x, 0, text.c_str(), length);
     RestoreDC(dc, saved);
   }
-  if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(dc, client);
+  if (ShowsFocusMark(GetSafeHwnd())) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    DrawFocusUnderline(dc, x, client.right - 2, metrics.tmHeight + 1);
+  }
 }
 
 void CQuoEdit::OnMouseWheel(WPARAM wParam) {

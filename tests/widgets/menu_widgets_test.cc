@@ -500,7 +500,9 @@ TEST_F(CascadeTest, KeysMoveTheHighlightOpenAndCloseTheSubMenuAndChoose) {
     EXPECT_EQ(menu_.hoverIndex, step.topHighlight);
     EXPECT_EQ(sub_->IsWindowVisible(), step.subOpen);
     EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), step.subOpen ? sub_ : &menu_);
-    if (step.subOpen) EXPECT_EQ(sub_->hoverIndex, 0);
+    if (step.subOpen) {
+      EXPECT_EQ(sub_->hoverIndex, 0);
+    }
   }
   // A letter is the menu's too: swallowed, nothing changes.
   EXPECT_TRUE(PressKey(dialog_, focus, 'A'));
