@@ -39,11 +39,6 @@ constexpr PageButtonPlace kButtonPlaces[] = {
 
 constexpr int kPageX = 3, kPageY = 90, kPageWidth = 1062, kPageHeight = 554, kNoticePageHeight = 553;
 
-struct ToolTipText {
-  int id;
-  const wchar_t* text;
-};
-
 constexpr ToolTipText kToolTips[] = {
     {IDC_HELP_BUTTON, L"Support information"},     {IDC_MINIMISE_BUTTON, L"minimize to the task bar"},
     {IDC_CLOSE_BUTTON, L"minimize to system tray"}, {IDC_BUTTON_SETTING_BUTTON, L"Bind your mouse buttons"},
@@ -213,19 +208,6 @@ void CMobrinDlg::CreateToolTips() {
   toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
   if (!toolTip_) return;
   for (const ToolTipText& tip : kToolTips) AddToolTip(toolTip_, GetSafeHwnd(), GetDlgItem(tip.id));
-}
-
-bool CMobrinDlg::OnToolTipText(NMHDR& header) {
-  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
-  const int id = ToolTipControlId(header);
-  if (id == 0) return false;
-  for (const ToolTipText& tip : kToolTips) {
-    if (tip.id == id) {
-      request.lpszText = const_cast<wchar_t*>(tip.text);
-      break;
-    }
-  }
-  return true;
 }
 
 void CMobrinDlg::SetPageButtonsEnabled(bool enabled) {
@@ -425,15 +407,13 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
       SetMessageResult(OnDeviceChange(wParam, lParam) ? TRUE : FALSE);
       return TRUE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header && header->code == TTN_NEEDTEXTW) {
-        const bool handled = OnToolTipText(*header);
-        SetMessageResult(handled ? TRUE : FALSE);
-        return handled ? TRUE : FALSE;
+    case WM_NOTIFY:
+      if (NMHDR* request = ToolTipTextRequest(lParam)) {
+        const bool answered = AnswerToolTipText(*request, kToolTips);
+        SetMessageResult(answered ? TRUE : FALSE);
+        return answered ? TRUE : FALSE;
       }
       break;
-    }
     case kShowRequestMessage:
       BringBack();
       SetMessageResult(0);

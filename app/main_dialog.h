@@ -110,7 +110,6 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void CreatePages();
   void CreateToolTips();
   bool OnDeviceChange(WPARAM event, LPARAM data);
-  bool OnToolTipText(NMHDR& header);
   void BringBack();
   LRESULT OnTrayIcon(LPARAM mouseMessage);
   bool OnSystemCommand(WPARAM command, LPARAM argument);

@@ -155,15 +155,13 @@ INT_PTR CButtonAssignmentDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lPa
         return TRUE;
       }
       break;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header && header->code == TTN_NEEDTEXTW) {
-        const bool answered = OnToolTipText(*header);
+    case WM_NOTIFY:
+      if (NMHDR* request = ToolTipTextRequest(lParam)) {
+        const bool answered = OnToolTipText(*request);
         SetMessageResult(answered ? TRUE : FALSE);
         return answered ? TRUE : FALSE;
       }
       break;
-    }
     default:
       break;
   }

@@ -77,10 +77,6 @@ struct LiftOffItem {
 };
 constexpr LiftOffItem kLiftOffItems[] = {{kLiftOff2mm, L"2mm [default]"}, {kLiftOff3mm, L"3mm"}};
 
-struct ToolTipText {
-  int id;
-  const wchar_t* text;
-};
 // The tips of the page's visible controls; the smoothing indicator stays
 // disabled, so the page watches its area for it.
 constexpr ToolTipText kToolTips[] = {
@@ -185,19 +181,6 @@ void CAdvancedSettingsDlg::CreateToolTips() {
       AddToolTip(toolTip_, GetSafeHwnd(), control);
     }
   }
-}
-
-bool CAdvancedSettingsDlg::OnToolTipText(NMHDR& header) const {
-  const int id = ToolTipControlId(header);
-  if (id == 0) return false;
-  auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
-  for (const ToolTipText& tip : kToolTips) {
-    if (tip.id == id) {
-      request.lpszText = const_cast<wchar_t*>(tip.text);
-      break;
-    }
-  }
-  return true;
 }
 
 std::array<bool, kCpiLevels> CAdvancedSettingsDlg::LevelsInUse() const {
@@ -326,15 +309,13 @@ INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lPa
       if (wParam != kCorrectionTimer) break;
       CorrectFields();
       return TRUE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header && header->code == TTN_NEEDTEXTW) {
-        const bool handled = OnToolTipText(*header);
-        SetMessageResult(handled ? TRUE : FALSE);
-        return handled ? TRUE : FALSE;
+    case WM_NOTIFY:
+      if (NMHDR* request = ToolTipTextRequest(lParam)) {
+        const bool answered = AnswerToolTipText(*request, kToolTips);
+        SetMessageResult(answered ? TRUE : FALSE);
+        return answered ? TRUE : FALSE;
       }
       break;
-    }
     case WM_SYSCOMMAND:
       if (wParam == kStayOnTopRequest) {
         SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);

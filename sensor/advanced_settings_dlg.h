@@ -44,7 +44,6 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
 
   void PlaceLevel(int index);
   void CreateToolTips();
-  bool OnToolTipText(NMHDR& header) const;
   void CorrectFields();
   void StepLevel(int index, int direction);
   void ClickLevelSwitch(int index);

@@ -80,6 +80,22 @@ void AddToolTipArea(HWND tip, HWND owner, HWND tool) {
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+bool AnswerToolTipText(NMHDR& request, std::span<const ToolTipText> texts) {
+  const int id = ToolTipControlId(request);
+  for (const ToolTipText& tip : texts) {
+    if (id != 0 && tip.id == id) {
+      reinterpret_cast<NMTTDISPINFOW&>(request).lpszText = const_cast<wchar_t*>(tip.text);
+      return true;
+    }
+  }
+  return false;
+}
+
+NMHDR* ToolTipTextRequest(LPARAM notification) {
+  auto* header = reinterpret_cast<NMHDR*>(notification);
+  return header && header->code == TTN_NEEDTEXTW ? header : nullptr;
+}
+
 int ToolTipControlId(const NMHDR& request) {
   const auto& display = reinterpret_cast<const NMTTDISPINFOW&>(request);
   if (display.uFlags & TTF_IDISHWND) return ::GetDlgCtrlID(reinterpret_cast<HWND>(request.idFrom));

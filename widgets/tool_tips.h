@@ -1,4 +1,6 @@
 #pragma once
+#include <span>
+
 #include "framework/win32.h"
 
 namespace korvid {
@@ -17,5 +19,15 @@ void AddToolTip(HWND tip, HWND owner, HWND tool);
 void AddToolTipArea(HWND tip, HWND owner, HWND tool);
 // The control ID a text request is for; 0 when it names no control.
 int ToolTipControlId(const NMHDR& request);
+
+// A control's tip text, for the windows whose tips do not change.
+struct ToolTipText {
+  int id;
+  const wchar_t* text;
+};
+// Answers a text request from `texts`; false when it is for none of them.
+bool AnswerToolTipText(NMHDR& request, std::span<const ToolTipText> texts);
+// The text request a WM_NOTIFY carries (TTN_NEEDTEXTW), or null.
+NMHDR* ToolTipTextRequest(LPARAM notification);
 
 }  // namespace korvid
