@@ -620,8 +620,10 @@ class WindowHandling(ProgramCase):
         self.click_main(main, MINIMISE)
         DESKTOP.wait("the window minimised", lambda s: s.main().iconic)
         second = self.relaunch()
-        shown = DESKTOP.wait("the window restored", lambda s: s.main(visible=True) if not s.main().iconic else None)
-        self.assertEqual(shown.rect, main.rect)
+        # Restoring passes through states that are no longer iconic but not
+        # yet back in place: the window counts as restored once it is.
+        DESKTOP.wait("the window restored where it was",
+                     lambda s: s.main(visible=True) if not s.main().iconic and s.main().rect == main.rect else None)
         self.assertTrue(second.wait_exit(10), "the second copy did not exit")
 
     def test_dragging_the_strip_above_the_pages_moves_the_window_and_a_page_does_not(self):
