@@ -548,14 +548,14 @@ class TwoPrograms(KorvidctlCase):
 
 class Kills(KorvidctlCase):
     """korvidctl killed with SIGKILL at random moments of apply, save and set.
-    KORVID_KILL_RUNS sets the number of kills (default 40; 200 or more for a
-    long run)."""
+    KORVID_KILL_RUNS sets the number of kills (default 200; more for a long
+    run)."""
     windows = False
 
     def test_killed_at_random_moments_leaves_whole_blocks_and_readable_profiles(self):
         import random
         import signal
-        runs = int(os.environ.get("KORVID_KILL_RUNS", "40"))
+        runs = int(os.environ.get("KORVID_KILL_RUNS", "200"))
         rng = random.Random(int(os.environ.get("KORVID_KILL_SEED", "13")))
         self.mouse.no_pauses()
         self.ok("show")
