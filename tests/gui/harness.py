@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 MAIN_TITLE = "Korvid Configuration Software"
 MESSAGE_BOX_CLASS = "#32770"
@@ -481,3 +482,22 @@ def end_programs(desktop, programs):
         forced.append("restarted the Wine server: a main window outlived its process")
         desktop.restart_server()
     return "; ".join(forced) or None
+
+
+def run_groups(desktop, groups, selected, what):
+    """Runs the test classes of `groups` named in `selected` (all when it is
+    empty) on `desktop`, started for them, and exits with their result."""
+    selected = selected or [g.__name__ for g in groups]
+    suite = unittest.TestSuite()
+    loader = unittest.TestLoader()
+    for case in groups:
+        if case.__name__ in selected:
+            suite.addTests(loader.loadTestsFromTestCase(case))
+    started = time.monotonic()
+    desktop.start()
+    try:
+        result = unittest.TextTestRunner(verbosity=2).run(suite)
+    finally:
+        desktop.stop()
+    print(f"{what} tests took {time.monotonic() - started:.1f} s", file=sys.stderr)
+    sys.exit(0 if result.wasSuccessful() else 1)

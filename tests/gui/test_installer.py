@@ -18,7 +18,7 @@ import tempfile
 import time
 import unittest
 
-from harness import MAIN_TITLE, Desktop, Program, WaitTimeout, end_programs
+from harness import MAIN_TITLE, Desktop, Program, WaitTimeout, end_programs, run_groups
 
 OPTIONS = None
 DESKTOP = None
@@ -377,20 +377,7 @@ def main():
     # machine's desktop.
     os.environ["WINEDLLOVERRIDES"] = "winemenubuilder.exe=d"
     DESKTOP = Desktop(OPTIONS.prefix, OPTIONS.probe, OPTIONS.screenshots)
-    selected = OPTIONS.groups or [g.__name__ for g in GROUPS]
-    suite = unittest.TestSuite()
-    loader = unittest.TestLoader()
-    for case in GROUPS:
-        if case.__name__ in selected:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    started = time.monotonic()
-    DESKTOP.start()
-    try:
-        result = unittest.TextTestRunner(verbosity=2).run(suite)
-    finally:
-        DESKTOP.stop()
-    print(f"Installer tests took {time.monotonic() - started:.1f} s", file=sys.stderr)
-    sys.exit(0 if result.wasSuccessful() else 1)
+    run_groups(DESKTOP, GROUPS, OPTIONS.groups, "Installer")
 
 
 if __name__ == "__main__":

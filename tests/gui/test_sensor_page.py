@@ -12,13 +12,13 @@ import os
 import subprocess
 import sys
 import time
-import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import test_gui  # noqa: E402
-from harness import CONVERT, POINTER_REST, AppFolder, Desktop, Image, WaitTimeout, region_distance  # noqa: E402
+from harness import (CONVERT, POINTER_REST, AppFolder, Desktop, Image, WaitTimeout, region_distance,  # noqa: E402
+                     run_groups)
 from test_gui import (ADVANCED, BUTTON_PAGE, NO_MOUSE_PAGE, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_TITLE,  # noqa: E402
                       RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SUPPORT, GuiCase, ProgramCase,
                       centre)
@@ -533,20 +533,7 @@ def main():
             SHEETS[name] = Image(path)
     test_gui.SHEETS.update(SHEETS)
     ALPHA["MSensor_Normal.png"] = sheet_alpha(os.path.join(options.resources, "MSensor_Normal.png"))
-    selected = options.groups or [g.__name__ for g in GROUPS]
-    suite = unittest.TestSuite()
-    loader = unittest.TestLoader()
-    for case in GROUPS:
-        if case.__name__ in selected:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    started = time.monotonic()
-    test_gui.DESKTOP.start()
-    try:
-        result = unittest.TextTestRunner(verbosity=2).run(suite)
-    finally:
-        test_gui.DESKTOP.stop()
-    print(f"Sensor page tests took {time.monotonic() - started:.1f} s", file=sys.stderr)
-    sys.exit(0 if result.wasSuccessful() else 1)
+    run_groups(test_gui.DESKTOP, GROUPS, options.groups, "Sensor page")
 
 
 if __name__ == "__main__":

@@ -299,6 +299,15 @@ class SaveProfileTest : public ::testing::Test {
     EXPECT_EQ(ReadProfileListPath(ProfileListPath(Folder())), expected);
   }
 
+  // A folder holding only the profile "Old", at 800 CPI, which the save
+  // tests then save over.
+  void SaveOldProfileAlone() {
+    fs::remove_all(Folder());
+    ProfileRecord old = Named(u"Old");
+    old.cpi[0] = {800, 800};
+    ASSERT_EQ(SaveProfileToFolder(old, Folder()), 1);
+  }
+
   testing::TestFolder root_;
 };
 
@@ -438,10 +447,7 @@ TEST_F(SaveProfileTest, AFailureAtEveryStepKeepsTheOldProfileReadable) {
   for (const std::u16string& newName : {u"Old", u"New", u"sub\\New"}) {
     for (SaveStep failing : kSaveSteps) {
       const std::string label = ToUtf8(newName) + " step " + std::to_string(static_cast<int>(failing));
-      fs::remove_all(Folder());
-      ProfileRecord old = Named(u"Old");
-      old.cpi[0] = {800, 800};
-      ASSERT_EQ(SaveProfileToFolder(old, Folder()), 1);
+      ASSERT_NO_FATAL_FAILURE(SaveOldProfileAlone());
       ProfileRecord fresh = Named(newName);
       fresh.cpi[0] = {4000, 4000};
       SaveFailure failure;
@@ -490,10 +496,7 @@ TEST_F(SaveProfileTest, KilledAtEveryStepLeavesTheOldOrTheNewProfile) {
   for (const std::u16string& newName : {u"Old", u"New", u"sub\\New"}) {
     for (SaveStep killedAt : kSaveSteps) {
       const std::string label = ToUtf8(newName) + " step " + std::to_string(static_cast<int>(killedAt));
-      fs::remove_all(Folder());
-      ProfileRecord old = Named(u"Old");
-      old.cpi[0] = {800, 800};
-      ASSERT_EQ(SaveProfileToFolder(old, Folder()), 1);
+      ASSERT_NO_FATAL_FAILURE(SaveOldProfileAlone());
       ProfileRecord fresh = Named(newName);
       fresh.cpi[0] = {4000, 4000};
       const pid_t child = fork();
