@@ -15,6 +15,7 @@ SessionOutcome Failed(SessionOutcome outcome, SessionStep step, const LinkState&
   outcome.error = link.lastError;
   // A handle whose device was removed answers every call with this code.
   if (link.lastError == kErrorDeviceNotConnected) outcome.detail = SessionDetail::kMouseGone;
+  if (IsRefusalError(link.lastError)) outcome.detail = SessionDetail::kRefused;
   return outcome;
 }
 
@@ -40,7 +41,9 @@ SessionOutcome WriteAndCommitBytes(LinkState& link, const ConfigBlock& block, ui
   bool commitSent = false;
   if (CommitProfile(link, profileIndex, &commitSent) != kCommandOk) {
     SessionOutcome failed = Failed(found, SessionStep::kCommit, link);
-    if (commitSent && failed.detail == SessionDetail::kNone) failed.detail = SessionDetail::kCommitReplyLost;
+    // Once the commit went out, what matters is that the mouse may have
+    // taken it, whatever became of its reply.
+    if (commitSent && failed.detail != SessionDetail::kMouseGone) failed.detail = SessionDetail::kCommitReplyLost;
     return failed;
   }
   return found;
@@ -69,9 +72,12 @@ SessionOutcome FindMouse(LinkState& link) {
   SessionOutcome outcome;
   if (OpenConfigInterface(link, model.vendorId, model.productId) != 1) {
     if (link.lastError == kErrorSharingViolation) outcome.detail = SessionDetail::kInterfaceHeld;
+    if (link.lastError == kErrorAccessDenied) outcome.detail = SessionDetail::kAccessDenied;
+    outcome.interfacePath = link.refusedPath;
     return outcome;
   }
   outcome.result = SessionResult::kDone;
+  outcome.interfacePath = link.path;
   outcome.firmwareVersion = FormatFirmwareVersion(FirmwareVersionNumber(link));
   return outcome;
 }
