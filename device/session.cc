@@ -9,13 +9,28 @@
 namespace korvid {
 namespace {
 
+// Whether the interface the link holds is still among those present.
+bool StillListed(const LinkState& link) {
+  if (!link.port || link.path.empty()) return false;
+  for (const std::string& path : link.port->EnumerateInterfaces())
+    if (path == link.path) return true;
+  return false;
+}
+
 SessionOutcome Failed(SessionOutcome outcome, SessionStep step, const LinkState& link) {
   outcome.result = SessionResult::kFailed;
   outcome.failedStep = step;
   outcome.error = link.lastError;
-  // A handle whose device was removed answers every call with this code.
-  if (link.lastError == kErrorDeviceNotConnected) outcome.detail = SessionDetail::kMouseGone;
-  if (IsRefusalError(link.lastError)) outcome.detail = SessionDetail::kRefused;
+  if (link.lastError == kErrorSuccess) return outcome;
+  // A handle whose device was removed answers every call with this code;
+  // Windows may answer with another (a general failure, say) while the
+  // device goes, so a failed report is also judged by whether the mouse is
+  // still there.
+  if (link.lastError == kErrorDeviceNotConnected || !StillListed(link)) {
+    outcome.detail = SessionDetail::kMouseGone;
+  } else if (IsRefusalError(link.lastError)) {
+    outcome.detail = SessionDetail::kRefused;
+  }
   return outcome;
 }
 

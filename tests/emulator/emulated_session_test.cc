@@ -146,6 +146,25 @@ TEST(EmulatedSession, OutcomesSayWhatHappened) {
   }
 }
 
+// Windows may answer a report with a general failure while the device goes:
+// a mouse no longer listed has gone, whatever the code.
+TEST(EmulatedSession, AFailureWhileTheMouseGoesSaysItWent) {
+  EmulatorFolder folder;
+  folder.Write(kFaultsFile, "send-error 31 1 cmd=08\n");
+  std::unique_ptr<HidPort> port = MakeEmulatedPort(folder.path(), [&folder](uint32_t ms) {
+    if (ms == kBlockPauseMs) folder.Write(kUnpluggedFile, "");
+  });
+  LinkState link;
+  link.port = port.get();
+  ProfileRecord profile;
+  ResetToDefaultProfile(profile);
+  const SessionOutcome outcome = ApplyMouseProfile(link, profile);
+  EXPECT_EQ(outcome.result, SessionResult::kFailed);
+  EXPECT_EQ(outcome.failedStep, SessionStep::kWriteBlock);
+  EXPECT_EQ(outcome.error, kErrorGenFailure);
+  EXPECT_EQ(outcome.detail, SessionDetail::kMouseGone);
+}
+
 TEST(EmulatedSession, AChangeThatDeclinesWritesNothing) {
   EmulatorFolder folder;
   Program program(folder);
