@@ -500,6 +500,37 @@ class TellsTheTruth(KorvidctlCase):
             with self.subTest(function=function, label=label):
                 self.assertEqual(self.mouse.block()[115:122], record)
 
+    def test_a_binding_show_names_is_the_binding_set_writes_for_that_name(self):
+        # Every code of the types the menus know, and of the disabled type:
+        # a name is printed only for a record that the name, fed back to
+        # `set`, writes again; the others are "unnamed".
+        self.mouse.no_pauses()
+        factory = factory_block(self)
+        records = [(kind, code) for kind in (0x00, 0x01, 0x09, 0xFF) for code in range(256)]
+        for start in range(0, len(records), 3):
+            batch = records[start:start + 3]
+            block = with_bytes(factory, {115 + 7 * i: "%02X %02X 00 00 00 00 0F" % r for i, r in enumerate(batch)})
+            self.mouse.write_block(block)
+            shown = self.show()["buttons"][2:2 + len(batch)]
+            for (kind, code), button in zip(batch, shown):
+                label = button["label"]
+                if label is None:
+                    continue
+                self.mouse.write_block(factory)
+                self.ok("set", "button3=" + label)
+                with self.subTest(type=hex(kind), code=hex(code), label=label):
+                    self.assertEqual(self.mouse.block()[115:119], bytes([kind, code, 0, 0]))
+        text_block = with_bytes(factory, {115: "01 63 00 00 00 00 0F"})
+        self.mouse.write_block(text_block)
+        self.assertIn("3  unnamed binding: type 0x01, code 0x63, extra 0x0000", self.ok("show"))
+
+    def test_set_writes_a_buttons_function_and_keeps_the_rest_of_its_record(self):
+        self.mouse.no_pauses()
+        block = with_bytes(factory_block(self), {115: "01 04 00 00 34 12 0E"})
+        self.mouse.write_block(block)
+        self.ok("set", "button3=f5")
+        self.assertEqual(self.mouse.block()[115:122].hex(" "), "02 00 3e 00 34 12 0e")
+
     def test_profile_names_cannot_drive_the_terminal(self):
         self.ok("save", self.file("plain.profile"))
         hostile = "\x1b]0;pwned\x07\x1b[2J\u009b31m"

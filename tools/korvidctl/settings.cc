@@ -168,7 +168,13 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
     return Change{[number, c = *choice](DeviceImage& image) {
       ButtonBinding binding;
       StoreChoice(number, c, binding);
-      image.buttons[number - 1] = EncodeBinding(binding);
+      // The function's bytes only: the record's reserved bytes and marker
+      // stay as the mouse holds them.
+      const BindingRecord encoded = EncodeBinding(binding);
+      BindingRecord& record = image.buttons[number - 1];
+      record.type = encoded.type;
+      record.code = encoded.code;
+      record.extra = encoded.extra;
     }};
   }
   error = "unknown setting '" + key + "' (cpi1-4, level1-4, colour1-4, lift, smoothing, button3-5)";
