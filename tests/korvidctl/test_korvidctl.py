@@ -410,6 +410,9 @@ class TellsTheTruth(KorvidctlCase):
             "cpi off the step": (with_bytes(factory, {82: "07 00"}), "cpi3 is 7"),
             "all levels off": (no_level, "no CPI level is in use"),
             "unknown lift-off": (with_bytes(factory, {70: "07"}), "lift is the unknown code 7"),
+            "Y other than X": (with_bytes(factory, {63: "40 06"}), "cpi2 Y is 1600 and X 800"),
+            "unknown level switch": (with_bytes(factory, {60: "07"}), "level2 is the unknown switch value 7"),
+            "unknown smoothing": (with_bytes(factory, {87: "05"}), "smoothing is the unknown value 5"),
         }
         cases = []
         # (what, block before, args, faults, exit code, stderr holds, block after: None = unchanged)
@@ -438,6 +441,15 @@ class TellsTheTruth(KorvidctlCase):
         for what, (block, message) in bad_files.items():
             path = self.save_profile_of(block, what + ".profile")
             cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))
+        trailing = self.save_profile_of(factory, "trailing.profile")
+        with open(trailing, "ab") as f:
+            f.write(b"\x00")
+        cases.append(("apply refuses a file with bytes after the profile", factory, ["apply", trailing], None, 2,
+                      "holds more than one profile", None))
+        for args, field in ((["cpi1=800", "cpi1=1600"], "cpi1"), (["colour2=#010203", "color2=#040506"], "colour2"),
+                            (["button4=f5", "lift=3mm", "button4=left"], "button4")):
+            cases.append(("set refuses " + " ".join(args), factory, ["set", *args], None, 2,
+                          f"'{field}' is given twice", None))
         for what, before, args, faults, code, message, after in cases:
             with self.subTest(what):
                 self.mouse.write_block(before)
