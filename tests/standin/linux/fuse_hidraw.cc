@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -146,35 +147,16 @@ struct FuseDeleter {
   void operator()(fuse* f) const { fuse_destroy(f); }
 };
 
-// Mounted while it lives.
-class Mount {
+// Undoes a step of the set-up when it goes out of scope.
+class Undo {
  public:
-  Mount(fuse* f, const char* mountPoint) : fuse_(f), mounted_(fuse_mount(f, mountPoint) == 0) {}
-  ~Mount() {
-    if (mounted_) fuse_unmount(fuse_);
-  }
-  Mount(const Mount&) = delete;
-  Mount& operator=(const Mount&) = delete;
-  bool mounted() const { return mounted_; }
+  explicit Undo(std::function<void()> undo) : undo_(std::move(undo)) {}
+  ~Undo() { undo_(); }
+  Undo(const Undo&) = delete;
+  Undo& operator=(const Undo&) = delete;
 
  private:
-  fuse* fuse_;
-  bool mounted_;
-};
-
-class SignalHandlers {
- public:
-  explicit SignalHandlers(fuse_session* session) : session_(session), set_(fuse_set_signal_handlers(session) == 0) {}
-  ~SignalHandlers() {
-    if (set_) fuse_remove_signal_handlers(session_);
-  }
-  SignalHandlers(const SignalHandlers&) = delete;
-  SignalHandlers& operator=(const SignalHandlers&) = delete;
-  bool set() const { return set_; }
-
- private:
-  fuse_session* session_;
-  bool set_;
+  std::function<void()> undo_;
 };
 
 struct LoopConfigDeleter {
@@ -210,10 +192,11 @@ int Run(int argc, char** argv) {
   const fuse_operations operations = Operations();
   std::unique_ptr<fuse, FuseDeleter> f(fuse_new(&arguments.args, &operations, sizeof operations, &server));
   if (!f) return Usage("fuse_new failed");
-  Mount mount(f.get(), mountPoint.c_str());
-  if (!mount.mounted()) return Usage("cannot mount on " + mountPoint);
-  SignalHandlers handlers(fuse_get_session(f.get()));
-  if (!handlers.set()) return 1;
+  if (fuse_mount(f.get(), mountPoint.c_str()) != 0) return Usage("cannot mount on " + mountPoint);
+  const Undo unmount([&f] { fuse_unmount(f.get()); });
+  fuse_session* session = fuse_get_session(f.get());
+  if (fuse_set_signal_handlers(session) != 0) return 1;
+  const Undo restoreSignals([session] { fuse_remove_signal_handlers(session); });
   std::cout << "ready" << std::endl;
   std::unique_ptr<fuse_loop_config, LoopConfigDeleter> config(fuse_loop_cfg_create());
   // The loop ends with the number of the signal that stopped it, or a
