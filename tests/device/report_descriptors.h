@@ -5,7 +5,7 @@
 // HID report descriptors of the collections a Korvid mouse and its
 // neighbours present, as the device sends them: for the parser's tests and
 // for the hidraw stand-in, which serves them as its nodes' descriptors.
-namespace korvid::testing {
+namespace korvid::report_descriptors {
 
 using DescriptorBytes = std::vector<uint8_t>;
 
@@ -118,4 +118,4 @@ inline const DescriptorBytes kOtherVendorCollection = {
     0xC0,              // End Collection
 };
 
-}  // namespace korvid::testing
+}  // namespace korvid::report_descriptors

@@ -115,6 +115,11 @@ class Permission(HidrawCase):
                     self.assertIn(UDEV_RULE, err)
                     self.assertIn("permission", err)
                     self.assertEqual(len(err.strip().splitlines()), 1, err)
+            code, out, err = self.run_ctl("diag")
+            self.assertEqual(code, EXIT_NO_PERMISSION, out + err)
+            self.assertIn("Result:        cannot open the mouse's configuration interface %s: permission denied"
+                          % config_node(nodes), out)
+            self.assertIn("Access:        udev rule " + UDEV_RULE, out)
             self.assertEqual(self.mouse.log(), [])
             self.assertEqual(self.mouse.block(), before)
         # The same nodes open to the user, as the rule makes them: all is well.
@@ -129,22 +134,32 @@ class Diagnostics(HidrawCase):
             # Each folder made writable for this namespace only.
             for folder in sorted({self.existing_ancestor(f) for f in UDEV_RULE_FOLDERS}):
                 served.overlay(folder)
-            for installed_in in (None,) + UDEV_RULE_FOLDERS[:3]:
-                with self.subTest(installed_in=installed_in):
+            etc, run, usr_lib = (os.path.join(folder, UDEV_RULE) for folder in UDEV_RULE_FOLDERS[:3])
+            # (what, the rule's files: path -> a link's target or None for the
+            # rule itself, what the access line says)
+            cases = [
+                ("nowhere", {}, "not installed (looked in " + ", ".join(UDEV_RULE_FOLDERS) + ")"),
+                ("as the package installs it", {usr_lib: None}, "installed as " + usr_lib),
+                ("by hand", {etc: None}, "installed as " + etc),
+                ("for this boot", {run: None}, "installed as " + run),
+                ("overridden by the administrator", {usr_lib: None, etc: None}, "installed as " + etc),
+                ("switched off by a link to /dev/null", {usr_lib: None, etc: "/dev/null"},
+                 "disabled by %s (a link to /dev/null)" % etc),
+            ]
+            for what, files, expected in cases:
+                with self.subTest(what):
                     for folder in UDEV_RULE_FOLDERS:
-                        rule = os.path.join(folder, UDEV_RULE)
-                        if os.path.lexists(rule):
-                            os.remove(rule)
-                    if installed_in:
-                        os.makedirs(installed_in, exist_ok=True)
-                        with open(os.path.join(installed_in, UDEV_RULE), "w") as f:
-                            f.write("# the rule\n")
-                    out = self.ok("diag")
-                    line = next((l for l in out.splitlines() if UDEV_RULE in l), "")
-                    if installed_in:
-                        self.assertIn("installed in " + os.path.join(installed_in, UDEV_RULE), line)
-                    else:
-                        self.assertIn("not installed", line)
+                        if os.path.lexists(os.path.join(folder, UDEV_RULE)):
+                            os.remove(os.path.join(folder, UDEV_RULE))
+                    for path, target in files.items():
+                        os.makedirs(os.path.dirname(path), exist_ok=True)
+                        if target:
+                            os.symlink(target, path)
+                        else:
+                            with open(path, "w") as f:
+                                f.write("# the rule\n")
+                    access = [line for line in self.ok("diag").splitlines() if line.startswith("Access:")]
+                    self.assertEqual(access, ["Access:        udev rule %s, %s" % (UDEV_RULE, expected)])
 
     @staticmethod
     def existing_ancestor(folder):

@@ -48,10 +48,10 @@ const emulator::EmulatedInterface* Backing(const std::vector<const Collection*>&
 
 const std::vector<Collection>& Collections() {
   static const std::vector<Collection> collections = {
-      {"config", {kConfigUsagePage, kConfigUsage}, &testing::kConfigCollection},
-      {"vendor", {0xFF00, 0x0001}, &testing::kOtherVendorCollection},
-      {"keyboard", {0x0001, 0x0006}, &testing::kBootKeyboard},
-      {"pointer", {0x0001, 0x0002}, &testing::kBootMouse},
+      {"config", {kConfigUsagePage, kConfigUsage}, &report_descriptors::kConfigCollection},
+      {"vendor", {0xFF00, 0x0001}, &report_descriptors::kOtherVendorCollection},
+      {"keyboard", {0x0001, 0x0006}, &report_descriptors::kBootKeyboard},
+      {"pointer", {0x0001, 0x0002}, &report_descriptors::kBootMouse},
   };
   return collections;
 }
