@@ -11,12 +11,16 @@
 // default, as a node without a udev rule); the file system is mounted with
 // allow_other and default_permissions, so that the kernel applies the mode
 // to every user. Once mounted it prints "ready" on stdout; it unmounts and
-// ends on SIGTERM or SIGINT.
+// ends on SIGTERM or SIGINT, which it also gets when the process that
+// started it ends (a test killed half-way leaves no server behind).
 #define FUSE_USE_VERSION 312
 #include <fuse.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -164,6 +168,8 @@ struct LoopConfigDeleter {
 };
 
 int Run(int argc, char** argv) {
+  const pid_t parent = getppid();
+  if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) return 1;
   Server server;
   std::string mountPoint;
   for (int i = 1; i < argc; ++i) {

@@ -124,7 +124,7 @@ def bind_file(source, target):
 def private_overlay(folder, scratch):
     """Mounts an overlay over `folder` whose changes land in a tmpfs below
     `scratch`: the test may add and remove files there, seen only in this
-    namespace. Returns the mount points to undo, the last first."""
+    namespace. Returns the mount points in the order they were made."""
     mount_tmpfs(scratch)
     for part in ("upper", "work"):
         os.mkdir(os.path.join(scratch, part))
