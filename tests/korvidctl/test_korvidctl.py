@@ -120,6 +120,16 @@ class KorvidctlCase(unittest.TestCase):
     def file(self, name):
         return os.path.join(self.tmp, name)
 
+    def assert_block_changed(self, before, after, expected):
+        """`after` holds the bytes `expected` names (offset: hex) and
+        differs from `before` nowhere else."""
+        for offset, want in expected.items():
+            want = hexbytes(want)
+            self.assertEqual(after[offset:offset + len(want)], want, f"offset {offset}")
+        changed = {i for i in range(len(after)) if after[i] != before[i]}
+        allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
+        self.assertLessEqual(changed, allowed)
+
 
 class ReadAndShow(KorvidctlCase):
     windows = True
@@ -165,15 +175,9 @@ class ChangeAndApply(KorvidctlCase):
         before = self.mouse.block()
         self.ok("set", "cpi1=1225", "level2=off", "colour3=#102030", "lift=3mm", "smoothing=on",
                 "button3=ctrl+shift+a", "button4=scroll-down", "button5=disable")
-        block = self.mouse.block()
-        expected = {52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
-                    115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"}
-        for offset, want in expected.items():
-            want = hexbytes(want)
-            self.assertEqual(block[offset:offset + len(want)], want, f"offset {offset}")
-        changed = {i for i in range(1024) if block[i] != before[i]}
-        allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
-        self.assertLessEqual(changed, allowed)
+        self.assert_block_changed(before, self.mouse.block(), {
+            52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
+            115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"})
         # Read, then status, write, commit: the read-modify-write in order.
         self.assertEqual(self.mouse.commands_sent()[2:], ["03", "07", "03", "08", "04"])
         shown = self.show()
