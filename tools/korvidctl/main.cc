@@ -35,7 +35,7 @@ int Fail(int code, const std::string& message) {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: korvidctl [--emulator DIR] [--verbose] COMMAND [ARGS]\n"
+    "usage: korvidctl [--emulator DIR] [--verbose] [--no-lock] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  info                    find the mouse; print its firmware version and interface path\n"
@@ -54,6 +54,8 @@ constexpr char kUsage[] =
     "Options:\n"
     "  --emulator DIR          use the emulated mouse kept in DIR (also KORVID_EMULATOR=DIR)\n"
     "  --verbose               log every report sent and received, with timing, to stderr\n"
+    "  --no-lock               go on when the mouse's lock against other programs cannot\n"
+    "                          be made (it stops otherwise)\n"
     "  --help                  this text; COMMAND --help for one command\n"
     "\n"
     "Exit status: 0 success, 2 bad arguments or profile file, 3 no mouse found\n"
@@ -257,9 +259,14 @@ int Reset(MouseSession& session) {
 int Run(std::vector<std::string> args) {
   fs::path emulatorFolder = emulator::FolderFromEnvironment();
   bool verbose = false;
-  while (!args.empty() && (args[0].rfind("--emulator", 0) == 0 || args[0] == "--verbose")) {
+  bool requireLock = true;
+  while (!args.empty() &&
+         (args[0].rfind("--emulator", 0) == 0 || args[0] == "--verbose" || args[0] == "--no-lock")) {
     if (args[0] == "--verbose") {
       verbose = true;
+      args.erase(args.begin());
+    } else if (args[0] == "--no-lock") {
+      requireLock = false;
       args.erase(args.begin());
     } else if (args[0] == "--emulator") {
       if (args.size() < 2) return Fail(kExitBadInput, "--emulator needs a folder");
@@ -306,9 +313,9 @@ int Run(std::vector<std::string> args) {
   }
   if (command == "diag") {
     if (int code = RejectExtra(args, 0, "diag"); code != kExitOk) return code;
-    return Diag(emulatorFolder, verbose);
+    return Diag(emulatorFolder, verbose, requireLock);
   }
-  MouseSession session(emulatorFolder, verbose);
+  MouseSession session(emulatorFolder, verbose, requireLock);
   if (command == "set") {
     for (const std::string& arg : args)
       if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");
