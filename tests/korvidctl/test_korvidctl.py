@@ -440,8 +440,14 @@ class TellsTheTruth(KorvidctlCase):
                       3, "the mouse went away during the command", None))
         cases.append(("interface held by another program", factory, ["show"], "open-error 32 1\n", 4,
                       "the mouse is busy with another program", None))
-        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 31 4 cmd=04\n", 4,
+        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 1627 4 cmd=04\n", 4,
                       "reply to the commit was lost", "written"))
+        cases.append(("commit still busy after the polls", factory, ["set", "cpi1=1000"], "busy 11 cmd=04\n", 4,
+                      "the mouse did not confirm the commit", "written"))
+        cases.append(("commit answered with another status", factory, ["reset"], "status 2 1 cmd=04\n", 4,
+                      "the mouse did not confirm the commit", None))
+        cases.append(("block write not confirmed", factory, ["set", "cpi1=1000"], "status 3 1 cmd=08\n", 4,
+                      "set failed: the mouse did not take the configuration block", None))
         for what, (block, message) in bad_files.items():
             path = self.save_profile_of(block, what + ".profile")
             cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))
