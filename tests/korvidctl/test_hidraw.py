@@ -59,9 +59,9 @@ class HidrawCase(KorvidctlCase):
         account = pwd.getpwnam(self.user)
         return ["setpriv", "--reuid=%d" % account.pw_uid, "--regid=%d" % account.pw_gid, "--clear-groups", "--"] + command
 
-    def served(self, nodes, mode="0600"):
+    def served(self, nodes, mode="0600", sysfs_details=True):
         """The stand-in serving the mouse on `nodes`, for a `with` block."""
-        return standin.HidrawStandin(FUSE_HIDRAW, self.mouse.folder, nodes, mode)
+        return standin.HidrawStandin(FUSE_HIDRAW, self.mouse.folder, nodes, mode, sysfs_details)
 
     def serve_for_the_test(self, nodes=CONFIG_ALONE):
         served = self.served(nodes)
@@ -97,6 +97,18 @@ class Descriptors(HidrawCase):
                 # Every report went to the configuration interface, and it took each.
                 self.assertEqual([field(line, "result") for line in self.mouse.log()], ["ok"] * len(self.mouse.log()))
                 self.assertEqual(self.mouse.commands_sent()[-5:], ["03", "07", "03", "08", "04"])
+
+
+    def test_a_sysfs_that_only_lists_the_nodes(self):
+        """As in a container: the IDs and collections come from the nodes'
+        own ioctls (the release number is then unknown)."""
+        nodes = ["hidraw0=keyboard", "hidraw1=vendor+config"]
+        self.fresh_mouse("mouse")
+        with self.served(nodes, sysfs_details=False):
+            self.assertIn("Interface:  /dev/hidraw1\n", self.ok("info"))
+            before = self.mouse.block()
+            self.ok("set", "cpi1=1200")
+            self.assert_block_changed(before, self.mouse.block(), {52: "B0 04 B0 04"})
 
 
 class Permission(HidrawCase):

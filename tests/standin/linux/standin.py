@@ -162,17 +162,21 @@ def write_file(path, content):
         f.write(content)
 
 
-def write_sysfs(root, served, nodes):
+def write_sysfs(root, served, nodes, details=True):
     """The sysfs of the nodes below `root`, as the kernel lays it out:
     class/hidraw/hidrawN -> devices/.../BUS:VID:PID.NNNN/hidraw/hidrawN with
     a `device` link to the HID device, whose folder holds uevent (HID_ID,
     HID_NAME) and report_descriptor; the mouse's nodes hang below one USB
     device with its bcdDevice, idVendor and idProduct, one USB interface a
-    node; another device's below uhid."""
+    node; another device's below uhid. Without `details` only the class
+    folder's entries, as a container's partial sysfs may show them."""
     release = header_constant("emulator/emulated_mouse.h", "kReleaseNumber")
     os.makedirs(os.path.join(root, "class", "hidraw"))
     for number, node in enumerate(nodes):
         name = node_name(node)
+        if not details:
+            os.mkdir(os.path.join(root, "class", "hidraw", name))
+            continue
         facts = node_facts(os.path.join(served, name))
         ids = "%04X:%04X:%04X" % (facts["bus"], facts["vendor"], facts["product"])
         if node.endswith(OTHER_DEVICE_SUFFIX):
@@ -206,11 +210,12 @@ class HidrawStandin:
     /dev, while the `with` block runs. Only in a private mount namespace
     (enter_private_namespace)."""
 
-    def __init__(self, fuse_server, mouse, nodes=("hidraw0=config",), mode="0600"):
+    def __init__(self, fuse_server, mouse, nodes=("hidraw0=config",), mode="0600", sysfs_details=True):
         self.fuse_server = fuse_server
         self.mouse = mouse
         self.nodes = list(nodes)
         self.mode = mode
+        self.sysfs_details = sysfs_details
         self.server = None
         self.mounted = []
 
@@ -234,7 +239,7 @@ class HidrawStandin:
 
         sys_tree = os.path.join(self.scratch, "sys")
         mount_tmpfs(sys_tree)
-        write_sysfs(sys_tree, served, self.nodes)
+        write_sysfs(sys_tree, served, self.nodes, self.sysfs_details)
         dev_tree = os.path.join(self.scratch, "dev")
         mount_tmpfs(dev_tree)
         for name in SYSTEM_NODES:
