@@ -444,6 +444,9 @@ class TellsTheTruth(KorvidctlCase):
             "cpi off the step": (with_bytes(factory, {82: "07 00"}), "cpi3 is 7"),
             "all levels off": (no_level, "no CPI level is in use"),
             "unknown lift-off": (with_bytes(factory, {70: "07"}), "lift is the unknown code 7"),
+            "Y other than X": (with_bytes(factory, {63: "40 06"}), "cpi2 Y is 1600 and X 800"),
+            "unknown level switch": (with_bytes(factory, {60: "07"}), "level2 is the unknown switch value 7"),
+            "unknown smoothing": (with_bytes(factory, {87: "05"}), "smoothing is the unknown value 5"),
         }
         cases = []
         # (what, block before, args, faults, exit code, stderr holds, block after: None = unchanged)
@@ -472,6 +475,15 @@ class TellsTheTruth(KorvidctlCase):
         for what, (block, message) in bad_files.items():
             path = self.save_profile_of(block, what + ".profile")
             cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))
+        trailing = self.save_profile_of(factory, "trailing.profile")
+        with open(trailing, "ab") as f:
+            f.write(b"\x00")
+        cases.append(("apply refuses a file with bytes after the profile", factory, ["apply", trailing], None, 2,
+                      "holds more than one profile", None))
+        for args, field in ((["cpi1=800", "cpi1=1600"], "cpi1"), (["colour2=#010203", "color2=#040506"], "colour2"),
+                            (["button4=f5", "lift=3mm", "button4=left"], "button4")):
+            cases.append(("set refuses " + " ".join(args), factory, ["set", *args], None, 2,
+                          f"'{field}' is given twice", None))
         for what, before, args, faults, code, message, after in cases:
             with self.subTest(what):
                 self.mouse.write_block(before)
@@ -533,6 +545,37 @@ class TellsTheTruth(KorvidctlCase):
             self.ok("set", "button3=" + label)
             with self.subTest(function=function, label=label):
                 self.assertEqual(self.mouse.block()[115:122], record)
+
+    def test_a_binding_show_names_is_the_binding_set_writes_for_that_name(self):
+        # Every code of the types the menus know, and of the disabled type:
+        # a name is printed only for a record that the name, fed back to
+        # `set`, writes again; the others are "unnamed".
+        self.mouse.no_pauses()
+        factory = factory_block(self)
+        records = [(kind, code) for kind in (0x00, 0x01, 0x09, 0xFF) for code in range(256)]
+        for start in range(0, len(records), 3):
+            batch = records[start:start + 3]
+            block = with_bytes(factory, {115 + 7 * i: "%02X %02X 00 00 00 00 0F" % r for i, r in enumerate(batch)})
+            self.mouse.write_block(block)
+            shown = self.show()["buttons"][2:2 + len(batch)]
+            for (kind, code), button in zip(batch, shown):
+                label = button["label"]
+                if label is None:
+                    continue
+                self.mouse.write_block(factory)
+                self.ok("set", "button3=" + label)
+                with self.subTest(type=hex(kind), code=hex(code), label=label):
+                    self.assertEqual(self.mouse.block()[115:119], bytes([kind, code, 0, 0]))
+        text_block = with_bytes(factory, {115: "01 63 00 00 00 00 0F"})
+        self.mouse.write_block(text_block)
+        self.assertIn("3  unnamed binding: type 0x01, code 0x63, extra 0x0000", self.ok("show"))
+
+    def test_set_writes_a_buttons_function_and_keeps_the_rest_of_its_record(self):
+        self.mouse.no_pauses()
+        block = with_bytes(factory_block(self), {115: "01 04 00 00 34 12 0E"})
+        self.mouse.write_block(block)
+        self.ok("set", "button3=f5")
+        self.assertEqual(self.mouse.block()[115:122].hex(" "), "02 00 3e 00 34 12 0e")
 
     def test_profile_names_cannot_drive_the_terminal(self):
         self.ok("save", self.file("plain.profile"))

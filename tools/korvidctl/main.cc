@@ -88,8 +88,9 @@ constexpr CommandHelp kCommandHelp[] = {
     {"save", "usage: korvidctl save PROFILE\n\nReads the mouse and saves its settings as a profile file; the\n"
              "profile's name is the file name without its ending.\n"},
     {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse, after checking\n"
-              "them: every CPI from 50 to 16000 in steps of 50, at least one level in\n"
-              "use, a lift-off distance of 2mm or 3mm.\n"},
+              "them: every CPI from 50 to 16000 in steps of 50 with Y equal to X, each\n"
+              "level on or off and at least one in use, a lift-off distance of 2mm or\n"
+              "3mm, smoothing on or off, and nothing in the file after the profile.\n"},
     {"set", kSetUsage},
     {"reset", "usage: korvidctl reset\n\nWrites the default settings to the mouse (onboard profile 0).\n"},
     {"diag", "usage: korvidctl diag\n\nPrints what a bug report needs: the program's version, the system,\n"
@@ -127,11 +128,14 @@ int RejectExtra(const std::vector<std::string>& args, size_t allowed, const char
   return kExitOk;
 }
 
-int LoadProfileArgument(const std::string& argument, ProfileRecord& profile) {
+// `whole`: the file must end where the profile does.
+int LoadProfileArgument(const std::string& argument, ProfileRecord& profile, bool whole = false) {
   InitProfileDefaults(profile);
   fs::path path = PathFromArgument(argument);
-  if (LoadProfileFile(path, profile) != 1)
-    return Fail(kExitBadInput, "'" + argument + "' is missing or not a readable Korvid profile file");
+  const int loaded = whole ? LoadWholeProfileFile(path, profile) : LoadProfileFile(path, profile);
+  if (loaded != 1)
+    return Fail(kExitBadInput, "'" + argument + "' is missing or not a readable Korvid profile file" +
+                                   (whole ? " (or holds more than one profile)" : ""));
   profile.filePath = path;
   return kExitOk;
 }
@@ -216,7 +220,7 @@ int Save(MouseSession& session, const std::string& argument) {
 
 int Apply(MouseSession& session, const std::string& argument) {
   ProfileRecord profile;
-  if (int code = LoadProfileArgument(argument, profile); code != kExitOk) return code;
+  if (int code = LoadProfileArgument(argument, profile, true); code != kExitOk) return code;
   if (std::optional<std::string> problem = CheckProfileForMouse(profile))
     return Fail(kExitBadInput, "'" + argument + "': " + *problem + "; the mouse was not changed");
   return session.Apply(profile);
@@ -229,6 +233,9 @@ int Set(MouseSession& session, const std::vector<std::string>& assignments) {
     std::string error;
     std::optional<Change> change = ParseAssignment(assignment, error);
     if (!change) return Fail(kExitBadInput, error);
+    for (const Change& earlier : changes)
+      if (earlier.field == change->field)
+        return Fail(kExitBadInput, "'" + change->field + "' is given twice; the mouse was not changed");
     changes.push_back(*change);
   }
   std::string refused;
