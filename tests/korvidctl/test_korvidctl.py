@@ -145,6 +145,16 @@ class KorvidctlCase(unittest.TestCase):
     def file(self, name):
         return os.path.join(self.tmp, name)
 
+    def assert_block_changed(self, before, after, expected):
+        """`after` holds the bytes `expected` names (offset: hex) and
+        differs from `before` nowhere else."""
+        for offset, want in expected.items():
+            want = hexbytes(want)
+            self.assertEqual(after[offset:offset + len(want)], want, f"offset {offset}")
+        changed = {i for i in range(len(after)) if after[i] != before[i]}
+        allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
+        self.assertLessEqual(changed, allowed)
+
 
 class ReadAndShow(KorvidctlCase):
     windows = True
@@ -192,15 +202,9 @@ class ChangeAndApply(KorvidctlCase):
         before = self.mouse.block()
         self.ok("set", "cpi1=1225", "level2=off", "colour3=#102030", "lift=3mm", "smoothing=on",
                 "button3=ctrl+shift+a", "button4=scroll-down", "button5=disable")
-        block = self.mouse.block()
-        expected = {52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
-                    115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"}
-        for offset, want in expected.items():
-            want = hexbytes(want)
-            self.assertEqual(block[offset:offset + len(want)], want, f"offset {offset}")
-        changed = {i for i in range(1024) if block[i] != before[i]}
-        allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
-        self.assertLessEqual(changed, allowed)
+        self.assert_block_changed(before, self.mouse.block(), {
+            52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
+            115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"})
         # Read, then status, write, commit: the read-modify-write in order.
         self.assertEqual(self.mouse.commands_sent()[2:], ["03", "07", "03", "08", "04"])
         shown = self.show()
@@ -470,8 +474,14 @@ class TellsTheTruth(KorvidctlCase):
                       3, "the mouse went away during the command", None))
         cases.append(("interface held by another program", factory, ["show"], "open-error 32 1\n", 4,
                       "the mouse is busy with another program", None))
-        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 31 4 cmd=04\n", 4,
+        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 1627 4 cmd=04\n", 4,
                       "reply to the commit was lost", "written"))
+        cases.append(("commit still busy after the polls", factory, ["set", "cpi1=1000"], "busy 11 cmd=04\n", 4,
+                      "the mouse did not confirm the commit", "written"))
+        cases.append(("commit answered with another status", factory, ["reset"], "status 2 1 cmd=04\n", 4,
+                      "the mouse did not confirm the commit", None))
+        cases.append(("block write not confirmed", factory, ["set", "cpi1=1000"], "status 3 1 cmd=08\n", 4,
+                      "set failed: the mouse did not take the configuration block", None))
         for what, (block, message) in bad_files.items():
             path = self.save_profile_of(block, what + ".profile")
             cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))

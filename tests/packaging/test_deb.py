@@ -129,6 +129,8 @@ class Package(unittest.TestCase):
             for line in text.splitlines():
                 if line.strip():
                     self.assertIn(line.replace("\\", "\\e").replace("-", "\\-"), page)
+        # What the README tells developers stays out of the users' manual.
+        self.assertNotIn("fuse_hidraw", page)
         if shutil.which("groff"):
             result = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-z"], input=page, capture_output=True,
                                     text=True, timeout=60)

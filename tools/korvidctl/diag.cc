@@ -181,6 +181,8 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
   report += "HID access:    " +
             (emulatorFolder.empty() ? HidAccessText() : "the emulated mouse in " + PathText(emulatorFolder)) +
             "\n";
+  if (const std::string rule = AccessRuleText(); emulatorFolder.empty() && !rule.empty())
+    report += "Access:        " + rule + "\n";
 
   const std::vector<InterfaceSeen> seen = LookAtInterfaces(*port);
   events.clear();

@@ -22,5 +22,9 @@ std::string HidAccessText();
 // What a user who may not open the mouse's interface can do about it; empty
 // when there is nothing to say.
 std::string AccessDeniedAdvice();
+// The system's rule that lets users open the mouse and whether it is in
+// place, e.g. "udev rule 70-korvid-mouse.rules, installed as /usr/lib/...";
+// empty where the system needs none.
+std::string AccessRuleText();
 
 }  // namespace korvidctl

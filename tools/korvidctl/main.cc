@@ -94,7 +94,8 @@ constexpr CommandHelp kCommandHelp[] = {
     {"set", kSetUsage},
     {"reset", "usage: korvidctl reset\n\nWrites the default settings to the mouse (onboard profile 0).\n"},
     {"diag", "usage: korvidctl diag\n\nPrints what a bug report needs: the program's version, the system,\n"
-             "every HID interface seen with its IDs and usages and whether it was taken,\n"
+             "on Linux whether the udev rule is installed, every HID interface seen\n"
+             "with its IDs and usages and whether it was taken,\n"
              "the firmware version, each step of a status query and block read with its\n"
              "result and timing, the block as read (hex) and every report exchanged.\n"
              "Only reads: nothing is written to the mouse.\n"},
