@@ -8,7 +8,7 @@ for Windows run (the logic is the same code as the native build's), plus
 the real Win32 HID backend, which must find no mouse among Wine's devices.
 With --standin the shipped korvidctl.exe runs under Wine on its real device
 path, through the test hid.dll and setupapi.dll in DIR (see
-tests/standin/windows/standin.py), without --emulator; MODE is the length
+tests/standin/windows/windows_standin.py), without --emulator; MODE is the length
 rule the stand-in keeps (collection, the default, or report). Then only the
 cases marked for the stand-in run.
 """
@@ -22,7 +22,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "windows"))
-import standin  # noqa: E402
+import windows_standin as standin  # noqa: E402
 
 KORVIDCTL = None
 WINE = False
@@ -80,7 +80,7 @@ class Mouse:
         open(self.path("unplugged"), "w").close()
 
     def calls(self):
-        """The stand-in's call log (tests/standin/windows/standin.py)."""
+        """The stand-in's call log (tests/standin/windows/windows_standin.py)."""
         return standin.calls(self.folder)
 
     def write_block(self, block):
