@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
 """korvidctl against the emulated mouse, as a user runs it.
 
-usage: test_korvidctl.py [--wine] KORVIDCTL [GROUP...]
+usage: test_korvidctl.py [--wine | --standin DIR [--length MODE]] KORVIDCTL [GROUP...]
 GROUP names test classes to run (default: all).
 With --wine the Windows build runs under Wine: then only the cases marked
 for Windows run (the logic is the same code as the native build's), plus
 the real Win32 HID backend, which must find no mouse among Wine's devices.
+With --standin the shipped korvidctl.exe runs under Wine on its real device
+path, through the test hid.dll and setupapi.dll in DIR (see
+tests/standin/windows/windows_standin.py), without --emulator; MODE is the length
+rule the stand-in keeps (collection, the default, or report). Then only the
+cases marked for the stand-in run.
 """
 import json
 import os
@@ -16,8 +21,13 @@ import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "windows"))
+import windows_standin as standin  # noqa: E402
+
 KORVIDCTL = None
 WINE = False
+STANDIN = None
+STANDIN_LENGTH = "collection"
 
 # The default profile packed, at the offsets that matter (offset: bytes).
 FACTORY_BYTES = {
@@ -58,8 +68,9 @@ class Mouse:
         return [field(l, "cmd") for l in self.log() if l[0] == "SET" and field(l, "result") == "ok"]
 
     def clear_log(self):
-        if os.path.exists(self.path("exchange.log")):
-            os.remove(self.path("exchange.log"))
+        for log in ("exchange.log", standin.CALL_LOG):
+            if os.path.exists(self.path(log)):
+                os.remove(self.path(log))
 
     def faults(self, text):
         with open(self.path("faults"), "w") as f:
@@ -67,6 +78,10 @@ class Mouse:
 
     def unplug(self):
         open(self.path("unplugged"), "w").close()
+
+    def calls(self):
+        """The stand-in's call log (tests/standin/windows/windows_standin.py)."""
+        return standin.calls(self.folder)
 
     def write_block(self, block):
         with open(self.path("block.bin"), "wb") as f:
@@ -86,20 +101,30 @@ def field(line, name):
 
 
 class KorvidctlCase(unittest.TestCase):
+    # Whether a group runs on the Windows build, and through the stand-in.
+    windows = False
+    standin = False
+
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="korvidctl-test-")
         self.mouse = Mouse(os.path.join(self.tmp, "mouse"))
+        self.program = KORVIDCTL
+        if STANDIN:
+            # The shipped program beside the stand-in DLLs, in a folder of its own.
+            self.program = standin.install(STANDIN, KORVIDCTL, os.path.join(self.tmp, "program"))
 
     def tearDown(self):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def command(self, *args, emulated=True):
-        command = (["wine"] if WINE else []) + [KORVIDCTL]
-        if emulated:
+        command = (["wine"] if WINE else []) + [self.program]
+        if emulated and not STANDIN:
             command += ["--emulator", self.mouse.folder]
         return command + list(args)
 
     def env(self):
+        if STANDIN:
+            return standin.environment(os.environ, self.mouse.folder, STANDIN_LENGTH)
         env = dict(os.environ)
         env.pop("KORVID_EMULATOR", None)
         return env
@@ -133,6 +158,7 @@ class KorvidctlCase(unittest.TestCase):
 
 class ReadAndShow(KorvidctlCase):
     windows = True
+    standin = True
 
     def test_fresh_mouse_shows_factory_settings(self):
         shown = self.show()
@@ -169,6 +195,7 @@ class ReadAndShow(KorvidctlCase):
 
 class ChangeAndApply(KorvidctlCase):
     windows = True
+    standin = True
 
     def test_set_changes_exactly_the_named_bytes(self):
         self.ok("show")
@@ -295,6 +322,7 @@ class BadInput(KorvidctlCase):
 
 class MouseFaults(KorvidctlCase):
     windows = False
+    standin = True
 
     def test_no_mouse_exits_3(self):
         self.ok("show")
@@ -318,6 +346,10 @@ class MouseFaults(KorvidctlCase):
             ("short 10 1\n", ["show"]),
             ("get-error 5 1\n", ["reset"]),
         ]
+        if STANDIN:
+            # A Windows get-feature tells no length: a short reply is the
+            # front of the report, the rest zeros, as the stand-in gives it.
+            cases = [case for case in cases if not case[0].startswith("short")]
         for faults, args in cases:
             with self.subTest(faults=faults.strip(), args=args):
                 self.mouse.faults(faults)
@@ -350,6 +382,8 @@ class MouseFaults(KorvidctlCase):
                 os.remove(self.mouse.path("faults"))
 
     def test_an_interface_the_user_may_not_open_is_named_with_its_own_exit_code(self):
+        if STANDIN:
+            self.skipTest("through the stand-in the system's CreateFileW opens the interface, not the fault script")
         self.mouse.no_pauses()
         self.mouse.faults("open-error 5 1\n")
         code, _, err = self.run_ctl("show")
@@ -612,6 +646,7 @@ class TellsTheTruth(KorvidctlCase):
 class TwoPrograms(KorvidctlCase):
     """Two korvidctl at once on one mouse: each read-change-write is whole."""
     windows = True
+    standin = True
 
     def test_two_sets_at_once_lose_neither_change(self):
         self.ok("show")
@@ -693,14 +728,92 @@ class PlatformBackend(KorvidctlCase):
         self.assertEqual(err.strip(), "korvidctl: no Korvid mouse found")
 
 
-GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, TellsTheTruth, TwoPrograms, Kills, PlatformBackend)
+class ClassDriver(KorvidctlCase):
+    """Through the stand-in only: what the system's HID class driver sees of
+    korvidctl's conversation (the stand-in's call log), and a mouse going
+    away while a command waits on it."""
+    standin = True
+
+    def test_every_buffer_is_the_collections_length(self):
+        saved = self.file("saved.profile")
+        for args in (["show"], ["set", "cpi1=1200", "button3=ctrl+b"], ["save", saved], ["reset"], ["apply", saved],
+                     ["diag"]):
+            self.ok(*args)
+        calls = self.mouse.calls()
+        self.assertEqual({(c[0], field(c, "cmd")) for c in calls},
+                         {("SET", "03"), ("GET", "03"), ("SET", "07"), ("GET", "07"), ("SET", "08"), ("GET", "08"),
+                          ("SET", "04"), ("GET", "04")})
+        self.assertEqual({(field(c, "len"), field(c, "result")) for c in calls}, {("4097", "ok")})
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1200)
+
+    def test_a_refused_request_is_one_call(self):
+        self.ok("show")
+        block = self.mouse.block()
+        for faults, args, refused in [("send-error 31 4 cmd=08\n", ["set", "cpi2=3000"], ("SET", "08")),
+                                      ("get-error 87 4 cmd=03\n", ["show"], ("GET", "03"))]:
+            with self.subTest(faults=faults.strip()):
+                self.mouse.clear_log()
+                self.mouse.faults(faults)
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 4, err)
+                self.assertIn("the mouse refused the request", err)
+                tries = [c for c in self.mouse.calls() if (c[0], field(c, "cmd")) == refused]
+                self.assertEqual([field(c, "result") for c in tries], ["error:" + faults.split()[1]])
+                self.assertEqual(self.mouse.block(), block)
+                os.remove(self.mouse.path("faults"))
+
+    def test_a_busy_mouse_is_waited_for(self):
+        self.ok("show")
+        self.mouse.clear_log()
+        self.mouse.faults("busy 3 cmd=07\n")
+        self.ok("set", "cpi1=1500")
+        reads = [field(l, "status") for l in self.mouse.log() if l[0] == "GET" and field(l, "cmd") == "07"]
+        self.assertEqual(reads, ["04", "04", "04", "01"])
+        self.assertEqual(len([c for c in self.mouse.calls() if (c[0], field(c, "cmd")) == ("GET", "07")]), 4)
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1500)
+
+    def test_an_unplug_during_apply_is_the_mouse_gone(self):
+        self.ok("set", "cpi1=900")
+        saved = self.file("saved.profile")
+        self.ok("save", saved)
+        self.ok("reset")
+        block = self.mouse.block()
+        self.mouse.clear_log()
+        # The block write takes three seconds; the mouse is unplugged once
+        # the status query before it has been answered.
+        self.mouse.faults("delay 3000 cmd=08\n")
+        run = subprocess.Popen(self.command("apply", saved), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               text=True, env=self.env())
+        deadline = time.monotonic() + 60
+        while not any(l[0] == "GET" and field(l, "cmd") == "03" for l in self.mouse.log()):
+            self.assertLess(time.monotonic(), deadline, "the apply never queried the mouse")
+            self.assertIsNone(run.poll(), "the apply ended before its write")
+            time.sleep(0.02)
+        self.mouse.unplug()
+        _, err = run.communicate(timeout=60)
+        self.assertEqual(run.returncode, 3, err)
+        self.assertIn("the mouse went away during the command", err)
+        writes = [c for c in self.mouse.calls() if (c[0], field(c, "cmd")) == ("SET", "08")]
+        self.assertEqual([field(c, "result") for c in writes], ["error:1167"])
+        os.remove(self.mouse.path("unplugged"))
+        os.remove(self.mouse.path("faults"))
+        self.assertEqual(self.mouse.block(), block)
+        self.assertEqual(self.show()["levels"][0]["cpi"], 400)
+
+
+GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, TellsTheTruth, TwoPrograms, Kills, PlatformBackend,
+          ClassDriver)
 SELECTED = []
 
 
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
     for case in GROUPS:
-        if WINE and not case.windows:
+        if STANDIN and not case.standin:
+            continue
+        if WINE and not STANDIN and not case.windows:
+            continue
+        if not STANDIN and case is ClassDriver:
             continue
         if SELECTED and case.__name__ not in SELECTED:
             continue
@@ -708,19 +821,37 @@ def load_tests(loader, tests, pattern):
     return suite
 
 
-if __name__ == "__main__":
-    args = sys.argv[1:]
-    if args and args[0] == "--wine":
-        WINE = True
-        args = args[1:]
-    if not args or any(name not in [g.__name__ for g in GROUPS] for name in args[1:]):
-        sys.exit(__doc__)
-    KORVIDCTL = os.path.abspath(args[0])
-    SELECTED = args[1:]
+def parse_options(args, usage):
+    """Takes --wine, --standin DIR and --length MODE off `args` into this
+    module's settings; the remaining arguments."""
+    global WINE, STANDIN, STANDIN_LENGTH
+    while args and args[0] in ("--wine", "--standin", "--length"):
+        option = args.pop(0)
+        if option == "--wine":
+            WINE = True
+            continue
+        if not args:
+            sys.exit(usage)
+        value = args.pop(0)
+        if option == "--standin":
+            WINE, STANDIN = True, os.path.abspath(value)
+        elif value in standin.MODES:
+            STANDIN_LENGTH = value
+        else:
+            sys.exit(usage)
     if WINE:
         # A persistent wineserver, otherwise each run waits for a new one; and
         # Wine's services started with no pipe of ours to inherit.
         subprocess.run(["wineserver", "-p"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wine", "cmd.exe", "/c", "exit"], stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return args
+
+
+if __name__ == "__main__":
+    args = parse_options(sys.argv[1:], __doc__)
+    if not args or any(name not in [g.__name__ for g in GROUPS] for name in args[1:]):
+        sys.exit(__doc__)
+    KORVIDCTL = os.path.abspath(args[0])
+    SELECTED = args[1:]
     unittest.main(argv=[sys.argv[0], "-v"])
