@@ -15,6 +15,7 @@ cases marked for the stand-in run.
 import json
 import os
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -586,6 +587,47 @@ class TellsTheTruth(KorvidctlCase):
         self.mouse.write_block(block)
         self.ok("set", "button3=f5")
         self.assertEqual(self.mouse.block()[115:122].hex(" "), "02 00 3e 00 34 12 0e")
+
+    def test_save_writes_a_regular_file_and_nothing_else(self):
+        self.mouse.no_pauses()
+        target = self.file("kept.profile")
+        with open(target, "wb") as f:
+            f.write(b"old")
+        os.chmod(target, 0o640)
+        link = self.file("link.profile")
+        os.symlink("kept.profile", link)
+        self.ok("save", link)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.readlink(link), "kept.profile")
+        self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
+        self.assertEqual(json.loads(self.ok("profile", "show", target, "--json"))["name"], "link")
+
+        dangling = self.file("dangling.profile")
+        os.symlink("made.profile", dangling)
+        self.ok("save", dangling)
+        self.assertTrue(os.path.islink(dangling))
+        self.assertTrue(os.path.isfile(self.file("made.profile")))
+
+        fifo = self.file("fifo.profile")
+        os.mkfifo(fifo)
+        device = self.file("device.profile")
+        os.mknod(device, 0o600 | stat.S_IFCHR, os.makedev(1, 3))
+        folder = self.file("folder.profile")
+        os.mkdir(folder)
+        missing = os.path.join(self.file("no-such-folder"), "x.profile")
+        for path, kind, what in ((fifo, stat.S_ISFIFO, "it is not a regular file"),
+                                 (device, stat.S_ISCHR, "it is not a regular file"),
+                                 (folder, stat.S_ISDIR, "it is not a regular file")):
+            with self.subTest(path=os.path.basename(path)):
+                code, _, err = self.run_ctl("save", path)
+                self.assertEqual(code, 2, err)
+                self.assertIn(what, err)
+                self.assertTrue(kind(os.lstat(path).st_mode))
+        code, _, err = self.run_ctl("save", missing)
+        self.assertEqual(code, 2, err)
+        self.assertIn("the folder it would be in does not exist", err)
+        self.assertFalse(os.path.exists(os.path.dirname(missing)))
+        self.assertEqual([n for n in os.listdir(self.tmp) if n.endswith(".tmp")], [])
 
     def test_profile_names_cannot_drive_the_terminal(self):
         self.ok("save", self.file("plain.profile"))

@@ -19,6 +19,7 @@
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/report.h"
+#include "tools/korvidctl/save_target.h"
 #include "tools/korvidctl/settings.h"
 #include "tools/korvidctl/temporary_files.h"
 
@@ -88,7 +89,10 @@ constexpr CommandHelp kCommandHelp[] = {
               "the default profile) packs into, 16 bytes a line. Needs no mouse.\n"},
     {"profile", "usage: korvidctl profile show PROFILE [--json]\n\nPrints the settings stored in a profile file.\n"},
     {"save", "usage: korvidctl save PROFILE\n\nReads the mouse and saves its settings as a profile file; the\n"
-             "profile's name is the file name without its ending.\n"},
+             "profile's name is the file name without its ending. Only a regular file\n"
+             "is written, in a folder that exists: a symbolic link is followed and\n"
+             "stays a link, an existing file keeps its permissions, and a folder, a\n"
+             "device or a FIFO is refused.\n"},
     {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse, after checking\n"
               "them: every CPI from 50 to 16000 in steps of 50 with Y equal to X, each\n"
               "level on or off and at least one in use, a lift-off distance of 2mm or\n"
@@ -190,15 +194,19 @@ int ProfileShow(const std::string& argument, bool json) {
 }
 
 // Writes next to the target and replaces it in one step, so that the file
-// there is the old profile or the new one at every instant.
+// there is the old profile or the new one at every instant. Only a regular
+// file (or none) is written, through any symbolic links to it.
 int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
   fs::path path = PathFromArgument(argument);
   std::u16string stem;
   if (!Utf16FromPath(path.stem(), stem) || stem.empty())
     return Fail(kExitBadInput, "'" + argument + "' does not name a profile file");
   profile.name = stem;
-  RemoveOrphanedTemporaries(path);
-  const fs::path temporary = TemporaryPathFor(path);
+  std::string problem;
+  const std::optional<SaveTarget> target = FindSaveTarget(path, problem);
+  if (!target) return Fail(kExitBadInput, "cannot write '" + argument + "': " + problem);
+  RemoveOrphanedTemporaries(target->file);
+  const fs::path temporary = TemporaryPathFor(target->file);
   std::error_code error;
   errno = 0;
   if (SaveProfileFile(profile, temporary) != 1) {
@@ -207,7 +215,9 @@ int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
     return Fail(kExitBadInput, "cannot write '" + argument + "'" +
                                    (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()));
   }
-  if (!ReplaceFileAtomically(temporary, path, error)) {
+  // The file keeps the permissions it had.
+  if (target->permissions) fs::permissions(temporary, *target->permissions, error);
+  if (!ReplaceFileAtomically(temporary, target->file, error)) {
     const std::string reason = SystemErrorText(error);
     fs::remove(temporary, error);
     return Fail(kExitBadInput, "cannot write '" + argument + "': " + reason);
