@@ -18,6 +18,7 @@
 #include "profile/text.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
+#include "tools/korvidctl/output.h"
 #include "tools/korvidctl/report.h"
 
 namespace korvidctl {
@@ -105,7 +106,7 @@ std::string Verdict(const InterfaceSeen& entry, const LinkState& link) {
 std::string InterfacesSection(const std::vector<InterfaceSeen>& seen, const LinkState& link) {
   std::string text = "HID interfaces seen: " + std::to_string(seen.size()) + "\n";
   for (const InterfaceSeen& entry : seen) {
-    text += "  " + entry.path + "\n    ";
+    text += "  " + TerminalSafe(entry.path) + "\n    ";
     if (entry.info) {
       const HidAttributes& ids = entry.info->attributes;
       text += "vendor " + Hex4(ids.vendorId) + "  product " + Hex4(ids.productId) + "  release " +
@@ -233,7 +234,9 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool require
       return ok;
     }));
   }
-  if (exitCode == kExitOk && !steps.back().ok) exitCode = kExitMouseFailed;
+  // The exit code `show` gives for the same failure.
+  if (exitCode == kExitOk && !steps.back().ok)
+    exitCode = link.lastError == kErrorDeviceNotConnected ? kExitNoMouse : kExitMouseFailed;
 
   report += "Firmware:      " + found.firmwareVersion;
   if (found.result == SessionResult::kDone) report += " (release number " + Hex4(link.versionNumber) + ")";
@@ -260,7 +263,7 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool require
 
   report += "Reports exchanged:\n";
   for (const HidEvent& event : events) report += "  " + FormatHidEvent(event) + "\n";
-  std::fwrite(report.data(), 1, report.size(), stdout);
+  PrintOutput(report);
   return exitCode;
 }
 

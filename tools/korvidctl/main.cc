@@ -18,6 +18,7 @@
 #include "tools/korvidctl/diag.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
+#include "tools/korvidctl/output.h"
 #include "tools/korvidctl/report.h"
 #include "tools/korvidctl/save_target.h"
 #include "tools/korvidctl/settings.h"
@@ -28,8 +29,12 @@ namespace korvidctl {
 using namespace korvid;
 namespace fs = std::filesystem;
 
+// An argument a thousand screens long is not repeated whole.
+constexpr size_t kMaxMessageBytes = 600;
+
 int Fail(int code, const std::string& message) {
-  std::cerr << "korvidctl: " << message << "\n";
+  // Messages echo arguments and names: nothing in them reaches the terminal raw.
+  std::cerr << "korvidctl: " << TerminalSafe(message, kMaxMessageBytes) << "\n";
   return code;
 }
 
@@ -147,7 +152,7 @@ int LoadProfileArgument(const std::string& argument, ProfileRecord& profile, boo
   return kExitOk;
 }
 
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void Print(const std::string& text) { PrintOutput(text); }
 
 int Info(MouseSession& session) {
   if (int code = session.Find(); code != kExitOk) return code;
@@ -345,11 +350,9 @@ int Run(std::vector<std::string> args) {
 // The output must have reached its file or pipe: a full disk or a closed
 // pipe is a failure of the command.
 int CheckOutput(int code) {
-  errno = 0;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return code;
-  const int reason = errno;
-  return Fail(kExitOutputFailed, std::string("cannot write the output") +
-                                     (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()));
+  const std::string reason = FinishOutput();
+  if (reason.empty()) return code;
+  return Fail(kExitOutputFailed, "cannot write the output: " + reason);
 }
 
 }  // namespace
