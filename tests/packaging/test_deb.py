@@ -150,6 +150,16 @@ class Package(unittest.TestCase):
             for line in text.splitlines():
                 if line.strip():
                     self.assertIn(line.replace("\\", "\\e").replace("-", "\\-"), page)
+        # Every command the program lists has its own section, with its help.
+        usage = run(ARGS.korvidctl, "--help").stdout
+        listed = [line.split()[0] for line in usage.split("Commands:\n", 1)[1].split("\n\n", 1)[0].splitlines()
+                  if line.startswith("  ") and not line.startswith("   ")]
+        self.assertIn("diag", listed)
+        for command in listed:
+            with self.subTest(command=command):
+                self.assertIn(".SS " + command + "\n", page)
+                first = run(ARGS.korvidctl, command, "--help").stdout.splitlines()[0]
+                self.assertIn(first.replace("-", "\\-"), page)
         # What the README tells developers stays out of the users' manual.
         self.assertNotIn("fuse_hidraw", page)
         if shutil.which("groff"):
