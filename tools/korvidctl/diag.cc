@@ -16,6 +16,7 @@
 #include "korvid_version.h"
 #include "profile/device_model.h"
 #include "profile/text.h"
+#include "tools/korvidctl/console.h"
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/output.h"
@@ -40,13 +41,7 @@ std::string Milliseconds(double ms) {
 }
 
 std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-#ifdef _WIN32
-  gmtime_s(&utc, &now);
-#else
-  gmtime_r(&now, &utc);
-#endif
+  const std::tm utc = UtcTime(std::time(nullptr));
   char text[32] = {};
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
   return text;

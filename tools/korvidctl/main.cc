@@ -65,14 +65,6 @@ constexpr char kSetHelp[] =
     "                          scroll-down, disable, or a key with modifiers such as\n"
     "                          ctrl+shift+a, f5, alt+num5, ctrl\n";
 
-fs::path PathFromArgument(const std::string& text) {
-  fs::path path;
-#ifdef _WIN32
-  if (PathFromUtf16(FromUtf8(text), path)) return path;
-#endif
-  return fs::path(text);
-}
-
 bool IsHelp(const std::vector<std::string>& args) {
   for (const std::string& arg : args)
     if (arg == "--help" || arg == "-h") return true;
@@ -386,23 +378,11 @@ int CheckOutput(int code) {
 }
 
 }  // namespace
-}  // namespace korvidctl
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    std::u16string text(reinterpret_cast<const char16_t*>(argv[i]));
-    args.push_back(korvid::ToUtf8(text));
-  }
-  korvidctl::PrepareConsoleForUtf8();
-  korvidctl::ReportBrokenPipes();
-  return korvidctl::CheckOutput(korvidctl::Run(std::move(args)));
+int Main(std::vector<std::string> args) {
+  PrepareConsoleForUtf8();
+  ReportBrokenPipes();
+  return CheckOutput(Run(std::move(args)));
 }
-#else
-int main(int argc, char** argv) {
-  korvidctl::PrepareConsoleForUtf8();
-  korvidctl::ReportBrokenPipes();
-  return korvidctl::CheckOutput(korvidctl::Run(std::vector<std::string>(argv + 1, argv + argc)));
-}
-#endif
+
+}  // namespace korvidctl
