@@ -6,7 +6,6 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <utility>
 
 namespace korvid {
 namespace {
@@ -34,7 +33,7 @@ struct DeviceWorker::State {
   bool running = false;                       // a job runs
   bool stopping = false;
   uint64_t lastTicket = 0;
-  std::vector<DeviceNews> news;
+  std::deque<DeviceNews> news;
   std::thread thread;
 
   void DropPendingApply() {
@@ -169,9 +168,12 @@ void DeviceWorker::DropPendingApply() {
   state_->DropPendingApply();
 }
 
-std::vector<DeviceNews> DeviceWorker::TakeNews() {
+std::optional<DeviceNews> DeviceWorker::TakeNews() {
   std::lock_guard lock(state_->mutex);
-  return std::exchange(state_->news, {});
+  if (state_->news.empty()) return std::nullopt;
+  DeviceNews oldest = std::move(state_->news.front());
+  state_->news.pop_front();
+  return oldest;
 }
 
 bool DeviceWorker::AwaitNews(std::chrono::milliseconds bound) {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
+#include <optional>
 
 #include "device/hid_port.h"
 #include "device/session.h"
@@ -85,8 +85,9 @@ class DeviceWorker {
   // Forgets the waiting apply; the running one goes on.
   void DropPendingApply();
 
-  // The news that has come since the last call, oldest first.
-  std::vector<DeviceNews> TakeNews();
+  // The oldest news not taken yet, if any. Taken one at a time, so that
+  // news acted on inside a modal loop keeps its order.
+  std::optional<DeviceNews> TakeNews();
   // Waits up to `bound` for news to be there to take; true when it is.
   bool AwaitNews(std::chrono::milliseconds bound);
 

@@ -240,22 +240,22 @@ void CMobrinDlg::DiscoverMouse(std::function<void(bool found)> answer) {
 }
 
 void CMobrinDlg::TakeDeviceNews() {
-  for (const DeviceNews& news : worker_.TakeNews()) {
-    switch (news.kind) {
+  while (const std::optional<DeviceNews> news = worker_.TakeNews()) {
+    switch (news->kind) {
       case DeviceNews::Kind::kRead:
-        OnMouseRead(news);
+        OnMouseRead(*news);
         break;
       case DeviceNews::Kind::kDiscovered:
-        if (news.ticket == discovery_) {
+        if (news->ticket == discovery_) {
           discovery_ = 0;
-          const bool found = news.outcome.result == SessionResult::kDone;
+          const bool found = news->outcome.result == SessionResult::kDone;
           // An answer may open a modal message, inside which more news is
           // taken: the answers are taken out first.
           for (const auto& answer : std::exchange(discoveryAnswers_, {})) answer(found);
         }
         break;
       case DeviceNews::Kind::kAppliesFinished:
-        OnAppliesFinished(news.outcome.result);
+        OnAppliesFinished(news->outcome.result);
         break;
     }
   }

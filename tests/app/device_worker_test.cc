@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -112,7 +113,7 @@ struct NewsTaker {
     while (Count(kind) < count) {
       ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the news never came";
       worker.AwaitNews(100ms);
-      for (DeviceNews& news : worker.TakeNews()) taken.push_back(std::move(news));
+      while (std::optional<DeviceNews> news = worker.TakeNews()) taken.push_back(std::move(*news));
     }
   }
   std::vector<SessionResult> AppliesFinished() const {

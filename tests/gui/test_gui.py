@@ -180,8 +180,9 @@ class ProgramCase(GuiCase):
         if not os.path.exists(OPTIONS.program):
             self.fail(f"the program is not built: {OPTIONS.program}")
 
-    def launch(self, unplugged=False, settings=(), without=()):
-        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets)."""
+    def launch(self, unplugged=False, settings=(), without=(), faults=None):
+        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets).
+        `faults`, when given, is the mouse's fault script from the start."""
         self.folder = AppFolder(self.tmp, OPTIONS.program, OPTIONS.resources, without)
         self.mouse = Mouse(self.folder.mouse_folder)
         self.ctl = Korvidctl(self.folder.mouse_folder)
@@ -190,6 +191,8 @@ class ProgramCase(GuiCase):
         self.mouse.clear_log()
         if unplugged:
             self.mouse.unplug()
+        if faults:
+            self.mouse.faults(faults)
         self.program = self.relaunch()
         return None if without else DESKTOP.wait_main()
 
