@@ -106,6 +106,11 @@ class FaultCase(ProgramCase):
         gui.DESKTOP.post(popup, WM_COMMAND, control, popup.control(control).hwnd if popup.control(control) else 0)
         gui.DESKTOP.wait("the message closed", lambda s: all(w.hwnd != popup.hwnd for w in self.popups(s)))
 
+    def clear_faults(self):
+        """The mouse answers normally again."""
+        if os.path.exists(self.mouse.path("faults")):
+            os.remove(self.mouse.path("faults"))
+
     def choose_exit_software(self, main):
         """Exit Software from the tray icon's menu."""
         x, y = gui.DESKTOP.tray_icon()
@@ -283,7 +288,7 @@ class SlowMouse(FaultCase):
         self.assertEqual(blocks_read(self.mouse.log()), [], "the clicks were handled only once the mouse was read")
         self.wait_state(BUTTON_PAGE, True, "the button page once the mouse is read", timeout=SLOW_READ_SECONDS)
         self.assertEqual(len(blocks_read(self.mouse.log())), 1)
-        os.remove(self.mouse.path("faults"))
+        self.clear_faults()
         sensor = self.show_page(ADVANCED)
         self.assertEqual(sensor.control(SENSOR_PAGE).control(CPI1_FIELD).text, "1200")
         self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
@@ -299,7 +304,7 @@ class SlowMouse(FaultCase):
         self.hide(main)
         self.assertEqual(blocks_read(self.mouse.log()[start:]), [], "the click was handled only once the mouse was read")
         self.wait_state(BUTTON_PAGE, True, "the button page once the mouse is read", timeout=SLOW_READ_SECONDS)
-        os.remove(self.mouse.path("faults"))
+        self.clear_faults()
         shown = self.bring_back_through_tray()
         self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
         self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
@@ -319,7 +324,7 @@ class SlowMouse(FaultCase):
             self.assertEqual(commits_read(self.mouse.log()[start:]), [],
                              f"the click on {button} was handled only once the apply had ended")
         self.assertFalse(os.path.exists(launched), "the tool started before the mouse was found")
-        os.remove(self.mouse.path("faults"))
+        self.clear_faults()
         self.assert_apply_exchange(self.wait_commit(start))
         self.wait_log("the tool's start", lambda _: os.path.exists(launched) and os.path.getsize(launched) > 0)
         self.assertEqual(self.no_popups(), [])
@@ -347,7 +352,7 @@ class SlowMouse(FaultCase):
         self.assertEqual(commits_read(self.mouse.log()[start:]), [])
         self.assertFalse(os.path.exists(launched), "the tool started after Exit")
         # The mouse is free for the next start, which reads it.
-        os.remove(self.mouse.path("faults"))
+        self.clear_faults()
         start = len(self.mouse.log())
         self.program = self.relaunch()
         self.wait_page(BUTTON_PAGE)
