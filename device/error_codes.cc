@@ -7,12 +7,13 @@ bool IsTransientError(uint32_t code) {
     case kErrorNotReady:
     case kErrorCrc:
     case kErrorWriteFault:
-    case kErrorInvalidParameter:
     case kErrorFunctionFailed:
       return true;
     default:
       return false;
   }
 }
+
+bool IsRefusalError(uint32_t code) { return code == kErrorInvalidParameter || code == kErrorGenFailure; }
 
 }  // namespace korvid

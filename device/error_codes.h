@@ -21,7 +21,11 @@ enum WinError : uint32_t {
   kErrorFunctionFailed = 1627,
 };
 
-// The five codes after which a feature report is tried again.
+// The codes after which a feature report is tried again: the mouse or the
+// line was not ready, or a transfer was garbled.
 bool IsTransientError(uint32_t code);
+// The codes of a request the system or the mouse refused (a malformed
+// request, a stalled one): sending it again cannot help.
+bool IsRefusalError(uint32_t code);
 
 }  // namespace korvid

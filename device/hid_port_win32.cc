@@ -7,6 +7,7 @@ extern "C" {
 #include <hidpi.h>
 }
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cwchar>
@@ -100,52 +101,49 @@ std::string InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData)
   return WideToUtf8(detail->DevicePath, ::wcsnlen(detail->DevicePath, maxChars));
 }
 
+// The attributes and the top-level collection's capabilities behind a
+// handle of any access, 0 included.
+bool ReadAttributes(HANDLE handle, HidAttributes& attributes) {
+  HIDD_ATTRIBUTES raw{};
+  raw.Size = sizeof raw;
+  if (!::HidD_GetAttributes(handle, &raw)) return false;
+  attributes.vendorId = raw.VendorID;
+  attributes.productId = raw.ProductID;
+  attributes.versionNumber = raw.VersionNumber;
+  return true;
+}
+
+bool ReadCaps(HANDLE handle, HIDP_CAPS& caps) {
+  PreparsedData preparsed;
+  if (!::HidD_GetPreparsedData(handle, preparsed.out())) return false;
+  if (::HidP_GetCaps(preparsed.get(), &caps) == HIDP_STATUS_SUCCESS) return true;
+  ::SetLastError(ERROR_INVALID_DATA);
+  return false;
+}
+
+// Feature reports through HID.DLL. The class driver takes a feature buffer
+// only when it is at least as long as the longest feature report of the
+// collection (HIDP_CAPS.FeatureReportByteLength), whatever the length of the
+// report it carries: shorter requests are sent zero-padded to that length,
+// and a reply is taken from the front of the longer buffer.
 class Win32HidDevice : public HidDevice {
  public:
-  explicit Win32HidDevice(HANDLE handle) : handle_(handle) {}
-
-  bool GetAttributes(HidAttributes& attributes) override {
-    HIDD_ATTRIBUTES raw{};
-    raw.Size = sizeof raw;
-    if (!::HidD_GetAttributes(handle_.get(), &raw)) return Fail();
-    attributes.vendorId = raw.VendorID;
-    attributes.productId = raw.ProductID;
-    attributes.versionNumber = raw.VersionNumber;
-    return true;
-  }
-
-  bool GetCaps(HidCaps& caps) override {
-    PreparsedData preparsed;
-    if (!::HidD_GetPreparsedData(handle_.get(), preparsed.out())) return Fail();
-    HIDP_CAPS raw{};
-    if (::HidP_GetCaps(preparsed.get(), &raw) != HIDP_STATUS_SUCCESS) {
-      lastError_ = kErrorInvalidData;
-      return false;
-    }
-    caps.usagePage = raw.UsagePage;
-    caps.usage = raw.Usage;
-    return true;
-  }
+  Win32HidDevice(HANDLE handle, size_t featureReportLength)
+      : handle_(handle), featureReportLength_(featureReportLength) {}
 
   bool SetFeature(uint8_t* data, size_t length) override {
-    if (data == nullptr || length == 0 || length > INT_MAX) {
-      lastError_ = kErrorInvalidParameter;
-      return false;
-    }
-    if (!::HidD_SetFeature(handle_.get(), data, static_cast<ULONG>(length))) return Fail();
-    return true;
+    if (!ValidBuffer(data, length)) return false;
+    return WithFullBuffer(data, length, [this](uint8_t* buffer, size_t size) {
+      return ::HidD_SetFeature(handle_.get(), buffer, static_cast<ULONG>(size)) ? true : Fail();
+    });
   }
 
   int GetFeature(uint8_t* data, size_t length) override {
-    if (data == nullptr || length == 0 || length > INT_MAX) {
-      lastError_ = kErrorInvalidParameter;
-      return -1;
-    }
-    if (!::HidD_GetFeature(handle_.get(), data, static_cast<ULONG>(length))) {
-      Fail();
-      return -1;
-    }
-    return static_cast<int>(length);
+    if (!ValidBuffer(data, length)) return -1;
+    const bool ok = WithFullBuffer(data, length, [this](uint8_t* buffer, size_t size) {
+      return ::HidD_GetFeature(handle_.get(), buffer, static_cast<ULONG>(size)) ? true : Fail();
+    });
+    return ok ? static_cast<int>(length) : -1;
   }
 
   uint32_t LastError() const override { return lastError_; }
@@ -156,7 +154,27 @@ class Win32HidDevice : public HidDevice {
     return false;
   }
 
+  bool ValidBuffer(const uint8_t* data, size_t length) {
+    if (data != nullptr && length > 0 && length <= INT_MAX && featureReportLength_ <= INT_MAX) return true;
+    lastError_ = kErrorInvalidParameter;
+    return false;
+  }
+
+  // Runs `call` on the request in a buffer of at least the collection's
+  // feature report length; what it leaves in the front of that buffer is
+  // the caller's.
+  template <typename Call>
+  bool WithFullBuffer(uint8_t* data, size_t length, Call call) {
+    if (length >= featureReportLength_) return call(data, length);
+    std::vector<uint8_t> full(featureReportLength_, 0);
+    std::copy_n(data, length, full.begin());
+    const bool ok = call(full.data(), full.size());
+    std::copy_n(full.begin(), length, data);
+    return ok;
+  }
+
   UniqueHandle handle_;
+  size_t featureReportLength_;
   uint32_t lastError_ = kErrorSuccess;
 };
 
@@ -178,16 +196,27 @@ class Win32HidPort : public HidPort {
     return paths;
   }
 
-  std::unique_ptr<HidDevice> Open(const std::string& path) override {
-    const std::wstring widePath = Utf8ToWide(path);
-    if (widePath.empty()) return nullptr;
-    HANDLE handle = ::CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+  // With access 0 the system lets anyone ask a collection who it is, also
+  // the keyboards and mice it keeps open for itself.
+  bool Describe(const std::string& path, HidInterfaceInfo& info) override {
+    UniqueHandle handle(OpenPath(path, 0));
+    if (!handle.valid()) return false;
+    HIDP_CAPS caps{};
+    if (!ReadAttributes(handle.get(), info.attributes) || !ReadCaps(handle.get(), caps)) {
       lastOpenError_ = ::GetLastError();
-      return nullptr;
+      return false;
     }
-    return std::make_unique<Win32HidDevice>(handle);
+    info.collections = {HidCaps{caps.UsagePage, caps.Usage}};
+    return true;
+  }
+
+  std::unique_ptr<HidDevice> Open(const std::string& path) override {
+    HANDLE handle = OpenPath(path, GENERIC_READ | GENERIC_WRITE);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    HIDP_CAPS caps{};
+    // Without the capabilities the buffers stay as the caller made them.
+    const size_t featureReportLength = ReadCaps(handle, caps) ? caps.FeatureReportByteLength : 0;
+    return std::make_unique<Win32HidDevice>(handle, featureReportLength);
   }
 
   uint32_t LastOpenError() const override { return lastOpenError_; }
@@ -196,6 +225,20 @@ class Win32HidPort : public HidPort {
   std::string LockKey(const std::string& path) override { return path; }
 
  private:
+  // INVALID_HANDLE_VALUE with lastOpenError_ set when the path cannot be opened.
+  HANDLE OpenPath(const std::string& path, DWORD access) {
+    lastOpenError_ = 0;
+    const std::wstring widePath = Utf8ToWide(path);
+    if (widePath.empty()) {
+      lastOpenError_ = ERROR_FILE_NOT_FOUND;
+      return INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = ::CreateFileW(widePath.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) lastOpenError_ = ::GetLastError();
+    return handle;
+  }
+
   uint32_t lastOpenError_ = 0;
 };
 

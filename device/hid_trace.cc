@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace korvid {
 namespace {
@@ -23,9 +24,6 @@ class TracingDevice : public HidDevice {
  public:
   TracingDevice(std::unique_ptr<HidDevice> inner, std::shared_ptr<const Trace> trace)
       : inner_(std::move(inner)), trace_(std::move(trace)) {}
-
-  bool GetAttributes(HidAttributes& attributes) override { return inner_->GetAttributes(attributes); }
-  bool GetCaps(HidCaps& caps) override { return inner_->GetCaps(caps); }
 
   bool SetFeature(uint8_t* data, size_t length) override {
     HidEvent event;
@@ -83,10 +81,16 @@ class TracingPort : public HidPort {
     event.kind = HidEventKind::kOpen;
     event.path = path;
     event.ok = device != nullptr;
+    if (!device) event.error = inner_->LastOpenError();
     trace_->Report(std::move(event), start);
     if (!device) return nullptr;
     return std::make_unique<TracingDevice>(std::move(device), trace_);
   }
+
+  bool Describe(const std::string& path, HidInterfaceInfo& info) override { return inner_->Describe(path, info); }
+  uint32_t LastOpenError() const override { return inner_->LastOpenError(); }
+  // The traced program takes the same lock as any other.
+  std::string LockKey(const std::string& path) override { return inner_->LockKey(path); }
 
   void Sleep(uint32_t milliseconds) override {
     const double start = trace_->clock();
@@ -155,6 +159,7 @@ std::string FormatHidEvent(const HidEvent& event) {
       break;
     case HidEventKind::kOpen:
       line += "open " + event.path + (event.ok ? " -> ok" : " -> failed");
+      if (!event.ok && event.error != 0) line += " (error " + std::to_string(event.error) + ")";
       break;
     case HidEventKind::kSetFeature:
       line += "SET " + ReportId(event.data) + length + ":" + HexBytes(event.data);

@@ -31,7 +31,6 @@ constexpr uint8_t kGlobalPush = 0x0A;
 constexpr uint8_t kGlobalPop = 0x0B;
 constexpr uint8_t kLocalUsage = 0x00;
 constexpr uint32_t kApplicationCollection = 0x01;
-constexpr uint16_t kVendorDefinedPageFirst = 0xFF00;
 constexpr size_t kFourByteSizeCode = 3;
 constexpr size_t kMaxPushDepth = 16;
 
@@ -170,39 +169,7 @@ int IoctlRetryingInterrupts(int fd, unsigned long request, void* argument) {
 
 class HidrawDevice : public HidDevice {
  public:
-  HidrawDevice(FileDescriptor&& fd, fs::path sysfsRoot, std::string name)
-      : fd_(std::move(fd)), sysfsRoot_(std::move(sysfsRoot)), name_(std::move(name)) {}
-
-  bool GetAttributes(HidAttributes& attributes) override {
-    if (auto info = ReadSysfsInfo(sysfsRoot_, name_)) {
-      attributes = info->attributes;
-      return true;
-    }
-    // No sysfs (a container, say): the IDs from the node itself; the release
-    // number is then unknown.
-    hidraw_devinfo devinfo{};
-    if (IoctlRetryingInterrupts(fd_.get(), HIDIOCGRAWINFO, &devinfo) < 0) return Fail(LastErrnoAsWinError());
-    attributes = HidAttributes{};
-    attributes.vendorId = static_cast<uint16_t>(devinfo.vendor);
-    attributes.productId = static_cast<uint16_t>(devinfo.product);
-    return true;
-  }
-
-  bool GetCaps(HidCaps& caps) override {
-    if (auto info = ReadSysfsInfo(sysfsRoot_, name_); info && info->caps) {
-      caps = *info->caps;
-      return true;
-    }
-    int size = 0;
-    if (IoctlRetryingInterrupts(fd_.get(), HIDIOCGRDESCSIZE, &size) < 0) return Fail(LastErrnoAsWinError());
-    hidraw_report_descriptor descriptor{};
-    descriptor.size = static_cast<uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE));
-    if (IoctlRetryingInterrupts(fd_.get(), HIDIOCGRDESC, &descriptor) < 0) return Fail(LastErrnoAsWinError());
-    auto usage = PreferredUsage(descriptor.value, descriptor.size);
-    if (!usage) return Fail(kErrorInvalidData);
-    caps = *usage;
-    return true;
-  }
+  explicit HidrawDevice(FileDescriptor&& fd) : fd_(std::move(fd)) {}
 
   bool SetFeature(uint8_t* data, size_t length) override {
     if (data == nullptr || length == 0 || length > kMaxIoctlLength) return Fail(kErrorInvalidParameter);
@@ -232,10 +199,36 @@ class HidrawDevice : public HidDevice {
   }
 
   FileDescriptor fd_;
-  fs::path sysfsRoot_;
-  std::string name_;
   uint32_t lastError_ = kErrorSuccess;
 };
+
+// What the node itself tells through its ioctls, for a system without sysfs
+// (a container, say); the release number is then unknown.
+bool DescribeThroughNode(const std::string& path, HidInterfaceInfo& info, uint32_t& error) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    error = LastErrnoAsWinError();
+    return false;
+  }
+  hidraw_devinfo devinfo{};
+  int size = 0;
+  hidraw_report_descriptor descriptor{};
+  if (IoctlRetryingInterrupts(fd.get(), HIDIOCGRAWINFO, &devinfo) < 0 ||
+      IoctlRetryingInterrupts(fd.get(), HIDIOCGRDESCSIZE, &size) < 0) {
+    error = LastErrnoAsWinError();
+    return false;
+  }
+  descriptor.size = static_cast<uint32_t>(std::clamp(size, 0, HID_MAX_DESCRIPTOR_SIZE));
+  if (IoctlRetryingInterrupts(fd.get(), HIDIOCGRDESC, &descriptor) < 0) {
+    error = LastErrnoAsWinError();
+    return false;
+  }
+  info.attributes = HidAttributes{};
+  info.attributes.vendorId = static_cast<uint16_t>(devinfo.vendor);
+  info.attributes.productId = static_cast<uint16_t>(devinfo.product);
+  info.collections = TopLevelUsages(descriptor.value, descriptor.size);
+  return true;
+}
 
 class HidrawPort : public HidPort {
  public:
@@ -247,13 +240,32 @@ class HidrawPort : public HidPort {
     return paths;
   }
 
-  std::unique_ptr<HidDevice> Open(const std::string& path) override {
+  bool Describe(const std::string& path, HidInterfaceInfo& info) override {
     const std::string name = fs::path(path).filename().string();
-    if (!IsNodeName(name)) return nullptr;
-    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (fd.get() < 0) return nullptr;
-    return std::make_unique<HidrawDevice>(std::move(fd), sysfsRoot_, name);
+    if (!IsNodeName(name)) return false;
+    if (auto sysfs = ReadSysfsInfo(sysfsRoot_, name)) {
+      info.attributes = sysfs->attributes;
+      info.collections = sysfs->collections;
+      return true;
+    }
+    return DescribeThroughNode(path, info, lastOpenError_);
   }
+
+  std::unique_ptr<HidDevice> Open(const std::string& path) override {
+    lastOpenError_ = 0;
+    if (!IsNodeName(fs::path(path).filename().string())) {
+      lastOpenError_ = kErrorFileNotFound;
+      return nullptr;
+    }
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (fd.get() < 0) {
+      lastOpenError_ = LastErrnoAsWinError();
+      return nullptr;
+    }
+    return std::make_unique<HidrawDevice>(std::move(fd));
+  }
+
+  uint32_t LastOpenError() const override { return lastOpenError_; }
 
   void Sleep(uint32_t milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
   // The device node itself: flock on it is seen by every program that uses it.
@@ -262,6 +274,7 @@ class HidrawPort : public HidPort {
  private:
   fs::path sysfsRoot_;
   fs::path devRoot_;
+  uint32_t lastOpenError_ = 0;
 };
 
 }  // namespace
@@ -341,18 +354,6 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size) {
   return usages.front();
 }
 
-// Windows gives every top-level collection an interface of its own; a hidraw
-// node stands for a whole USB interface, which may hold several. The node is
-// presented as its vendor-defined collection when it has one, since that is
-// where feature reports of a vendor protocol travel.
-std::optional<HidCaps> PreferredUsage(const uint8_t* descriptor, size_t size) {
-  std::vector<HidCaps> usages = TopLevelUsages(descriptor, size);
-  if (usages.empty()) return std::nullopt;
-  for (const HidCaps& caps : usages)
-    if (caps.usagePage >= kVendorDefinedPageFirst) return caps;
-  return usages.front();
-}
-
 std::optional<SysfsInfo> ReadSysfsInfo(const fs::path& sysfsRoot, const std::string& name) {
   if (!IsNodeName(name)) return std::nullopt;
   std::error_code ec;
@@ -368,7 +369,7 @@ std::optional<SysfsInfo> ReadSysfsInfo(const fs::path& sysfsRoot, const std::str
   info.attributes = *attributes;
   info.attributes.versionNumber = ReleaseNumber(hidDevice, sysfsRoot);
   if (auto descriptor = ReadSmallFile(hidDevice / kReportDescriptorFile, kMaxDescriptorSize))
-    info.caps = PreferredUsage(reinterpret_cast<const uint8_t*>(descriptor->data()), descriptor->size());
+    info.collections = TopLevelUsages(reinterpret_cast<const uint8_t*>(descriptor->data()), descriptor->size());
   return info;
 }
 
@@ -392,9 +393,10 @@ std::vector<std::string> ListHidrawNodes(const fs::path& sysfsRoot) {
 //
 //   errno                      Windows code                     retried
 //   EAGAIN, EBUSY, ETIMEDOUT   21   ERROR_NOT_READY             yes
-//   EPIPE, EPROTO              23   ERROR_CRC (stall, garbled)  yes
+//   EPROTO                     23   ERROR_CRC (garbled)         yes
 //   EIO                        1627 ERROR_FUNCTION_FAILED       yes
-//   EINVAL, EMSGSIZE           87   ERROR_INVALID_PARAMETER     yes
+//   EPIPE                      31   ERROR_GEN_FAILURE (stalled) no: refused
+//   EINVAL, EMSGSIZE           87   ERROR_INVALID_PARAMETER     no: refused
 //   ENODEV, ENXIO, ESHUTDOWN   1167 ERROR_DEVICE_NOT_CONNECTED  no
 //   EACCES, EPERM              5    ERROR_ACCESS_DENIED         no
 //   ENOENT                     2    ERROR_FILE_NOT_FOUND        no
@@ -408,9 +410,10 @@ uint32_t ErrnoToWinError(int error) {
     case EBUSY:
     case ETIMEDOUT:
       return kErrorNotReady;
-    case EPIPE:
     case EPROTO:
       return kErrorCrc;
+    case EPIPE:
+      return kErrorGenFailure;
     case EIO:
       return kErrorFunctionFailed;
     case EINVAL:

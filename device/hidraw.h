@@ -19,17 +19,15 @@ std::optional<HidCaps> TopLevelUsage(const uint8_t* descriptor, size_t size);
 // Every top-level (application) collection, in order; those before a
 // malformed item are kept.
 std::vector<HidCaps> TopLevelUsages(const uint8_t* descriptor, size_t size);
-// What a node reports as its collection: the first vendor-defined one
-// (usage page 0xFF00 and up) when there is one, else the first.
-std::optional<HidCaps> PreferredUsage(const uint8_t* descriptor, size_t size);
 
 // Reads what sysfs tells of /dev/<name> (for example "hidraw3") below
 // `sysfsRoot` (normally "/sys"): IDs from the HID device's uevent (HID_ID),
 // the release number from the nearest ancestor's bcdDevice (0 when there is
-// none), the caps from its report_descriptor.
+// none), every top-level collection of its report_descriptor (none when it
+// cannot be read).
 struct SysfsInfo {
   HidAttributes attributes;
-  std::optional<HidCaps> caps;
+  std::vector<HidCaps> collections;
 };
 std::optional<SysfsInfo> ReadSysfsInfo(const std::filesystem::path& sysfsRoot, const std::string& name);
 

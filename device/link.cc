@@ -1,5 +1,6 @@
 #include "device/link.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -69,31 +70,48 @@ int Finish(LinkState& link, bool ok, uint32_t error) {
 
 }  // namespace
 
+namespace {
+
+bool IsConfigInterface(const HidInterfaceInfo& info, uint16_t vendorId, uint16_t productId) {
+  if (info.attributes.vendorId != vendorId || info.attributes.productId != productId) return false;
+  return std::find(info.collections.begin(), info.collections.end(), HidCaps{kConfigUsagePage, kConfigUsage}) !=
+         info.collections.end();
+}
+
+// Why the mouse's interface could not be opened, as the link reports it:
+// another program holds it, or the user may not open it.
+bool IsOpenFailureToReport(uint32_t error) {
+  return error == kErrorSharingViolation || error == kErrorAccessDenied;
+}
+
+}  // namespace
+
 int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId) {
   link.handle.reset();
   link.path.clear();
   link.lastError = kErrorSuccess;
+  link.refusedPath.clear();
   if (!link.port) return 0;
-  bool heldElsewhere = false;
   for (const std::string& path : link.port->EnumerateInterfaces()) {
+    HidInterfaceInfo info;
+    if (!link.port->Describe(path, info) || !IsConfigInterface(info, vendorId, productId)) continue;
     std::unique_ptr<HidDevice> device = link.port->Open(path);
     if (!device) {
-      heldElsewhere = heldElsewhere || link.port->LastOpenError() == kErrorSharingViolation;
+      const uint32_t error = link.port->LastOpenError();
+      if (IsOpenFailureToReport(error) && link.refusedPath.empty()) {
+        link.lastError = error;
+        link.refusedPath = path;
+      }
       continue;
     }
-    HidAttributes attributes;
-    if (!device->GetAttributes(attributes)) continue;
-    if (attributes.vendorId != vendorId || attributes.productId != productId) continue;
-    HidCaps caps;
-    if (!device->GetCaps(caps)) continue;
-    if (caps.usagePage != kConfigUsagePage || caps.usage != kConfigUsage) continue;
     link.handle = std::move(device);
     link.path = path;
     link.connected = 1;
-    link.versionNumber = attributes.versionNumber;
+    link.versionNumber = info.attributes.versionNumber;
+    link.lastError = kErrorSuccess;
+    link.refusedPath.clear();
     return 1;
   }
-  if (heldElsewhere) link.lastError = kErrorSharingViolation;
   return 0;
 }
 

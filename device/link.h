@@ -25,6 +25,9 @@ struct LinkState {
   uint16_t connected = 0;
   uint32_t versionNumber = 0;          // bcdDevice of the matched interface
   std::string path;                    // interface path of the held handle
+  // After a failed discovery: the mouse's configuration interface that was
+  // found but could not be opened (lastError says why); empty otherwise.
+  std::string refusedPath;
   // Windows error code of the last failed attempt of the last report
   // exchange; kErrorSuccess (0) after one that went through.
   uint32_t lastError = 0;
@@ -34,13 +37,16 @@ struct LinkState {
   uint32_t lockWaitMs = 10000;
 };
 
-// Discovery: closes any held handle, then opens the first present interface
-// with the given IDs whose top-level collection is usage page 0xFF01, usage 2.
+// Discovery: closes any held handle, then looks at each present interface
+// without opening it for reports, and opens read-write the first with the
+// given IDs among whose top-level collections is usage page 0xFF01, usage 2.
 // 1 when found (handle held, connected 1, versionNumber set), else 0 with no
-// handle held; then lastError is kErrorSharingViolation when an interface
-// could not be opened because another program holds it, else kErrorSuccess.
+// handle held; then lastError is kErrorSharingViolation (another program
+// holds the interface) or kErrorAccessDenied (the user may not open it)
+// with refusedPath naming the interface, else kErrorSuccess.
 int OpenConfigInterface(LinkState& link, uint16_t vendorId, uint16_t productId);
-// One set-feature with up to three retries on the transient error codes.
+// One set-feature with up to three retries on the transient error codes; a
+// refused request (device/error_codes.h) is not tried again.
 // 1 on success, 0 on failure. Both exchanges leave their outcome's error
 // code in lastError.
 int SendFeatureReport(LinkState& link, int length, uint8_t* buffer);

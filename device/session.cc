@@ -9,12 +9,28 @@
 namespace korvid {
 namespace {
 
+// Whether the interface the link holds is still among those present.
+bool StillListed(const LinkState& link) {
+  if (!link.port || link.path.empty()) return false;
+  for (const std::string& path : link.port->EnumerateInterfaces())
+    if (path == link.path) return true;
+  return false;
+}
+
 SessionOutcome Failed(SessionOutcome outcome, SessionStep step, const LinkState& link) {
   outcome.result = SessionResult::kFailed;
   outcome.failedStep = step;
   outcome.error = link.lastError;
-  // A handle whose device was removed answers every call with this code.
-  if (link.lastError == kErrorDeviceNotConnected) outcome.detail = SessionDetail::kMouseGone;
+  if (link.lastError == kErrorSuccess) return outcome;
+  // A handle whose device was removed answers every call with this code;
+  // Windows may answer with another (a general failure, say) while the
+  // device goes, so a failed report is also judged by whether the mouse is
+  // still there.
+  if (link.lastError == kErrorDeviceNotConnected || !StillListed(link)) {
+    outcome.detail = SessionDetail::kMouseGone;
+  } else if (IsRefusalError(link.lastError)) {
+    outcome.detail = SessionDetail::kRefused;
+  }
   return outcome;
 }
 
@@ -40,7 +56,9 @@ SessionOutcome WriteAndCommitBytes(LinkState& link, const ConfigBlock& block, ui
   bool commitSent = false;
   if (CommitProfile(link, profileIndex, &commitSent) != kCommandOk) {
     SessionOutcome failed = Failed(found, SessionStep::kCommit, link);
-    if (commitSent && failed.detail == SessionDetail::kNone) failed.detail = SessionDetail::kCommitReplyLost;
+    // Once the commit went out, what matters is that the mouse may have
+    // taken it, whatever became of its reply.
+    if (commitSent && failed.detail != SessionDetail::kMouseGone) failed.detail = SessionDetail::kCommitReplyLost;
     return failed;
   }
   return found;
@@ -69,9 +87,12 @@ SessionOutcome FindMouse(LinkState& link) {
   SessionOutcome outcome;
   if (OpenConfigInterface(link, model.vendorId, model.productId) != 1) {
     if (link.lastError == kErrorSharingViolation) outcome.detail = SessionDetail::kInterfaceHeld;
+    if (link.lastError == kErrorAccessDenied) outcome.detail = SessionDetail::kAccessDenied;
+    outcome.interfacePath = link.refusedPath;
     return outcome;
   }
   outcome.result = SessionResult::kDone;
+  outcome.interfacePath = link.path;
   outcome.firmwareVersion = FormatFirmwareVersion(FirmwareVersionNumber(link));
   return outcome;
 }

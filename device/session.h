@@ -29,7 +29,9 @@ enum class SessionResult : uint8_t { kDone = 0, kNoMouse = 1, kFailed = 2, kBusy
 enum class SessionDetail : uint8_t {
   kNone,
   kInterfaceHeld,    // kNoMouse: the interface is listed but another program holds it
+  kAccessDenied,     // kNoMouse: the interface is listed but the user may not open it
   kMouseGone,        // kFailed: the mouse went away during the operation
+  kRefused,          // kFailed: the system or the mouse refused the request
   kCommitReplyLost,  // kFailed at kCommit: block written, commit sent, its reply lost
 };
 
@@ -46,6 +48,9 @@ struct SessionOutcome {
   SessionDetail detail = SessionDetail::kNone;
   // "V1.09" for the mouse found; kNoFirmwareVersion ("-.--") when none was.
   std::string firmwareVersion = kNoFirmwareVersion;
+  // The interface found (kDone, kFailed) or, with kInterfaceHeld and
+  // kAccessDenied, the one that could not be opened.
+  std::string interfacePath;
 };
 
 // Discovery alone: finds and opens the mouse's configuration interface and

@@ -100,6 +100,7 @@ class Firmware {
   uint32_t Set(const uint8_t* data, size_t length) {
     std::lock_guard lock(mutex_);
     FaultEffect effect = UseFault(FeatureCall::kSet, ByteAt(data, length, kReportCommandByte));
+    if (uint32_t error = Transfer(effect.delayMs); error != kErrorSuccess) return error;
     if (effect.error != 0) return effect.error;
     return Execute(data, length);
   }
@@ -111,8 +112,9 @@ class Firmware {
     if (pending_) command = pending_->command;
     record.command = command;
     FaultEffect effect = UseFault(FeatureCall::kGet, command);
+    if (uint32_t error = Transfer(effect.delayMs); error != kErrorSuccess) return error;
     if (effect.error != 0) return effect.error;
-    if (data == nullptr || length == 0 || data[0] != kShortReportId) return kErrorInvalidParameter;
+    if (data == nullptr || length == 0 || data[0] != kShortReportId) return kErrorGenFailure;
 
     Bytes reply = pending_ ? pending_->bytes : MakeReply(0, kShortReportLength).bytes;
     if (effect.status) reply[kReportStatusByte] = *effect.status;
@@ -122,6 +124,18 @@ class Firmware {
     record.delivered = count;
     if (count > kReportStatusByte) record.status = reply[kReportStatusByte];
     return kErrorSuccess;
+  }
+
+  // The time a slow transfer takes; a mouse unplugged meanwhile never
+  // answers it.
+  uint32_t Transfer(uint32_t delayMs) {
+    if (delayMs == 0) return kErrorSuccess;
+    if (sleeper_) {
+      sleeper_(delayMs);
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    }
+    return Unplugged() ? kErrorDeviceNotConnected : kErrorSuccess;
   }
 
   void Log(const ExchangeRecord& record) { AppendStateLine(folder_ / kExchangeLog, FormatExchangeLine(record)); }
@@ -161,17 +175,22 @@ class Firmware {
     return effect;
   }
 
+  // A short request may come longer than the protocol's 64 bytes: a driver
+  // that pads every report to the collection's longest sends the rest as
+  // zeros.
   static bool IsValidRequest(const uint8_t* data, size_t length) {
     if (data == nullptr || length <= kReportIndexByte) return false;
     uint8_t command = data[kReportCommandByte];
-    if (data[0] == kShortReportId && length == kShortReportLength) {
+    if (data[0] == kShortReportId && length >= kShortReportLength) {
       return command == kCmdQueryStatus || command == kCmdCommitProfile || command == kCmdReadConfigBlock;
     }
-    return data[0] == kLongReportId && length == kLongReportLength && command == kCmdWriteConfigBlock;
+    return data[0] == kLongReportId && length >= kLongReportLength && command == kCmdWriteConfigBlock;
   }
 
+  // A request the firmware does not take is stalled, which the host sees as
+  // a general failure.
   uint32_t Execute(const uint8_t* data, size_t length) {
-    if (!IsValidRequest(data, length)) return kErrorInvalidParameter;
+    if (!IsValidRequest(data, length)) return kErrorGenFailure;
     uint8_t command = data[kReportCommandByte];
     switch (command) {
       case kCmdQueryStatus: {
@@ -204,7 +223,7 @@ class Firmware {
         break;
       }
       default:
-        return kErrorInvalidParameter;
+        return kErrorGenFailure;
     }
     return kErrorSuccess;
   }
@@ -220,18 +239,6 @@ class EmulatedDevice : public HidDevice {
  public:
   EmulatedDevice(const EmulatedInterface& hidInterface, std::shared_ptr<Firmware> firmware)
       : interface_(hidInterface), firmware_(std::move(firmware)) {}
-
-  bool GetAttributes(HidAttributes& attributes) override {
-    if (!Answer(CheckPresent())) return false;
-    attributes = interface_.attributes;
-    return true;
-  }
-
-  bool GetCaps(HidCaps& caps) override {
-    if (!Answer(CheckPresent())) return false;
-    caps = interface_.caps;
-    return true;
-  }
 
   bool SetFeature(uint8_t* data, size_t length) override {
     ExchangeRecord record;
@@ -300,17 +307,23 @@ class EmulatedPort : public HidPort {
     return paths;
   }
 
+  bool Describe(const std::string& path, HidInterfaceInfo& info) override {
+    const EmulatedInterface* hidInterface = Find(path);
+    if (!hidInterface || (hidInterface->isMouse && firmware_->Unplugged())) return false;
+    info.attributes = hidInterface->attributes;
+    info.collections = {hidInterface->caps};
+    return true;
+  }
+
   std::unique_ptr<HidDevice> Open(const std::string& path) override {
-    for (const EmulatedInterface& hidInterface : Interfaces()) {
-      if (!SameInterfacePath(hidInterface.path, path)) continue;
-      if (hidInterface.isMouse && firmware_->Unplugged()) return nullptr;
-      if (hidInterface.isConfig) {
-        lastOpenError_ = firmware_->OpenError();
-        if (lastOpenError_ != 0) return nullptr;
-      }
-      return std::make_unique<EmulatedDevice>(hidInterface, firmware_);
+    const EmulatedInterface* hidInterface = Find(path);
+    if (!hidInterface || (hidInterface->isMouse && firmware_->Unplugged())) {
+      lastOpenError_ = kErrorFileNotFound;
+      return nullptr;
     }
-    return nullptr;
+    lastOpenError_ = hidInterface->isConfig ? firmware_->OpenError() : 0;
+    if (lastOpenError_ != 0) return nullptr;
+    return std::make_unique<EmulatedDevice>(*hidInterface, firmware_);
   }
 
   uint32_t LastOpenError() const override { return lastOpenError_; }
@@ -327,6 +340,12 @@ class EmulatedPort : public HidPort {
   }
 
  private:
+  static const EmulatedInterface* Find(const std::string& path) {
+    for (const EmulatedInterface& hidInterface : Interfaces())
+      if (SameInterfacePath(hidInterface.path, path)) return &hidInterface;
+    return nullptr;
+  }
+
   std::shared_ptr<Firmware> firmware_;
   uint32_t lastOpenError_ = 0;
 };

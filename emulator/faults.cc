@@ -1,5 +1,6 @@
 #include "emulator/faults.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -14,6 +15,8 @@ constexpr uint64_t kMaxCount = 1000000;
 constexpr uint64_t kMaxCode = 0xFFFFFFFFu;
 constexpr uint64_t kMaxStatus = 0xFF;
 constexpr uint64_t kMaxReplyBytes = 0xFFFF;
+// The USB stack gives up on a control transfer after five seconds.
+constexpr uint64_t kMaxDelayMs = 5000;
 
 struct KindName {
   FaultKind kind;
@@ -30,6 +33,7 @@ constexpr KindName kKindNames[] = {
     {FaultKind::kGetError, "get-error", true, true},
     {FaultKind::kError, "error", true, false},
     {FaultKind::kOpenError, "open-error", true, true},
+    {FaultKind::kDelay, "delay", true, false},
 };
 
 const KindName* FindKind(std::string_view name) {
@@ -79,10 +83,17 @@ std::optional<uint8_t> ParseCommand(std::string_view word) {
   return static_cast<uint8_t>(*value);
 }
 
+// Kinds whose argument is a value (kept in Fault::value) rather than an
+// error code.
+bool HasValueArgument(FaultKind kind) {
+  return kind == FaultKind::kStatus || kind == FaultKind::kShort || kind == FaultKind::kDelay;
+}
+
 uint64_t ArgumentMax(FaultKind kind) {
   switch (kind) {
     case FaultKind::kStatus: return kMaxStatus;
     case FaultKind::kShort: return kMaxReplyBytes;
+    case FaultKind::kDelay: return kMaxDelayMs;
     default: return kMaxCode;
   }
 }
@@ -100,7 +111,8 @@ bool AppliesTo(const Fault& fault, FeatureCall call, std::optional<uint8_t> comm
   if (fault.command && fault.command != command) return false;
   if (call == FeatureCall::kOpen) return fault.kind == FaultKind::kOpenError;
   switch (fault.kind) {
-    case FaultKind::kError: return true;
+    case FaultKind::kError:
+    case FaultKind::kDelay: return true;
     case FaultKind::kOpenError: return false;
     case FaultKind::kSendError: return call == FeatureCall::kSet;
     case FaultKind::kGetError:
@@ -121,8 +133,28 @@ FaultEffect EffectOf(const Fault& fault) {
     case FaultKind::kBusy: effect.status = kStatusBusy; break;
     case FaultKind::kStatus: effect.status = static_cast<uint8_t>(fault.value); break;
     case FaultKind::kShort: effect.replyLength = fault.value; break;
+    case FaultKind::kDelay: effect.delayMs = fault.value; break;
   }
   return effect;
+}
+
+// The one fault a call uses: an `error` line that applies, else the first
+// applicable counted line, used up by one.
+FaultEffect PickFault(std::vector<FaultLine>& lines, FeatureCall call, std::optional<uint8_t> command,
+                      bool& changed) {
+  for (const FaultLine& line : lines) {
+    if (line.fault && line.fault->kind == FaultKind::kError && AppliesTo(*line.fault, call, command)) {
+      return EffectOf(*line.fault);
+    }
+  }
+  for (auto it = lines.begin(); it != lines.end(); ++it) {
+    if (!it->fault || it->fault->kind == FaultKind::kDelay || !AppliesTo(*it->fault, call, command)) continue;
+    FaultEffect effect = EffectOf(*it->fault);
+    changed = true;
+    if (--it->fault->count == 0) lines.erase(it);
+    return effect;
+  }
+  return {};
 }
 
 }  // namespace
@@ -141,7 +173,7 @@ std::optional<Fault> ParseFault(std::string_view line) {
     if (next >= words.size()) return std::nullopt;
     auto argument = ParseNumber(words[next++], ArgumentMin(kind->kind), ArgumentMax(kind->kind));
     if (!argument) return std::nullopt;
-    if (kind->kind == FaultKind::kStatus || kind->kind == FaultKind::kShort) {
+    if (HasValueArgument(kind->kind)) {
       fault.value = static_cast<uint32_t>(*argument);
     } else {
       fault.code = static_cast<uint32_t>(*argument);
@@ -165,8 +197,7 @@ std::string FormatFault(const Fault& fault) {
   const KindName& kind = KindOf(fault.kind);
   std::string text(kind.name);
   if (kind.hasArgument) {
-    bool isValue = fault.kind == FaultKind::kStatus || fault.kind == FaultKind::kShort;
-    text += ' ' + std::to_string(isValue ? fault.value : fault.code);
+    text += ' ' + std::to_string(HasValueArgument(fault.kind) ? fault.value : fault.code);
   }
   if (kind.hasCount) text += ' ' + std::to_string(fault.count);
   if (fault.command) {
@@ -219,19 +250,15 @@ bool HasFaults(const std::vector<FaultLine>& lines) {
 FaultEffect ConsumeFault(std::vector<FaultLine>& lines, FeatureCall call,
                          std::optional<uint8_t> command, bool& changed) {
   changed = false;
+  // A delay slows the call whatever else happens to it.
+  uint32_t delayMs = 0;
   for (const FaultLine& line : lines) {
-    if (line.fault && line.fault->kind == FaultKind::kError && AppliesTo(*line.fault, call, command)) {
-      return EffectOf(*line.fault);
-    }
+    if (line.fault && line.fault->kind == FaultKind::kDelay && AppliesTo(*line.fault, call, command))
+      delayMs = std::max(delayMs, line.fault->value);
   }
-  for (auto it = lines.begin(); it != lines.end(); ++it) {
-    if (!it->fault || !AppliesTo(*it->fault, call, command)) continue;
-    FaultEffect effect = EffectOf(*it->fault);
-    changed = true;
-    if (--it->fault->count == 0) lines.erase(it);
-    return effect;
-  }
-  return {};
+  FaultEffect effect = PickFault(lines, call, command, changed);
+  effect.delayMs = delayMs;
+  return effect;
 }
 
 }  // namespace korvid::emulator

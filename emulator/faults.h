@@ -25,6 +25,9 @@
 //   open-error CODE N           the next N opens of the configuration
 //                               interface fail with CODE, as when another
 //                               program holds the mouse (it stays listed)
+//   delay MS [cmd=XX]           every feature call takes MS milliseconds
+//                               (1-5000, the USB stack's limit) longer, for
+//                               as long as the line is there
 //
 // Kinds are written in lower case. CODE, N, VALUE and BYTES are decimal; N
 // is 1 to 1000000, CODE is 1 to 4294967295, BYTES is 0 to 65535. `cmd=XX`
@@ -35,16 +38,18 @@
 //
 // A call uses at most one fault: an `error` line that applies when there is
 // one (never used up), else the first applicable counted line from the top,
-// whose count then goes down by one. A line whose count reaches 0 is removed;
+// whose count then goes down by one. A `delay` line is not a call's fault: it
+// slows every call it applies to on top of that fault (the longest one when
+// several apply) and is never used up. A line whose count reaches 0 is removed;
 // when no fault is left the file itself is removed.
 namespace korvid::emulator {
 
-enum class FaultKind { kBusy, kStatus, kShort, kSendError, kGetError, kError, kOpenError };
+enum class FaultKind { kBusy, kStatus, kShort, kSendError, kGetError, kError, kOpenError, kDelay };
 
 struct Fault {
   FaultKind kind = FaultKind::kBusy;
   uint32_t code = 0;               // error code of send-error, get-error, error
-  uint32_t value = 0;              // status byte of status, byte count of short
+  uint32_t value = 0;              // status byte of status, byte count of short, ms of delay
   uint32_t count = 0;              // uses left; unused by error
   std::optional<uint8_t> command;  // cmd=XX
   bool operator==(const Fault&) const = default;
@@ -65,6 +70,7 @@ struct FaultEffect {
   uint32_t error = 0;                  // non-zero: the call fails with it
   std::optional<uint8_t> status;       // the reply's status byte
   std::optional<size_t> replyLength;   // the reply is cut to this length
+  uint32_t delayMs = 0;                // the call takes this much longer
   bool operator==(const FaultEffect&) const = default;
 };
 

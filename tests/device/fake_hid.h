@@ -23,10 +23,11 @@ inline constexpr uint8_t kScribble = 0xEE;
 struct FakeInterface {
   std::string path;
   HidAttributes attributes;
-  HidCaps caps;
-  bool openable = true;
-  bool attributesReadable = true;
-  bool capsReadable = true;
+  HidCaps caps;                       // its first top-level collection
+  std::vector<HidCaps> moreCollections;
+  bool describable = true;            // its IDs and collections can be read
+  bool openable = true;               // it opens read-write
+  uint32_t openError = kErrorSharingViolation;  // why it does not
 };
 
 // One scripted answer to a set or get.
@@ -59,8 +60,6 @@ class FakeDevice : public HidDevice {
  public:
   FakeDevice(FakePort& port, FakeInterface interface) : port_(port), interface_(std::move(interface)) {}
   ~FakeDevice() override;
-  bool GetAttributes(HidAttributes& attributes) override;
-  bool GetCaps(HidCaps& caps) override;
   bool SetFeature(uint8_t* data, size_t length) override;
   int GetFeature(uint8_t* data, size_t length) override;
   uint32_t LastError() const override { return lastError_; }
@@ -87,18 +86,44 @@ class FakePort : public HidPort {
     return paths;
   }
 
-  std::unique_ptr<HidDevice> Open(const std::string& path) override {
-    log.push_back("open " + path);
-    for (const FakeInterface& interface : interfaces) {
-      if (interface.path != path) continue;
-      if (!interface.openable) return nullptr;
-      return std::make_unique<FakeDevice>(*this, interface);
-    }
-    ADD_FAILURE() << "open of an interface never enumerated: " << path;
-    return nullptr;
+  bool Describe(const std::string& path, HidInterfaceInfo& info) override {
+    log.push_back("describe " + path);
+    const FakeInterface* interface = Find(path);
+    if (!interface || !interface->describable) return false;
+    info.attributes = interface->attributes;
+    info.collections = {interface->caps};
+    info.collections.insert(info.collections.end(), interface->moreCollections.begin(),
+                            interface->moreCollections.end());
+    return true;
   }
 
+  std::unique_ptr<HidDevice> Open(const std::string& path) override {
+    log.push_back("open " + path);
+    lastOpenError = 0;
+    const FakeInterface* interface = Find(path);
+    if (!interface) return nullptr;
+    if (!interface->openable) {
+      lastOpenError = interface->openError;
+      return nullptr;
+    }
+    return std::make_unique<FakeDevice>(*this, *interface);
+  }
+
+  uint32_t LastOpenError() const override { return lastOpenError; }
+
   void Sleep(uint32_t milliseconds) override { log.push_back("sleep " + std::to_string(milliseconds)); }
+  std::string LockKey(const std::string&) override { return lockKey; }
+
+  std::string lockKey;  // empty: no lock to take
+
+  uint32_t lastOpenError = 0;
+
+  const FakeInterface* Find(const std::string& path) const {
+    for (const FakeInterface& interface : interfaces)
+      if (interface.path == path) return &interface;
+    ADD_FAILURE() << "an interface never enumerated: " << path;
+    return nullptr;
+  }
 
   // The log since the last call, cleared.
   std::vector<std::string> TakeLog() {
@@ -109,26 +134,6 @@ class FakePort : public HidPort {
 };
 
 inline FakeDevice::~FakeDevice() { port_.log.push_back("close " + interface_.path); }
-
-inline bool FakeDevice::GetAttributes(HidAttributes& attributes) {
-  port_.log.push_back("attributes " + interface_.path);
-  if (!interface_.attributesReadable) {
-    lastError_ = kErrorGenFailure;
-    return false;
-  }
-  attributes = interface_.attributes;
-  return true;
-}
-
-inline bool FakeDevice::GetCaps(HidCaps& caps) {
-  port_.log.push_back("caps " + interface_.path);
-  if (!interface_.capsReadable) {
-    lastError_ = kErrorGenFailure;
-    return false;
-  }
-  caps = interface_.caps;
-  return true;
-}
 
 inline bool FakeDevice::SetFeature(uint8_t* data, size_t length) {
   port_.log.push_back("set " + std::to_string(length));

@@ -61,8 +61,8 @@ TEST_F(TracingPortTest, ReportsEveryCallOfAStatusQueryAndPassesItOnUnchanged) {
   ASSERT_EQ(QueryStatus(link_, status), kCommandOk);
   EXPECT_EQ(status, 0x5A);
   // The fake saw exactly what it would have seen without the tracing port.
-  EXPECT_EQ(fake_->log, (std::vector<std::string>{"enumerate", "open held-elsewhere", "open config",
-                                                   "attributes config", "caps config", "set 64", "sleep 50",
+  EXPECT_EQ(fake_->log, (std::vector<std::string>{"enumerate", "describe held-elsewhere", "open held-elsewhere",
+                                                   "describe config", "open config", "set 64", "sleep 50",
                                                    "get 64"}));
 
   ASSERT_EQ(events_.size(), 6u);
@@ -71,6 +71,7 @@ TEST_F(TracingPortTest, ReportsEveryCallOfAStatusQueryAndPassesItOnUnchanged) {
   EXPECT_EQ(events_[1].kind, HidEventKind::kOpen);
   EXPECT_EQ(events_[1].path, "held-elsewhere");
   EXPECT_FALSE(events_[1].ok);
+  EXPECT_EQ(events_[1].error, kErrorSharingViolation);
   EXPECT_TRUE(events_[2].ok);
   const HidEvent& sent = events_[3];
   EXPECT_EQ(sent.kind, HidEventKind::kSetFeature);
@@ -86,6 +87,22 @@ TEST_F(TracingPortTest, ReportsEveryCallOfAStatusQueryAndPassesItOnUnchanged) {
   EXPECT_DOUBLE_EQ(sent.durationMs, 2);
   EXPECT_LT(sent.startMs, events_[4].startMs);
   EXPECT_LT(events_[4].startMs, received.startMs);
+}
+
+// A traced korvidctl (--verbose, diag) must meet other programs on the same
+// lock and hear why an interface would not open.
+TEST_F(TracingPortTest, PassesOnTheLockKeyAndWhyAnOpenFailed) {
+  fake_->lockKey = "the mouse";
+  EXPECT_EQ(port_->LockKey("config"), "the mouse");
+  FakeInterface held = Config();
+  held.openable = false;
+  held.openError = kErrorAccessDenied;
+  fake_->interfaces = {held};
+  EXPECT_EQ(port_->Open(held.path), nullptr);
+  EXPECT_EQ(port_->LastOpenError(), kErrorAccessDenied);
+  HidInterfaceInfo info;
+  ASSERT_TRUE(port_->Describe(held.path, info));
+  EXPECT_EQ(info.collections, (std::vector<HidCaps>{HidCaps{kConfigUsagePage, kConfigUsage}}));
 }
 
 TEST_F(TracingPortTest, FailedReportsCarryTheirErrorAndAShortReplyOnlyItsBytes) {

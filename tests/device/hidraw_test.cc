@@ -165,20 +165,13 @@ TEST(TopLevelUsage, EveryCutOfTheVendorDescriptor) {
 }
 
 // One USB interface may carry several top-level collections: a hidraw node
-// then stands for all of them and is matched by its vendor collection.
-TEST(TopLevelUsage, CompositeInterfaceIsPresentedAsItsVendorCollection) {
+// then stands for all of them, in order.
+TEST(TopLevelUsage, CompositeInterfaceListsEveryCollection) {
   Bytes composite = kBootKeyboard;
   composite.insert(composite.end(), kVendorCollection.begin(), kVendorCollection.end());
-  std::vector<HidCaps> all = TopLevelUsages(composite.data(), composite.size());
-  ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all[0].usagePage, 0x01);
-  EXPECT_EQ(all[1].usagePage, 0xFF01);
+  EXPECT_EQ(TopLevelUsages(composite.data(), composite.size()),
+            (std::vector<HidCaps>{{0x01, 0x06}, {0xFF01, 0x02}}));
   EXPECT_EQ(TopLevelUsage(composite.data(), composite.size())->usage, 0x06);
-  auto preferred = PreferredUsage(composite.data(), composite.size());
-  ASSERT_TRUE(preferred.has_value());
-  EXPECT_EQ(preferred->usagePage, 0xFF01);
-  EXPECT_EQ(preferred->usage, 0x02);
-  EXPECT_EQ(PreferredUsage(kBootMouse.data(), kBootMouse.size())->usage, 0x02);
 }
 
 TEST(TopLevelUsage, DeepPushIsRefused) {
@@ -192,7 +185,7 @@ TEST(TopLevelUsage, DeepPushIsRefused) {
 TEST(ErrnoToWinError, Table) {
   const std::pair<int, uint32_t> cases[] = {
       {EAGAIN, kErrorNotReady},      {EBUSY, kErrorNotReady},
-      {ETIMEDOUT, kErrorNotReady},   {EPIPE, kErrorCrc},
+      {ETIMEDOUT, kErrorNotReady},   {EPIPE, kErrorGenFailure},
       {EPROTO, kErrorCrc},           {EIO, kErrorFunctionFailed},
       {EINVAL, kErrorInvalidParameter}, {EMSGSIZE, kErrorInvalidParameter},
       {ENODEV, kErrorDeviceNotConnected}, {ENXIO, kErrorDeviceNotConnected},
@@ -262,9 +255,7 @@ TEST_F(FakeSysfs, ReadsIdsReleaseAndCaps) {
   EXPECT_EQ(info->attributes.vendorId, 0x31C5);
   EXPECT_EQ(info->attributes.productId, 0x2716);
   EXPECT_EQ(info->attributes.versionNumber, 0x0109);
-  ASSERT_TRUE(info->caps.has_value());
-  EXPECT_EQ(info->caps->usagePage, 0xFF01);
-  EXPECT_EQ(info->caps->usage, 0x0002);
+  EXPECT_EQ(info->collections, (std::vector<HidCaps>{HidCaps{0xFF01, 0x0002}}));
 }
 
 TEST_F(FakeSysfs, ReleaseNumberIsZeroWithoutAUsbAncestor) {
@@ -273,14 +264,31 @@ TEST_F(FakeSysfs, ReleaseNumberIsZeroWithoutAUsbAncestor) {
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->attributes.vendorId, 0x1D57);
   EXPECT_EQ(info->attributes.versionNumber, 0);
-  EXPECT_EQ(info->caps->usage, 0x02);
+  EXPECT_EQ(info->collections, (std::vector<HidCaps>{HidCaps{0x01, 0x02}}));
 }
 
-TEST_F(FakeSysfs, MissingDescriptorLeavesCapsEmpty) {
+TEST_F(FakeSysfs, MissingDescriptorLeavesNoCollections) {
   AddHid("hidraw1", UsbInterface(), "31C5:2716", {});
   auto info = ReadSysfsInfo(root, "hidraw1");
   ASSERT_TRUE(info.has_value());
-  EXPECT_FALSE(info->caps.has_value());
+  EXPECT_TRUE(info->collections.empty());
+}
+
+// Windows gives each collection an interface; a node carries them all. The
+// configuration collection is found wherever it stands among them, also
+// behind another vendor's collection.
+TEST_F(FakeSysfs, DiscoveryTakesANodeWhoseConfigurationCollectionIsNotItsFirst) {
+  const Bytes otherVendorCollection = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0xC0};
+  Bytes node = otherVendorCollection;
+  node.insert(node.end(), kVendorCollection.begin(), kVendorCollection.end());
+  Write(root / "devices/pci0000:00/0000:00:14.0/usb1/1-2/bcdDevice", "0109\n");
+  AddHid("hidraw3", UsbInterface(), "31C5:2716", node);
+  Write(root / "dev" / "hidraw3", "");
+  auto port = MakeHidrawPort(root, root / "dev");
+  LinkState link;
+  link.port = port.get();
+  ASSERT_EQ(OpenConfigInterface(link, 0x31C5, 0x2716), 1);
+  EXPECT_EQ(link.path, (root / "dev/hidraw3").string());
 }
 
 TEST_F(FakeSysfs, RefusesWhatIsNotANodeOrHasNoId) {

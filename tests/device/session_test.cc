@@ -16,7 +16,7 @@ namespace {
 using namespace testing;  // the fake HID port
 using Log = std::vector<std::string>;
 
-const Log kDiscovery = {"enumerate", "open config", "attributes config", "caps config"};
+const Log kDiscovery = {"enumerate", "describe config", "open config"};
 
 Log Concat(Log first, const Log& second) {
   first.insert(first.end(), second.begin(), second.end());
@@ -162,6 +162,8 @@ TEST_F(SessionTest, FindMouseOnlyDiscoversAndReadsTheVersion) {
 struct NoMouseCase {
   const char* name;
   std::vector<FakeInterface> interfaces;
+  SessionDetail detail = SessionDetail::kNone;
+  const char* interfacePath = "";
 };
 
 void PrintTo(const NoMouseCase& c, std::ostream* os) { *os << c.name; }
@@ -178,6 +180,8 @@ TEST_P(SessionNoMouseTest, EveryOperationStopsAfterDiscoveryWithoutAReport) {
     EXPECT_EQ(outcome.result, SessionResult::kNoMouse);
     EXPECT_EQ(outcome.failedStep, SessionStep::kNone);
     EXPECT_EQ(outcome.firmwareVersion, "-.--");
+    EXPECT_EQ(outcome.detail, GetParam().detail);
+    EXPECT_EQ(outcome.interfacePath, GetParam().interfacePath);
   }
   EXPECT_TRUE(port.sentReports.empty());
   EXPECT_TRUE(port.getRequests.empty());
@@ -191,9 +195,10 @@ FakeInterface WithIds(FakeInterface interface, uint16_t vendor, uint16_t product
   return interface;
 }
 
-FakeInterface Unopenable() {
+FakeInterface Unopenable(uint32_t error) {
   FakeInterface interface = MouseConfig();
   interface.openable = false;
+  interface.openError = error;
   return interface;
 }
 
@@ -202,7 +207,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NoMouseCase{"NoInterfaces", {}},
                       NoMouseCase{"OtherVendor", {WithIds(MouseConfig(), 0x1D57, 0x2716)}},
                       NoMouseCase{"OtherProduct", {WithIds(MouseConfig(), 0x31C5, 0x2717)}},
-                      NoMouseCase{"HeldByAnotherProgram", {Unopenable()}}),
+                      NoMouseCase{"HeldByAnotherProgram", {Unopenable(kErrorSharingViolation)},
+                                  SessionDetail::kInterfaceHeld, "config"},
+                      NoMouseCase{"NoPermission", {Unopenable(kErrorAccessDenied)}, SessionDetail::kAccessDenied,
+                                  "config"},
+                      NoMouseCase{"GoneBeforeItOpened", {Unopenable(kErrorFileNotFound)}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- a failure at each step -----------------------------------------------
@@ -217,6 +226,7 @@ struct FailureCase {
   SessionStep step;
   uint32_t error;
   Log exchange;  // after discovery, the handle's closing included
+  SessionDetail detail = SessionDetail::kNone;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -236,6 +246,7 @@ TEST_P(SessionFailureTest, StopsAtTheStepWithItsErrorCode) {
   EXPECT_EQ(outcome.result, SessionResult::kFailed);
   EXPECT_EQ(outcome.failedStep, c.step);
   EXPECT_EQ(outcome.error, c.error);
+  EXPECT_EQ(outcome.detail, c.detail);
   EXPECT_EQ(outcome.firmwareVersion, "V1.09");
   EXPECT_EQ(port.TakeLog(), Concat(kDiscovery, c.exchange));
   EXPECT_EQ(profile, saved);
@@ -254,38 +265,44 @@ INSTANTIATE_TEST_SUITE_P(
     Session, SessionFailureTest,
     ::testing::Values(
         FailureCase{"ReadStatusSend", Operation::kRead, {kDenied}, {}, SessionStep::kStatus, kErrorAccessDenied,
-                    {"set 64"}},
+                    {"set 64", "enumerate"}},
         FailureCase{"ReadStatusReply", Operation::kRead, {Succeed()}, {kGone}, SessionStep::kStatus,
-                    kErrorDeviceNotConnected, {"set 64", "sleep 50", "get 64"}},
+                    kErrorDeviceNotConnected, {"set 64", "sleep 50", "get 64"}, SessionDetail::kMouseGone},
         FailureCase{"ReadBlockSend", Operation::kRead, {Succeed(), kDenied}, {kReady}, SessionStep::kReadBlock,
-                    kErrorAccessDenied, {"set 64", "sleep 50", "get 64", "set 64", "sleep 80"}},
+                    kErrorAccessDenied, {"set 64", "sleep 50", "get 64", "set 64", "sleep 80", "enumerate"}},
         FailureCase{"ReadBlockReply", Operation::kRead, {Succeed(), Succeed()}, {kReady, kGone},
                     SessionStep::kReadBlock, kErrorDeviceNotConnected,
-                    {"set 64", "sleep 50", "get 64", "set 64", "sleep 80", "get 1041"}},
+                    {"set 64", "sleep 50", "get 64", "set 64", "sleep 80", "get 1041"}, SessionDetail::kMouseGone},
         FailureCase{"ReadBlockNotReady", Operation::kRead, {Succeed(), Succeed()}, {kReady, BlockReply(2)},
                     SessionStep::kReadBlock, kErrorSuccess,
                     {"set 64", "sleep 50", "get 64", "set 64", "sleep 80", "get 1041"}},
         FailureCase{"ApplyStatusSend", Operation::kApply, {kDenied}, {}, SessionStep::kStatus, kErrorAccessDenied,
-                    {"set 64", "close config"}},
+                    {"set 64", "enumerate", "close config"}},
         FailureCase{"ApplyStatusReply", Operation::kApply, {Succeed()}, {kGone}, SessionStep::kStatus,
-                    kErrorDeviceNotConnected, {"set 64", "sleep 50", "get 64", "close config"}},
+                    kErrorDeviceNotConnected, {"set 64", "sleep 50", "get 64", "close config"},
+                    SessionDetail::kMouseGone},
         FailureCase{"ApplyWriteSend", Operation::kApply, {Succeed(), kDenied}, {kReady}, SessionStep::kWriteBlock,
-                    kErrorAccessDenied, {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "close config"}},
-        FailureCase{"ApplyWriteSendAfterRetries", Operation::kApply,
-                    {Succeed(), kBadParameter, kBadParameter, kBadParameter, kBadParameter}, {kReady},
+                    kErrorAccessDenied,
+                    {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "enumerate", "close config"}},
+        FailureCase{"ApplyWriteRefused", Operation::kApply, {Succeed(), kBadParameter}, {kReady},
                     SessionStep::kWriteBlock, kErrorInvalidParameter,
-                    {"set 64", "sleep 50", "get 64", "set 1041", "set 1041", "sleep 50", "set 1041", "sleep 50",
-                     "set 1041", "sleep 50", "sleep 80", "close config"}},
+                    {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "enumerate", "close config"},
+                    SessionDetail::kRefused},
+        FailureCase{"ApplyStatusStalled", Operation::kApply, {FailWith(kErrorGenFailure)}, {}, SessionStep::kStatus,
+                    kErrorGenFailure, {"set 64", "enumerate", "close config"}, SessionDetail::kRefused},
         FailureCase{"ApplyWriteReply", Operation::kApply, {Succeed(), Succeed()}, {kReady, kGone},
                     SessionStep::kWriteBlock, kErrorDeviceNotConnected,
-                    {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "get 64", "close config"}},
+                    {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "get 64", "close config"},
+                    SessionDetail::kMouseGone},
         FailureCase{"ApplyCommitSend", Operation::kApply, {Succeed(), Succeed(), kDenied}, {kReady, kReady},
                     SessionStep::kCommit, kErrorAccessDenied,
-                    {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "get 64", "set 64", "close config"}},
+                    {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "get 64", "set 64", "enumerate",
+                     "close config"}},
         FailureCase{"ApplyCommitReply", Operation::kApply, {Succeed(), Succeed(), Succeed()}, {kReady, kReady, kGone},
                     SessionStep::kCommit, kErrorDeviceNotConnected,
                     {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "get 64", "set 64", "sleep 1500", "get 64",
-                     "close config"}}),
+                     "close config"},
+                    SessionDetail::kMouseGone}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SessionTest, AfterAFailedApplyTheNextOperationOpensTheMouseAfresh) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/commands.h"
+#include "device/error_codes.h"
 #include "device/link.h"
 #include "emulator/emulated_mouse.h"
 #include "profile/device_image.h"
@@ -139,8 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {50, 0, 100, 200, 300, 400, 500, 600, 700, 800, 900}},
         FaultCase{"StaysBusyRead", "busy 11\n", Step::kRead, kCommandFailed,
                   {80, 0, 100, 200, 300, 400, 500, 600, 700, 800, 900}},
-        FaultCase{"TransientSendErrorRecovers", "send-error 87 2\n", Step::kQuery, kCommandOk, {50, 50}},
-        FaultCase{"TransientSendErrorPersists", "send-error 87 4\n", Step::kQuery, kCommandFailed, {50, 50, 50}},
+        FaultCase{"TransientSendErrorRecovers", "send-error 21 2\n", Step::kQuery, kCommandOk, {50, 50}},
+        FaultCase{"TransientSendErrorPersists", "send-error 1627 4\n", Step::kQuery, kCommandFailed, {50, 50, 50}},
+        FaultCase{"RefusedSendIsNotRetried", "send-error 87 4\n", Step::kQuery, kCommandFailed, {}},
+        FaultCase{"StalledGetIsNotRetried", "get-error 31 4\n", Step::kQuery, kCommandFailed, {50}},
         FaultCase{"SendErrorOfOtherCommand", "send-error 87 4 cmd=04\n", Step::kQuery, kCommandOk, {50}},
         FaultCase{"CommitSendErrorRecovers", "send-error 29 1 cmd=04\n", Step::kCommit, kCommandOk, {1500}},
         FaultCase{"TransientGetErrorRecovers", "get-error 23 1\n", Step::kQuery, kCommandOk, {50}},
@@ -149,7 +152,10 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"OtherStatusFailsRead", "status 2 1\n", Step::kRead, kCommandFailed, {80}},
         FaultCase{"OtherStatusAcceptedByQuery", "status 2 1\n", Step::kQuery, kCommandOk, {50}},
         FaultCase{"ShortReplyFails", "short 10 1\n", Step::kQuery, kCommandFailed, {50}},
-        FaultCase{"ShortBlockReplyFails", "short 64 1\n", Step::kRead, kCommandFailed, {80}}),
+        FaultCase{"ShortBlockReplyFails", "short 64 1\n", Step::kRead, kCommandFailed, {80}},
+        // Each transfer of a slow mouse takes its time besides the pauses.
+        FaultCase{"SlowMouse", "delay 300\n", Step::kQuery, kCommandOk, {300, 50, 300}},
+        FaultCase{"SlowCommit", "delay 5000 cmd=04\n", Step::kCommit, kCommandOk, {5000, 1500, 5000}}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 TEST_F(EmulatedLinkTest, UnplugMidSessionFailsUntilRediscovered) {
@@ -165,11 +171,39 @@ TEST_F(EmulatedLinkTest, UnplugMidSessionFailsUntilRediscovered) {
   EXPECT_EQ(Query(), kCommandOk);
 }
 
+// A mouse unplugged while a slow transfer is under way never answers it.
+TEST_F(EmulatedLinkTest, UnplugDuringASlowTransferFailsItAsGone) {
+  ASSERT_TRUE(Discover());
+  folder_.Write(kFaultsFile, "delay 2000 cmd=08\n");
+  std::unique_ptr<HidPort> port = MakeEmulatedPort(folder_.path(), [this](uint32_t ms) {
+    if (ms == 2000) folder_.Write(kUnpluggedFile, "");
+  });
+  link_.port = port.get();
+  ASSERT_TRUE(Discover());
+  EXPECT_EQ(WriteConfigBlock(link_, CustomImage(0), 0), kCommandFailed);
+  EXPECT_EQ(link_.lastError, kErrorDeviceNotConnected);
+  EXPECT_EQ(folder_.LogLines().back(), "SET len=1041 id=A0 cmd=08 index=0 status=- result=error:1167");
+}
+
+// A driver that pads every request to the collection's longest report sends
+// the short ones padded: the mouse takes them as they are.
+TEST_F(EmulatedLinkTest, PaddedShortRequestsAreTaken) {
+  ASSERT_TRUE(Discover());
+  std::vector<uint8_t> request(kLongReportLength, 0);
+  request[0] = kShortReportId;
+  request[kReportCommandByte] = kCmdQueryStatus;
+  EXPECT_EQ(SendFeatureReport(link_, static_cast<int>(request.size()), request.data()), 1);
+  std::vector<uint8_t> reply(kLongReportLength, 0);
+  reply[0] = kShortReportId;
+  EXPECT_EQ(link_.handle->GetFeature(reply.data(), reply.size()), kShortReportLength);
+  EXPECT_EQ(reply[kReportStatusByte], kStatusReady);
+}
+
 TEST_F(EmulatedLinkTest, CountedFaultsAreUsedUpAcrossCommands) {
-  folder_.Write(kFaultsFile, "send-error 87 1 cmd=04\nbusy 2\n");
+  folder_.Write(kFaultsFile, "send-error 21 1 cmd=04\nbusy 2\n");
   ASSERT_TRUE(Discover());
   ASSERT_EQ(Query(), kCommandOk);
-  EXPECT_EQ(folder_.Read(kFaultsFile), "send-error 87 1 cmd=04\n");
+  EXPECT_EQ(folder_.Read(kFaultsFile), "send-error 21 1 cmd=04\n");
   ASSERT_EQ(CommitProfile(link_, 0), kCommandOk);
   EXPECT_FALSE(folder_.Has(kFaultsFile));
 }

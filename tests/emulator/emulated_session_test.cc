@@ -115,13 +115,19 @@ TEST(EmulatedSession, OutcomesSayWhatHappened) {
   } cases[] = {
       {"interface held by another program", "open-error 32 1\n", SessionResult::kNoMouse, SessionStep::kNone,
        SessionDetail::kInterfaceHeld, false},
-      {"interface refused for another reason", "open-error 5 1\n", SessionResult::kNoMouse, SessionStep::kNone,
+      {"interface the user may not open", "open-error 5 1\n", SessionResult::kNoMouse, SessionStep::kNone,
+       SessionDetail::kAccessDenied, false},
+      {"interface refused for another reason", "open-error 1 1\n", SessionResult::kNoMouse, SessionStep::kNone,
        SessionDetail::kNone, false},
       {"mouse gone during the write", "send-error 1167 1 cmd=08\n", SessionResult::kFailed,
        SessionStep::kWriteBlock, SessionDetail::kMouseGone, false},
       {"commit refused", "send-error 31 4 cmd=04\n", SessionResult::kFailed, SessionStep::kCommit,
-       SessionDetail::kNone, false},
-      {"commit's reply lost", "get-error 31 4 cmd=04\n", SessionResult::kFailed, SessionStep::kCommit,
+       SessionDetail::kRefused, false},
+      {"write refused", "send-error 87 1 cmd=08\n", SessionResult::kFailed, SessionStep::kWriteBlock,
+       SessionDetail::kRefused, false},
+      {"commit's reply lost", "get-error 1627 4 cmd=04\n", SessionResult::kFailed, SessionStep::kCommit,
+       SessionDetail::kCommitReplyLost, true},
+      {"commit's reply refused", "get-error 31 1 cmd=04\n", SessionResult::kFailed, SessionStep::kCommit,
        SessionDetail::kCommitReplyLost, true},
   };
   for (const Case& c : cases) {
@@ -138,6 +144,25 @@ TEST(EmulatedSession, OutcomesSayWhatHappened) {
     EXPECT_EQ(outcome.detail, c.detail) << c.what;
     EXPECT_EQ(folder.Read(kBlockFile) != factory, c.blockWritten) << c.what;
   }
+}
+
+// Windows may answer a report with a general failure while the device goes:
+// a mouse no longer listed has gone, whatever the code.
+TEST(EmulatedSession, AFailureWhileTheMouseGoesSaysItWent) {
+  EmulatorFolder folder;
+  folder.Write(kFaultsFile, "send-error 31 1 cmd=08\n");
+  std::unique_ptr<HidPort> port = MakeEmulatedPort(folder.path(), [&folder](uint32_t ms) {
+    if (ms == kBlockPauseMs) folder.Write(kUnpluggedFile, "");
+  });
+  LinkState link;
+  link.port = port.get();
+  ProfileRecord profile;
+  ResetToDefaultProfile(profile);
+  const SessionOutcome outcome = ApplyMouseProfile(link, profile);
+  EXPECT_EQ(outcome.result, SessionResult::kFailed);
+  EXPECT_EQ(outcome.failedStep, SessionStep::kWriteBlock);
+  EXPECT_EQ(outcome.error, kErrorGenFailure);
+  EXPECT_EQ(outcome.detail, SessionDetail::kMouseGone);
 }
 
 TEST(EmulatedSession, AChangeThatDeclinesWritesNothing) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "device/link.h"
+
 namespace korvid::emulator {
 namespace {
 
@@ -39,6 +41,8 @@ TEST(FaultParser, ReadsEveryKindAndWritesItBack) {
        "error 4294967295 cmd=07"},
       {"busy 1000000\r", MakeFault(FaultKind::kBusy, 0, 0, 1000000), "busy 1000000"},
       {"open-error 32 2", MakeFault(FaultKind::kOpenError, 32, 0, 2), "open-error 32 2"},
+      {"delay 5000", MakeFault(FaultKind::kDelay, 0, 5000, 0), "delay 5000"},
+      {"delay 1 cmd=04", MakeFault(FaultKind::kDelay, 0, 1, 0, 0x04), "delay 1 cmd=04"},
   };
   for (const GoodLine& c : cases) {
     SCOPED_TRACE(c.text);
@@ -78,6 +82,10 @@ TEST(FaultParser, RejectsMalformedLines) {
       "error 5 2",
       "error 5 cmd=04 cmd=05",
       "unplug",
+      "delay",
+      "delay 0",
+      "delay 5001",
+      "delay 100 2",
       "\x01\xff busy 1",
   };
   for (const char* line : cases) {
@@ -146,6 +154,27 @@ TEST(FaultScript, CommandFilterNeedsThatCommand) {
   EXPECT_EQ(ConsumeFault(lines, FeatureCall::kSet, 0x07, changed), FaultEffect{});
   EXPECT_EQ(ConsumeFault(lines, FeatureCall::kGet, 0x07, changed), failed);
   EXPECT_TRUE(lines.empty());
+}
+
+// A slow mouse is slow whatever else goes wrong: a delay rides on top of the
+// call's one fault, is never used up and never stands in for another line.
+TEST(FaultScript, DelaySlowsEveryCallOnTopOfItsFault) {
+  std::vector<FaultLine> lines = ParseFaults("delay 200\nbusy 1\ndelay 4000 cmd=04\n");
+  bool changed = false;
+  FaultEffect busyAndSlow;
+  busyAndSlow.status = kStatusBusy;
+  busyAndSlow.delayMs = 200;
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kGet, 0x03, changed), busyAndSlow);
+  EXPECT_TRUE(changed);
+  FaultEffect slow;
+  slow.delayMs = 200;
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kGet, 0x03, changed), slow);
+  EXPECT_FALSE(changed);
+  FaultEffect slowest;
+  slowest.delayMs = 4000;
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kSet, 0x04, changed), slowest);
+  EXPECT_EQ(ConsumeFault(lines, FeatureCall::kOpen, std::nullopt, changed), FaultEffect{});
+  EXPECT_EQ(SerialiseFaults(lines), "delay 200\ndelay 4000 cmd=04\n");
 }
 
 TEST(FaultScript, OpenErrorsActOnOpensOnly) {

@@ -29,14 +29,6 @@ class Input {
 class FuzzDevice : public korvid::HidDevice {
  public:
   explicit FuzzDevice(Input& input) : input_(input) {}
-  bool GetAttributes(korvid::HidAttributes& a) override {
-    a = {0x31C5, 0x2716, input_.Word()};
-    return true;
-  }
-  bool GetCaps(korvid::HidCaps& c) override {
-    c = {korvid::kConfigUsagePage, korvid::kConfigUsage};
-    return true;
-  }
   bool SetFeature(uint8_t*, size_t) override { return Outcome(); }
   int GetFeature(uint8_t* data, size_t length) override {
     if (!Outcome()) return -1;

@@ -65,7 +65,7 @@ class Diagnostics(KorvidctlCase):
         code, out, err = self.run_ctl("diag")
         self.assertEqual(code, 4, out + err)
         self.assertRegex(out, r"\n  status query +ok ")
-        self.assertRegex(out, r"\n  block read +FAILED +[0-9.]+ ms  error 31")
+        self.assertRegex(out, r"\n  block read +FAILED +[0-9.]+ ms  the mouse refused the request, error 31")
         self.assertIn("Result:        the block read failed", out)
         self.assertIn("Configuration block: not read", out)
         self.assertEqual(self.mouse.block(), before)

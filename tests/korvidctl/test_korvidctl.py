@@ -324,14 +324,44 @@ class MouseFaults(KorvidctlCase):
                 if os.path.exists(self.mouse.path("faults")):
                     os.remove(self.mouse.path("faults"))
 
+    def test_a_refused_request_is_sent_once_and_named(self):
+        self.ok("set", "cpi1=800")
+        block = self.mouse.block()
+        cases = [
+            # (faults, command, direction and command of the refused report, what the message names)
+            ("send-error 87 4 cmd=08\n", ["set", "cpi2=3000"], ("SET", "08"), "configuration write, error 87"),
+            ("send-error 31 4 cmd=03\n", ["show"], ("SET", "03"), "status query, error 31"),
+            ("get-error 31 4 cmd=07\n", ["show"], ("GET", "07"), "configuration read, error 31"),
+        ]
+        for faults, args, refused, named in cases:
+            with self.subTest(faults=faults.strip(), args=args):
+                self.mouse.clear_log()
+                self.mouse.faults(faults)
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 4, err)
+                self.assertIn(f"the mouse refused the request ({named})", err)
+                tries = [l for l in self.mouse.log() if (l[0], field(l, "cmd")) == refused]
+                self.assertEqual(len(tries), 1, self.mouse.log())
+                self.assertEqual(self.mouse.block(), block)
+                os.remove(self.mouse.path("faults"))
+
+    def test_an_interface_the_user_may_not_open_is_named_with_its_own_exit_code(self):
+        self.mouse.no_pauses()
+        self.mouse.faults("open-error 5 1\n")
+        code, _, err = self.run_ctl("show")
+        self.assertEqual(code, 6, err)
+        self.assertIn("cannot open the mouse's configuration interface", err)
+        self.assertIn("VID_31C5&PID_2716&MI_02", err.upper())
+        self.assertIn("permission denied", err)
+
     def test_transient_errors_and_busy_replies_are_ridden_out(self):
         self.ok("show")
         self.mouse.clear_log()
-        self.mouse.faults("send-error 87 2\nbusy 2\n")
+        self.mouse.faults("send-error 21 2\nbusy 2\n")
         self.ok("set", "cpi1=1000")
         log = self.mouse.log()
         sets = [l for l in log if l[0] == "SET"]
-        self.assertEqual([field(l, "result") for l in sets[:3]], ["error:87", "error:87", "ok"])
+        self.assertEqual([field(l, "result") for l in sets[:3]], ["error:21", "error:21", "ok"])
         gets = [field(l, "status") for l in log if l[0] == "GET"]
         self.assertEqual(gets[:3], ["04", "04", "01"])
         self.assertEqual(self.show()["levels"][0]["cpi"], 1000)

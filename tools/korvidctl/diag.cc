@@ -11,6 +11,7 @@
 #include "device/commands.h"
 #include "device/hid_trace.h"
 #include "device/link.h"
+#include "device/mouse_lock.h"
 #include "device/session.h"
 #include "korvid_version.h"
 #include "profile/device_model.h"
@@ -50,12 +51,10 @@ std::string UtcNow() {
   return text;
 }
 
-// What one interface showed when it was opened on its own.
+// What one interface told of itself, asked without opening it for reports.
 struct InterfaceSeen {
   std::string path;
-  bool opened = false;
-  std::optional<HidAttributes> attributes;
-  std::optional<HidCaps> caps;
+  std::optional<HidInterfaceInfo> info;
 };
 
 std::vector<InterfaceSeen> LookAtInterfaces(HidPort& port) {
@@ -63,13 +62,7 @@ std::vector<InterfaceSeen> LookAtInterfaces(HidPort& port) {
   for (const std::string& path : port.EnumerateInterfaces()) {
     InterfaceSeen entry;
     entry.path = path;
-    if (std::unique_ptr<HidDevice> device = port.Open(path)) {
-      entry.opened = true;
-      HidAttributes attributes;
-      if (device->GetAttributes(attributes)) entry.attributes = attributes;
-      HidCaps caps;
-      if (device->GetCaps(caps)) entry.caps = caps;
-    }
+    if (HidInterfaceInfo info; port.Describe(path, info)) entry.info = std::move(info);
     seen.push_back(std::move(entry));
   }
   return seen;
@@ -87,31 +80,40 @@ std::string PathText(const std::filesystem::path& path) {
   return Utf16FromPath(path, text) ? ToUtf8(text) : path.string();
 }
 
+bool HasConfigCollection(const HidInterfaceInfo& info) {
+  for (const HidCaps& caps : info.collections)
+    if (caps.usagePage == kConfigUsagePage && caps.usage == kConfigUsage) return true;
+  return false;
+}
+
 // Whether the link took the interface and, if not, why: the rule of
 // OpenConfigInterface, told in words.
-std::string Verdict(const InterfaceSeen& entry, const std::string& takenPath) {
-  if (!takenPath.empty() && entry.path == takenPath) return "taken: the mouse's configuration interface";
-  if (!entry.opened) return "not taken: could not be opened";
-  if (!entry.attributes) return "not taken: its IDs could not be read";
+std::string Verdict(const InterfaceSeen& entry, const LinkState& link) {
+  if (!link.path.empty() && entry.path == link.path) return "taken: the mouse's configuration interface";
+  if (!entry.info) return "not taken: its IDs could not be read";
   const DeviceModel& model = KorvidModel();
-  if (entry.attributes->vendorId != model.vendorId || entry.attributes->productId != model.productId)
+  if (entry.info->attributes.vendorId != model.vendorId || entry.info->attributes.productId != model.productId)
     return "not taken: another device";
-  if (!entry.caps) return "not taken: its usages could not be read";
-  if (entry.caps->usagePage != kConfigUsagePage || entry.caps->usage != kConfigUsage)
-    return "not taken: the mouse's " + CollectionName(*entry.caps) + " collection";
+  if (entry.info->collections.empty()) return "not taken: its usages could not be read";
+  if (!HasConfigCollection(*entry.info))
+    return "not taken: the mouse's " + CollectionName(entry.info->collections.front()) + " collection";
+  if (entry.path == link.refusedPath)
+    return "not taken: could not be opened (error " + std::to_string(link.lastError) + ")";
   return "not taken";
 }
 
-std::string InterfacesSection(const std::vector<InterfaceSeen>& seen, const std::string& takenPath) {
+std::string InterfacesSection(const std::vector<InterfaceSeen>& seen, const LinkState& link) {
   std::string text = "HID interfaces seen: " + std::to_string(seen.size()) + "\n";
   for (const InterfaceSeen& entry : seen) {
     text += "  " + entry.path + "\n    ";
-    if (entry.attributes) {
-      text += "vendor " + Hex4(entry.attributes->vendorId) + "  product " + Hex4(entry.attributes->productId) +
-              "  release " + Hex4(entry.attributes->versionNumber) + "  ";
+    if (entry.info) {
+      const HidAttributes& ids = entry.info->attributes;
+      text += "vendor " + Hex4(ids.vendorId) + "  product " + Hex4(ids.productId) + "  release " +
+              Hex4(ids.versionNumber) + "  ";
+      for (const HidCaps& caps : entry.info->collections)
+        text += "usage page " + Hex4(caps.usagePage) + "  usage " + Hex4(caps.usage) + "  ";
     }
-    if (entry.caps) text += "usage page " + Hex4(entry.caps->usagePage) + "  usage " + Hex4(entry.caps->usage) + "  ";
-    text += "-> " + Verdict(entry, takenPath) + "\n";
+    text += "-> " + Verdict(entry, link) + "\n";
   }
   return text;
 }
@@ -135,7 +137,9 @@ Step Timed(const std::string& name, Action action) {
 }
 
 std::string FailureDetail(const LinkState& link) {
-  return link.lastError == kErrorSuccess ? "the reply was refused" : "error " + std::to_string(link.lastError);
+  if (link.lastError == kErrorSuccess) return "the reply was refused";
+  const std::string code = "error " + std::to_string(link.lastError);
+  return IsRefusalError(link.lastError) ? "the mouse refused the request, " + code : code;
 }
 
 // The block inside the last complete long reply received, if any.
@@ -188,11 +192,24 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
   SessionOutcome found;
   steps.push_back(Timed("discovery", [&](std::string& detail) {
     found = FindMouse(link);
-    detail = found.result == SessionResult::kDone ? "found " + link.path : "no Korvid mouse found";
+    detail = found.result == SessionResult::kDone ? "found " + link.path : OutcomeMessage(found);
     return found.result == SessionResult::kDone;
   }));
-  int exitCode = found.result == SessionResult::kDone ? kExitOk : kExitNoMouse;
+  int exitCode = found.result == SessionResult::kDone ? kExitOk : OutcomeExitCode(found);
+  // The reads wait for any other program that is using the mouse, as every
+  // read does.
+  std::unique_ptr<MouseLock> lock;
   if (exitCode == kExitOk) {
+    steps.push_back(Timed("mouse lock", [&](std::string& detail) {
+      MouseLockResult locked = MouseLockResult::kUnavailable;
+      lock = AcquireMouseLock(port->LockKey(link.path), link.lockWaitMs, locked);
+      detail = locked == MouseLockResult::kHeld   ? "held"
+               : locked == MouseLockResult::kBusy ? "the mouse is busy with another program"
+                                                  : "none to take";
+      return locked != MouseLockResult::kBusy;
+    }));
+  }
+  if (exitCode == kExitOk && steps.back().ok) {
     steps.push_back(Timed("status query", [&](std::string& detail) {
       uint8_t status = 0;
       const bool ok = QueryStatus(link, status) == kCommandOk;
@@ -212,7 +229,7 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
 
   report += "Firmware:      " + found.firmwareVersion;
   if (found.result == SessionResult::kDone) report += " (release number " + Hex4(link.versionNumber) + ")";
-  report += "\n\n" + InterfacesSection(seen, link.path) + "\n";
+  report += "\n\n" + InterfacesSection(seen, link) + "\n";
 
   report += "Exchange (reads only; nothing is written to the mouse):\n";
   for (const Step& step : steps) {
@@ -222,9 +239,9 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
               step.detail + "\n";
   }
   report += std::string("Result:        ") +
-            (exitCode == kExitOk        ? "the configuration was read"
-             : exitCode == kExitNoMouse ? "no Korvid mouse found"
-                                        : "the " + steps.back().name + " failed") +
+            (exitCode == kExitOk                ? "the configuration was read"
+             : found.result != SessionResult::kDone ? OutcomeMessage(found)
+                                                : "the " + steps.back().name + " failed") +
             "\n\n";
 
   if (std::optional<ConfigBlock> block = BlockReceived(events); block && exitCode == kExitOk) {

@@ -19,5 +19,8 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose);
 std::string OperatingSystemText();
 // How this build reaches the HID devices.
 std::string HidAccessText();
+// What a user who may not open the mouse's interface can do about it; empty
+// when there is nothing to say.
+std::string AccessDeniedAdvice();
 
 }  // namespace korvidctl

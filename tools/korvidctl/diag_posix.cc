@@ -36,4 +36,9 @@ std::string OperatingSystemText() {
 
 std::string HidAccessText() { return "Linux hidraw (/dev/hidraw*)"; }
 
+std::string AccessDeniedAdvice() {
+  return "Install the udev rule 70-korvid-mouse.rules (the korvidctl package does; see korvidctl(1)), "
+         "then plug the mouse in again";
+}
+
 }  // namespace korvidctl

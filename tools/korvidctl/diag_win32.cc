@@ -35,4 +35,6 @@ std::string OperatingSystemText() {
 
 std::string HidAccessText() { return "Windows HID (SetupAPI and HID.DLL)"; }
 
+std::string AccessDeniedAdvice() { return "Close any other program that uses the mouse and try again"; }
+
 }  // namespace korvidctl

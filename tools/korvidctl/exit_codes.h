@@ -9,6 +9,7 @@ enum ExitCode : int {
   kExitNoMouse = 3,
   kExitMouseFailed = 4,  // also: the mouse is busy with another program
   kExitOutputFailed = 5,
+  kExitNoPermission = 6,  // the mouse is there but the user may not open it
 };
 
 // Prints "korvidctl: <message>" on stderr and returns `code`.

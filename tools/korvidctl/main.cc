@@ -57,8 +57,9 @@ constexpr char kUsage[] =
     "  --help                  this text; COMMAND --help for one command\n"
     "\n"
     "Exit status: 0 success, 2 bad arguments or profile file, 3 no mouse found\n"
-    "(also when it goes away during the command), 4 the mouse failed a command or\n"
-    "is busy with another program, 5 the output could not be written.\n";
+    "(also when it goes away during the command), 4 the mouse failed or refused a\n"
+    "command or is busy with another program, 5 the output could not be written,\n"
+    "6 the mouse is there but this user may not open it.\n";
 
 constexpr char kSetUsage[] =
     "usage: korvidctl set KEY=VALUE...\n"

@@ -4,6 +4,7 @@
 
 #include "device/hid_trace.h"
 #include "emulator/emulated_mouse.h"
+#include "tools/korvidctl/diag.h"
 #include "tools/korvidctl/exit_codes.h"
 
 namespace korvidctl {
@@ -25,7 +26,67 @@ const char* StepFailure(SessionStep step) {
   return "the mouse failed";
 }
 
+const char* StepName(SessionStep step) {
+  switch (step) {
+    case SessionStep::kStatus: return "status query";
+    case SessionStep::kReadBlock: return "configuration read";
+    case SessionStep::kWriteBlock: return "configuration write";
+    case SessionStep::kCommit: return "commit";
+    case SessionStep::kNone: break;
+  }
+  return "request";
+}
+
+std::string NoMouseMessage(const SessionOutcome& outcome) {
+  switch (outcome.detail) {
+    case SessionDetail::kInterfaceHeld: return kMouseBusy;
+    case SessionDetail::kAccessDenied: {
+      std::string message = "cannot open the mouse's configuration interface " + outcome.interfacePath +
+                            ": permission denied";
+      const std::string advice = AccessDeniedAdvice();
+      return advice.empty() ? message : message + ". " + advice;
+    }
+    default: return "no Korvid mouse found";
+  }
+}
+
+std::string FailedMessage(const SessionOutcome& outcome) {
+  if (outcome.detail == SessionDetail::kMouseGone) return "the mouse went away during the command";
+  if (outcome.detail == SessionDetail::kCommitReplyLost)
+    return "the configuration block was written and the commit sent, but the mouse's reply to the commit "
+           "was lost: the new settings may or may not be in use";
+  // Windows error codes; the Linux backend maps errno onto them.
+  const std::string code = " (error " + std::to_string(outcome.error) + ")";
+  if (outcome.detail == SessionDetail::kRefused)
+    return std::string("the mouse refused the request (") + StepName(outcome.failedStep) + ", error " +
+           std::to_string(outcome.error) + ")";
+  return StepFailure(outcome.failedStep) + (outcome.error != kErrorSuccess ? code : std::string());
+}
+
 }  // namespace
+
+int OutcomeExitCode(const SessionOutcome& outcome) {
+  switch (outcome.result) {
+    case SessionResult::kDone: return kExitOk;
+    case SessionResult::kBusy: return kExitMouseFailed;
+    case SessionResult::kNoMouse:
+      if (outcome.detail == SessionDetail::kInterfaceHeld) return kExitMouseFailed;
+      if (outcome.detail == SessionDetail::kAccessDenied) return kExitNoPermission;
+      return kExitNoMouse;
+    case SessionResult::kFailed: break;
+  }
+  return outcome.detail == SessionDetail::kMouseGone ? kExitNoMouse : kExitMouseFailed;
+}
+
+std::string OutcomeMessage(const SessionOutcome& outcome) {
+  switch (outcome.result) {
+    case SessionResult::kDone: return {};
+    case SessionResult::kBusy: return kMouseBusy;
+    case SessionResult::kNoMouse: return NoMouseMessage(outcome);
+    case SessionResult::kFailed: break;
+  }
+  return FailedMessage(outcome);
+}
 
 std::unique_ptr<HidPort> MakeCommandPort(const std::filesystem::path& emulatorFolder, bool verbose) {
   std::unique_ptr<HidPort> port =
@@ -42,24 +103,10 @@ MouseSession::MouseSession(const std::filesystem::path& emulatorFolder, bool ver
 
 int MouseSession::Finish(const SessionOutcome& outcome, const char* failurePrefix) {
   firmwareVersion_ = outcome.firmwareVersion;
-  switch (outcome.result) {
-    case SessionResult::kDone: return kExitOk;
-    case SessionResult::kBusy: return Fail(kExitMouseFailed, kMouseBusy);
-    case SessionResult::kNoMouse:
-      if (outcome.detail == SessionDetail::kInterfaceHeld) return Fail(kExitMouseFailed, kMouseBusy);
-      return Fail(kExitNoMouse, "no Korvid mouse found");
-    case SessionResult::kFailed: break;
-  }
-  if (outcome.detail == SessionDetail::kMouseGone)
-    return Fail(kExitNoMouse, std::string(failurePrefix) + "the mouse went away during the command");
-  std::string message = std::string(failurePrefix) + StepFailure(outcome.failedStep);
-  if (outcome.detail == SessionDetail::kCommitReplyLost)
-    message = std::string(failurePrefix) +
-              "the configuration block was written and the commit sent, but the mouse's reply to the commit "
-              "was lost: the new settings may or may not be in use";
-  // Windows error codes; the Linux backend maps errno onto them.
-  if (outcome.error != kErrorSuccess) message += " (error " + std::to_string(outcome.error) + ")";
-  return Fail(kExitMouseFailed, message);
+  if (outcome.result == SessionResult::kDone) return kExitOk;
+  // A failure during the command is that command's; the mouse missing is not.
+  const std::string prefix = outcome.result == SessionResult::kFailed ? failurePrefix : "";
+  return Fail(OutcomeExitCode(outcome), prefix + OutcomeMessage(outcome));
 }
 
 int MouseSession::Find() { return Finish(FindMouse(link_), ""); }

@@ -16,11 +16,16 @@ namespace korvidctl {
 // timing.
 std::unique_ptr<korvid::HidPort> MakeCommandPort(const std::filesystem::path& emulatorFolder, bool verbose);
 
+// The exit code and the message of an operation's outcome ("" for success).
+int OutcomeExitCode(const korvid::SessionOutcome& outcome);
+std::string OutcomeMessage(const korvid::SessionOutcome& outcome);
+
 // The device session of one run, on the emulated mouse when a folder is
 // named (--emulator or KORVID_EMULATOR), else on the platform's HID devices.
 // Each step returns kExitOk, kExitNoMouse (also when the mouse went away
-// during the step) or kExitMouseFailed (also when another program kept the
-// mouse busy) and explains a failure on stderr.
+// during the step), kExitNoPermission (the user may not open the mouse) or
+// kExitMouseFailed (also when another program kept the mouse busy) and
+// explains a failure on stderr.
 class MouseSession {
  public:
   MouseSession(const std::filesystem::path& emulatorFolder, bool verbose);
