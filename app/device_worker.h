@@ -64,9 +64,9 @@ class DeviceWorker {
   ~DeviceWorker();
 
   // Queues a read of the mouse into a copy of `base`; returns the job's
-  // ticket (never 0), which its kRead news carries.
+  // ticket, which its kRead news carries (0 once stopped: no news comes).
   uint64_t Read(ProfileRecord base);
-  // Queues a discovery; returns its ticket (kDiscovered news).
+  // Queues a discovery; returns its ticket (kDiscovered news), 0 once stopped.
   uint64_t Discover();
   // Queues the close of the mouse's interface; no news.
   void Close();

@@ -4,10 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,6 +14,7 @@
 
 #include "device/commands.h"
 #include "emulator/emulated_mouse.h"
+#include "tests/emulator/emulator_folder.h"
 #include "profile/profile_record.h"
 
 namespace korvid {
@@ -333,38 +331,17 @@ TEST(DeviceWorkerStop, AJobOutlastingTheBoundFinishesOnItsOwnAndTellsNoOne) {
 
 // -- the device session on the emulated mouse
 
-class EmulatedMouseFolder {
- public:
-  EmulatedMouseFolder() {
-    char pattern[] = "/tmp/korvid-device-worker-XXXXXX";
-    path_ = mkdtemp(pattern);
+// A line of the emulated mouse's exchange log begins with `call` and holds `field`.
+bool LogHas(const EmulatorFolder& folder, const std::string& call, const std::string& field) {
+  for (const std::string& line : folder.LogLines()) {
+    if (line.rfind(call, 0) == 0 && line.find(field) != std::string::npos) return true;
   }
-  ~EmulatedMouseFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  void Touch(const char* name) const { std::ofstream(path_ / name).close(); }
-  std::string Log() const {
-    std::ifstream log(path_ / emulator::kExchangeLog);
-    return std::string(std::istreambuf_iterator<char>(log), {});
-  }
-  // A line of the exchange log begins with `call` and holds `field`.
-  bool LogHas(const std::string& call, const std::string& field) const {
-    std::ifstream log(path_ / emulator::kExchangeLog);
-    for (std::string line; std::getline(log, line);) {
-      if (line.rfind(call, 0) == 0 && line.find(field) != std::string::npos) return true;
-    }
-    return false;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+  return false;
+}
 
 TEST(DeviceWorkerSession, ReadsAppliesDiscoversAndClosesTheMouse) {
-  EmulatedMouseFolder folder;
-  folder.Touch(emulator::kNoPausesFile);
+  EmulatorFolder folder;
+  folder.Write(emulator::kNoPausesFile, "");
   DeviceWorker worker(MakeSessionConversation(emulator::MakeEmulatedPort(folder.path())), [] {});
   NewsTaker news;
   ProfileRecord changed = Named(u"mine");
@@ -384,7 +361,7 @@ TEST(DeviceWorkerSession, ReadsAppliesDiscoversAndClosesTheMouse) {
   EXPECT_EQ(news.taken[2].ticket, discovery);
   EXPECT_EQ(news.taken[2].outcome.firmwareVersion, "V1.09");
 
-  folder.Touch(emulator::kUnpluggedFile);
+  folder.Write(emulator::kUnpluggedFile, "");
   const uint64_t absent = worker.Read(Named(u"base"));
   news.Await(worker, NewsKind::kRead, 2);
   EXPECT_EQ(news.taken.back().ticket, absent);
@@ -393,7 +370,8 @@ TEST(DeviceWorkerSession, ReadsAppliesDiscoversAndClosesTheMouse) {
 }
 
 TEST(DeviceWorkerSession, AnApplyOutlivingItsWorkerUsesOnlyWhatTheWorkerOwns) {
-  EmulatedMouseFolder folder;
+  EmulatorFolder folder;
+  std::filesystem::create_directories(folder.path());
   // The commit's pause holds the apply until the test lets it go.
   auto gate = std::make_shared<GatedMouse>();
   auto sleeper = [gate](uint32_t milliseconds) {
@@ -409,8 +387,8 @@ TEST(DeviceWorkerSession, AnApplyOutlivingItsWorkerUsesOnlyWhatTheWorkerOwns) {
   // through the link and port the worker owns.
   gate->Open();
   const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (!folder.LogHas("GET", "cmd=04")) {
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << folder.Log();
+  while (!LogHas(folder, "GET", "cmd=04")) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << folder.Read(emulator::kExchangeLog);
     std::this_thread::sleep_for(10ms);
   }
 }
