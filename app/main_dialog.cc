@@ -104,7 +104,6 @@ void CMobrinDlg::DoDataExchange() {
 BOOL CMobrinDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   SetWindowText(kMainWindowTitle);
-  newsWindow_ = GetSafeHwnd();
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   dragFullWindows_.emplace();
@@ -115,6 +114,9 @@ BOOL CMobrinDlg::OnInitDialog() {
     MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
   deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
+  // Word of the worker's news reaches the window only once its pages exist:
+  // a modal message before then (a skin sheet missing) must not act on it.
+  newsWindow_ = GetSafeHwnd();
   // The window shows the mouse's settings at once when the first read ends
   // soon enough; otherwise it shows itself without the mouse and takes the
   // read when it comes. Hidden in the tray, it does not wait at all.
