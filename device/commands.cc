@@ -40,6 +40,13 @@ bool Read(LinkState& link, std::array<uint8_t, N>& reply) {
   return ReadFeatureReport(link, static_cast<int>(N), reply.data()) == 1;
 }
 
+// The reply to a write or a commit confirms it only when it says the mouse is
+// ready: one still busy after the polls, or with any other status, has not
+// taken the request.
+bool ReadConfirmation(LinkState& link, ShortReport& reply) {
+  return Read(link, reply) && reply[kReportStatusByte] == kStatusReady;
+}
+
 }  // namespace
 
 uint8_t QueryStatus(LinkState& link, uint8_t& status) {
@@ -59,7 +66,7 @@ uint8_t CommitProfile(LinkState& link, uint8_t profileIndex, bool* requestSent) 
   if (!sent) return kCommandFailed;
   Pause(link, kCommitPauseMs);
   ShortReport reply = EmptyReply<kShortReportLength>();
-  return Read(link, reply) ? kCommandOk : kCommandFailed;
+  return ReadConfirmation(link, reply) ? kCommandOk : kCommandFailed;
 }
 
 uint8_t ReadConfigBlock(LinkState& link, DeviceImage& image) {
@@ -95,7 +102,7 @@ uint8_t WriteConfigBlockBytes(LinkState& link, const ConfigBlock& block, uint8_t
   Pause(link, kBlockPauseMs);
   if (!sent) return kCommandFailed;
   ShortReport reply = EmptyReply<kShortReportLength>();
-  return Read(link, reply) ? kCommandOk : kCommandFailed;
+  return ReadConfirmation(link, reply) ? kCommandOk : kCommandFailed;
 }
 
 uint16_t FirmwareVersionNumber(const LinkState& link) {

@@ -30,9 +30,12 @@ inline constexpr uint32_t kQueryStatusPauseMs = 50;
 inline constexpr uint32_t kCommitPauseMs = 1500;
 inline constexpr uint32_t kBlockPauseMs = 80;
 
+// Any reply answers the status query; a write or a commit succeeds only when
+// its reply says the mouse is ready (status 1): a mouse still busy after the
+// polls, or answering with another status, has not confirmed it.
 uint8_t QueryStatus(LinkState& link, uint8_t& status);
 // `requestSent`, when given, tells whether the commit request went out, so
-// that a failure can be told apart: refused, or its reply lost.
+// that a failure can be told apart: refused, or not confirmed.
 uint8_t CommitProfile(LinkState& link, uint8_t profileIndex, bool* requestSent = nullptr);
 // On success the reply's block is unpacked into `image`; on failure `image`
 // is untouched.

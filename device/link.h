@@ -35,6 +35,9 @@ struct LinkState {
   // to finish with the mouse (device/mouse_lock.h): longer than any one
   // transaction takes (a read and an apply with its commit, about 2 s).
   uint32_t lockWaitMs = 10000;
+  // Whether an operation stops when the mouse's lock cannot be made (not
+  // when it is busy: that always stops it). Off, it goes on without.
+  bool requireLock = true;
 };
 
 // Discovery: closes any held handle, then looks at each present interface

@@ -14,7 +14,8 @@ namespace korvid {
 enum class MouseLockResult : uint8_t {
   kHeld,         // the lock is held until the MouseLock is destroyed
   kBusy,         // another holder kept it for the whole wait
-  kUnavailable,  // the lock cannot be made here (no key, no such node)
+  kUnavailable,  // there is no lock to take: no key names one
+  kFailed,       // the lock could not be made (the system refused it)
 };
 
 // Held while it lives; released by its destructor. Not copyable, not
@@ -30,7 +31,10 @@ class MouseLock {
 
 // Waits up to `waitMs` for the lock named by `key`: a file system path on
 // Linux, any text on Windows. An empty key names no lock (kUnavailable).
-// The lock is returned with kHeld, nullptr otherwise.
-std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t waitMs, MouseLockResult& result);
+// The lock is returned with kHeld, nullptr otherwise; with kFailed,
+// `systemError` (when given) receives the system's error code (errno on
+// Linux, GetLastError on Windows).
+std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t waitMs, MouseLockResult& result,
+                                            uint32_t* systemError = nullptr);
 
 }  // namespace korvid

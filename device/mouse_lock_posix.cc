@@ -27,10 +27,11 @@ class FlockMouseLock : public MouseLock {
   int fd_;
 };
 
-bool TryLock(int fd, bool& busy) {
+bool TryLock(int fd, bool& busy, int& error) {
   for (;;) {
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno == EINTR) continue;
+    error = errno;
     busy = errno == EWOULDBLOCK;
     return false;
   }
@@ -38,21 +39,33 @@ bool TryLock(int fd, bool& busy) {
 
 }  // namespace
 
-std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t waitMs, MouseLockResult& result) {
+std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t waitMs, MouseLockResult& result,
+                                            uint32_t* systemError) {
   result = MouseLockResult::kUnavailable;
   if (key.empty()) return nullptr;
+  const auto fail = [&](int error) {
+    result = MouseLockResult::kFailed;
+    if (systemError) *systemError = static_cast<uint32_t>(error);
+  };
   // Read-only and without following into a terminal: a device node or a
   // folder opens like this for anyone who may use it.
   const int fd = open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    fail(errno);
+    return nullptr;
+  }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
   for (;;) {
     bool busy = false;
-    if (TryLock(fd, busy)) {
+    int error = 0;
+    if (TryLock(fd, busy, error)) {
       result = MouseLockResult::kHeld;
       return std::make_unique<FlockMouseLock>(fd);
     }
-    if (!busy) break;
+    if (!busy) {
+      fail(error);
+      break;
+    }
     if (std::chrono::steady_clock::now() >= deadline) {
       result = MouseLockResult::kBusy;
       break;

@@ -36,11 +36,19 @@ class MutexMouseLock : public MouseLock {
 
 }  // namespace
 
-std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t waitMs, MouseLockResult& result) {
+std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t waitMs, MouseLockResult& result,
+                                            uint32_t* systemError) {
   result = MouseLockResult::kUnavailable;
   if (key.empty()) return nullptr;
+  const auto fail = [&] {
+    result = MouseLockResult::kFailed;
+    if (systemError) *systemError = GetLastError();
+  };
   HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexName(key).c_str());
-  if (!mutex) return nullptr;
+  if (!mutex) {
+    fail();
+    return nullptr;
+  }
   switch (WaitForSingleObject(mutex, waitMs)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:  // its holder died: what it was doing is over
@@ -50,6 +58,7 @@ std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t wai
       result = MouseLockResult::kBusy;
       break;
     default:
+      fail();
       break;
   }
   CloseHandle(mutex);

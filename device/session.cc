@@ -40,10 +40,17 @@ SessionOutcome FindAndLock(LinkState& link, std::unique_ptr<MouseLock>& lock) {
   SessionOutcome found = FindMouse(link);
   if (found.result != SessionResult::kDone) return found;
   MouseLockResult locked = MouseLockResult::kUnavailable;
-  lock = AcquireMouseLock(link.port->LockKey(link.path), link.lockWaitMs, locked);
+  uint32_t error = 0;
+  lock = AcquireMouseLock(link.port->LockKey(link.path), link.lockWaitMs, locked, &error);
   // A mouse without a lock to take (a port no other program reaches) is
-  // used as it is.
+  // used as it is; one whose lock the system would not make is not, unless
+  // the caller asked to go on without it.
   if (locked == MouseLockResult::kBusy) found.result = SessionResult::kBusy;
+  if (locked == MouseLockResult::kFailed && link.requireLock) {
+    found.result = SessionResult::kFailed;
+    found.detail = SessionDetail::kLockFailed;
+    found.error = error;
+  }
   return found;
 }
 

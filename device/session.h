@@ -32,6 +32,7 @@ enum class SessionDetail : uint8_t {
   kAccessDenied,     // kNoMouse: the interface is listed but the user may not open it
   kMouseGone,        // kFailed: the mouse went away during the operation
   kRefused,          // kFailed: the system or the mouse refused the request
+  kLockFailed,       // kFailed: the mouse's lock could not be made (error: the system's code)
   kCommitReplyLost,  // kFailed at kCommit: block written, commit sent, its reply lost
 };
 

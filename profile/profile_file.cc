@@ -303,6 +303,15 @@ int LoadProfileFile(const fs::path& path, ProfileRecord& profile) {
   return ReadProfile(stream, profile);
 }
 
+int LoadWholeProfileFile(const fs::path& path, ProfileRecord& profile) {
+  DataStream stream(DataStream::Mode::kReading);
+  if (!stream.LoadFromFile(path)) return 0;
+  ProfileRecord read = profile;
+  if (!ReadProfile(stream, read) || stream.position() != stream.length()) return 0;
+  profile = std::move(read);
+  return 1;
+}
+
 int WriteProfileList(const ProfileRecord& profile, const fs::path& listPath) {
   std::u16string pathText;
   if (!Utf16FromPath(profile.filePath, pathText)) return 0;

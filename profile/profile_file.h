@@ -29,6 +29,9 @@ int ReadProfile(DataStream& stream, ProfileRecord& profile);
 // 1/0. Writes the file in place (no temporary file).
 int SaveProfileFile(const ProfileRecord& profile, const std::filesystem::path& path);
 int LoadProfileFile(const std::filesystem::path& path, ProfileRecord& profile);
+// LoadProfileFile for a file that must hold one profile and nothing after
+// it (what is to be written to the mouse is taken only from a whole file).
+int LoadWholeProfileFile(const std::filesystem::path& path, ProfileRecord& profile);
 // The list format (count 1, profileIndex, filePath) saved to listPath. 1/0.
 int WriteProfileList(const ProfileRecord& profile, const std::filesystem::path& listPath);
 // The path stored in the list, or nothing when the list cannot be loaded.

@@ -19,6 +19,7 @@ tests=(
   clang libclang-rt-14-dev             # AddressSanitizer/UBSan build and libFuzzer
   xvfb xdotool imagemagick             # driving the program under Wine as a user would
   dpkg-dev lintian                     # the Debian package of korvidctl: dependencies, checks
+  libfuse3-dev fuse3 util-linux        # the hidraw stand-in: FUSE nodes, mount namespace, setpriv
 )
 case "${1:-}" in
   --build-only) packages=("${build[@]}" dpkg-dev) ;;

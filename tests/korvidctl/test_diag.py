@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """korvidctl diag and --verbose against the emulated mouse.
 
-usage: test_diag.py [--wine] KORVIDCTL
-Runs on the same mouse folder fixture as test_korvidctl.py.
+usage: test_diag.py [--wine | --standin DIR [--length MODE]] KORVIDCTL
+Runs on the same mouse folder fixture as test_korvidctl.py, with its options.
 """
 import os
 import re
@@ -114,10 +114,7 @@ def load_tests(loader, tests, pattern):
 
 
 if __name__ == "__main__":
-    args = sys.argv[1:]
-    if args and args[0] == "--wine":
-        test_korvidctl.WINE = True
-        args = args[1:]
+    args = test_korvidctl.parse_options(sys.argv[1:], __doc__)
     if len(args) != 1:
         sys.exit(__doc__)
     test_korvidctl.KORVIDCTL = os.path.abspath(args[0])

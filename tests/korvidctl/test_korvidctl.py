@@ -1,23 +1,34 @@
 #!/usr/bin/env python3
 """korvidctl against the emulated mouse, as a user runs it.
 
-usage: test_korvidctl.py [--wine] KORVIDCTL [GROUP...]
+usage: test_korvidctl.py [--wine | --standin DIR [--length MODE]] KORVIDCTL [GROUP...]
 GROUP names test classes to run (default: all).
 With --wine the Windows build runs under Wine: then only the cases marked
 for Windows run (the logic is the same code as the native build's), plus
 the real Win32 HID backend, which must find no mouse among Wine's devices.
+With --standin the shipped korvidctl.exe runs under Wine on its real device
+path, through the test hid.dll and setupapi.dll in DIR (see
+tests/standin/windows/windows_standin.py), without --emulator; MODE is the length
+rule the stand-in keeps (collection, the default, or report). Then only the
+cases marked for the stand-in run.
 """
 import json
 import os
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "windows"))
+import windows_standin as standin  # noqa: E402
+
 KORVIDCTL = None
 WINE = False
+STANDIN = None
+STANDIN_LENGTH = "collection"
 
 # The default profile packed, at the offsets that matter (offset: bytes).
 FACTORY_BYTES = {
@@ -58,8 +69,9 @@ class Mouse:
         return [field(l, "cmd") for l in self.log() if l[0] == "SET" and field(l, "result") == "ok"]
 
     def clear_log(self):
-        if os.path.exists(self.path("exchange.log")):
-            os.remove(self.path("exchange.log"))
+        for log in ("exchange.log", standin.CALL_LOG):
+            if os.path.exists(self.path(log)):
+                os.remove(self.path(log))
 
     def faults(self, text):
         with open(self.path("faults"), "w") as f:
@@ -67,6 +79,10 @@ class Mouse:
 
     def unplug(self):
         open(self.path("unplugged"), "w").close()
+
+    def calls(self):
+        """The stand-in's call log (tests/standin/windows/windows_standin.py)."""
+        return standin.calls(self.folder)
 
     def write_block(self, block):
         with open(self.path("block.bin"), "wb") as f:
@@ -86,20 +102,30 @@ def field(line, name):
 
 
 class KorvidctlCase(unittest.TestCase):
+    # Whether a group runs on the Windows build, and through the stand-in.
+    windows = False
+    standin = False
+
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="korvidctl-test-")
         self.mouse = Mouse(os.path.join(self.tmp, "mouse"))
+        self.program = KORVIDCTL
+        if STANDIN:
+            # The shipped program beside the stand-in DLLs, in a folder of its own.
+            self.program = standin.install(STANDIN, KORVIDCTL, os.path.join(self.tmp, "program"))
 
     def tearDown(self):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def command(self, *args, emulated=True):
-        command = (["wine"] if WINE else []) + [KORVIDCTL]
-        if emulated:
+        command = (["wine"] if WINE else []) + [self.program]
+        if emulated and not STANDIN:
             command += ["--emulator", self.mouse.folder]
         return command + list(args)
 
     def env(self):
+        if STANDIN:
+            return standin.environment(os.environ, self.mouse.folder, STANDIN_LENGTH)
         env = dict(os.environ)
         env.pop("KORVID_EMULATOR", None)
         return env
@@ -120,9 +146,20 @@ class KorvidctlCase(unittest.TestCase):
     def file(self, name):
         return os.path.join(self.tmp, name)
 
+    def assert_block_changed(self, before, after, expected):
+        """`after` holds the bytes `expected` names (offset: hex) and
+        differs from `before` nowhere else."""
+        for offset, want in expected.items():
+            want = hexbytes(want)
+            self.assertEqual(after[offset:offset + len(want)], want, f"offset {offset}")
+        changed = {i for i in range(len(after)) if after[i] != before[i]}
+        allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
+        self.assertLessEqual(changed, allowed)
+
 
 class ReadAndShow(KorvidctlCase):
     windows = True
+    standin = True
 
     def test_fresh_mouse_shows_factory_settings(self):
         shown = self.show()
@@ -159,21 +196,16 @@ class ReadAndShow(KorvidctlCase):
 
 class ChangeAndApply(KorvidctlCase):
     windows = True
+    standin = True
 
     def test_set_changes_exactly_the_named_bytes(self):
         self.ok("show")
         before = self.mouse.block()
         self.ok("set", "cpi1=1225", "level2=off", "colour3=#102030", "lift=3mm", "smoothing=on",
                 "button3=ctrl+shift+a", "button4=scroll-down", "button5=disable")
-        block = self.mouse.block()
-        expected = {52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
-                    115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"}
-        for offset, want in expected.items():
-            want = hexbytes(want)
-            self.assertEqual(block[offset:offset + len(want)], want, f"offset {offset}")
-        changed = {i for i in range(1024) if block[i] != before[i]}
-        allowed = {o + k for o, w in expected.items() for k in range(len(hexbytes(w)))}
-        self.assertLessEqual(changed, allowed)
+        self.assert_block_changed(before, self.mouse.block(), {
+            52: "E2 04 E2 04", 60: "FF", 45: "10 20 30 0D", 70: "0B", 87: "01",
+            115: "02 03 04 00 00 00 0F", 122: "01 FF 00 00 00 00 0F", 129: "FF FF 00 00 00 00 0F"})
         # Read, then status, write, commit: the read-modify-write in order.
         self.assertEqual(self.mouse.commands_sent()[2:], ["03", "07", "03", "08", "04"])
         shown = self.show()
@@ -291,6 +323,7 @@ class BadInput(KorvidctlCase):
 
 class MouseFaults(KorvidctlCase):
     windows = False
+    standin = True
 
     def test_no_mouse_exits_3(self):
         self.ok("show")
@@ -314,6 +347,10 @@ class MouseFaults(KorvidctlCase):
             ("short 10 1\n", ["show"]),
             ("get-error 5 1\n", ["reset"]),
         ]
+        if STANDIN:
+            # A Windows get-feature tells no length: a short reply is the
+            # front of the report, the rest zeros, as the stand-in gives it.
+            cases = [case for case in cases if not case[0].startswith("short")]
         for faults, args in cases:
             with self.subTest(faults=faults.strip(), args=args):
                 self.mouse.faults(faults)
@@ -346,6 +383,8 @@ class MouseFaults(KorvidctlCase):
                 os.remove(self.mouse.path("faults"))
 
     def test_an_interface_the_user_may_not_open_is_named_with_its_own_exit_code(self):
+        if STANDIN:
+            self.skipTest("through the stand-in the system's CreateFileW opens the interface, not the fault script")
         self.mouse.no_pauses()
         self.mouse.faults("open-error 5 1\n")
         code, _, err = self.run_ctl("show")
@@ -410,6 +449,9 @@ class TellsTheTruth(KorvidctlCase):
             "cpi off the step": (with_bytes(factory, {82: "07 00"}), "cpi3 is 7"),
             "all levels off": (no_level, "no CPI level is in use"),
             "unknown lift-off": (with_bytes(factory, {70: "07"}), "lift is the unknown code 7"),
+            "Y other than X": (with_bytes(factory, {63: "40 06"}), "cpi2 Y is 1600 and X 800"),
+            "unknown level switch": (with_bytes(factory, {60: "07"}), "level2 is the unknown switch value 7"),
+            "unknown smoothing": (with_bytes(factory, {87: "05"}), "smoothing is the unknown value 5"),
         }
         cases = []
         # (what, block before, args, faults, exit code, stderr holds, block after: None = unchanged)
@@ -433,11 +475,26 @@ class TellsTheTruth(KorvidctlCase):
                       3, "the mouse went away during the command", None))
         cases.append(("interface held by another program", factory, ["show"], "open-error 32 1\n", 4,
                       "the mouse is busy with another program", None))
-        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 31 4 cmd=04\n", 4,
+        cases.append(("commit's reply lost", factory, ["set", "cpi1=1000"], "get-error 1627 4 cmd=04\n", 4,
                       "reply to the commit was lost", "written"))
+        cases.append(("commit still busy after the polls", factory, ["set", "cpi1=1000"], "busy 11 cmd=04\n", 4,
+                      "the mouse did not confirm the commit", "written"))
+        cases.append(("commit answered with another status", factory, ["reset"], "status 2 1 cmd=04\n", 4,
+                      "the mouse did not confirm the commit", None))
+        cases.append(("block write not confirmed", factory, ["set", "cpi1=1000"], "status 3 1 cmd=08\n", 4,
+                      "set failed: the mouse did not take the configuration block", None))
         for what, (block, message) in bad_files.items():
             path = self.save_profile_of(block, what + ".profile")
             cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))
+        trailing = self.save_profile_of(factory, "trailing.profile")
+        with open(trailing, "ab") as f:
+            f.write(b"\x00")
+        cases.append(("apply refuses a file with bytes after the profile", factory, ["apply", trailing], None, 2,
+                      "holds more than one profile", None))
+        for args, field in ((["cpi1=800", "cpi1=1600"], "cpi1"), (["colour2=#010203", "color2=#040506"], "colour2"),
+                            (["button4=f5", "lift=3mm", "button4=left"], "button4")):
+            cases.append(("set refuses " + " ".join(args), factory, ["set", *args], None, 2,
+                          f"'{field}' is given twice", None))
         for what, before, args, faults, code, message, after in cases:
             with self.subTest(what):
                 self.mouse.write_block(before)
@@ -500,6 +557,78 @@ class TellsTheTruth(KorvidctlCase):
             with self.subTest(function=function, label=label):
                 self.assertEqual(self.mouse.block()[115:122], record)
 
+    def test_a_binding_show_names_is_the_binding_set_writes_for_that_name(self):
+        # Every code of the types the menus know, and of the disabled type:
+        # a name is printed only for a record that the name, fed back to
+        # `set`, writes again; the others are "unnamed".
+        self.mouse.no_pauses()
+        factory = factory_block(self)
+        records = [(kind, code) for kind in (0x00, 0x01, 0x09, 0xFF) for code in range(256)]
+        for start in range(0, len(records), 3):
+            batch = records[start:start + 3]
+            block = with_bytes(factory, {115 + 7 * i: "%02X %02X 00 00 00 00 0F" % r for i, r in enumerate(batch)})
+            self.mouse.write_block(block)
+            shown = self.show()["buttons"][2:2 + len(batch)]
+            for (kind, code), button in zip(batch, shown):
+                label = button["label"]
+                if label is None:
+                    continue
+                self.mouse.write_block(factory)
+                self.ok("set", "button3=" + label)
+                with self.subTest(type=hex(kind), code=hex(code), label=label):
+                    self.assertEqual(self.mouse.block()[115:119], bytes([kind, code, 0, 0]))
+        text_block = with_bytes(factory, {115: "01 63 00 00 00 00 0F"})
+        self.mouse.write_block(text_block)
+        self.assertIn("3  unnamed binding: type 0x01, code 0x63, extra 0x0000", self.ok("show"))
+
+    def test_set_writes_a_buttons_function_and_keeps_the_rest_of_its_record(self):
+        self.mouse.no_pauses()
+        block = with_bytes(factory_block(self), {115: "01 04 00 00 34 12 0E"})
+        self.mouse.write_block(block)
+        self.ok("set", "button3=f5")
+        self.assertEqual(self.mouse.block()[115:122].hex(" "), "02 00 3e 00 34 12 0e")
+
+    def test_save_writes_a_regular_file_and_nothing_else(self):
+        self.mouse.no_pauses()
+        target = self.file("kept.profile")
+        with open(target, "wb") as f:
+            f.write(b"old")
+        os.chmod(target, 0o640)
+        link = self.file("link.profile")
+        os.symlink("kept.profile", link)
+        self.ok("save", link)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.readlink(link), "kept.profile")
+        self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
+        self.assertEqual(json.loads(self.ok("profile", "show", target, "--json"))["name"], "link")
+
+        dangling = self.file("dangling.profile")
+        os.symlink("made.profile", dangling)
+        self.ok("save", dangling)
+        self.assertTrue(os.path.islink(dangling))
+        self.assertTrue(os.path.isfile(self.file("made.profile")))
+
+        fifo = self.file("fifo.profile")
+        os.mkfifo(fifo)
+        device = self.file("device.profile")
+        os.mknod(device, 0o600 | stat.S_IFCHR, os.makedev(1, 3))
+        folder = self.file("folder.profile")
+        os.mkdir(folder)
+        missing = os.path.join(self.file("no-such-folder"), "x.profile")
+        for path, kind, what in ((fifo, stat.S_ISFIFO, "it is not a regular file"),
+                                 (device, stat.S_ISCHR, "it is not a regular file"),
+                                 (folder, stat.S_ISDIR, "it is not a regular file")):
+            with self.subTest(path=os.path.basename(path)):
+                code, _, err = self.run_ctl("save", path)
+                self.assertEqual(code, 2, err)
+                self.assertIn(what, err)
+                self.assertTrue(kind(os.lstat(path).st_mode))
+        code, _, err = self.run_ctl("save", missing)
+        self.assertEqual(code, 2, err)
+        self.assertIn("the folder it would be in does not exist", err)
+        self.assertFalse(os.path.exists(os.path.dirname(missing)))
+        self.assertEqual([n for n in os.listdir(self.tmp) if n.endswith(".tmp")], [])
+
     def test_profile_names_cannot_drive_the_terminal(self):
         self.ok("save", self.file("plain.profile"))
         hostile = "\x1b]0;pwned\x07\x1b[2J\u009b31m"
@@ -559,6 +688,7 @@ class TellsTheTruth(KorvidctlCase):
 class TwoPrograms(KorvidctlCase):
     """Two korvidctl at once on one mouse: each read-change-write is whole."""
     windows = True
+    standin = True
 
     def test_two_sets_at_once_lose_neither_change(self):
         self.ok("show")
@@ -640,14 +770,92 @@ class PlatformBackend(KorvidctlCase):
         self.assertEqual(err.strip(), "korvidctl: no Korvid mouse found")
 
 
-GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, TellsTheTruth, TwoPrograms, Kills, PlatformBackend)
+class ClassDriver(KorvidctlCase):
+    """Through the stand-in only: what the system's HID class driver sees of
+    korvidctl's conversation (the stand-in's call log), and a mouse going
+    away while a command waits on it."""
+    standin = True
+
+    def test_every_buffer_is_the_collections_length(self):
+        saved = self.file("saved.profile")
+        for args in (["show"], ["set", "cpi1=1200", "button3=ctrl+b"], ["save", saved], ["reset"], ["apply", saved],
+                     ["diag"]):
+            self.ok(*args)
+        calls = self.mouse.calls()
+        self.assertEqual({(c[0], field(c, "cmd")) for c in calls},
+                         {("SET", "03"), ("GET", "03"), ("SET", "07"), ("GET", "07"), ("SET", "08"), ("GET", "08"),
+                          ("SET", "04"), ("GET", "04")})
+        self.assertEqual({(field(c, "len"), field(c, "result")) for c in calls}, {("4097", "ok")})
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1200)
+
+    def test_a_refused_request_is_one_call(self):
+        self.ok("show")
+        block = self.mouse.block()
+        for faults, args, refused in [("send-error 31 4 cmd=08\n", ["set", "cpi2=3000"], ("SET", "08")),
+                                      ("get-error 87 4 cmd=03\n", ["show"], ("GET", "03"))]:
+            with self.subTest(faults=faults.strip()):
+                self.mouse.clear_log()
+                self.mouse.faults(faults)
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 4, err)
+                self.assertIn("the mouse refused the request", err)
+                tries = [c for c in self.mouse.calls() if (c[0], field(c, "cmd")) == refused]
+                self.assertEqual([field(c, "result") for c in tries], ["error:" + faults.split()[1]])
+                self.assertEqual(self.mouse.block(), block)
+                os.remove(self.mouse.path("faults"))
+
+    def test_a_busy_mouse_is_waited_for(self):
+        self.ok("show")
+        self.mouse.clear_log()
+        self.mouse.faults("busy 3 cmd=07\n")
+        self.ok("set", "cpi1=1500")
+        reads = [field(l, "status") for l in self.mouse.log() if l[0] == "GET" and field(l, "cmd") == "07"]
+        self.assertEqual(reads, ["04", "04", "04", "01"])
+        self.assertEqual(len([c for c in self.mouse.calls() if (c[0], field(c, "cmd")) == ("GET", "07")]), 4)
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1500)
+
+    def test_an_unplug_during_apply_is_the_mouse_gone(self):
+        self.ok("set", "cpi1=900")
+        saved = self.file("saved.profile")
+        self.ok("save", saved)
+        self.ok("reset")
+        block = self.mouse.block()
+        self.mouse.clear_log()
+        # The block write takes three seconds; the mouse is unplugged once
+        # the status query before it has been answered.
+        self.mouse.faults("delay 3000 cmd=08\n")
+        run = subprocess.Popen(self.command("apply", saved), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               text=True, env=self.env())
+        deadline = time.monotonic() + 60
+        while not any(l[0] == "GET" and field(l, "cmd") == "03" for l in self.mouse.log()):
+            self.assertLess(time.monotonic(), deadline, "the apply never queried the mouse")
+            self.assertIsNone(run.poll(), "the apply ended before its write")
+            time.sleep(0.02)
+        self.mouse.unplug()
+        _, err = run.communicate(timeout=60)
+        self.assertEqual(run.returncode, 3, err)
+        self.assertIn("the mouse went away during the command", err)
+        writes = [c for c in self.mouse.calls() if (c[0], field(c, "cmd")) == ("SET", "08")]
+        self.assertEqual([field(c, "result") for c in writes], ["error:1167"])
+        os.remove(self.mouse.path("unplugged"))
+        os.remove(self.mouse.path("faults"))
+        self.assertEqual(self.mouse.block(), block)
+        self.assertEqual(self.show()["levels"][0]["cpi"], 400)
+
+
+GROUPS = (ReadAndShow, ChangeAndApply, BadInput, MouseFaults, TellsTheTruth, TwoPrograms, Kills, PlatformBackend,
+          ClassDriver)
 SELECTED = []
 
 
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
     for case in GROUPS:
-        if WINE and not case.windows:
+        if STANDIN and not case.standin:
+            continue
+        if WINE and not STANDIN and not case.windows:
+            continue
+        if not STANDIN and case is ClassDriver:
             continue
         if SELECTED and case.__name__ not in SELECTED:
             continue
@@ -655,19 +863,37 @@ def load_tests(loader, tests, pattern):
     return suite
 
 
-if __name__ == "__main__":
-    args = sys.argv[1:]
-    if args and args[0] == "--wine":
-        WINE = True
-        args = args[1:]
-    if not args or any(name not in [g.__name__ for g in GROUPS] for name in args[1:]):
-        sys.exit(__doc__)
-    KORVIDCTL = os.path.abspath(args[0])
-    SELECTED = args[1:]
+def parse_options(args, usage):
+    """Takes --wine, --standin DIR and --length MODE off `args` into this
+    module's settings; the remaining arguments."""
+    global WINE, STANDIN, STANDIN_LENGTH
+    while args and args[0] in ("--wine", "--standin", "--length"):
+        option = args.pop(0)
+        if option == "--wine":
+            WINE = True
+            continue
+        if not args:
+            sys.exit(usage)
+        value = args.pop(0)
+        if option == "--standin":
+            WINE, STANDIN = True, os.path.abspath(value)
+        elif value in standin.MODES:
+            STANDIN_LENGTH = value
+        else:
+            sys.exit(usage)
     if WINE:
         # A persistent wineserver, otherwise each run waits for a new one; and
         # Wine's services started with no pipe of ours to inherit.
         subprocess.run(["wineserver", "-p"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wine", "cmd.exe", "/c", "exit"], stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return args
+
+
+if __name__ == "__main__":
+    args = parse_options(sys.argv[1:], __doc__)
+    if not args or any(name not in [g.__name__ for g in GROUPS] for name in args[1:]):
+        sys.exit(__doc__)
+    KORVIDCTL = os.path.abspath(args[0])
+    SELECTED = args[1:]
     unittest.main(argv=[sys.argv[0], "-v"])

@@ -5,15 +5,25 @@ import re
 import subprocess
 
 SECTION = "## korvidctl"
+# Subsections of that section written for developers: left out of the manual.
+DEVELOPER_SUBSECTIONS = ("### The real device path on Linux, in tests",)
 COMMANDS = ("info", "show", "block", "profile", "save", "apply", "set", "reset", "diag")
 
 
 def readme_section(readme_text):
-    """The lines of the README's korvidctl section, without its heading."""
+    """The lines of the README's korvidctl section, without its heading and
+    its DEVELOPER_SUBSECTIONS."""
     lines = readme_text.splitlines()
     start = lines.index(SECTION) + 1
     end = next((i for i in range(start, len(lines)) if lines[i].startswith("## ")), len(lines))
-    return lines[start:end]
+    kept = []
+    for_users = True
+    for line in lines[start:end]:
+        if line.startswith("### "):
+            for_users = line not in DEVELOPER_SUBSECTIONS
+        if for_users:
+            kept.append(line)
+    return kept
 
 
 def escape(text):

@@ -170,7 +170,7 @@ std::string BlockSection(const ConfigBlock& block) {
 
 }  // namespace
 
-int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
+int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool requireLock) {
   std::vector<HidEvent> events;
   std::unique_ptr<HidPort> port = MakeTracingPort(MakeCommandPort(emulatorFolder, verbose),
                                                   [&events](const HidEvent& event) { events.push_back(event); });
@@ -181,6 +181,8 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
   report += "HID access:    " +
             (emulatorFolder.empty() ? HidAccessText() : "the emulated mouse in " + PathText(emulatorFolder)) +
             "\n";
+  if (const std::string rule = AccessRuleText(); emulatorFolder.empty() && !rule.empty())
+    report += "Access:        " + rule + "\n";
 
   const std::vector<InterfaceSeen> seen = LookAtInterfaces(*port);
   events.clear();
@@ -202,11 +204,17 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose) {
   if (exitCode == kExitOk) {
     steps.push_back(Timed("mouse lock", [&](std::string& detail) {
       MouseLockResult locked = MouseLockResult::kUnavailable;
-      lock = AcquireMouseLock(port->LockKey(link.path), link.lockWaitMs, locked);
-      detail = locked == MouseLockResult::kHeld   ? "held"
-               : locked == MouseLockResult::kBusy ? "the mouse is busy with another program"
-                                                  : "none to take";
-      return locked != MouseLockResult::kBusy;
+      uint32_t error = 0;
+      lock = AcquireMouseLock(port->LockKey(link.path), link.lockWaitMs, locked, &error);
+      switch (locked) {
+        case MouseLockResult::kHeld: detail = "held"; return true;
+        case MouseLockResult::kBusy: detail = "the mouse is busy with another program"; return false;
+        case MouseLockResult::kUnavailable: detail = "none to take"; return true;
+        case MouseLockResult::kFailed: break;
+      }
+      detail = "could not be made (system error " + std::to_string(error) + ")" +
+               (requireLock ? "" : "; going on without it (--no-lock)");
+      return !requireLock;
     }));
   }
   if (exitCode == kExitOk && steps.back().ok) {

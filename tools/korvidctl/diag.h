@@ -12,7 +12,7 @@ namespace korvidctl {
 
 // kExitOk when the block was read, kExitNoMouse or kExitMouseFailed
 // otherwise; the report is printed in every case.
-int Diag(const std::filesystem::path& emulatorFolder, bool verbose);
+int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool requireLock = true);
 
 // The platform's facts, one file per platform (diag_posix.cc, diag_win32.cc).
 // The operating system, e.g. "Debian GNU/Linux 12 (bookworm); Linux 6.1.0-18-amd64 x86_64".
@@ -22,5 +22,9 @@ std::string HidAccessText();
 // What a user who may not open the mouse's interface can do about it; empty
 // when there is nothing to say.
 std::string AccessDeniedAdvice();
+// The system's rule that lets users open the mouse and whether it is in
+// place, e.g. "udev rule 70-korvid-mouse.rules, installed as /usr/lib/...";
+// empty where the system needs none.
+std::string AccessRuleText();
 
 }  // namespace korvidctl

@@ -37,4 +37,7 @@ std::string HidAccessText() { return "Windows HID (SetupAPI and HID.DLL)"; }
 
 std::string AccessDeniedAdvice() { return "Close any other program that uses the mouse and try again"; }
 
+// Windows needs no rule for a user to open the mouse.
+std::string AccessRuleText() { return {}; }
+
 }  // namespace korvidctl

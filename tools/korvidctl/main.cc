@@ -19,6 +19,7 @@
 #include "tools/korvidctl/exit_codes.h"
 #include "tools/korvidctl/mouse_session.h"
 #include "tools/korvidctl/report.h"
+#include "tools/korvidctl/save_target.h"
 #include "tools/korvidctl/settings.h"
 #include "tools/korvidctl/temporary_files.h"
 
@@ -35,7 +36,7 @@ int Fail(int code, const std::string& message) {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: korvidctl [--emulator DIR] [--verbose] COMMAND [ARGS]\n"
+    "usage: korvidctl [--emulator DIR] [--verbose] [--no-lock] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  info                    find the mouse; print its firmware version and interface path\n"
@@ -54,6 +55,8 @@ constexpr char kUsage[] =
     "Options:\n"
     "  --emulator DIR          use the emulated mouse kept in DIR (also KORVID_EMULATOR=DIR)\n"
     "  --verbose               log every report sent and received, with timing, to stderr\n"
+    "  --no-lock               go on when the mouse's lock against other programs cannot\n"
+    "                          be made (it stops otherwise)\n"
     "  --help                  this text; COMMAND --help for one command\n"
     "\n"
     "Exit status: 0 success, 2 bad arguments or profile file, 3 no mouse found\n"
@@ -86,14 +89,19 @@ constexpr CommandHelp kCommandHelp[] = {
               "the default profile) packs into, 16 bytes a line. Needs no mouse.\n"},
     {"profile", "usage: korvidctl profile show PROFILE [--json]\n\nPrints the settings stored in a profile file.\n"},
     {"save", "usage: korvidctl save PROFILE\n\nReads the mouse and saves its settings as a profile file; the\n"
-             "profile's name is the file name without its ending.\n"},
+             "profile's name is the file name without its ending. Only a regular file\n"
+             "is written, in a folder that exists: a symbolic link is followed and\n"
+             "stays a link, an existing file keeps its permissions, and a folder, a\n"
+             "device or a FIFO is refused.\n"},
     {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse, after checking\n"
-              "them: every CPI from 50 to 16000 in steps of 50, at least one level in\n"
-              "use, a lift-off distance of 2mm or 3mm.\n"},
+              "them: every CPI from 50 to 16000 in steps of 50 with Y equal to X, each\n"
+              "level on or off and at least one in use, a lift-off distance of 2mm or\n"
+              "3mm, smoothing on or off, and nothing in the file after the profile.\n"},
     {"set", kSetUsage},
     {"reset", "usage: korvidctl reset\n\nWrites the default settings to the mouse (onboard profile 0).\n"},
     {"diag", "usage: korvidctl diag\n\nPrints what a bug report needs: the program's version, the system,\n"
-             "every HID interface seen with its IDs and usages and whether it was taken,\n"
+             "on Linux whether the udev rule is installed, every HID interface seen\n"
+             "with its IDs and usages and whether it was taken,\n"
              "the firmware version, each step of a status query and block read with its\n"
              "result and timing, the block as read (hex) and every report exchanged.\n"
              "Only reads: nothing is written to the mouse.\n"},
@@ -127,11 +135,14 @@ int RejectExtra(const std::vector<std::string>& args, size_t allowed, const char
   return kExitOk;
 }
 
-int LoadProfileArgument(const std::string& argument, ProfileRecord& profile) {
+// `whole`: the file must end where the profile does.
+int LoadProfileArgument(const std::string& argument, ProfileRecord& profile, bool whole = false) {
   InitProfileDefaults(profile);
   fs::path path = PathFromArgument(argument);
-  if (LoadProfileFile(path, profile) != 1)
-    return Fail(kExitBadInput, "'" + argument + "' is missing or not a readable Korvid profile file");
+  const int loaded = whole ? LoadWholeProfileFile(path, profile) : LoadProfileFile(path, profile);
+  if (loaded != 1)
+    return Fail(kExitBadInput, "'" + argument + "' is missing or not a readable Korvid profile file" +
+                                   (whole ? " (or holds more than one profile)" : ""));
   profile.filePath = path;
   return kExitOk;
 }
@@ -183,15 +194,19 @@ int ProfileShow(const std::string& argument, bool json) {
 }
 
 // Writes next to the target and replaces it in one step, so that the file
-// there is the old profile or the new one at every instant.
+// there is the old profile or the new one at every instant. Only a regular
+// file (or none) is written, through any symbolic links to it.
 int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
   fs::path path = PathFromArgument(argument);
   std::u16string stem;
   if (!Utf16FromPath(path.stem(), stem) || stem.empty())
     return Fail(kExitBadInput, "'" + argument + "' does not name a profile file");
   profile.name = stem;
-  RemoveOrphanedTemporaries(path);
-  const fs::path temporary = TemporaryPathFor(path);
+  std::string problem;
+  const std::optional<SaveTarget> target = FindSaveTarget(path, problem);
+  if (!target) return Fail(kExitBadInput, "cannot write '" + argument + "': " + problem);
+  RemoveOrphanedTemporaries(target->file);
+  const fs::path temporary = TemporaryPathFor(target->file);
   std::error_code error;
   errno = 0;
   if (SaveProfileFile(profile, temporary) != 1) {
@@ -200,7 +215,9 @@ int SaveProfileArgument(ProfileRecord& profile, const std::string& argument) {
     return Fail(kExitBadInput, "cannot write '" + argument + "'" +
                                    (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()));
   }
-  if (!ReplaceFileAtomically(temporary, path, error)) {
+  // The file keeps the permissions it had.
+  if (target->permissions) fs::permissions(temporary, *target->permissions, error);
+  if (!ReplaceFileAtomically(temporary, target->file, error)) {
     const std::string reason = SystemErrorText(error);
     fs::remove(temporary, error);
     return Fail(kExitBadInput, "cannot write '" + argument + "': " + reason);
@@ -216,7 +233,7 @@ int Save(MouseSession& session, const std::string& argument) {
 
 int Apply(MouseSession& session, const std::string& argument) {
   ProfileRecord profile;
-  if (int code = LoadProfileArgument(argument, profile); code != kExitOk) return code;
+  if (int code = LoadProfileArgument(argument, profile, true); code != kExitOk) return code;
   if (std::optional<std::string> problem = CheckProfileForMouse(profile))
     return Fail(kExitBadInput, "'" + argument + "': " + *problem + "; the mouse was not changed");
   return session.Apply(profile);
@@ -229,6 +246,9 @@ int Set(MouseSession& session, const std::vector<std::string>& assignments) {
     std::string error;
     std::optional<Change> change = ParseAssignment(assignment, error);
     if (!change) return Fail(kExitBadInput, error);
+    for (const Change& earlier : changes)
+      if (earlier.field == change->field)
+        return Fail(kExitBadInput, "'" + change->field + "' is given twice; the mouse was not changed");
     changes.push_back(*change);
   }
   std::string refused;
@@ -249,9 +269,14 @@ int Reset(MouseSession& session) {
 int Run(std::vector<std::string> args) {
   fs::path emulatorFolder = emulator::FolderFromEnvironment();
   bool verbose = false;
-  while (!args.empty() && (args[0].rfind("--emulator", 0) == 0 || args[0] == "--verbose")) {
+  bool requireLock = true;
+  while (!args.empty() &&
+         (args[0].rfind("--emulator", 0) == 0 || args[0] == "--verbose" || args[0] == "--no-lock")) {
     if (args[0] == "--verbose") {
       verbose = true;
+      args.erase(args.begin());
+    } else if (args[0] == "--no-lock") {
+      requireLock = false;
       args.erase(args.begin());
     } else if (args[0] == "--emulator") {
       if (args.size() < 2) return Fail(kExitBadInput, "--emulator needs a folder");
@@ -298,9 +323,9 @@ int Run(std::vector<std::string> args) {
   }
   if (command == "diag") {
     if (int code = RejectExtra(args, 0, "diag"); code != kExitOk) return code;
-    return Diag(emulatorFolder, verbose);
+    return Diag(emulatorFolder, verbose, requireLock);
   }
-  MouseSession session(emulatorFolder, verbose);
+  MouseSession session(emulatorFolder, verbose, requireLock);
   if (command == "set") {
     for (const std::string& arg : args)
       if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");

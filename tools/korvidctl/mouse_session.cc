@@ -19,7 +19,7 @@ const char* StepFailure(SessionStep step) {
   switch (step) {
     case SessionStep::kStatus: return "the mouse did not answer the status query";
     case SessionStep::kReadBlock: return "the mouse did not return its configuration";
-    case SessionStep::kWriteBlock: return "the mouse refused the configuration block";
+    case SessionStep::kWriteBlock: return "the mouse did not take the configuration block";
     case SessionStep::kCommit: return "the mouse did not commit the configuration";
     case SessionStep::kNone: break;
   }
@@ -52,9 +52,15 @@ std::string NoMouseMessage(const SessionOutcome& outcome) {
 
 std::string FailedMessage(const SessionOutcome& outcome) {
   if (outcome.detail == SessionDetail::kMouseGone) return "the mouse went away during the command";
-  if (outcome.detail == SessionDetail::kCommitReplyLost)
+  if (outcome.detail == SessionDetail::kLockFailed)
+    return "the lock that keeps other programs off the mouse could not be made (system error " +
+           std::to_string(outcome.error) + "); --no-lock goes on without it";
+  if (outcome.detail == SessionDetail::kCommitReplyLost && outcome.error != kErrorSuccess)
     return "the configuration block was written and the commit sent, but the mouse's reply to the commit "
            "was lost: the new settings may or may not be in use";
+  if (outcome.detail == SessionDetail::kCommitReplyLost)
+    return "the configuration block was written and the commit sent, but the mouse did not confirm the "
+           "commit: the new settings may or may not be in use";
   // Windows error codes; the Linux backend maps errno onto them.
   const std::string code = " (error " + std::to_string(outcome.error) + ")";
   if (outcome.detail == SessionDetail::kRefused)
@@ -96,9 +102,10 @@ std::unique_ptr<HidPort> MakeCommandPort(const std::filesystem::path& emulatorFo
                          [](const HidEvent& event) { std::cerr << "korvidctl: " << FormatHidEvent(event) << "\n"; });
 }
 
-MouseSession::MouseSession(const std::filesystem::path& emulatorFolder, bool verbose)
+MouseSession::MouseSession(const std::filesystem::path& emulatorFolder, bool verbose, bool requireLock)
     : port_(MakeCommandPort(emulatorFolder, verbose)) {
   link_.port = port_.get();
+  link_.requireLock = requireLock;
 }
 
 int MouseSession::Finish(const SessionOutcome& outcome, const char* failurePrefix) {

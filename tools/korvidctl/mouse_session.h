@@ -28,7 +28,9 @@ std::string OutcomeMessage(const korvid::SessionOutcome& outcome);
 // explains a failure on stderr.
 class MouseSession {
  public:
-  MouseSession(const std::filesystem::path& emulatorFolder, bool verbose);
+  // Without `requireLock`, an operation goes on when the mouse's lock cannot
+  // be made.
+  MouseSession(const std::filesystem::path& emulatorFolder, bool verbose, bool requireLock = true);
 
   int Find();
   // `profile` receives the mouse's configuration on top of the defaults.

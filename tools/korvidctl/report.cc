@@ -4,9 +4,11 @@
 #include <sstream>
 
 #include "buttons/button_functions.h"
+#include "profile/device_image.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
 #include "tools/korvidctl/key_labels.h"
+#include "tools/korvidctl/settings.h"
 
 namespace korvidctl {
 
@@ -23,9 +25,10 @@ constexpr int kFirstKeyButton = 3;
 // No menu item has it: a choice that keeps it was not named.
 constexpr int kUnnamedFunction = -1;
 
-// The label `set` reads back as this binding: a keyboard binding on buttons
-// 3-5 by its key, anything else by the menu item its function decodes to.
-std::optional<std::string> ButtonLabel(int number, const ButtonBinding& binding) {
+// What the page would show for a binding: a keyboard binding on buttons 3-5
+// by its key, anything else by the menu item its function decodes to;
+// nothing for a type no menu item means.
+std::optional<std::string> DecodedLabel(int number, const ButtonBinding& binding) {
   switch (binding.type) {
     case kBindingMouse:
     case kBindingWheel:
@@ -44,6 +47,32 @@ std::optional<std::string> ButtonLabel(int number, const ButtonBinding& binding)
   const ButtonChoice shown = ChoiceFromBinding(number, binding, unnamed);
   if (shown.functionId == kUnnamedFunction) return std::nullopt;
   return ToUtf8(shown.label);
+}
+
+// The record `set` writes for `label` on button `number`.
+std::optional<BindingRecord> RecordSetWrites(int number, const std::string& label) {
+  std::string error;
+  std::optional<ButtonChoice> choice = ParseButtonFunction(label, error);
+  if (!choice) return std::nullopt;
+  ButtonBinding binding;
+  StoreChoice(number, *choice, binding);
+  return EncodeBinding(binding);
+}
+
+bool SameFunction(const BindingRecord& record, const ButtonBinding& binding) {
+  return record.type == (binding.type & 0xFF) && record.code == (binding.code & 0xFF) && record.extra == binding.extra;
+}
+
+// The label `set` reads back as this binding. A binding is named only when
+// `set` given that name writes this very function back: any other (an
+// unknown code of a known type, say) has no name, so that a label fed back
+// to `set` never changes what it stood for.
+std::optional<std::string> ButtonLabel(int number, const ButtonBinding& binding) {
+  std::optional<std::string> label = DecodedLabel(number, binding);
+  if (!label) return std::nullopt;
+  std::optional<BindingRecord> written = RecordSetWrites(number, *label);
+  if (!written || !SameFunction(*written, binding)) return std::nullopt;
+  return label;
 }
 
 std::vector<ButtonView> ButtonViews(const ProfileRecord& profile) {

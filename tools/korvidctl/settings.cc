@@ -132,13 +132,14 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
     return Change{[level, rounded](DeviceImage& image) {
       image.cpi[level - 1].x = rounded;
       image.cpi[level - 1].y = rounded;
-    }};
+    }, false, "cpi" + std::to_string(level)};
   }
   if (int level = LevelOf(key, "level")) {
     std::optional<bool> on = ParseOnOff(value);
     if (!on) return bad("on or off");
     uint8_t state = static_cast<uint8_t>(LevelRecordValue(*on));
-    return Change{[level, state](DeviceImage& image) { image.cpi[level - 1].disabled = state; }, !*on};
+    return Change{[level, state](DeviceImage& image) { image.cpi[level - 1].disabled = state; }, !*on,
+                  "level" + std::to_string(level)};
   }
   if (int level = LevelOf(key, "colour") ? LevelOf(key, "colour") : LevelOf(key, "color")) {
     std::optional<uint32_t> colour = ColourFromText(value);
@@ -148,18 +149,18 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
       led.red = static_cast<uint8_t>(c & 0xFF);
       led.green = static_cast<uint8_t>((c >> 8) & 0xFF);
       led.blue = static_cast<uint8_t>((c >> 16) & 0xFF);
-    }};
+    }, false, "colour" + std::to_string(level)};
   }
   if (key == "lift") {
     std::string mm = Lower(value);
     if (mm != "2mm" && mm != "3mm") return bad("2mm or 3mm");
     uint8_t code = mm == "2mm" ? kLiftOff2mm : kLiftOff3mm;
-    return Change{[code](DeviceImage& image) { image.liftOffDistance = code; }};
+    return Change{[code](DeviceImage& image) { image.liftOffDistance = code; }, false, "lift"};
   }
   if (key == "smoothing") {
     std::optional<bool> on = ParseOnOff(value);
     if (!on) return bad("on or off");
-    return Change{[on = *on](DeviceImage& image) { image.smoothing = on ? 1 : 0; }};
+    return Change{[on = *on](DeviceImage& image) { image.smoothing = on ? 1 : 0; }, false, "smoothing"};
   }
   if (key == "button3" || key == "button4" || key == "button5") {
     std::optional<ButtonChoice> choice = ParseButtonFunction(value, error);
@@ -168,8 +169,14 @@ std::optional<Change> ParseAssignment(const std::string& assignment, std::string
     return Change{[number, c = *choice](DeviceImage& image) {
       ButtonBinding binding;
       StoreChoice(number, c, binding);
-      image.buttons[number - 1] = EncodeBinding(binding);
-    }};
+      // The function's bytes only: the record's reserved bytes and marker
+      // stay as the mouse holds them.
+      const BindingRecord encoded = EncodeBinding(binding);
+      BindingRecord& record = image.buttons[number - 1];
+      record.type = encoded.type;
+      record.code = encoded.code;
+      record.extra = encoded.extra;
+    }, false, key};
   }
   error = "unknown setting '" + key + "' (cpi1-4, level1-4, colour1-4, lift, smoothing, button3-5)";
   return std::nullopt;
@@ -213,7 +220,19 @@ std::optional<std::string> CheckProfileForMouse(const ProfileRecord& profile) {
                "; expected 50 to 16000 in steps of 50";
     }
   }
+  for (int i = 0; i < kCpiLevels; ++i) {
+    const CpiValue& cpi = profile.cpi[static_cast<size_t>(i)];
+    const std::string level = std::to_string(i + 1);
+    if (cpi.y != cpi.x)
+      return "cpi" + level + " Y is " + std::to_string(cpi.y) + " and X " + std::to_string(cpi.x) +
+             "; the mouse's levels have one CPI for both";
+    const uint32_t switchValue = profile.cpiLevelDisabled[static_cast<size_t>(i)];
+    if (!LevelSwitchFromRecord(switchValue))
+      return "level" + level + " is the unknown switch value " + std::to_string(switchValue) + "; expected on or off";
+  }
   if (!AnyLevelInUse(profile.cpiLevelDisabled)) return std::string("no CPI level is in use (level1-4 are all off)");
+  if (profile.smoothing > 1)
+    return "smoothing is the unknown value " + std::to_string(profile.smoothing) + "; expected on (1) or off (0)";
   if (profile.liftOffDistance != kLiftOff2mm && profile.liftOffDistance != kLiftOff3mm)
     return "lift is the unknown code " + std::to_string(profile.liftOffDistance) + "; expected 2mm (6) or 3mm (11)";
   return std::nullopt;

@@ -15,6 +15,7 @@ namespace korvidctl {
 struct Change {
   std::function<void(korvid::DeviceImage&)> apply;
   bool switchesLevelOff = false;  // "levelN=off"
+  std::string field;              // the setting it changes: "cpi1", "colour2", "button3", ...
 };
 
 // Parses "cpi2=1600", "level3=off", "colour1=#FF0000", "lift=3mm",
@@ -37,9 +38,10 @@ korvid::ConfigBlock ApplyChanges(const korvid::ConfigBlock& block, const std::ve
                                  std::string& refused);
 
 // The checks `apply` makes on a profile file before it touches the mouse:
-// every CPI (X and Y) from 50 to 16000 in steps of 50, at least one level in
-// use, a known lift-off code. Nothing when the profile passes, else the
-// reason naming the field.
+// every CPI from 50 to 16000 in steps of 50 with Y equal to X, every level
+// switch on or off with at least one level in use, a known lift-off code,
+// smoothing on or off. Nothing when the profile passes, else the reason
+// naming the field.
 std::optional<std::string> CheckProfileForMouse(const korvid::ProfileRecord& profile);
 
 }  // namespace korvidctl
