@@ -87,7 +87,7 @@ class Package(unittest.TestCase):
         self.assertEqual(show.returncode, 0, show.stderr)
         self.assertIn('"firmware"', show.stdout)
         with open(os.path.join(root, "usr/lib/udev/rules.d/70-korvid-mouse.rules")) as rule, \
-                open(os.path.join(ARGS.source, "tools/udev/70-korvid-mouse.rules")) as source:
+                open(os.path.join(ARGS.source, "packaging/udev/70-korvid-mouse.rules")) as source:
             self.assertEqual(rule.read(), source.read())
 
     def test_two_builds_give_the_same_bytes(self):
@@ -101,7 +101,7 @@ class Package(unittest.TestCase):
             self.assertEqual(first.read(), second.read(), "two builds of the package differ")
 
     def test_the_udev_rule_gives_the_seat_access_and_no_one_else(self):
-        with open(os.path.join(ARGS.source, "tools/udev/70-korvid-mouse.rules")) as f:
+        with open(os.path.join(ARGS.source, "packaging/udev/70-korvid-mouse.rules")) as f:
             rules = [line for line in f if line.strip() and not line.startswith("#")]
         self.assertEqual(len(rules), 1)
         self.assertIn('TAG+="uaccess"', rules[0])

@@ -1,4 +1,4 @@
-#include "tools/korvidctl/diag.h"
+#include "korvidctl/diag.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,11 +16,11 @@
 #include "korvid_version.h"
 #include "profile/device_model.h"
 #include "profile/text.h"
-#include "tools/korvidctl/console.h"
-#include "tools/korvidctl/exit_codes.h"
-#include "tools/korvidctl/mouse_session.h"
-#include "tools/korvidctl/output.h"
-#include "tools/korvidctl/report.h"
+#include "korvidctl/console.h"
+#include "korvidctl/exit_codes.h"
+#include "korvidctl/mouse_session.h"
+#include "korvidctl/output.h"
+#include "korvidctl/report.h"
 
 namespace korvidctl {
 

@@ -1,4 +1,4 @@
-#include "tools/korvidctl/report.h"
+#include "korvidctl/report.h"
 
 #include <cstdio>
 #include <sstream>
@@ -7,9 +7,9 @@
 #include "profile/device_image.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
-#include "tools/korvidctl/key_labels.h"
-#include "tools/korvidctl/output.h"
-#include "tools/korvidctl/settings.h"
+#include "korvidctl/key_labels.h"
+#include "korvidctl/output.h"
+#include "korvidctl/settings.h"
 
 namespace korvidctl {
 

@@ -1,6 +1,6 @@
 #include <csignal>
 
-#include "tools/korvidctl/console.h"
+#include "korvidctl/console.h"
 
 namespace korvidctl {
 

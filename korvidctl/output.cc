@@ -1,4 +1,4 @@
-#include "tools/korvidctl/output.h"
+#include "korvidctl/output.h"
 
 #include <cerrno>
 #include <cstdio>

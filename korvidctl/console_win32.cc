@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "profile/text.h"
-#include "tools/korvidctl/console.h"
+#include "korvidctl/console.h"
 
 namespace korvidctl {
 
