@@ -159,7 +159,7 @@ def build(korvidctl, version, source, out):
     os.chmod(os.path.join(root, binary), 0o755)
     rules = os.path.join(root, "usr/lib/udev/rules.d")
     os.makedirs(rules)
-    shutil.copyfile(os.path.join(source, "tools/udev", UDEV_RULE), os.path.join(rules, UDEV_RULE))
+    shutil.copyfile(os.path.join(source, "packaging/udev", UDEV_RULE), os.path.join(rules, UDEV_RULE))
     with open(os.path.join(source, "README.md")) as readme:
         write(os.path.join(root, "usr/share/man/man1/korvidctl.1.gz"),
               make_manpage(korvidctl, readme.read(), version), compress=True)

@@ -14,44 +14,35 @@
 #include "profile/replace_file.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
-#include "tools/korvidctl/console.h"
-#include "tools/korvidctl/diag.h"
-#include "tools/korvidctl/exit_codes.h"
-#include "tools/korvidctl/mouse_session.h"
-#include "tools/korvidctl/report.h"
-#include "tools/korvidctl/save_target.h"
-#include "tools/korvidctl/settings.h"
-#include "tools/korvidctl/temporary_files.h"
+#include "korvidctl/console.h"
+#include "korvidctl/diag.h"
+#include "korvidctl/exit_codes.h"
+#include "korvidctl/mouse_session.h"
+#include "korvidctl/output.h"
+#include "korvidctl/report.h"
+#include "korvidctl/save_target.h"
+#include "korvidctl/settings.h"
+#include "korvidctl/temporary_files.h"
 
 namespace korvidctl {
 
 using namespace korvid;
 namespace fs = std::filesystem;
 
+// An argument a thousand screens long is not repeated whole.
+constexpr size_t kMaxMessageBytes = 600;
+
 int Fail(int code, const std::string& message) {
-  std::cerr << "korvidctl: " << message << "\n";
+  // Messages echo arguments and names: nothing in them reaches the terminal raw.
+  std::cerr << "korvidctl: " << TerminalSafe(message, kMaxMessageBytes) << "\n";
   return code;
 }
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: korvidctl [--emulator DIR] [--verbose] [--no-lock] COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  info                    find the mouse; print its firmware version and interface path\n"
-    "  show [--json]           read the mouse and print its settings\n"
-    "  block [PROFILE]         print the 1024-byte block a profile file (default: the\n"
-    "                          default profile) packs into, as hex\n"
-    "  profile show PROFILE [--json]\n"
-    "                          print the settings stored in a profile file\n"
-    "  save PROFILE            read the mouse and save its settings as a profile file\n"
-    "  apply PROFILE           write a profile file's settings to the mouse\n"
-    "  set KEY=VALUE...        read the mouse, change settings, write them back\n"
-    "  reset                   write the default settings to the mouse\n"
-    "  diag                    print what a bug report needs (versions, HID devices,\n"
-    "                          a timed read of the mouse, the block as hex)\n"
-    "\n"
+constexpr char kUsageLine[] = "usage: korvidctl [--emulator DIR] [--verbose] [--no-lock] COMMAND [ARGS]\n";
+
+constexpr char kOptionsAndExitStatus[] =
     "Options:\n"
     "  --emulator DIR          use the emulated mouse kept in DIR (also KORVID_EMULATOR=DIR)\n"
     "  --verbose               log every report sent and received, with timing, to stderr\n"
@@ -64,9 +55,7 @@ constexpr char kUsage[] =
     "command or is busy with another program, 5 the output could not be written,\n"
     "6 the mouse is there but this user may not open it.\n";
 
-constexpr char kSetUsage[] =
-    "usage: korvidctl set KEY=VALUE...\n"
-    "\n"
+constexpr char kSetHelp[] =
     "  cpi1..cpi4=N            50 to 16000, rounded to a multiple of 50\n"
     "  level1..level4=on|off   switch a CPI level in or out of use (one stays on)\n"
     "  colour1..colour4=#RRGGBB  LED colour of a CPI level\n"
@@ -75,45 +64,6 @@ constexpr char kSetUsage[] =
     "  button3..button5=F      left, right, middle, back, forward, scroll-up,\n"
     "                          scroll-down, disable, or a key with modifiers such as\n"
     "                          ctrl+shift+a, f5, alt+num5, ctrl\n";
-
-struct CommandHelp {
-  const char* name;
-  const char* text;
-};
-
-constexpr CommandHelp kCommandHelp[] = {
-    {"info", "usage: korvidctl info\n\nFinds the mouse and prints its firmware version and interface path.\n"},
-    {"show", "usage: korvidctl show [--json]\n\nReads the mouse and prints its CPI levels, lift-off distance,\n"
-             "smoothing and buttons 1 to 5, as text or as JSON.\n"},
-    {"block", "usage: korvidctl block [PROFILE]\n\nPrints the 1024-byte configuration block that PROFILE (default:\n"
-              "the default profile) packs into, 16 bytes a line. Needs no mouse.\n"},
-    {"profile", "usage: korvidctl profile show PROFILE [--json]\n\nPrints the settings stored in a profile file.\n"},
-    {"save", "usage: korvidctl save PROFILE\n\nReads the mouse and saves its settings as a profile file; the\n"
-             "profile's name is the file name without its ending. Only a regular file\n"
-             "is written, in a folder that exists: a symbolic link is followed and\n"
-             "stays a link, an existing file keeps its permissions, and a folder, a\n"
-             "device or a FIFO is refused.\n"},
-    {"apply", "usage: korvidctl apply PROFILE\n\nWrites the settings of a profile file to the mouse, after checking\n"
-              "them: every CPI from 50 to 16000 in steps of 50 with Y equal to X, each\n"
-              "level on or off and at least one in use, a lift-off distance of 2mm or\n"
-              "3mm, smoothing on or off, and nothing in the file after the profile.\n"},
-    {"set", kSetUsage},
-    {"reset", "usage: korvidctl reset\n\nWrites the default settings to the mouse (onboard profile 0).\n"},
-    {"diag", "usage: korvidctl diag\n\nPrints what a bug report needs: the program's version, the system,\n"
-             "on Linux whether the udev rule is installed, every HID interface seen\n"
-             "with its IDs and usages and whether it was taken,\n"
-             "the firmware version, each step of a status query and block read with its\n"
-             "result and timing, the block as read (hex) and every report exchanged.\n"
-             "Only reads: nothing is written to the mouse.\n"},
-};
-
-fs::path PathFromArgument(const std::string& text) {
-  fs::path path;
-#ifdef _WIN32
-  if (PathFromUtf16(FromUtf8(text), path)) return path;
-#endif
-  return fs::path(text);
-}
 
 bool IsHelp(const std::vector<std::string>& args) {
   for (const std::string& arg : args)
@@ -128,13 +78,6 @@ bool TakeJsonFlag(std::vector<std::string>& args) {
   return json;
 }
 
-int RejectExtra(const std::vector<std::string>& args, size_t allowed, const char* command) {
-  if (args.size() > allowed) return Fail(kExitBadInput, std::string("too many arguments for '") + command + "'");
-  for (const std::string& arg : args)
-    if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");
-  return kExitOk;
-}
-
 // `whole`: the file must end where the profile does.
 int LoadProfileArgument(const std::string& argument, ProfileRecord& profile, bool whole = false) {
   InitProfileDefaults(profile);
@@ -147,7 +90,7 @@ int LoadProfileArgument(const std::string& argument, ProfileRecord& profile, boo
   return kExitOk;
 }
 
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void Print(const std::string& text) { PrintOutput(text); }
 
 int Info(MouseSession& session) {
   if (int code = session.Find(); code != kExitOk) return code;
@@ -266,6 +209,118 @@ int Reset(MouseSession& session) {
   return session.Apply(profile);
 }
 
+// What a command is given once its words are parsed.
+struct CommandCall {
+  std::vector<std::string> args;  // the words after the command, "--json" taken out
+  bool json = false;
+  const fs::path& emulatorFolder;
+  bool verbose;
+  bool requireLock;
+};
+
+// One command: its words, its texts, and what runs it. The dispatch, --help
+// and COMMAND --help all come from this table (and so do the README's usage
+// and the manual, which print what the program prints).
+struct Command {
+  const char* name;
+  const char* synopsis;  // after "korvidctl "
+  const char* summary;   // the line of --help's list; "\n" continues it
+  const char* help;      // COMMAND --help, below its usage line
+  size_t minArgs;
+  size_t maxArgs;        // kAnyNumber: as many as given
+  bool takesJson;
+  bool needsMouse;       // runs on a MouseSession
+  int (*run)(const CommandCall& call, MouseSession* session);
+};
+
+constexpr size_t kAnyNumber = static_cast<size_t>(-1);
+
+const Command kCommands[] = {
+    {"info", "info", "find the mouse; print its firmware version and interface path",
+     "Finds the mouse and prints its firmware version and interface path.\n", 0, 0, false, true,
+     [](const CommandCall&, MouseSession* session) { return Info(*session); }},
+    {"show", "show [--json]", "read the mouse and print its settings",
+     "Reads the mouse and prints its CPI levels, lift-off distance,\n"
+     "smoothing and buttons 1 to 5, as text or as JSON.\n",
+     0, 0, true, true, [](const CommandCall& call, MouseSession* session) { return Show(*session, call.json); }},
+    {"block", "block [PROFILE]", "print the 1024-byte block a profile file (default: the\ndefault profile) packs into, as hex",
+     "Prints the 1024-byte configuration block that PROFILE (default:\n"
+     "the default profile) packs into, 16 bytes a line. Needs no mouse.\n",
+     0, 1, false, false, [](const CommandCall& call, MouseSession*) { return Block(call.args); }},
+    {"profile", "profile show PROFILE [--json]", "print the settings stored in a profile file",
+     "Prints the settings stored in a profile file.\n", 2, 2, true, false,
+     [](const CommandCall& call, MouseSession*) {
+       if (call.args[0] != "show") return Fail(kExitBadInput, "usage: korvidctl profile show PROFILE [--json]");
+       return ProfileShow(call.args[1], call.json);
+     }},
+    {"save", "save PROFILE", "read the mouse and save its settings as a profile file",
+     "Reads the mouse and saves its settings as a profile file; the\n"
+     "profile's name is the file name without its ending. Only a regular file\n"
+     "is written, in a folder that exists: a symbolic link is followed and\n"
+     "stays a link, an existing file keeps its permissions, and a folder, a\n"
+     "device or a FIFO is refused.\n",
+     1, 1, false, true, [](const CommandCall& call, MouseSession* session) { return Save(*session, call.args[0]); }},
+    {"apply", "apply PROFILE", "write a profile file's settings to the mouse",
+     "Writes the settings of a profile file to the mouse, after checking\n"
+     "them: every CPI from 50 to 16000 in steps of 50 with Y equal to X, each\n"
+     "level on or off and at least one in use, a lift-off distance of 2mm or\n"
+     "3mm, smoothing on or off, and nothing in the file after the profile.\n",
+     1, 1, false, true, [](const CommandCall& call, MouseSession* session) { return Apply(*session, call.args[0]); }},
+    {"set", "set KEY=VALUE...", "read the mouse, change settings, write them back", kSetHelp, 1, kAnyNumber, false,
+     true, [](const CommandCall& call, MouseSession* session) { return Set(*session, call.args); }},
+    {"reset", "reset", "write the default settings to the mouse",
+     "Writes the default settings to the mouse (onboard profile 0).\n", 0, 0, false, true,
+     [](const CommandCall&, MouseSession* session) { return Reset(*session); }},
+    {"diag", "diag", "print what a bug report needs (versions, HID devices,\na timed read of the mouse, the block as hex)",
+     "Prints what a bug report needs: the program's version, the system,\n"
+     "on Linux whether the udev rule is installed, every HID interface seen\n"
+     "with its IDs and usages and whether it was taken,\n"
+     "the firmware version, each step of a status query and block read with its\n"
+     "result and timing, the block as read (hex) and every report exchanged.\n"
+     "Only reads: nothing is written to the mouse.\n",
+     0, 0, false, false,
+     [](const CommandCall& call, MouseSession*) { return Diag(call.emulatorFolder, call.verbose, call.requireLock); }},
+};
+
+// Text set in a column: the first line after `lead`, the others indented to
+// the same column.
+std::string InColumn(const std::string& lead, const std::string& text) {
+  constexpr size_t kColumn = 26;
+  std::string out = lead.size() + 2 <= kColumn ? lead + std::string(kColumn - lead.size(), ' ') : lead + "\n" +
+                                                                                                   std::string(kColumn, ' ');
+  for (char c : text) out += c == '\n' ? "\n" + std::string(kColumn, ' ') : std::string(1, c);
+  return out + "\n";
+}
+
+std::string UsageText() {
+  std::string text = std::string(kUsageLine) + "\nCommands:\n";
+  for (const Command& command : kCommands) text += InColumn("  " + std::string(command.synopsis), command.summary);
+  return text + "\n" + kOptionsAndExitStatus;
+}
+
+std::string CommandHelpText(const Command& command) {
+  const std::string usage = std::string("usage: korvidctl ") + command.synopsis + "\n\n";
+  // set lists its settings below its usage; the others explain in prose.
+  return usage + command.help;
+}
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& command : kCommands)
+    if (name == command.name) return &command;
+  return nullptr;
+}
+
+// The words of a call checked against the command's rules.
+int CheckWords(const Command& command, const std::vector<std::string>& args) {
+  for (const std::string& arg : args)
+    if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");
+  if (args.size() < command.minArgs)
+    return Fail(kExitBadInput, std::string("usage: korvidctl ") + command.synopsis);
+  if (command.maxArgs != kAnyNumber && args.size() > command.maxArgs)
+    return Fail(kExitBadInput, std::string("too many arguments for '") + command.name + "'");
+  return kExitOk;
+}
+
 int Run(std::vector<std::string> args) {
   fs::path emulatorFolder = emulator::FolderFromEnvironment();
   bool verbose = false;
@@ -290,86 +345,44 @@ int Run(std::vector<std::string> args) {
     }
   }
   if (args.empty()) {
-    std::cerr << kUsage;
+    std::cerr << UsageText();
     return kExitBadInput;
   }
-  std::string command = args[0];
+  const std::string name = args[0];
   args.erase(args.begin());
-  if (command == "--help" || command == "-h" || command == "help") {
-    Print(kUsage);
+  if (name == "--help" || name == "-h" || name == "help") {
+    Print(UsageText());
     return kExitOk;
   }
-  const CommandHelp* help = nullptr;
-  for (const CommandHelp& entry : kCommandHelp)
-    if (command == entry.name) help = &entry;
-  if (!help) return Fail(kExitBadInput, "unknown command '" + command + "' (see korvidctl --help)");
+  const Command* command = FindCommand(name);
+  if (!command) return Fail(kExitBadInput, "unknown command '" + name + "' (see korvidctl --help)");
   if (IsHelp(args)) {
-    Print(help->text);
+    Print(CommandHelpText(*command));
     return kExitOk;
   }
-
-  bool json = TakeJsonFlag(args);
-  if (json && command != "show" && command != "profile") return Fail(kExitBadInput, "--json goes with show and profile show");
-  if (command == "profile") {
-    if (args.empty() || args[0] != "show") return Fail(kExitBadInput, "usage: korvidctl profile show PROFILE [--json]");
-    args.erase(args.begin());
-    if (args.empty()) return Fail(kExitBadInput, "'profile show' needs a profile file");
-    if (int code = RejectExtra(args, 1, "profile show"); code != kExitOk) return code;
-    return ProfileShow(args[0], json);
-  }
-  if (command == "block") {
-    if (int code = RejectExtra(args, 1, "block"); code != kExitOk) return code;
-    return Block(args);
-  }
-  if (command == "diag") {
-    if (int code = RejectExtra(args, 0, "diag"); code != kExitOk) return code;
-    return Diag(emulatorFolder, verbose, requireLock);
-  }
+  CommandCall call{args, false, emulatorFolder, verbose, requireLock};
+  call.json = TakeJsonFlag(call.args);
+  if (call.json && !command->takesJson) return Fail(kExitBadInput, "--json goes with show and profile show");
+  if (int code = CheckWords(*command, call.args); code != kExitOk) return code;
+  if (!command->needsMouse) return command->run(call, nullptr);
   MouseSession session(emulatorFolder, verbose, requireLock);
-  if (command == "set") {
-    for (const std::string& arg : args)
-      if (arg.size() > 1 && arg[0] == '-') return Fail(kExitBadInput, "unknown option '" + arg + "'");
-    return Set(session, args);
-  }
-  const bool needsFile = command == "save" || command == "apply";
-  if (needsFile && args.empty()) return Fail(kExitBadInput, "'" + command + "' needs a profile file");
-  size_t allowed = needsFile ? 1 : 0;
-  if (int code = RejectExtra(args, allowed, command.c_str()); code != kExitOk) return code;
-  if (command == "info") return Info(session);
-  if (command == "show") return Show(session, json);
-  if (command == "save") return Save(session, args[0]);
-  if (command == "apply") return Apply(session, args[0]);
-  return Reset(session);
+  return command->run(call, &session);
 }
 
 // The output must have reached its file or pipe: a full disk or a closed
 // pipe is a failure of the command.
 int CheckOutput(int code) {
-  errno = 0;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return code;
-  const int reason = errno;
-  return Fail(kExitOutputFailed, std::string("cannot write the output") +
-                                     (reason != 0 ? std::string(": ") + std::strerror(reason) : std::string()));
+  const std::string reason = FinishOutput();
+  if (reason.empty()) return code;
+  return Fail(kExitOutputFailed, "cannot write the output: " + reason);
 }
 
 }  // namespace
-}  // namespace korvidctl
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    std::u16string text(reinterpret_cast<const char16_t*>(argv[i]));
-    args.push_back(korvid::ToUtf8(text));
-  }
-  korvidctl::PrepareConsoleForUtf8();
-  korvidctl::ReportBrokenPipes();
-  return korvidctl::CheckOutput(korvidctl::Run(std::move(args)));
+int Main(std::vector<std::string> args) {
+  PrepareConsoleForUtf8();
+  ReportBrokenPipes();
+  return CheckOutput(Run(std::move(args)));
 }
-#else
-int main(int argc, char** argv) {
-  korvidctl::PrepareConsoleForUtf8();
-  korvidctl::ReportBrokenPipes();
-  return korvidctl::CheckOutput(korvidctl::Run(std::vector<std::string>(argv + 1, argv + argc)));
-}
-#endif
+
+}  // namespace korvidctl

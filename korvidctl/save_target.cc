@@ -1,4 +1,4 @@
-#include "tools/korvidctl/save_target.h"
+#include "korvidctl/save_target.h"
 
 #include <system_error>
 
