@@ -168,10 +168,14 @@ class PluggedMouse(Mouse):
         super().__init__(folder)
         self.plugs = []
 
+    # The mouse itself goes or comes at once (the emulator's plug file, which
+    # the stand-in follows at its next call); Windows tells the windows after.
     def unplug(self):
+        super().unplug()
         self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, False, DESKTOP.env()))
 
     def plug(self):
+        super().plug()
         self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, True, DESKTOP.env()))
 
     def finish(self):
