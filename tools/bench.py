@@ -4,7 +4,7 @@ peak memory, plus the sizes of the built programs.
 
 usage: tools/bench.py [--runs N] [--build DIR]
 DIR is a native build folder (default build/native, built by tools/test.sh);
-build/windows/tools/korvidctl/korvidctl.exe is measured for size when present.
+build/windows/korvidctl/korvidctl.exe is measured for size when present.
 The emulated mouse keeps the real pauses of the protocol (50 ms status,
 80 ms block read and write, 1500 ms commit), so those dominate the times.
 """

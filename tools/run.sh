@@ -18,7 +18,7 @@ if [ "${1:-}" = ctl ]; then
   "$root/tools/install-deps.sh" --build-only
   cmake -S "$root" -B "$build/run" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVID_TESTS=OFF >/dev/null
   cmake --build "$build/run" --target korvidctl >/dev/null
-  KORVID_EMULATOR=$mouse exec "$build/run/tools/korvidctl/korvidctl" "$@"
+  KORVID_EMULATOR=$mouse exec "$build/run/korvidctl/korvidctl" "$@"
 fi
 
 "$root/tools/install-deps.sh" --program

@@ -24,10 +24,10 @@ from test_korvidctl import KorvidctlCase, Mouse, field  # noqa: E402
 
 FUSE_HIDRAW = None
 
-UDEV_RULE = next(name for name in os.listdir(os.path.join(standin.ROOT, "tools", "udev")) if name.endswith(".rules"))
-EXIT_NO_MOUSE = standin.header_constant("tools/korvidctl/exit_codes.h", "kExitNoMouse")
-EXIT_MOUSE_FAILED = standin.header_constant("tools/korvidctl/exit_codes.h", "kExitMouseFailed")
-EXIT_NO_PERMISSION = standin.header_constant("tools/korvidctl/exit_codes.h", "kExitNoPermission")
+UDEV_RULE = next(name for name in os.listdir(os.path.join(standin.ROOT, "packaging", "udev")) if name.endswith(".rules"))
+EXIT_NO_MOUSE = standin.header_constant("korvidctl/exit_codes.h", "kExitNoMouse")
+EXIT_MOUSE_FAILED = standin.header_constant("korvidctl/exit_codes.h", "kExitMouseFailed")
+EXIT_NO_PERMISSION = standin.header_constant("korvidctl/exit_codes.h", "kExitNoPermission")
 # Where udev reads rules from, in korvidctl diag's order.
 UDEV_RULE_FOLDERS = ("/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d")
 

@@ -15,6 +15,7 @@ cases marked for the stand-in run.
 import json
 import os
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -589,6 +590,86 @@ class TellsTheTruth(KorvidctlCase):
         self.mouse.write_block(block)
         self.ok("set", "button3=f5")
         self.assertEqual(self.mouse.block()[115:122].hex(" "), "02 00 3e 00 34 12 0e")
+
+    def test_save_writes_a_regular_file_and_nothing_else(self):
+        self.mouse.no_pauses()
+        target = self.file("kept.profile")
+        with open(target, "wb") as f:
+            f.write(b"old")
+        os.chmod(target, 0o640)
+        link = self.file("link.profile")
+        os.symlink("kept.profile", link)
+        self.ok("save", link)
+        self.assertTrue(os.path.islink(link))
+        self.assertEqual(os.readlink(link), "kept.profile")
+        self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
+        self.assertEqual(json.loads(self.ok("profile", "show", target, "--json"))["name"], "link")
+
+        dangling = self.file("dangling.profile")
+        os.symlink("made.profile", dangling)
+        self.ok("save", dangling)
+        self.assertTrue(os.path.islink(dangling))
+        self.assertTrue(os.path.isfile(self.file("made.profile")))
+
+        fifo = self.file("fifo.profile")
+        os.mkfifo(fifo)
+        device = self.file("device.profile")
+        os.mknod(device, 0o600 | stat.S_IFCHR, os.makedev(1, 3))
+        folder = self.file("folder.profile")
+        os.mkdir(folder)
+        missing = os.path.join(self.file("no-such-folder"), "x.profile")
+        for path, kind, what in ((fifo, stat.S_ISFIFO, "it is not a regular file"),
+                                 (device, stat.S_ISCHR, "it is not a regular file"),
+                                 (folder, stat.S_ISDIR, "it is not a regular file")):
+            with self.subTest(path=os.path.basename(path)):
+                code, _, err = self.run_ctl("save", path)
+                self.assertEqual(code, 2, err)
+                self.assertIn(what, err)
+                self.assertTrue(kind(os.lstat(path).st_mode))
+        code, _, err = self.run_ctl("save", missing)
+        self.assertEqual(code, 2, err)
+        self.assertIn("the folder it would be in does not exist", err)
+        self.assertFalse(os.path.exists(os.path.dirname(missing)))
+        self.assertEqual([n for n in os.listdir(self.tmp) if n.endswith(".tmp")], [])
+
+    def test_arguments_cannot_drive_the_terminal_and_long_ones_are_cut(self):
+        self.mouse.no_pauses()
+        hostile = "\x1b]0;pwned\x07\x1b[2J\u009b31m"
+        for args in (["set", "cpi1=" + hostile], ["set", hostile + "=1"], ["apply", hostile], [hostile]):
+            with self.subTest(args=args):
+                code, _, err = self.run_ctl(*args)
+                self.assertEqual(code, 2, err)
+                for raw in ("\x1b", "\x07", "\u009b"):
+                    self.assertNotIn(raw, err)
+                self.assertIn("\\x1B]0;pwned\\x07", err)
+        code, _, err = self.run_ctl("set", "cpi1=" + "9" * 5000)
+        self.assertEqual(code, 2)
+        self.assertLess(len(err), 700)
+        self.assertTrue(err.rstrip().endswith("..."), err[-40:])
+
+    def test_output_that_fills_the_disk_says_so(self):
+        self.mouse.no_pauses()
+        for command in (["diag"], ["show"], ["block"]):
+            with self.subTest(command=command), open("/dev/full", "w") as full:
+                result = subprocess.run(self.command(*command), stdout=full, stderr=subprocess.PIPE, text=True,
+                                        env=self.env(), timeout=60)
+                self.assertEqual(result.returncode, 5, result.stderr)
+                self.assertIn("cannot write the output: No space left on device", result.stderr)
+
+    def test_diag_and_show_give_one_exit_code_for_one_fault(self):
+        self.mouse.no_pauses()
+        faults = ["get-error 1167 1 cmd=07\n", "send-error 1167 1 cmd=03\n", "error 5\n", "get-error 31 1 cmd=07\n",
+                  "open-error 5 1\n", "open-error 32 1\n", "status 2 1 cmd=07\n"]
+        for fault in faults:
+            with self.subTest(fault=fault.strip()):
+                codes = []
+                for command in ("show", "diag"):
+                    self.mouse.faults(fault)
+                    codes.append(self.run_ctl(command)[0])
+                    if os.path.exists(self.mouse.path("faults")):
+                        os.remove(self.mouse.path("faults"))
+                self.assertEqual(codes[0], codes[1], f"show {codes[0]}, diag {codes[1]}")
+                self.assertNotEqual(codes[0], 0)
 
     def test_profile_names_cannot_drive_the_terminal(self):
         self.ok("save", self.file("plain.profile"))

@@ -13,6 +13,7 @@ import stat
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 ARGS = None
@@ -86,8 +87,28 @@ class Package(unittest.TestCase):
         self.assertEqual(show.returncode, 0, show.stderr)
         self.assertIn('"firmware"', show.stdout)
         with open(os.path.join(root, "usr/lib/udev/rules.d/70-korvid-mouse.rules")) as rule, \
-                open(os.path.join(ARGS.source, "tools/udev/70-korvid-mouse.rules")) as source:
+                open(os.path.join(ARGS.source, "packaging/udev/70-korvid-mouse.rules")) as source:
             self.assertEqual(rule.read(), source.read())
+
+    def test_two_builds_give_the_same_bytes(self):
+        again = os.path.join(self.tmp, "again")
+        # A second later every file the build makes is newer.
+        time.sleep(1.1)
+        result = run(sys.executable, ARGS.script, "--korvidctl", ARGS.korvidctl, "--version", ARGS.version,
+                     "--source", ARGS.source, "--out", again)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(self.deb, "rb") as first, open(result.stdout.strip(), "rb") as second:
+            self.assertEqual(first.read(), second.read(), "two builds of the package differ")
+
+    def test_the_udev_rule_gives_the_seat_access_and_no_one_else(self):
+        with open(os.path.join(ARGS.source, "packaging/udev/70-korvid-mouse.rules")) as f:
+            rules = [line for line in f if line.strip() and not line.startswith("#")]
+        self.assertEqual(len(rules), 1)
+        self.assertIn('TAG+="uaccess"', rules[0])
+        # A mode without a group widens the node to root's group; a group
+        # would widen it to that group's members.
+        self.assertNotIn("MODE", rules[0])
+        self.assertNotIn("GROUP", rules[0])
 
     def test_postinst_reloads_udev_when_there_is_one(self):
         with tempfile.TemporaryDirectory() as control:
@@ -129,6 +150,16 @@ class Package(unittest.TestCase):
             for line in text.splitlines():
                 if line.strip():
                     self.assertIn(line.replace("\\", "\\e").replace("-", "\\-"), page)
+        # Every command the program lists has its own section, with its help.
+        usage = run(ARGS.korvidctl, "--help").stdout
+        listed = [line.split()[0] for line in usage.split("Commands:\n", 1)[1].split("\n\n", 1)[0].splitlines()
+                  if line.startswith("  ") and not line.startswith("   ")]
+        self.assertIn("diag", listed)
+        for command in listed:
+            with self.subTest(command=command):
+                self.assertIn(".SS " + command + "\n", page)
+                first = run(ARGS.korvidctl, command, "--help").stdout.splitlines()[0]
+                self.assertIn(first.replace("-", "\\-"), page)
         # What the README tells developers stays out of the users' manual.
         self.assertNotIn("fuse_hidraw", page)
         if shutil.which("groff"):

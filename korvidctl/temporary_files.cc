@@ -1,4 +1,4 @@
-#include "tools/korvidctl/temporary_files.h"
+#include "korvidctl/temporary_files.h"
 
 #include <atomic>
 #include <chrono>

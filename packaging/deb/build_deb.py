@@ -18,6 +18,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from manpage import make_manpage  # noqa: E402
@@ -133,6 +134,17 @@ def shlib_depends(root, binary):
     raise RuntimeError("dpkg-shlibdeps gave no dependencies: " + out)
 
 
+def source_date_epoch(source):
+    """SOURCE_DATE_EPOCH when given, else the time of the last commit: every
+    time stamp in the package is this one, so that a rebuild gives the same
+    bytes; now, outside a git checkout."""
+    if os.environ.get("SOURCE_DATE_EPOCH", "").isdigit():
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    result = subprocess.run(["git", "-C", source, "log", "-1", "--format=%ct"], capture_output=True, text=True)
+    stamp = result.stdout.strip()
+    return int(stamp) if result.returncode == 0 and stamp.isdigit() else int(time.time())
+
+
 def build(korvidctl, version, source, out):
     arch = run("dpkg", "--print-architecture").strip()
     root = os.path.join(out, "root")
@@ -147,7 +159,7 @@ def build(korvidctl, version, source, out):
     os.chmod(os.path.join(root, binary), 0o755)
     rules = os.path.join(root, "usr/lib/udev/rules.d")
     os.makedirs(rules)
-    shutil.copyfile(os.path.join(source, "tools/udev", UDEV_RULE), os.path.join(rules, UDEV_RULE))
+    shutil.copyfile(os.path.join(source, "packaging/udev", UDEV_RULE), os.path.join(rules, UDEV_RULE))
     with open(os.path.join(source, "README.md")) as readme:
         write(os.path.join(root, "usr/share/man/man1/korvidctl.1.gz"),
               make_manpage(korvidctl, readme.read(), version), compress=True)
@@ -175,8 +187,15 @@ def build(korvidctl, version, source, out):
     write(os.path.join(control, "postinst"), POSTINST, 0o755)
     write(os.path.join(control, "postrm"), POSTRM, 0o755)
 
+    epoch = source_date_epoch(source)
+    for folder, folders, files in os.walk(root):
+        for name in folders + files:
+            os.utime(os.path.join(folder, name), (epoch, epoch), follow_symlinks=False)
+    os.utime(root, (epoch, epoch))
     deb = os.path.join(out, f"{PACKAGE}_{version}_{arch}.deb")
-    run("dpkg-deb", "--root-owner-group", "-Zxz", "--build", root, deb)
+    # dpkg-deb sorts the entries and stamps the archive with SOURCE_DATE_EPOCH.
+    subprocess.run(["dpkg-deb", "--root-owner-group", "-Zxz", "--build", root, deb], check=True,
+                   capture_output=True, text=True, env=dict(os.environ, SOURCE_DATE_EPOCH=str(epoch)))
     return deb
 
 

@@ -1,4 +1,4 @@
-#include "tools/korvidctl/settings.h"
+#include "korvidctl/settings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +11,7 @@
 #include "profile/key_codes.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
-#include "tools/korvidctl/key_labels.h"
+#include "korvidctl/key_labels.h"
 
 namespace korvidctl {
 

@@ -7,7 +7,6 @@ import subprocess
 SECTION = "## korvidctl"
 # Subsections of that section written for developers: left out of the manual.
 DEVELOPER_SUBSECTIONS = ("### The real device path on Linux, in tests",)
-COMMANDS = ("info", "show", "block", "profile", "save", "apply", "set", "reset", "diag")
 
 
 def readme_section(readme_text):
@@ -83,6 +82,21 @@ def help_text(korvidctl, *args):
     return subprocess.run([korvidctl, *args], capture_output=True, text=True, check=True).stdout
 
 
+def commands(usage):
+    """The command names korvidctl --help lists: the first word of each line
+    of its "Commands:" list that starts in the list's own column."""
+    names = []
+    listing = False
+    for line in usage.splitlines():
+        if line == "Commands:":
+            listing = True
+        elif listing and not line.strip():
+            break
+        elif listing and re.match(r"  [a-z]", line):
+            names.append(line.split()[0])
+    return names
+
+
 def make_manpage(korvidctl, readme_text, version):
     roff = [
         f'.TH KORVIDCTL 1 "" "korvidctl {version}" "User Commands"',
@@ -90,12 +104,12 @@ def make_manpage(korvidctl, readme_text, version):
         "korvidctl \\- read, change and write the Korvid mouse's configuration",
         ".SH SYNOPSIS",
         ".B korvidctl",
-        "[\\fB\\-\\-emulator\\fR \\fIDIR\\fR] [\\fB\\-\\-verbose\\fR] \\fICOMMAND\\fR [\\fIARGS\\fR]",
+        "[\\fB\\-\\-emulator\\fR \\fIDIR\\fR] [\\fB\\-\\-verbose\\fR] [\\fB\\-\\-no\\-lock\\fR] \\fICOMMAND\\fR [\\fIARGS\\fR]",
         ".SH DESCRIPTION",
     ]
     roff += markdown_to_roff(readme_section(readme_text))
     roff.append(".SH COMMANDS")
-    for command in COMMANDS:
+    for command in commands(help_text(korvidctl, "--help")):
         text = help_text(korvidctl, command, "--help").rstrip("\n").splitlines()
         roff.append(".SS " + escape(command))
         roff += literal(text)

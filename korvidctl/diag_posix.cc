@@ -5,14 +5,14 @@
 #include <fstream>
 #include <string>
 
-#include "tools/korvidctl/diag.h"
+#include "korvidctl/diag.h"
 
 namespace korvidctl {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The udev rule the package installs (tools/udev), which lets the user at the
+// The udev rule the package installs (packaging/udev), which lets the user at the
 // seat open the mouse's hidraw nodes.
 constexpr char kUdevRule[] = "70-korvid-mouse.rules";
 // Where udev reads rules from; a file in an earlier folder overrides one of

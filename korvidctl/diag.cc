@@ -1,4 +1,4 @@
-#include "tools/korvidctl/diag.h"
+#include "korvidctl/diag.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,9 +16,11 @@
 #include "korvid_version.h"
 #include "profile/device_model.h"
 #include "profile/text.h"
-#include "tools/korvidctl/exit_codes.h"
-#include "tools/korvidctl/mouse_session.h"
-#include "tools/korvidctl/report.h"
+#include "korvidctl/console.h"
+#include "korvidctl/exit_codes.h"
+#include "korvidctl/mouse_session.h"
+#include "korvidctl/output.h"
+#include "korvidctl/report.h"
 
 namespace korvidctl {
 
@@ -39,13 +41,7 @@ std::string Milliseconds(double ms) {
 }
 
 std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-#ifdef _WIN32
-  gmtime_s(&utc, &now);
-#else
-  gmtime_r(&now, &utc);
-#endif
+  const std::tm utc = UtcTime(std::time(nullptr));
   char text[32] = {};
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
   return text;
@@ -105,7 +101,7 @@ std::string Verdict(const InterfaceSeen& entry, const LinkState& link) {
 std::string InterfacesSection(const std::vector<InterfaceSeen>& seen, const LinkState& link) {
   std::string text = "HID interfaces seen: " + std::to_string(seen.size()) + "\n";
   for (const InterfaceSeen& entry : seen) {
-    text += "  " + entry.path + "\n    ";
+    text += "  " + TerminalSafe(entry.path) + "\n    ";
     if (entry.info) {
       const HidAttributes& ids = entry.info->attributes;
       text += "vendor " + Hex4(ids.vendorId) + "  product " + Hex4(ids.productId) + "  release " +
@@ -233,7 +229,9 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool require
       return ok;
     }));
   }
-  if (exitCode == kExitOk && !steps.back().ok) exitCode = kExitMouseFailed;
+  // The exit code `show` gives for the same failure.
+  if (exitCode == kExitOk && !steps.back().ok)
+    exitCode = link.lastError == kErrorDeviceNotConnected ? kExitNoMouse : kExitMouseFailed;
 
   report += "Firmware:      " + found.firmwareVersion;
   if (found.result == SessionResult::kDone) report += " (release number " + Hex4(link.versionNumber) + ")";
@@ -260,7 +258,7 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool require
 
   report += "Reports exchanged:\n";
   for (const HidEvent& event : events) report += "  " + FormatHidEvent(event) + "\n";
-  std::fwrite(report.data(), 1, report.size(), stdout);
+  PrintOutput(report);
   return exitCode;
 }
 

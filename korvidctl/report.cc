@@ -1,4 +1,4 @@
-#include "tools/korvidctl/report.h"
+#include "korvidctl/report.h"
 
 #include <cstdio>
 #include <sstream>
@@ -7,8 +7,9 @@
 #include "profile/device_image.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
-#include "tools/korvidctl/key_labels.h"
-#include "tools/korvidctl/settings.h"
+#include "korvidctl/key_labels.h"
+#include "korvidctl/output.h"
+#include "korvidctl/settings.h"
 
 namespace korvidctl {
 
@@ -90,25 +91,8 @@ std::string UnnamedBindingText(const ButtonBinding& binding) {
   return text;
 }
 
-// Text from a profile file for a terminal: control characters (C0, DEL, C1)
-// are written as \xNN escapes, so that a name cannot move the cursor,
-// retitle or clear the terminal.
-std::string TerminalText(const std::u16string& text) {
-  std::string out;
-  std::u16string plain;
-  for (char16_t c : text) {
-    if (c >= 0x20 && (c < 0x7F || c > 0x9F)) {
-      plain += c;
-      continue;
-    }
-    out += ToUtf8(plain);
-    plain.clear();
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
-    out += escaped;
-  }
-  return out + ToUtf8(plain);
-}
+// Text from a profile file for a terminal (see TerminalSafe).
+std::string TerminalText(const std::u16string& text) { return TerminalSafe(ToUtf8(text)); }
 
 bool LevelInUse(uint32_t disabled) { return LevelSwitchFromRecord(disabled) == true; }
 

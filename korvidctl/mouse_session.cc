@@ -1,11 +1,11 @@
-#include "tools/korvidctl/mouse_session.h"
+#include "korvidctl/mouse_session.h"
 
 #include <iostream>
 
 #include "device/hid_trace.h"
 #include "emulator/emulated_mouse.h"
-#include "tools/korvidctl/diag.h"
-#include "tools/korvidctl/exit_codes.h"
+#include "korvidctl/diag.h"
+#include "korvidctl/exit_codes.h"
 
 namespace korvidctl {
 

@@ -1,4 +1,4 @@
-#include "tools/korvidctl/key_labels.h"
+#include "korvidctl/key_labels.h"
 
 #include <algorithm>
 #include <cctype>

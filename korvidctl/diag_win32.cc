@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/korvidctl/diag.h"
+#include "korvidctl/diag.h"
 
 namespace korvidctl {
 
