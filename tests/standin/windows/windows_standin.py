@@ -46,6 +46,8 @@ def environment(env, mouse_folder, mode):
     """`env` for a program run through the stand-in, without the emulated build's variable."""
     env = dict(env)
     env.pop("KORVID_EMULATOR", None)
+    # Without it the wine launcher adds a hint of its own to every error output.
+    env.setdefault("WINEDEBUG", "-all")
     env.update(variables(mouse_folder, mode))
     return env
 
