@@ -80,6 +80,9 @@ class Mouse:
     def unplug(self):
         open(self.path("unplugged"), "w").close()
 
+    def plug(self):
+        os.remove(self.path("unplugged"))
+
     def calls(self):
         """The stand-in's call log (tests/standin/windows/windows_standin.py)."""
         return standin.calls(self.folder)
