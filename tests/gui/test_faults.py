@@ -238,8 +238,10 @@ class ManyApplies(FaultCase):
         self.wait_page(BUTTON_PAGE)
         block = self.mouse.block()
         start = len(self.mouse.log())
-        # Each report waits for the mouse a little: the unplug lands mid-write.
-        self.mouse.faults("busy 3 cmd=08\n")
+        # Each report waits for the mouse a little, and the commit a second
+        # more: the unplug, once the ten clicks are done, lands mid-apply
+        # however long the program takes per report.
+        self.mouse.faults("busy 3 cmd=08\ndelay 1000 cmd=04\n")
         self.click_apply_many_times(main)
         self.wait_log("the block write begun", lambda log: sets(log[start:], "08"))
         self.mouse.unplug()

@@ -846,6 +846,20 @@ class ClassDriver(KorvidctlCase):
                 self.assertEqual(self.mouse.block(), block)
                 os.remove(self.mouse.path("faults"))
 
+    def test_an_interface_another_program_holds_is_the_mouse_busy(self):
+        self.ok("show")
+        block = self.mouse.block()
+        holder = standin.Hold(STANDIN, self.mouse.folder, self.env())
+        try:
+            code, _, err = self.run_ctl("set", "cpi1=1600")
+        finally:
+            holder.stop()
+        self.assertEqual(code, 4, err)
+        self.assertIn("the mouse is busy with another program", err)
+        self.assertEqual(self.mouse.block(), block)
+        self.ok("set", "cpi1=1600")
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1600)
+
     def test_a_busy_mouse_is_waited_for(self):
         self.ok("show")
         self.mouse.clear_log()

@@ -71,6 +71,41 @@ def mouse_present(mouse_folder):
     return os.path.isdir(folder) and any(MOUSE_ENTRY_MARK in name.upper() for name in os.listdir(folder))
 
 
+def start_helper(standin_dir, mouse_folder, args, env=None):
+    """The plug helper started with `args`, and the file that takes its output."""
+    env = dict(env if env is not None else os.environ)
+    env["KORVID_HID_STANDIN"] = mouse_folder
+    # A file, not a pipe: a Wine service the helper starts would hold a pipe open.
+    output = tempfile.TemporaryFile()
+    process = subprocess.Popen(["wine", os.path.join(standin_dir, PLUG_HELPER)] + list(args),
+                               stdin=subprocess.DEVNULL, stdout=output, stderr=output, env=env)
+    return process, output
+
+
+class Hold:
+    """Another program holding the mouse's configuration interface, opened
+    read/write and shared with nobody, from when this returns until stop()."""
+
+    def __init__(self, standin_dir, mouse_folder, env=None):
+        self.process, self.output = start_helper(standin_dir, mouse_folder, ["hold", str(PLUG_SECONDS * 1000)],
+                                                 env)
+        deadline = time.monotonic() + PLUG_SECONDS
+        while True:
+            self.output.seek(0)
+            if b"held" in self.output.read():
+                return
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError("korvid-standin-plug could not hold the interface")
+            time.sleep(0.02)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        self.output.close()
+
+
 class Plug:
     """One run of the plug helper: the mouse plugged in or unplugged as Windows
     tells programs, by WM_DEVICECHANGE to their windows. Starting returns once
@@ -79,13 +114,7 @@ class Plug:
     can. finish() waits for the helper and raises if it failed."""
 
     def __init__(self, standin_dir, mouse_folder, plugged, env=None):
-        env = dict(env if env is not None else os.environ)
-        env["KORVID_HID_STANDIN"] = mouse_folder
-        # A file, not a pipe: a Wine service the helper starts would hold a pipe open.
-        self.output = tempfile.TemporaryFile()
-        self.process = subprocess.Popen(
-            ["wine", os.path.join(standin_dir, PLUG_HELPER), "plug" if plugged else "unplug"],
-            stdin=subprocess.DEVNULL, stdout=self.output, stderr=self.output, env=env)
+        self.process, self.output = start_helper(standin_dir, mouse_folder, ["plug" if plugged else "unplug"], env)
         deadline = time.monotonic() + PLUG_SECONDS
         while mouse_present(mouse_folder) != plugged:
             if self.process.poll() is not None or time.monotonic() > deadline:
