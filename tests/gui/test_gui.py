@@ -245,14 +245,17 @@ class ProgramCase(GuiCase):
         self.mouse = (PluggedMouse if OPTIONS.standin else Mouse)(self.folder.mouse_folder)
         self.ctl = Korvidctl(self.folder.mouse_folder)
 
-    def launch(self, unplugged=False, settings=(), without=()):
-        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets)."""
+    def launch(self, unplugged=False, settings=(), without=(), faults=None):
+        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets).
+        `faults`, when given, is the mouse's fault script from the start."""
         self.prepare_folder(without)
         if settings:
             self.ctl.run("set", *settings)
         self.mouse.clear_log()
         if unplugged:
             self.mouse.unplug()
+        if faults:
+            self.mouse.faults(faults)
         self.program = self.relaunch()
         return None if without else DESKTOP.wait_main()
 
