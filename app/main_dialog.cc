@@ -4,7 +4,7 @@
 #include <dbt.h>
 
 #include <filesystem>
-#include <future>
+#include <utility>
 
 #include "app/config_ini.h"
 #include "app/messages.h"
@@ -49,43 +49,39 @@ constexpr UINT_PTR kAddTrayIconTimer = 1;
 // A discovery after the mouse's arrival is due.
 constexpr UINT_PTR kArrivalDiscoveryTimer = 2;
 
-struct FirstRead {
-  SessionOutcome outcome;
-  ProfileRecord profile;
-};
-
 }  // namespace
 
 CMobrinDlg::CMobrinDlg(bool startHidden)
     : CZebImageDialog(IDD_MAIN, nullptr),
       startHidden_(startHidden),
-      applies_([this](const ProfileRecord& profile) { return ApplyToMouse(profile); },
-               [this](ApplyOutcome outcome) {
-                 PostMessageW(applyNewsWindow_.load(), kApplyOutcomeMessage, static_cast<WPARAM>(outcome), 0);
-               }) {
+      worker_(MakeSessionConversation(MakeProgramHidPort()),
+              [this] {
+                // Before the window exists the news waits in the worker: the
+                // window takes it when it is built.
+                if (HWND window = newsWindow_.load()) PostMessageW(window, kDeviceNewsMessage, 0, 0);
+              }) {
   bigIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID), IMAGE_ICON,
                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
   smallIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  port_ = MakeProgramHidPort();
-  link_.port = port_.get();
-  connectedAtStart_ = FindMouse(link_).result == SessionResult::kDone;
-  connection_ = StartingState(connectedAtStart_);
   configFilePath_ = ConfigFilePath();
   dataRoot_ = ResolveDataRoot(configFilePath_);
   currentProfile = std::make_unique<ProfileRecord>();
   ResetToDefaultProfile(*currentProfile);
   LoadSavedProfile();
   activeProfile = currentProfile.get();
+  // The first read is mostly the protocol's pauses: it runs on the worker
+  // while the window is built, into a copy of the saved profile.
+  connection_ = StartingWithRead(worker_.Read(*currentProfile));
 }
 
 CMobrinDlg::~CMobrinDlg() {
   deviceChanges_.reset();
-  // An apply still writing the mouse uses this window's link: the program
-  // ends once it has, in the bounded time its commands take. One that was
-  // only waiting is dropped.
-  applies_.Stop(ApplyQueue::kStopBound);
+  // An apply still writing the mouse is given a bounded time to finish; one
+  // that was only waiting is dropped. A mouse slower than the bound is left
+  // to the worker, which owns everything it uses, and the program ends.
+  worker_.Stop(DeviceWorker::kStopBound);
 }
 
 std::wstring CMobrinDlg::ProfilesFolderPath() const {
@@ -108,26 +104,25 @@ void CMobrinDlg::DoDataExchange() {
 BOOL CMobrinDlg::OnInitDialog() {
   CZebImageDialog::OnInitDialog();
   SetWindowText(kMainWindowTitle);
-  applyNewsWindow_ = GetSafeHwnd();
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   dragFullWindows_.emplace();
   ModifyStyle(WS_CAPTION, 0);
-  // The first read is mostly the protocol's pauses: it runs while the
-  // window is built, into a copy that nothing else touches meanwhile.
-  std::future<FirstRead> firstRead = std::async(std::launch::async, [this, profile = *currentProfile]() mutable {
-    const SessionOutcome outcome = ReadMouse(profile);
-    return FirstRead{outcome, std::move(profile)};
-  });
   LayOut();
   CentreOnScreen();
   if (!RegisterHidNotifications(GetSafeHwnd())) {
     MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
   deviceChanges_ = StartDeviceChangeSource(GetSafeHwnd());
-  FirstRead read = firstRead.get();
-  if (read.outcome.result == SessionResult::kDone) *currentProfile = std::move(read.profile);
-  ShowMouseRead(read.outcome);
+  // Word of the worker's news reaches the window only once its pages exist:
+  // a modal message before then (a skin sheet missing) must not act on it.
+  newsWindow_ = GetSafeHwnd();
+  // The window shows the mouse's settings at once when the first read ends
+  // soon enough; otherwise it shows itself without the mouse and takes the
+  // read when it comes. Hidden in the tray, it does not wait at all.
+  if (!startHidden_) worker_.AwaitNews(kFirstReadBound);
+  TakeDeviceNews();
+  if (connection_.phase == ConnectionPhase::kStarting) ShowStarting();
   CreateToolTips();
   // The tray icon waits until the window has shown and painted itself: a
   // timer's message comes after the first paint.
@@ -160,14 +155,12 @@ void CMobrinDlg::LayOut() {
     if (i >= 2) buttons[i]->SetOffImage(CropSkinImage(kMainOff, rect));
   }
   CreatePages();
-  if (connectedAtStart_) {
-    buttonSettingButton_.SetSelected(true);
-    ShowPageWindow(*buttonPage_);
-  } else {
-    ClearPageSelection();
-    ShowPageWindow(*noMousePage_);
-    SetPageButtonsEnabled(false);
-  }
+}
+
+void CMobrinDlg::ShowStarting() {
+  ClearPageSelection();
+  ShowPageWindow(*noMousePage_);
+  SetPageButtonsEnabled(false);
 }
 
 void CMobrinDlg::CreatePages() {
@@ -194,7 +187,7 @@ bool CMobrinDlg::BuildPage(CDialogEx& page) {
   if (&page == buttonPage_.get()) buttonPage_->LoadFromProfile(*activeProfile);
   if (&page == sensorPage_.get()) sensorPage_->LoadFromProfile(*activeProfile);
   if (&page == supportPage_.get()) supportPage_->SetFirmwareVersionText(firmwareText_);
-  if (applies_.Busy()) SendMessageW(window, kApplyProgressMessage, static_cast<WPARAM>(ApplyProgress::kRunning), 0);
+  if (worker_.ApplyBusy()) SendMessageW(window, kApplyProgressMessage, static_cast<WPARAM>(ApplyProgress::kRunning), 0);
   // Every image the page shows is a cut or a copy of its own by now.
   ReleaseSkinSheets();
   return true;
@@ -243,14 +236,43 @@ void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
   KeepFocusOnShownControls();
 }
 
-bool CMobrinDlg::DiscoverMouse() {
-  framework::CriticalSectionLock lock(linkLock_);
-  return FindMouse(link_).result == SessionResult::kDone;
+void CMobrinDlg::DiscoverMouse(std::function<void(bool found)> answer) {
+  discoveryAnswers_.push_back(std::move(answer));
+  if (discovery_ == 0) discovery_ = worker_.Discover();
 }
 
-SessionOutcome CMobrinDlg::ReadMouse(ProfileRecord& profile) {
-  framework::CriticalSectionLock lock(linkLock_);
-  return ReadMouseProfile(link_, profile);
+void CMobrinDlg::TakeDeviceNews() {
+  while (const std::optional<DeviceNews> news = worker_.TakeNews()) {
+    switch (news->kind) {
+      case DeviceNews::Kind::kRead:
+        OnMouseRead(*news);
+        break;
+      case DeviceNews::Kind::kDiscovered:
+        if (news->ticket == discovery_) {
+          discovery_ = 0;
+          const bool found = news->outcome.result == SessionResult::kDone;
+          // An answer may open a modal message, inside which more news is
+          // taken: the answers are taken out first.
+          for (const auto& answer : std::exchange(discoveryAnswers_, {})) answer(found);
+        }
+        break;
+      case DeviceNews::Kind::kAppliesFinished:
+        OnAppliesFinished(news->outcome.result);
+        break;
+    }
+  }
+}
+
+void CMobrinDlg::OnMouseRead(const DeviceNews& read) {
+  // A mouse that was found but could not be read (busy, failing) is there all the same.
+  const ConnectionStep step = korvid::OnMouseRead(connection_, read.ticket,
+                                                  read.outcome.result != SessionResult::kNoMouse);
+  if (step.kind != ConnectionStep::Kind::kShowConnected) {
+    TakeConnectionStep(step);
+    return;
+  }
+  if (read.outcome.result == SessionResult::kDone) *currentProfile = read.profile;
+  ShowConnected(read.outcome);
 }
 
 void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
@@ -296,13 +318,7 @@ void CMobrinDlg::TakeConnectionStep(const ConnectionStep& step) {
 
 void CMobrinDlg::OnArrivalDiscoveryDue() {
   KillTimer(GetSafeHwnd(), kArrivalDiscoveryTimer);
-  const SessionOutcome read = ReadMouse(*currentProfile);
-  const ConnectionStep step = OnArrivalDiscovery(connection_, read.result != SessionResult::kNoMouse);
-  if (step.kind == ConnectionStep::Kind::kShowConnected) {
-    ShowConnected(read);
-  } else {
-    TakeConnectionStep(step);
-  }
+  AwaitRead(connection_, worker_.Read(*currentProfile));
 }
 
 void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
@@ -322,8 +338,7 @@ void CMobrinDlg::ShowNoMouse() {
   ShowPageWindow(*noMousePage_);
   SetFirmwareVersionText(NoFirmwareVersionText());
   KeepFocusOnShownControls();
-  framework::CriticalSectionLock lock(linkLock_);
-  CloseConfigInterface(link_);
+  worker_.Close();
 }
 
 void CMobrinDlg::BringBack() {
@@ -365,7 +380,7 @@ bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
       // An apply only waiting is dropped; the one writing the mouse is
       // waited for when the window goes. Untitled, the window is no longer
       // found by a new copy, which then waits for this one to end.
-      applies_.DropPending();
+      worker_.DropPendingApply();
       SetWindowText(L"");
       PostQuitMessage(0);
     }
@@ -433,7 +448,7 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       BeginBodyDrag();
       break;
     case WM_DESTROY:
-      applyNewsWindow_ = nullptr;
+      newsWindow_ = nullptr;
       tray_.Remove();
       break;
     case WM_TIMER:
@@ -445,8 +460,8 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       KillTimer(GetSafeHwnd(), kAddTrayIconTimer);
       tray_.Add(GetSafeHwnd(), smallIcon_);
       return TRUE;
-    case kApplyOutcomeMessage:
-      OnAppliesFinished(static_cast<ApplyOutcome>(wParam));
+    case kDeviceNewsMessage:
+      TakeDeviceNews();
       return TRUE;
     default:
       if (tray_.OnTaskbarCreated(message)) return TRUE;

@@ -1,16 +1,18 @@
 #pragma once
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "app/apply_queue.h"
 #include "app/connection_state.h"
 #include "app/device_source.h"
+#include "app/device_worker.h"
 #include "app/stay_on_top.h"
 #include "app/tray_icon.h"
-#include "device/link.h"
 #include "device/session.h"
 #include "framework/drag_full_windows.h"
 #include "framework/handles.h"
@@ -29,9 +31,9 @@ class CSupportUpdateDlg;
 class CNoDevice;
 class CNoMouse;
 
-// Posted by the apply worker when the applies asked for are done; wParam is
-// the last one's ApplyOutcome.
-inline constexpr UINT kApplyOutcomeMessage = WM_APP + 1;
+// Posted by the device worker when it has news; the window takes the news
+// from the worker.
+inline constexpr UINT kDeviceNewsMessage = WM_APP + 1;
 // Sent by a second copy of the program: show the window.
 inline constexpr UINT kShowRequestMessage = WM_USER + 1004;
 
@@ -60,15 +62,19 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void StartApply() override;
   void RestoreDefaultProfile() override;
   bool HasActiveProfile() const override { return activeProfile != nullptr; }
-  bool DiscoverMouse() override;
+  void DiscoverMouse(std::function<void(bool found)> answer) override;
 
   // A spell of applies runs: a write to the mouse runs or waits.
-  bool ApplyRunning() const { return applies_.Busy(); }
+  bool ApplyRunning() const { return worker_.ApplyBusy(); }
+
+  // How long a start waits for the mouse's first read before the window
+  // shows: a normal read (about 130 ms) shows the mouse's settings at once;
+  // a mouse that is slow or held by another program is read while the
+  // window shows itself without it.
+  static constexpr std::chrono::milliseconds kFirstReadBound{1000};
 
   // `failure`, when given, says why a save failed.
   bool SaveCurrentProfile(SaveFailure* failure = nullptr);
-  // Reads the mouse into `profile` under the link's lock.
-  SessionOutcome ReadMouse(ProfileRecord& profile);
   // Shows what a read found: the firmware version and the settings on the
   // pages (the mouse's, or the saved profile's when it could not be read).
   void ShowMouseRead(const SessionOutcome& outcome);
@@ -93,17 +99,20 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
  private:
   // The five pages, built or not (null before they are made).
   std::array<CDialogEx*, 5> Pages() const;
-  // Writes `profile` to the mouse; runs on the apply worker.
-  ApplyOutcome ApplyToMouse(const ProfileRecord& profile);
+  // Takes the device worker's news and acts on each.
+  void TakeDeviceNews();
+  void OnMouseRead(const DeviceNews& read);
   // The applies asked for are done; the last one's outcome.
   void OnAppliesFinished(ApplyOutcome outcome);
   void ShowApplyOutcome(ApplyOutcome outcome);
   // Sends kApplyProgressMessage to every page built.
   void TellPagesApplyProgress(ApplyProgress progress);
-  // Acts on a step of the connection state (arrival, removal, discovery).
+  // Acts on a step of the connection state (arrival, removal, read).
   void TakeConnectionStep(const ConnectionStep& step);
   void OnArrivalDiscoveryDue();
   void ShowConnected(const SessionOutcome& read);
+  // The start's read still runs: shown as without a mouse until it ends.
+  void ShowStarting();
   void ShowNoMouse();
   void LayOut();
   void CentreOnScreen();
@@ -139,22 +148,20 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // when the window goes.
   std::optional<framework::DragFullWindowsOn> dragFullWindows_;
 
-  std::unique_ptr<HidPort> port_;
-  LinkState link_;
-  // Held while the link talks to the mouse: the UI thread's reads and the
-  // apply workers' writes take turns.
-  framework::CriticalSection linkLock_;
-  bool connectedAtStart_ = false;
   // Started with /tray: no window until the user asks for it.
   bool startHidden_ = false;
   ConnectionState connection_;
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
   StayOnTop stayOnTop_;
   bool showingApplyFailure_ = false;  // an apply's failure message is up
-  // Where the apply worker posts its news: the window while it exists.
-  std::atomic<HWND> applyNewsWindow_{nullptr};
-  // Last, so that it stops before the link it uses goes.
-  ApplyQueue applies_;
+  // The discovery Update Firmware asked for, and who waits for its answer.
+  uint64_t discovery_ = 0;
+  std::vector<std::function<void(bool)>> discoveryAnswers_;
+  // Where the device worker posts word of its news: the window while it
+  // exists. The worker stops telling before the window object goes.
+  std::atomic<HWND> newsWindow_{nullptr};
+  // Owns the link to the mouse; last, so that it stops first.
+  DeviceWorker worker_;
 };
 
 }  // namespace korvid

@@ -1,4 +1,4 @@
-// The main window's profile commands: save, apply on a worker, restore.
+// The main window's profile commands: save, apply on the device worker, restore.
 #include <filesystem>
 #include <memory>
 
@@ -26,26 +26,21 @@ bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
 void CMobrinDlg::StartApply() {
   SaveFailure failure;
   if (!SaveCurrentProfile(&failure)) {
-    if (!applies_.Busy()) TellPagesApplyProgress(ApplyProgress::kFailed);
+    if (!worker_.ApplyBusy()) TellPagesApplyProgress(ApplyProgress::kFailed);
     const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath() + kSaveFailureReason +
                               framework::ToWide(FromUtf8(failure.reason));
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     return;
   }
-  // The worker writes a copy: later edits cannot mix into it. While an apply
-  // runs, this one waits in place of any other that waits.
-  if (applies_.Request(*activeProfile)) TellPagesApplyProgress(ApplyProgress::kRunning);
-}
-
-ApplyOutcome CMobrinDlg::ApplyToMouse(const ProfileRecord& profile) {
-  framework::CriticalSectionLock lock(linkLock_);
-  return ApplyMouseProfile(link_, profile).result;
+  // The device worker writes a copy: later edits cannot mix into it. While
+  // an apply runs, this one waits in place of any other that waits.
+  if (worker_.RequestApply(*activeProfile)) TellPagesApplyProgress(ApplyProgress::kRunning);
 }
 
 void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
   // A click since the worker posted this has begun another spell, which
   // will report in its turn; its pages already know it runs.
-  if (!applies_.Busy()) {
+  if (!worker_.ApplyBusy()) {
     TellPagesApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kSucceeded : ApplyProgress::kFailed);
   }
   ShowApplyOutcome(outcome);

@@ -68,7 +68,13 @@ void CSupportUpdateDlg::SetFirmwareVersionText(const std::wstring& text) { firmw
 void CSupportUpdateDlg::OnSoftwareUpdate() { OpenInShellAsync(downloadsUrl_); }
 
 void CSupportUpdateDlg::OnFirmwareUpdate() {
-  if (host_.DiscoverMouse()) {
+  // The look for the mouse runs on the window's device worker: the tool
+  // starts when the answer comes, and the page stays responsive meanwhile.
+  host_.DiscoverMouse([this](bool found) { LaunchFirmwareTool(found); });
+}
+
+void CSupportUpdateDlg::LaunchFirmwareTool(bool mouseFound) {
+  if (mouseFound) {
     const std::wstring tool = GetModuleFolder() + kFirmwareToolFolder + kFirmwareToolExecutable;
     const DWORD attributes = GetFileAttributesW(tool.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -43,6 +43,9 @@ class CSupportUpdateDlg : public CZebImageDialog {
 
   void OnSoftwareUpdate();
   void OnFirmwareUpdate();
+  // The answer to Update Firmware's look for the mouse: starts the tool, or
+  // says that no mouse was found.
+  void LaunchFirmwareTool(bool mouseFound);
   void OnRestoreDefaults();
   // Names where the tool was looked for and offers the downloads page.
   void ReportMissingFirmwareTool(const std::wstring& toolPath);

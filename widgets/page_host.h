@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 namespace korvid {
 
@@ -13,8 +14,10 @@ class PageHost {
   // Puts the profile back to its defaults, shows them and applies them.
   virtual void RestoreDefaultProfile() = 0;
   virtual bool HasActiveProfile() const = 0;
-  // A fresh discovery of the mouse; true when it was found.
-  virtual bool DiscoverMouse() = 0;
+  // Asks for a fresh discovery of the mouse and returns at once; `answer`
+  // is called later on the window's thread, with true when the mouse was
+  // found. A request made while one is out is answered with it.
+  virtual void DiscoverMouse(std::function<void(bool found)> answer) = 0;
 };
 
 }  // namespace korvid

@@ -10,14 +10,25 @@ namespace {
 
 using Kind = ConnectionStep::Kind;
 
-// One notification or discovery result: 'A' arrival, 'R' removal, 'F' a
-// discovery that found the mouse, 'N' one that did not.
-ConnectionStep Feed(ConnectionState& state, char event) {
+// The reads queued so far: tickets 1, 2, ... in order.
+struct Reads {
+  uint64_t last = 0;
+};
+
+// One notification or read result: 'A' arrival, 'R' removal, 'q' a read
+// queued for the discovery due, 'F' the awaited read found the mouse, 'N'
+// it did not ('F' and 'N' queue the read first when none is awaited), 'L'
+// the first read ever queued ends late, having found the mouse.
+ConnectionStep Feed(ConnectionState& state, Reads& reads, char event) {
   switch (event) {
     case 'A': return OnMouseArrival(state);
     case 'R': return OnMouseRemoval(state);
-    case 'F': return OnArrivalDiscovery(state, true);
-    case 'N': return OnArrivalDiscovery(state, false);
+    case 'q': AwaitRead(state, ++reads.last); return {};
+    case 'F':
+    case 'N':
+      if (state.awaitedRead == 0) AwaitRead(state, ++reads.last);
+      return OnMouseRead(state, state.awaitedRead, event == 'F');
+    case 'L': return OnMouseRead(state, 1, true);
   }
   ADD_FAILURE() << "unknown event " << event;
   return {};
@@ -29,9 +40,11 @@ constexpr ConnectionStep kRetry{Kind::kDiscoverLater, kDiscoveryRetryMs};
 constexpr ConnectionStep kConnected{Kind::kShowConnected, 0};
 constexpr ConnectionStep kNoMouse{Kind::kShowNoMouse, 0};
 
+// How the program starts: 'Y' with the mouse found, 'n' without it, 'S'
+// with its read (ticket 1) still running.
 struct Case {
   const char* what;
-  bool foundAtStart;
+  char start;
   std::string events;
   std::vector<ConnectionStep> steps;
   ConnectionPhase end;
@@ -46,28 +59,41 @@ TEST(ConnectionState, FollowsArrivalsRemovalsAndDiscoveries) {
   for (const ConnectionStep& step : {kNothing, kSettle, kConnected}) giveUpThenPlugAgain.push_back(step);
 
   const Case cases[] = {
-      {"plugged in: settle, then shown", false, "AF", {kSettle, kConnected}, ConnectionPhase::kConnected},
-      {"each interface's arrival: only the first acts", false, "AAAFA",
+      {"plugged in: settle, then shown", 'n', "AF", {kSettle, kConnected}, ConnectionPhase::kConnected},
+      {"each interface's arrival: only the first acts", 'n', "AAAFA",
        {kSettle, kNothing, kNothing, kConnected, kNothing}, ConnectionPhase::kConnected},
-      {"each interface's removal: only the first acts", true, "RRR", {kNoMouse, kNothing, kNothing},
+      {"each interface's removal: only the first acts", 'Y', "RRR", {kNoMouse, kNothing, kNothing},
        ConnectionPhase::kNoMouse},
-      {"interface late: retried until found", false, "ANNNF", {kSettle, kRetry, kRetry, kRetry, kConnected},
+      {"interface late: retried until found", 'n', "ANNNF", {kSettle, kRetry, kRetry, kRetry, kConnected},
        ConnectionPhase::kConnected},
-      {"interface never ready: back to no mouse", false, "A" + nineFailures,
+      {"interface never ready: back to no mouse", 'n', "A" + nineFailures,
        [&] { auto s = retriesThenGiveUp; s.insert(s.begin(), kSettle); return s; }(), ConnectionPhase::kNoMouse},
-      {"after giving up, a later plug-in works", false, "A" + nineFailures + "RAF", giveUpThenPlugAgain,
+      {"after giving up, a later plug-in works", 'n', "A" + nineFailures + "RAF", giveUpThenPlugAgain,
        ConnectionPhase::kConnected},
-      {"unplugged while the arrival settles", false, "ARF", {kSettle, kNoMouse, kNothing},
+      {"unplugged while the arrival settles", 'n', "ARF", {kSettle, kNoMouse, kNothing},
        ConnectionPhase::kNoMouse},
-      {"a discovery nobody waits for", true, "NF", {kNothing, kNothing}, ConnectionPhase::kConnected},
-      {"arrival while connected", true, "A", {kNothing}, ConnectionPhase::kConnected},
-      {"removal without a mouse", false, "R", {kNothing}, ConnectionPhase::kNoMouse},
+      {"a discovery nobody waits for", 'Y', "NF", {kNothing, kNothing}, ConnectionPhase::kConnected},
+      {"arrival while connected", 'Y', "A", {kNothing}, ConnectionPhase::kConnected},
+      {"removal without a mouse", 'n', "R", {kNothing}, ConnectionPhase::kNoMouse},
+      {"a read from before an unplug ends after the replug: dropped", 'n', "AqRAqLF",
+       {kSettle, kNothing, kNoMouse, kSettle, kNothing, kNothing, kConnected}, ConnectionPhase::kConnected},
+      {"a read from before an unplug ends while unplugged: dropped", 'n', "AqRL", {kSettle, kNothing, kNoMouse, kNothing},
+       ConnectionPhase::kNoMouse},
+      {"start read finds the mouse", 'S', "F", {kConnected}, ConnectionPhase::kConnected},
+      {"start read finds none: no mouse, no retries", 'S', "N", {kNoMouse}, ConnectionPhase::kNoMouse},
+      {"start read still running when unplugged: its end dropped", 'S', "RL", {kNoMouse, kNothing},
+       ConnectionPhase::kNoMouse},
+      {"arrival during the start read: a discovery of its own", 'S', "ALF", {kSettle, kNothing, kConnected},
+       ConnectionPhase::kConnected},
+      {"arrival after the start found none", 'S', "NAF", {kNoMouse, kSettle, kConnected},
+       ConnectionPhase::kConnected},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ConnectionState state = StartingState(c.foundAtStart);
+    Reads reads;
+    ConnectionState state = c.start == 'S' ? StartingWithRead(++reads.last) : StartingState(c.start == 'Y');
     std::vector<ConnectionStep> steps;
-    for (char event : c.events) steps.push_back(Feed(state, event));
+    for (char event : c.events) steps.push_back(Feed(state, reads, event));
     EXPECT_EQ(steps, c.steps);
     EXPECT_EQ(state.phase, c.end);
   }

@@ -35,7 +35,7 @@ class FakeHost : public PageHost {
   void StartApply() override { ++applies; }
   void RestoreDefaultProfile() override {}
   bool HasActiveProfile() const override { return true; }
-  bool DiscoverMouse() override { return true; }
+  void DiscoverMouse(std::function<void(bool)> answer) override { answer(true); }
   int applies = 0;
 };
 

@@ -15,6 +15,9 @@ import tempfile
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "windows"))
+import windows_standin as standin_dlls  # noqa: E402
+
 MAIN_TITLE = "Korvid Configuration Software"
 MESSAGE_BOX_CLASS = "#32770"
 MESSAGE_BOX_CAPTION = "Korvid Configuration"
@@ -392,9 +395,11 @@ def region_distance(a, b):
 
 class AppFolder:
     """A private copy of the program: the exe, its sheets and a Config.ini
-    pointing at a private data folder; beside it the emulated mouse's folder."""
+    pointing at a private data folder; beside it the emulated mouse's folder.
+    With `standin` (the folder of the test HID DLLs) they are put beside the
+    exe, for the shipped program to run through them."""
 
-    def __init__(self, root, program, resources, without=()):
+    def __init__(self, root, program, resources, without=(), standin=None):
         self.root = root
         self.app = os.path.join(root, "app")
         self.data = os.path.join(root, "data")
@@ -405,6 +410,8 @@ class AppFolder:
         os.makedirs(self.mouse_folder)
         self.exe = os.path.join(self.app, os.path.basename(program))
         shutil.copy2(program, self.exe)
+        if standin:
+            standin_dlls.install_dlls(standin, self.app)
         for name in os.listdir(resources):
             if name in without or name == "Config.ini":
                 continue

@@ -2,8 +2,9 @@
 """The faults a demanding user meets, driven as that user drives the program,
 under Wine in Xvfb: the mouse plugged in and out while the window is hidden,
 an interface that is not ready when the mouse arrives, Apply clicked many
-times, Exit while applies wait, a missing background sheet, the stacking
-after a menu closes, and a soak of them all.
+times, Exit while applies wait, a mouse taking seconds over every report, a
+missing background sheet, the stacking after a menu closes, and a soak of
+them all.
 
 usage: test_faults.py (the options of test_gui.py) [--long] [GROUP...]
 
@@ -42,6 +43,13 @@ ARRIVAL_GIVE_UP_SECONDS = 0.9 + 8 * 0.5
 CLICKS, CLICK_INTERVAL_MS = 10, 200
 # The new copy waits for the old one to finish its running apply.
 SECOND_START_TIMEOUT = 30
+# A mouse taking this long over every report, the most a USB stack allows.
+SLOW_TRANSFER_MS = 5000
+SLOW_MOUSE = f"delay {SLOW_TRANSFER_MS}\n"
+# A read of the slow mouse: a status query and a block read, each a set and a get.
+SLOW_READ_SECONDS = 4 * SLOW_TRANSFER_MS / 1000 + 10
+# How long Exit waits for a running apply before the program ends anyway.
+EXIT_BOUND_SECONDS = 15
 
 
 def sets(log, command):
@@ -50,7 +58,12 @@ def sets(log, command):
 
 def commits_read(log):
     """The commit replies read, each the end of one apply that reached the mouse."""
-    return [l for l in log if l[0] == "GET" and field(l, "cmd") == "04" and field(l, "result") == "ok"]
+    return [l for l in log if l[0] == "GET" and field(l, "cmd") == "04" and gui.reply_read(l)]
+
+
+def blocks_read(log):
+    """The block read replies, each the end of one read of the mouse."""
+    return [l for l in log if l[0] == "GET" and field(l, "cmd") == "07" and gui.reply_read(l)]
 
 
 class FaultCase(ProgramCase):
@@ -81,7 +94,7 @@ class FaultCase(ProgramCase):
         return gui.DESKTOP.wait_main()
 
     def plug_in(self):
-        os.remove(self.mouse.path("unplugged"))
+        self.mouse.plug()
 
     def popups(self, snapshot=None):
         """The failure messages shown: message boxes and the no-mouse pop-up."""
@@ -92,6 +105,18 @@ class FaultCase(ProgramCase):
         control = IDOK if popup.title != NO_MOUSE_TITLE else NO_MOUSE_OK_ID
         gui.DESKTOP.post(popup, WM_COMMAND, control, popup.control(control).hwnd if popup.control(control) else 0)
         gui.DESKTOP.wait("the message closed", lambda s: all(w.hwnd != popup.hwnd for w in self.popups(s)))
+
+    def clear_faults(self):
+        """The mouse answers normally again."""
+        if os.path.exists(self.mouse.path("faults")):
+            os.remove(self.mouse.path("faults"))
+
+    def choose_exit_software(self, main):
+        """Exit Software from the tray icon's menu."""
+        x, y = gui.DESKTOP.tray_icon()
+        gui.DESKTOP.click_at(x, y, button=3)
+        menu = gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+        gui.DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * EXIT_SOFTWARE_ROW + 8)
 
     def post_apply(self, main):
         """Apply on the button page as a click would report it: works while the window is hidden."""
@@ -139,6 +164,7 @@ class HotPlug(FaultCase):
         self.assertEqual(self.no_popups(), [])
 
     def test_interface_late_after_the_settle_is_found_by_a_retry(self):
+        self.skip_through_standin("the system opens the interface, not the fault script")
         self.launch(unplugged=True)
         self.wait_page(NO_MOUSE_PAGE)
         # The interface refuses the first three opens, past the settle time.
@@ -152,6 +178,7 @@ class HotPlug(FaultCase):
         self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
 
     def test_interface_never_ready_falls_back_to_no_mouse_then_a_replug_works(self):
+        self.skip_through_standin("the system opens the interface, not the fault script")
         self.launch(unplugged=True)
         self.wait_page(NO_MOUSE_PAGE)
         opens = 1000
@@ -211,8 +238,10 @@ class ManyApplies(FaultCase):
         self.wait_page(BUTTON_PAGE)
         block = self.mouse.block()
         start = len(self.mouse.log())
-        # Each report waits for the mouse a little: the unplug lands mid-write.
-        self.mouse.faults("busy 3 cmd=08\n")
+        # Each report waits for the mouse a little, and the commit a second
+        # more: the unplug, once the ten clicks are done, lands mid-apply
+        # however long the program takes per report.
+        self.mouse.faults("busy 3 cmd=08\ndelay 1000 cmd=04\n")
         self.click_apply_many_times(main)
         self.wait_log("the block write begun", lambda log: sets(log[start:], "08"))
         self.mouse.unplug()
@@ -231,10 +260,7 @@ class ManyApplies(FaultCase):
         start = len(self.mouse.log())
         self.click_apply_many_times(main)
         self.wait_log("an apply running", lambda log: sets(log[start:], "03"))
-        x, y = gui.DESKTOP.tray_icon()
-        gui.DESKTOP.click_at(x, y, button=3)
-        menu = gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
-        gui.DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * EXIT_SOFTWARE_ROW + 8)
+        self.choose_exit_software(main)
         # At once, while the old copy still finishes its write.
         second = self.relaunch()
         shown = gui.DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
@@ -248,6 +274,93 @@ class ManyApplies(FaultCase):
         self.assertLessEqual(len(commits_read(log)), 2, log)
         self.assertEqual(len(self.mouse.block()), BLOCK_BYTES)
         gui.DESKTOP.screenshot(shown, "exit-then-start-new-window")
+
+
+class SlowMouse(FaultCase):
+    """A mouse taking 5 s over every report: the window answers the user all along, the
+    mouse's settings come when they are read, and Exit ends the program within its bound."""
+
+    def test_start_shows_the_window_at_once_and_the_settings_once_read(self):
+        main = self.launch(settings=gui.CHANGED_SETTINGS, faults=SLOW_MOUSE)
+        # Shown while the first read still runs: as without the mouse.
+        self.assertEqual(blocks_read(self.mouse.log()), [], "the window waited for the mouse before showing")
+        self.assertEqual(self.visible_pages(main), [NO_MOUSE_PAGE])
+        self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
+        # A click is handled at once: the window goes to the tray and comes back.
+        self.hide(main)
+        self.bring_back_through_tray()
+        self.assertEqual(blocks_read(self.mouse.log()), [], "the clicks were handled only once the mouse was read")
+        self.wait_state(BUTTON_PAGE, True, "the button page once the mouse is read", timeout=SLOW_READ_SECONDS)
+        self.assertEqual(len(blocks_read(self.mouse.log())), 1)
+        self.clear_faults()
+        sensor = self.show_page(ADVANCED)
+        self.assertEqual(sensor.control(SENSOR_PAGE).control(CPI1_FIELD).text, "1200")
+        self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
+
+    def test_window_answers_while_it_reads_a_slow_mouse_just_plugged_in(self):
+        main = self.launch(unplugged=True)
+        self.wait_page(NO_MOUSE_PAGE)
+        self.mouse.faults(SLOW_MOUSE)
+        start = len(self.mouse.log())
+        self.plug_in()
+        self.wait_log("the arrival's read begun", lambda log: sets(log[start:], "03"), timeout=SLOW_READ_SECONDS)
+        # The page buttons are off until the mouse is read; the window's own buttons answer.
+        self.hide(main)
+        self.assertEqual(blocks_read(self.mouse.log()[start:]), [], "the click was handled only once the mouse was read")
+        self.wait_state(BUTTON_PAGE, True, "the button page once the mouse is read", timeout=SLOW_READ_SECONDS)
+        self.clear_faults()
+        shown = self.bring_back_through_tray()
+        self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
+        self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
+
+    def test_pages_switch_while_a_slow_apply_runs_and_update_firmware_waits_behind_it(self):
+        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        launched = gui.SupportPage.install_firmware_tool(self)
+        self.wait_page(BUTTON_PAGE)
+        start = len(self.mouse.log())
+        self.mouse.faults(SLOW_MOUSE)
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        self.wait_log("the apply begun", lambda log: sets(log[start:], "03"), timeout=SLOW_READ_SECONDS)
+        # Update Firmware looks for the mouse after the apply; the pages answer meanwhile.
+        self.click_on_page(self.show_page(SUPPORT), gui.FIRMWARE_UPDATE_BUTTON)
+        for button in (ADVANCED, gui.HELP, BUTTON_SETTING):
+            self.show_page(button)
+            self.assertEqual(commits_read(self.mouse.log()[start:]), [],
+                             f"the click on {button} was handled only once the apply had ended")
+        self.assertFalse(os.path.exists(launched), "the tool started before the mouse was found")
+        self.clear_faults()
+        self.assert_apply_exchange(self.wait_commit(start))
+        self.wait_log("the tool's start", lambda _: os.path.exists(launched) and os.path.getsize(launched) > 0)
+        self.assertEqual(self.no_popups(), [])
+
+    def test_exit_during_a_slow_apply_ends_the_program_within_its_bound(self):
+        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        launched = gui.SupportPage.install_firmware_tool(self)
+        self.wait_page(BUTTON_PAGE)
+        block = self.mouse.block()
+        start = len(self.mouse.log())
+        self.mouse.faults(SLOW_MOUSE)
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        self.wait_log("the apply begun", lambda log: sets(log[start:], "03"), timeout=SLOW_READ_SECONDS)
+        # The user asks for the firmware tool, which waits for the apply, then gives up.
+        self.click_on_page(self.show_page(SUPPORT), gui.FIRMWARE_UPDATE_BUTTON)
+        self.choose_exit_software(main)
+        self.assertTrue(self.program.wait_exit(EXIT_BOUND_SECONDS + 10), "the program outlived Exit's bound")
+        self.program.log.flush()
+        with open(self.program.log.name, "rb") as log:
+            output = log.read().decode("utf-8", "replace")
+        self.assertEqual(self.program.process.returncode, 0, output[-5000:])
+        self.assertNotIn("Unhandled", output)
+        # The mouse holds a whole block: the one it had, as the commit was never reached.
+        self.assertEqual(self.mouse.block(), block)
+        self.assertEqual(commits_read(self.mouse.log()[start:]), [])
+        self.assertFalse(os.path.exists(launched), "the tool started after Exit")
+        # The mouse is free for the next start, which reads it.
+        self.clear_faults()
+        start = len(self.mouse.log())
+        self.program = self.relaunch()
+        self.wait_page(BUTTON_PAGE)
+        self.wait_log("the mouse read", lambda log: blocks_read(log[start:]))
 
 
 class SmallFaults(FaultCase):
@@ -514,7 +627,7 @@ class Soak(FaultCase):
         gui.DESKTOP.screenshot(self.main(), "soak-after")
 
 
-GROUPS = (HotPlug, ManyApplies, SmallFaults, Soak)
+GROUPS = (HotPlug, ManyApplies, SlowMouse, SmallFaults, Soak)
 
 
 def load_tests(loader, tests, pattern):

@@ -3,10 +3,15 @@
 
 usage: test_gui.py --program EXE --probe EXE --fixture EXE --combo-fixture EXE
                    --firmware-tool EXE --korvidctl EXE --prefix DIR --screenshots DIR
-                   --software-version TEXT [GROUP...]
+                   --software-version TEXT [--standin DIR [--length MODE]] [GROUP...]
 
 EXE are Windows programs of the cross build; the program is the build that
-talks to the emulated mouse. The tests run in the Wine prefix named by
+talks to the emulated mouse. With --standin the program is the shipped
+build, run on its real device path through the test hid.dll and
+setupapi.dll in DIR (tests/standin/windows/windows_standin.py), which keep the
+length rule MODE (collection, the default, or report); the mouse is then
+unplugged and plugged in through the plug helper, which tells the program as
+Windows does, and korvidctl runs through the stand-in too. The tests run in the Wine prefix named by
 WINEPREFIX (or --prefix when it is not set) followed by "-gui", created and
 set up on first use. TEXT is the version the support page shows for the
 program ("V1.09"). GROUP names test classes to run (default: all).
@@ -23,10 +28,12 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
+sys.path.insert(0, os.path.join(HERE, "..", "standin", "windows"))
 
 from harness import (MAIN_TITLE, POINTER_REST, PROGRAM_TIMEOUT_SECONDS, AppFolder, Desktop, Image,  # noqa: E402
                      Program, WaitTimeout, end_programs, region_distance, wine_path)
 from test_korvidctl import Mouse, field, hexbytes  # noqa: E402
+import windows_standin as standin  # noqa: E402
 
 OPTIONS = None
 DESKTOP = None
@@ -85,6 +92,8 @@ DOUBLE_CLICK_SECONDS = 0.5
 # How long the program is given after a step whose absence is being checked.
 SETTLE_SECONDS = 0.5
 APPLY_TIMEOUT = 15
+# The mouse's short reply: its status replies are this long.
+SHORT_REPLY_BYTES = 64
 
 
 def centre(rect, origin=(0, 0)):
@@ -101,19 +110,41 @@ def read_profile_list(path):
     return count, index, text, len(data) == 9 + 2 * length
 
 
+def reply_read(line):
+    """Whether a GET line of exchange.log read the mouse's whole reply. Through
+    the HID stand-in every read asks for the collection's report length,
+    longer than the mouse's short replies, which the log then calls short."""
+    result = field(line, "result")
+    if result == "ok":
+        return True
+    return bool(OPTIONS.standin) and result.startswith("short:") and int(result[6:]) >= SHORT_REPLY_BYTES
+
+
 def without_keys(record, *keys):
     return {k: v for k, v in record.items() if k not in keys}
 
 
 class Korvidctl:
-    """korvidctl.exe under Wine, against one emulator folder."""
+    """korvidctl.exe under Wine, against one mouse folder: the emulated mouse's,
+    or, when the program runs through the HID stand-in, through the stand-in
+    too (the same interfaces and the same lock as the program)."""
 
     def __init__(self, mouse_folder):
         self.mouse_folder = mouse_folder
+        self.program = None
+
+    def run_wine(self, *args, emulated=True, timeout=60):
+        """Exit status, output and errors of one run."""
+        if not (emulated and OPTIONS.standin):
+            command = [OPTIONS.korvidctl] + (["--emulator", self.mouse_folder] if emulated else []) + list(args)
+            return DESKTOP.run_wine(command, timeout=timeout)
+        if self.program is None:
+            self.program = standin.install(OPTIONS.standin, OPTIONS.korvidctl, self.mouse_folder + "-korvidctl")
+        return DESKTOP.run_wine([self.program] + list(args), timeout=timeout,
+                                **standin.variables(self.mouse_folder, OPTIONS.length))
 
     def run(self, *args, emulated=True):
-        command = [OPTIONS.korvidctl] + (["--emulator", self.mouse_folder] if emulated else []) + list(args)
-        code, out, err = DESKTOP.run_wine(command)
+        code, out, err = self.run_wine(*args, emulated=emulated)
         if code != 0:
             raise AssertionError(f"korvidctl {' '.join(args)} failed ({code}): {err}")
         return out
@@ -128,6 +159,30 @@ class Korvidctl:
         return hexbytes(self.run("block", path, emulated=False))
 
 
+class PluggedMouse(Mouse):
+    """The mouse of a program run through the HID stand-in: unplugged and
+    plugged in through the plug helper, which sends the program's windows
+    WM_DEVICECHANGE as Windows does; finish() waits for the helpers."""
+
+    def __init__(self, folder):
+        super().__init__(folder)
+        self.plugs = []
+
+    # The mouse itself goes or comes at once (the emulator's plug file, which
+    # the stand-in follows at its next call); Windows tells the windows after.
+    def unplug(self):
+        super().unplug()
+        self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, False, DESKTOP.env()))
+
+    def plug(self):
+        super().plug()
+        self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, True, DESKTOP.env()))
+
+    def finish(self):
+        while self.plugs:
+            self.plugs.pop(0).finish()
+
+
 class GuiCase(unittest.TestCase):
     """A private folder and the programs a test started, all ended in tearDown."""
 
@@ -140,6 +195,10 @@ class GuiCase(unittest.TestCase):
 
     def tearDown(self):
         forced = end_programs(DESKTOP, self.programs)
+        # The plug helper's notifications end with the windows they were for.
+        mouse = getattr(self, "mouse", None)
+        if isinstance(mouse, PluggedMouse):
+            mouse.finish()
         shutil.rmtree(self.tmp, ignore_errors=True)
         if forced:
             self.fail(f"teardown: {forced}")
@@ -180,21 +239,34 @@ class ProgramCase(GuiCase):
         if not os.path.exists(OPTIONS.program):
             self.fail(f"the program is not built: {OPTIONS.program}")
 
-    def launch(self, unplugged=False, settings=(), without=()):
-        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets)."""
-        self.folder = AppFolder(self.tmp, OPTIONS.program, OPTIONS.resources, without)
-        self.mouse = Mouse(self.folder.mouse_folder)
+    def prepare_folder(self, without=()):
+        """The program's private folder, its mouse, and korvidctl on that mouse."""
+        self.folder = AppFolder(self.tmp, OPTIONS.program, OPTIONS.resources, without, standin=OPTIONS.standin)
+        self.mouse = (PluggedMouse if OPTIONS.standin else Mouse)(self.folder.mouse_folder)
         self.ctl = Korvidctl(self.folder.mouse_folder)
+
+    def launch(self, unplugged=False, settings=(), without=(), faults=None):
+        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets).
+        `faults`, when given, is the mouse's fault script from the start."""
+        self.prepare_folder(without)
         if settings:
             self.ctl.run("set", *settings)
         self.mouse.clear_log()
         if unplugged:
             self.mouse.unplug()
+        if faults:
+            self.mouse.faults(faults)
         self.program = self.relaunch()
         return None if without else DESKTOP.wait_main()
 
     def relaunch(self):
+        if OPTIONS.standin:
+            return self.start(self.folder.exe, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
         return self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder)
+
+    def skip_through_standin(self, why):
+        if OPTIONS.standin:
+            self.skipTest("through the HID stand-in: " + why)
 
     # -- looking at the main window
 
@@ -337,6 +409,9 @@ class StartAndConnection(ProgramCase):
                             for l in self.mouse.log()))
         self.assertNotIn("08", sets)
         self.assertEqual(self.folder.profile_files(), [], "starting wrote profile files")
+        if OPTIONS.standin:
+            # What the system's HID layer saw: buffers of the collection's length.
+            self.assertEqual({(field(c, "len"), field(c, "result")) for c in self.mouse.calls()}, {("4097", "ok")})
 
     def test_start_without_mouse_shows_no_mouse_page(self):
         self.launch(unplugged=True)
@@ -364,7 +439,7 @@ class StartAndConnection(ProgramCase):
         self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
         self.assert_selected(DESKTOP.screenshot(main, "main-after-unplug"), None)
         reads = len(self.mouse.log())
-        os.remove(self.mouse.path("unplugged"))
+        self.mouse.plug()
         main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
         main = DESKTOP.wait("the firmware label",
                             lambda s: s.main(True) if self.firmware_text(s.main(True)) == FIRMWARE_VERSION_TEXT else None)
@@ -484,6 +559,7 @@ class Apply(ProgramCase):
                 self.assertEqual(self.visible_pages(self.main()), [PAGE_OF_BUTTON[button]])
 
     def test_apply_without_reaching_the_mouse_shows_no_mouse_popup(self):
+        self.skip_through_standin("the system opens the interface, not the fault script")
         self.launch(settings=CHANGED_SETTINGS)
         read = self.ctl.show()
         block = self.mouse.block()
@@ -1043,6 +1119,8 @@ def main(groups=GROUPS):
     for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
                  "screenshots", "software-version"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--standin")
+    parser.add_argument("--length", choices=standin.MODES, default=standin.MODES[0])
     parser.add_argument("groups", nargs="*")
     OPTIONS = parser.parse_args()
     unknown = set(OPTIONS.groups) - {g.__name__ for g in groups}

@@ -17,10 +17,10 @@ import threading
 import time
 
 import test_gui as gui
-from harness import AppFolder, wine_path
-from test_gui import (BUTTON_PAGE, BUTTON_PAGE_APPLY, LIST_FILE, PROFILE_FILE, PROFILE_NAME, Korvidctl, ProgramCase,
+from harness import wine_path
+from test_gui import (BUTTON_PAGE, BUTTON_PAGE_APPLY, LIST_FILE, PROFILE_FILE, PROFILE_NAME, ProgramCase,
                       read_profile_list)
-from test_korvidctl import Mouse, field
+from test_korvidctl import field
 
 # What one program's transaction sends: korvidctl's read-change-write, the
 # program's apply (status, write, commit).
@@ -39,9 +39,7 @@ def sent_commands(log):
 class FaultCase(ProgramCase):
     def launch_prepared(self, prepare, settings=()):
         """Starts a fresh copy after `prepare` has set up its folders; returns its main window."""
-        self.folder = AppFolder(self.tmp, gui.OPTIONS.program, gui.OPTIONS.resources)
-        self.mouse = Mouse(self.folder.mouse_folder)
-        self.ctl = Korvidctl(self.folder.mouse_folder)
+        self.prepare_folder()
         if settings:
             self.ctl.run("set", *settings)
         prepare()
@@ -59,8 +57,7 @@ class FaultCase(ProgramCase):
         self.assertEqual(gui.DESKTOP.snapshot().message_boxes(), [], "the apply showed a message")
 
     def run_ctl(self, *args, timeout=60):
-        command = [gui.OPTIONS.korvidctl, "--emulator", self.folder.mouse_folder] + list(args)
-        return gui.DESKTOP.run_wine(command, timeout=timeout)
+        return self.ctl.run_wine(*args, timeout=timeout)
 
 
 class TwoPrograms(FaultCase):

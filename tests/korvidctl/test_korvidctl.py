@@ -80,6 +80,9 @@ class Mouse:
     def unplug(self):
         open(self.path("unplugged"), "w").close()
 
+    def plug(self):
+        os.remove(self.path("unplugged"))
+
     def calls(self):
         """The stand-in's call log (tests/standin/windows/windows_standin.py)."""
         return standin.calls(self.folder)
@@ -842,6 +845,20 @@ class ClassDriver(KorvidctlCase):
                 self.assertEqual([field(c, "result") for c in tries], ["error:" + faults.split()[1]])
                 self.assertEqual(self.mouse.block(), block)
                 os.remove(self.mouse.path("faults"))
+
+    def test_an_interface_another_program_holds_is_the_mouse_busy(self):
+        self.ok("show")
+        block = self.mouse.block()
+        holder = standin.Hold(STANDIN, self.mouse.folder, self.env())
+        try:
+            code, _, err = self.run_ctl("set", "cpi1=1600")
+        finally:
+            holder.stop()
+        self.assertEqual(code, 4, err)
+        self.assertIn("the mouse is busy with another program", err)
+        self.assertEqual(self.mouse.block(), block)
+        self.ok("set", "cpi1=1600")
+        self.assertEqual(self.show()["levels"][0]["cpi"], 1600)
 
     def test_a_busy_mouse_is_waited_for(self):
         self.ok("show")

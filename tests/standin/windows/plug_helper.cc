@@ -6,14 +6,19 @@
 //   korvid-standin-plug plug     makes it present, then DBT_DEVICEARRIVAL
 // to every top-level window titled as the program's main window, each with a
 // DEV_BROADCAST_DEVICEINTERFACE_W naming the interface path the stand-in
-// hands out. Exit status: 0 done, 2 bad arguments or no mouse folder, 3 the
-// interface files could not be brought in line.
+// hands out.
+//   korvid-standin-plug hold MS  opens the mouse's configuration interface
+//       read/write and shared with nobody, as another program that holds it,
+//       prints "held" and keeps it MS milliseconds
+// Exit status: 0 done, 2 bad arguments or no mouse folder, 3 the interface
+// files could not be brought in line or the interface not held.
 #include <windows.h>
 #include <dbt.h>
 
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -63,10 +68,31 @@ int Notify(const std::wstring& folder, WPARAM event) {
   return delivered;
 }
 
+int Hold(const std::wstring& folder, DWORD milliseconds) {
+  if (!BringInterfacesInLine(folder)) return 3;
+  for (const StandinInterface& entry : StandinInterfaces()) {
+    if (!entry.emulated->isConfig) continue;
+    HANDLE held = ::CreateFileW(InterfacePath(folder, entry).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+      std::fprintf(stderr, "korvid-standin-plug: cannot hold the interface (error %lu)\n", ::GetLastError());
+      return 3;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    ::Sleep(milliseconds);
+    ::CloseHandle(held);
+    return 0;
+  }
+  return 3;
+}
+
 int Run(int argc, wchar_t** argv) {
-  const std::wstring action = argc == 2 ? argv[1] : L"";
-  if (action != L"plug" && action != L"unplug") {
-    std::fprintf(stderr, "usage: korvid-standin-plug unplug|plug (KORVID_HID_STANDIN names the mouse folder)\n");
+  const std::wstring action = argc >= 2 ? argv[1] : L"";
+  const bool hold = action == L"hold" && argc == 3;
+  if (!hold && (argc != 2 || (action != L"plug" && action != L"unplug"))) {
+    std::fprintf(stderr,
+                 "usage: korvid-standin-plug unplug|plug|hold MS (KORVID_HID_STANDIN names the mouse folder)\n");
     return 2;
   }
   const std::wstring folder = MouseFolder();
@@ -74,6 +100,7 @@ int Run(int argc, wchar_t** argv) {
     std::fprintf(stderr, "korvid-standin-plug: KORVID_HID_STANDIN is not set\n");
     return 2;
   }
+  if (hold) return Hold(folder, static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
   const bool unplug = action == L"unplug";
   if (!SetUnplugged(folder, unplug) || !BringInterfacesInLine(folder)) {
     std::fprintf(stderr, "korvid-standin-plug: the interface files could not be brought in line\n");

@@ -12,6 +12,8 @@ driver's documentation asks) or "report" (the report's own length).
 import os
 import shutil
 import subprocess
+import tempfile
+import time
 
 DLLS = ("hid.dll", "setupapi.dll")
 PLUG_HELPER = "korvid-standin-plug.exe"
@@ -19,23 +21,34 @@ CALL_LOG = "hid-calls.log"
 MODES = ("collection", "report")
 
 
-def install(standin_dir, program, folder):
-    """Copies `program` and the stand-in DLLs into `folder`; the copy's path."""
+def install_dlls(standin_dir, folder):
+    """Puts the stand-in DLLs into `folder`, beside a program there."""
     os.makedirs(folder, exist_ok=True)
     for dll in DLLS:
         shutil.copy2(os.path.join(standin_dir, dll), folder)
+
+
+def install(standin_dir, program, folder):
+    """Copies `program` and the stand-in DLLs into `folder`; the copy's path."""
+    install_dlls(standin_dir, folder)
     target = os.path.join(folder, os.path.basename(program))
     shutil.copy2(program, target)
     return target
 
 
+def variables(mouse_folder, mode):
+    """The variables of a program run through the stand-in on the mouse in `mouse_folder`."""
+    return {"WINEDLLOVERRIDES": "hid,setupapi=n,b", "KORVID_HID_STANDIN": mouse_folder,
+            "KORVID_HID_STANDIN_LENGTH": mode}
+
+
 def environment(env, mouse_folder, mode):
-    """`env` for a program run through the stand-in on the mouse in `mouse_folder`."""
+    """`env` for a program run through the stand-in, without the emulated build's variable."""
     env = dict(env)
     env.pop("KORVID_EMULATOR", None)
-    env["WINEDLLOVERRIDES"] = "hid,setupapi=n,b"
-    env["KORVID_HID_STANDIN"] = mouse_folder
-    env["KORVID_HID_STANDIN_LENGTH"] = mode
+    # Without it the wine launcher adds a hint of its own to every error output.
+    env.setdefault("WINEDEBUG", "-all")
+    env.update(variables(mouse_folder, mode))
     return env
 
 
@@ -48,14 +61,76 @@ def calls(mouse_folder):
         return [line.split() for line in f if line.strip()]
 
 
-def plug(standin_dir, mouse_folder, plugged, env=None):
-    """Plugs the mouse in or unplugs it as Windows tells programs: the plug
-    helper sends WM_DEVICECHANGE to the program's windows."""
-    helper = os.path.join(standin_dir, PLUG_HELPER)
+MOUSE_ENTRY_MARK = "VID_31C5&PID_2716"
+PLUG_SECONDS = 30
+
+
+def mouse_present(mouse_folder):
+    """Whether the mouse's interface entries are there."""
+    folder = os.path.join(mouse_folder, "interfaces")
+    return os.path.isdir(folder) and any(MOUSE_ENTRY_MARK in name.upper() for name in os.listdir(folder))
+
+
+def start_helper(standin_dir, mouse_folder, args, env=None):
+    """The plug helper started with `args`, and the file that takes its output."""
     env = dict(env if env is not None else os.environ)
     env["KORVID_HID_STANDIN"] = mouse_folder
-    result = subprocess.run(["wine", helper, "plug" if plugged else "unplug"], stdin=subprocess.DEVNULL,
-                            capture_output=True, text=True, env=env, timeout=60)
-    if result.returncode != 0:
-        raise RuntimeError("korvid-standin-plug failed: " + result.stderr)
-    return result.stdout
+    # A file, not a pipe: a Wine service the helper starts would hold a pipe open.
+    output = tempfile.TemporaryFile()
+    process = subprocess.Popen(["wine", os.path.join(standin_dir, PLUG_HELPER)] + list(args),
+                               stdin=subprocess.DEVNULL, stdout=output, stderr=output, env=env)
+    return process, output
+
+
+class Hold:
+    """Another program holding the mouse's configuration interface, opened
+    read/write and shared with nobody, from when this returns until stop()."""
+
+    def __init__(self, standin_dir, mouse_folder, env=None):
+        self.process, self.output = start_helper(standin_dir, mouse_folder, ["hold", str(PLUG_SECONDS * 1000)],
+                                                 env)
+        deadline = time.monotonic() + PLUG_SECONDS
+        while True:
+            self.output.seek(0)
+            if b"held" in self.output.read():
+                return
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError("korvid-standin-plug could not hold the interface")
+            time.sleep(0.02)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        self.output.close()
+
+
+class Plug:
+    """One run of the plug helper: the mouse plugged in or unplugged as Windows
+    tells programs, by WM_DEVICECHANGE to their windows. Starting returns once
+    the interface entries are in line; the notifications may still be on
+    their way, as on Windows a window busy with the mouse takes them when it
+    can. finish() waits for the helper and raises if it failed."""
+
+    def __init__(self, standin_dir, mouse_folder, plugged, env=None):
+        self.process, self.output = start_helper(standin_dir, mouse_folder, ["plug" if plugged else "unplug"], env)
+        deadline = time.monotonic() + PLUG_SECONDS
+        while mouse_present(mouse_folder) != plugged:
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                self.finish()
+                raise RuntimeError("korvid-standin-plug did not bring the interface entries in line")
+            time.sleep(0.02)
+
+    def finish(self, timeout=PLUG_SECONDS):
+        try:
+            code = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            code = self.process.wait()
+        self.output.seek(0)
+        text = self.output.read().decode(errors="replace")
+        self.output.close()
+        if code != 0:
+            raise RuntimeError(f"korvid-standin-plug failed ({code}): {text}")
+        return text
