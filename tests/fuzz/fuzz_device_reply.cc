@@ -55,6 +55,11 @@ class FuzzPort : public korvid::HidPort {
  public:
   explicit FuzzPort(Input& input) : input_(input) {}
   std::vector<std::string> EnumerateInterfaces() override { return {"fuzz"}; }
+  bool Describe(const std::string&, korvid::HidInterfaceInfo& info) override {
+    info.attributes = {0x31C5, 0x2716, input_.Word()};
+    info.collections = {{korvid::kConfigUsagePage, korvid::kConfigUsage}};
+    return true;
+  }
   std::unique_ptr<korvid::HidDevice> Open(const std::string&) override { return std::make_unique<FuzzDevice>(input_); }
   void Sleep(uint32_t) override {}
 
