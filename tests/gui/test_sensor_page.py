@@ -517,6 +517,9 @@ def main():
     for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "slider-fixture",
                  "prefix", "screenshots", "software-version"):
         parser.add_argument("--" + name, required=True)
+    # The sensor page's groups run on the emulated build only; the shared
+    # launch reads these.
+    parser.set_defaults(standin=None, length=None)
     parser.add_argument("groups", nargs="*")
     options = parser.parse_args()
     unknown = set(options.groups) - {g.__name__ for g in GROUPS}
