@@ -204,7 +204,7 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool require
       lock = AcquireMouseLock(port->LockKey(link.path), link.lockWaitMs, locked, &error);
       switch (locked) {
         case MouseLockResult::kHeld: detail = "held"; return true;
-        case MouseLockResult::kBusy: detail = "the mouse is busy with another program"; return false;
+        case MouseLockResult::kBusy: detail = kMouseBusy; return false;
         case MouseLockResult::kUnavailable: detail = "none to take"; return true;
         case MouseLockResult::kFailed: break;
       }

@@ -13,7 +13,6 @@ using namespace korvid;
 
 namespace {
 
-constexpr char kMouseBusy[] = "the mouse is busy with another program";
 
 const char* StepFailure(SessionStep step) {
   switch (step) {
@@ -62,11 +61,10 @@ std::string FailedMessage(const SessionOutcome& outcome) {
     return "the configuration block was written and the commit sent, but the mouse did not confirm the "
            "commit: the new settings may or may not be in use";
   // Windows error codes; the Linux backend maps errno onto them.
-  const std::string code = " (error " + std::to_string(outcome.error) + ")";
+  const std::string code = std::to_string(outcome.error);
   if (outcome.detail == SessionDetail::kRefused)
-    return std::string("the mouse refused the request (") + StepName(outcome.failedStep) + ", error " +
-           std::to_string(outcome.error) + ")";
-  return StepFailure(outcome.failedStep) + (outcome.error != kErrorSuccess ? code : std::string());
+    return std::string("the mouse refused the request (") + StepName(outcome.failedStep) + ", error " + code + ")";
+  return StepFailure(outcome.failedStep) + (outcome.error != kErrorSuccess ? " (error " + code + ")" : std::string());
 }
 
 }  // namespace
