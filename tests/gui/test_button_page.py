@@ -176,7 +176,7 @@ class ButtonPage(ButtonPageCase):
     def test_start_shows_what_the_mouse_holds(self):
         self.launch(settings=("button3=ctrl+shift+a", "button4=scroll-up", "button5=disable"))
         main = self.wait_page(BUTTON_PAGE)
-        self.wait_labels(["Left click", "Right click", "Shift+Ctrl+A", "Scroll Up", "Disable button"])
+        self.wait_labels(["Left click", "Right click", "Ctrl+Shift+A", "Scroll Up", "Disable button"])
         page = main.control(BUTTON_PAGE)
         for number, rect in FUNCTION_BUTTON_RECTS.items():
             with self.subTest(button=number):
@@ -206,7 +206,7 @@ class ButtonPage(ButtonPageCase):
         self.wait_key_field("A")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
-        expected = ["Left click", "Right click", "Scroll Down", "CTRL+A", "Disable button"]
+        expected = ["Left click", "Right click", "Scroll Down", "Ctrl+A", "Disable button"]
         self.wait_labels(expected, "the labels after the choices")
         self.assertEqual(self.menus(), [])
         self.assertEqual(self.mouse.log()[read:], [], "a choice reached the mouse before Apply")
@@ -270,7 +270,7 @@ class ButtonPage(ButtonPageCase):
                          APPLY_TIP)
         # The tip follows the button's function.
         self.choose(5, "IE Forward")
-        self.wait_labels(["Left click", "Right click", "Shift+Ctrl+A", "Scroll Up", "IE Forward"])
+        self.wait_labels(["Left click", "Right click", "Ctrl+Shift+A", "Scroll Up", "IE Forward"])
         self.assertEqual(self.hover_tip(self.button_centre(5)), "Bind IE forward button")
 
     def hover_tip(self, point):
@@ -377,7 +377,7 @@ class HotkeyPopup(ButtonPageCase):
         self.assertGreater(shot.colours(), 50)
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
-        self.wait_labels(["Left click", "Right click", "Shift+CTRL+F5", "IE Forward", "IE Backward"])
+        self.wait_labels(["Left click", "Right click", "Ctrl+Shift+F5", "IE Forward", "IE Backward"])
 
     def test_escape_as_the_first_key_is_captured_and_keeps_the_popup_open(self):
         self.launch()
