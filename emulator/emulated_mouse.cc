@@ -29,10 +29,6 @@ constexpr size_t kMaxFaultsFileBytes = 64 * 1024;
 constexpr size_t kReportIndexByte = kReportArgumentByte;
 constexpr uint8_t kStatusValueReady = 1;
 
-constexpr uint16_t kKeyboardUsagePage = 0x0001;
-constexpr uint16_t kKeyboardUsage = 0x0006;
-constexpr uint16_t kMouseUsagePage = 0x0001;
-constexpr uint16_t kMouseUsage = 0x0002;
 constexpr uint16_t kOtherReleaseNumber = 0x0100;
 // GUID_DEVINTERFACE_HID, the last part of every HID interface path.
 constexpr char kHidInterfaceClass[] = "{4d1e55b2-f16f-11cf-88cb-001111000030}";
@@ -361,12 +357,11 @@ std::string InterfacePath(uint16_t vendorId, uint16_t productId, const char* int
 }
 
 EmulatedInterface MakeInterface(uint16_t vendorId, uint16_t productId, uint16_t release,
-                                const char* interfaceAndInstance, uint16_t usagePage, uint16_t usage, bool isMouse,
-                                bool isConfig) {
+                                const char* interfaceAndInstance, HidCaps caps, bool isMouse, bool isConfig) {
   EmulatedInterface hidInterface;
   hidInterface.path = InterfacePath(vendorId, productId, interfaceAndInstance);
   hidInterface.attributes = {vendorId, productId, release};
-  hidInterface.caps = {usagePage, usage};
+  hidInterface.caps = caps;
   hidInterface.isMouse = isMouse;
   hidInterface.isConfig = isConfig;
   return hidInterface;
@@ -384,15 +379,15 @@ ConfigBlock FactoryBlock() {
 
 const std::vector<EmulatedInterface>& Interfaces() {
   const DeviceModel& model = KorvidModel();
+  constexpr HidCaps kConfig = {kConfigUsagePage, kConfigUsage};
   static const std::vector<EmulatedInterface> interfaces = {
-      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_00#7&1A2B3C4D&0&0000", kKeyboardUsagePage,
-                    kKeyboardUsage, true, false),
-      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_01#7&2B3C4D5E&0&0000", kMouseUsagePage,
-                    kMouseUsage, true, false),
-      MakeInterface(kOtherVendorId, kOtherProductId, kOtherReleaseNumber, "MI_02#8&3C4D5E6F&0&0000", kConfigUsagePage,
-                    kConfigUsage, false, false),
-      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_02#7&4D5E6F70&0&0000", kConfigUsagePage,
-                    kConfigUsage, true, true),
+      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_00#7&1A2B3C4D&0&0000", kKeyboardCollection,
+                    true, false),
+      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_01#7&2B3C4D5E&0&0000", kPointerCollection,
+                    true, false),
+      MakeInterface(kOtherVendorId, kOtherProductId, kOtherReleaseNumber, "MI_02#8&3C4D5E6F&0&0000", kConfig, false,
+                    false),
+      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_02#7&4D5E6F70&0&0000", kConfig, true, true),
   };
   return interfaces;
 }

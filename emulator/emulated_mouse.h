@@ -26,6 +26,10 @@ namespace korvid::emulator {
 inline constexpr uint16_t kReleaseNumber = 0x0109;
 inline constexpr uint16_t kOtherVendorId = 0x1D57;
 inline constexpr uint16_t kOtherProductId = 0xAD03;
+// The mouse's collections besides its configuration: keyboard and pointer,
+// on the Generic Desktop page.
+inline constexpr HidCaps kKeyboardCollection = {0x0001, 0x0006};
+inline constexpr HidCaps kPointerCollection = {0x0001, 0x0002};
 
 inline constexpr char kBlockFile[] = "block.bin";
 inline constexpr char kUnpluggedFile[] = "unplugged";
