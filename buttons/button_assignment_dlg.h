@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "buttons/button_functions.h"
 #include "profile/profile_record.h"
@@ -44,9 +45,9 @@ class CButtonAssignmentDlg : public CPage {
   std::array<CQuoBnComboButton, kFunctionButtons> functionButtons_;
   std::array<CZebStatic, kFunctionButtons> labels_;
   CZebButton applyButton_;
-  // The keyboard usage each button's binding was loaded with, kept so that a
-  // key the page cannot name goes back to the mouse unchanged.
-  std::array<uint16_t, kPageButtons> loadedKeyUsages_{};
+  // The binding each button was loaded with, for a button that holds one its
+  // menu does not offer: it goes back to the mouse unchanged.
+  std::array<std::optional<ButtonBinding>, kPageButtons> keptBindings_{};
 };
 
 }  // namespace korvid
