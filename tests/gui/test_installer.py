@@ -8,20 +8,15 @@ EXE is KorvidConfig-<version>-setup.exe; DIR the build's Resources folder,
 whose sheets the installer must carry; TEXT the version the program shows
 ("V1.09"). Screenshots of every page go to the screenshots folder.
 """
-import argparse
 import filecmp
 import os
 import re
 import shutil
 import sys
-import tempfile
 import time
-import unittest
 
-from harness import MAIN_TITLE, Desktop, Program, WaitTimeout, end_programs, run_groups
-
-OPTIONS = None
-DESKTOP = None
+import harness
+from harness import CONFIG_MOUSE_ROW, MAIN_TITLE, MENU_CLASS, GuiCase
 
 PRODUCT = "Korvid Configuration Software"
 PUBLISHER = "Orvanta"
@@ -32,8 +27,6 @@ INSTALL_FOLDER = r"Programs\Korvid Configuration"  # in the user's local AppData
 SHORTCUT = r"Microsoft\Windows\Start Menu\Programs" + "\\" + PRODUCT + ".lnk"  # in the roaming AppData
 PROFILE = r"Orvanta\Korvid\Profiles\Mine.profile"  # in the roaming AppData
 INSTALLED_FILES = ("KorvidConfig.exe", "korvidctl.exe", "README.txt", "Uninstall.exe")
-MENU_CLASS = "KorvidQuoMenu"
-CONFIG_MOUSE_ROW = 0
 SETTLE_SECONDS = 1.0
 UNINSTALL_SECONDS = 60
 # How long the installer waits for a running copy to end before it asks.
@@ -104,39 +97,29 @@ class Machine:
         self.desktop.run_wine(["reg", "delete", RUN_KEY, "/v", RUN_VALUE, "/f"])
 
 
-class InstallerCase(unittest.TestCase):
+class InstallerCase(GuiCase):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="korvid-installer-")
-        self.programs = []
-        self.machine = Machine(DESKTOP)
+        super().setUp()
+        self.machine = Machine(harness.DESKTOP)
         self.machine.clean()
         # A profile of the user's, which no uninstall may touch.
         os.makedirs(os.path.dirname(self.machine.profile()), exist_ok=True)
         with open(self.machine.profile(), "wb") as f:
             f.write(b"the user's own profile")
 
-    def tearDown(self):
-        forced = end_programs(DESKTOP, self.programs)
-        leftovers = [w for w in DESKTOP.snapshot().windows if w.title.startswith(PRODUCT) and w.visible]
+    def clean_up(self):
+        leftovers = [w for w in harness.DESKTOP.snapshot().windows if w.title.startswith(PRODUCT) and w.visible]
         if leftovers:
-            DESKTOP.restart_server()
+            harness.DESKTOP.restart_server()
         self.machine.clean()
-        shutil.rmtree(self.tmp, ignore_errors=True)
-        if forced:
-            self.fail(f"teardown: {forced}")
-
-    def start(self, exe, args=()):
-        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"), args=args)
-        self.programs.append(program)
-        return program
 
     def install_silently(self, *switches):
-        code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S", *switches], timeout=180)
+        code, out, err = harness.DESKTOP.run_wine([harness.OPTIONS.installer, "/S", *switches], timeout=180)
         self.assertEqual(code, 0, f"the silent install failed: {out} {err}")
 
     def uninstall_silently(self):
         uninstaller = os.path.join(self.machine.install_dir(), "Uninstall.exe")
-        code, out, err = DESKTOP.run_wine([uninstaller, "/S"], timeout=120)
+        code, out, err = harness.DESKTOP.run_wine([uninstaller, "/S"], timeout=120)
         self.assertEqual(code, 0, f"the silent uninstall failed: {out} {err}")
         # The uninstaller runs on from a copy of itself in the temporary folder.
         self.wait_removed()
@@ -152,9 +135,9 @@ class InstallerCase(unittest.TestCase):
         folder = self.machine.install_dir()
         for name in INSTALLED_FILES:
             self.assertTrue(os.path.isfile(os.path.join(folder, name)), name)
-        sheets = sorted(os.listdir(OPTIONS.resources))
+        sheets = sorted(os.listdir(harness.OPTIONS.resources))
         self.assertEqual(sorted(os.listdir(os.path.join(folder, "Resources"))), sheets)
-        _, mismatch, errors = filecmp.cmpfiles(OPTIONS.resources, os.path.join(folder, "Resources"), sheets,
+        _, mismatch, errors = filecmp.cmpfiles(harness.OPTIONS.resources, os.path.join(folder, "Resources"), sheets,
                                                shallow=False)
         self.assertEqual(mismatch + errors, [], "sheets that differ from the build's")
         self.assertTrue(os.path.isfile(self.machine.shortcut()), "the Start menu shortcut")
@@ -165,7 +148,7 @@ class InstallerCase(unittest.TestCase):
         self.assertEqual(self.machine.unix(windows_folder), folder)
         expected = {
             "DisplayName": PRODUCT,
-            "DisplayVersion": OPTIONS.software_version.lstrip("V"),
+            "DisplayVersion": harness.OPTIONS.software_version.lstrip("V"),
             "Publisher": PUBLISHER,
             "DisplayIcon": f'"{windows_folder}\\KorvidConfig.exe",0',
             "UninstallString": f'"{windows_folder}\\Uninstall.exe"',
@@ -202,24 +185,24 @@ class SilentInstall(InstallerCase):
 
         # Started as the sign-in would start it: the tray icon, no window.
         program = self.start_from_run_entry()
-        DESKTOP.tray_icon()
-        main = DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
+        harness.DESKTOP.tray_icon()
+        main = harness.DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
         time.sleep(SETTLE_SECONDS)
-        snapshot = DESKTOP.snapshot()
+        snapshot = harness.DESKTOP.snapshot()
         self.assertIsNone(snapshot.main(visible=True), "a window showed at a start with /tray")
         self.assertEqual([w for w in snapshot.of_process(main.pid) if w.record["class"] != MENU_CLASS], [])
         # The sign-in entry run again while it runs only ends.
         again = self.start_from_run_entry()
         self.assertTrue(again.wait_exit(30), "a second start with /tray kept running")
         time.sleep(SETTLE_SECONDS)
-        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "a second start with /tray showed the window")
+        self.assertIsNone(harness.DESKTOP.snapshot().main(visible=True), "a second start with /tray showed the window")
         # The tray menu's "Config Mouse" shows it.
-        x, y = DESKTOP.tray_icon()
-        DESKTOP.click_at(x, y, button=3)
-        menu = DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
-        DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * CONFIG_MOUSE_ROW + 8)
-        shown = DESKTOP.wait_main()
-        DESKTOP.screenshot(shown, "installed-program-shown-from-tray")
+        x, y = harness.DESKTOP.tray_icon()
+        harness.DESKTOP.click_at(x, y, button=3)
+        menu = harness.DESKTOP.wait_menu(main.pid, "the tray menu")
+        harness.DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
+        shown = harness.DESKTOP.wait_main()
+        harness.DESKTOP.screenshot(shown, "installed-program-shown-from-tray")
 
         # Installing again while it runs closes it first; /STARTUP=0 takes the entry away.
         self.install_silently("/STARTUP=0")
@@ -231,16 +214,16 @@ class SilentInstall(InstallerCase):
 
         # The uninstaller closes a running copy too, and keeps the profile.
         program = self.start_from_run_entry()
-        DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
+        harness.DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
         self.uninstall_silently()
         self.assertTrue(program.wait_exit(30), "the uninstaller did not close the running program")
         self.assert_removed()
 
     def test_a_copy_that_will_not_close_stops_a_silent_install_before_any_file(self):
-        holder = self.start(OPTIONS.stubborn_copy, ["60"])
+        holder = self.start(harness.OPTIONS.stubborn_copy, ["60"])
         time.sleep(SETTLE_SECONDS)
         started = time.monotonic()
-        code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S"], timeout=180)
+        code, out, err = harness.DESKTOP.run_wine([harness.OPTIONS.installer, "/S"], timeout=180)
         self.assertEqual(code, 2, f"{out} {err}")
         self.assertGreater(time.monotonic() - started, CLOSE_WAIT_SECONDS, "gave up before the copy had its time")
         self.assertFalse(os.path.exists(self.machine.install_dir()))
@@ -260,11 +243,11 @@ class SilentInstall(InstallerCase):
 
 class InstallerPages(InstallerCase):
     def wizard(self, title):
-        return DESKTOP.wait_titled(title, timeout=30)
+        return harness.DESKTOP.wait_titled(title, timeout=30)
 
     def shot(self, window, name):
         """The page itself, the client area: the caption above it is Wine's."""
-        return DESKTOP.screenshot_screen(name, tuple(window.client))
+        return harness.DESKTOP.screenshot_screen(name, tuple(window.client))
 
     def wait_text(self, title, text, timeout=30):
         def found(snapshot):
@@ -273,7 +256,7 @@ class InstallerPages(InstallerCase):
                 if any(text in plain(c.text) and c.visible for c in window.descendants()):
                     return window
             return None
-        return DESKTOP.wait(f"the text {text!r}", found, timeout)
+        return harness.DESKTOP.wait(f"the text {text!r}", found, timeout)
 
     @staticmethod
     def titled(snapshot, title):
@@ -287,15 +270,15 @@ class InstallerPages(InstallerCase):
                     if plain(control.text) == text and control.visible and control.enabled:
                         return window, control
             return None
-        return DESKTOP.wait(f"the control {text!r}", found)
+        return harness.DESKTOP.wait(f"the control {text!r}", found)
 
     def press(self, title, text):
         window, control = self.control_with_text(title, text)
-        DESKTOP.click_control(window, control)
+        harness.DESKTOP.click_control(window, control)
 
     def test_every_page_then_the_uninstaller(self):
-        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Setup"
-        self.start(OPTIONS.installer)
+        title = f"{PRODUCT} {harness.OPTIONS.software_version.lstrip('V')} Setup"
+        self.start(harness.OPTIONS.installer)
         window = self.wait_text(title, f"Welcome to {PRODUCT}")
         self.shot(window, "installer-1-welcome")
         self.press(title, "Next >")
@@ -309,7 +292,7 @@ class InstallerPages(InstallerCase):
         window = self.wait_text(title, "Start Korvid Configuration when I sign in")
         checked = self.shot(window, "installer-3-sign-in")
         _, box = self.control_with_text(title, "Start Korvid Configuration when I sign in")
-        DESKTOP.click_control(window, box)
+        harness.DESKTOP.click_control(window, box)
         time.sleep(SETTLE_SECONDS)
         unchecked = self.shot(window, "installer-3-sign-in-off")
         square = (box.screen[0] - window.client[0], box.screen[1] - window.client[1], 14, box.screen[3])
@@ -321,13 +304,13 @@ class InstallerPages(InstallerCase):
         self.press(title, "Start Korvid Configuration now")
         time.sleep(SETTLE_SECONDS)
         self.press(title, "Finish")
-        DESKTOP.wait("the installer closed", lambda s: not self.titled(s, title), timeout=30)
+        harness.DESKTOP.wait("the installer closed", lambda s: not self.titled(s, title), timeout=30)
         self.assertTrue(self.programs[0].wait_exit(30))
         self.assert_installed()
         self.assertIsNone(self.machine.run_entry(), "the sign-in entry written though switched off")
-        self.assertIsNone(DESKTOP.snapshot().main(), "the program started though switched off")
+        self.assertIsNone(harness.DESKTOP.snapshot().main(), "the program started though switched off")
 
-        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Uninstall"
+        title = f"{PRODUCT} {harness.OPTIONS.software_version.lstrip('V')} Uninstall"
         self.start(os.path.join(self.machine.install_dir(), "Uninstall.exe"))
         window = self.wait_text(title, f"Remove {PRODUCT}")
         self.shot(window, "uninstaller-1-confirm")
@@ -335,15 +318,15 @@ class InstallerPages(InstallerCase):
         window = self.wait_text(title, f"{PRODUCT} has been removed", timeout=120)
         self.shot(window, "uninstaller-2-finished")
         self.press(title, "Finish")
-        DESKTOP.wait("the uninstaller closed", lambda s: not self.titled(s, title), timeout=30)
+        harness.DESKTOP.wait("the uninstaller closed", lambda s: not self.titled(s, title), timeout=30)
         self.wait_removed()
         self.assert_removed()
 
 
     def test_a_copy_that_will_not_close_is_left_to_the_user(self):
-        holder = self.start(OPTIONS.stubborn_copy, ["90"])
-        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Setup"
-        setup = self.start(OPTIONS.installer)
+        holder = self.start(harness.OPTIONS.stubborn_copy, ["90"])
+        title = f"{PRODUCT} {harness.OPTIONS.software_version.lstrip('V')} Setup"
+        setup = self.start(harness.OPTIONS.installer)
         self.wait_text(title, f"Welcome to {PRODUCT}")
         self.press(title, "Next >")
         self.wait_text(title, "Setup will install")
@@ -364,21 +347,15 @@ class InstallerPages(InstallerCase):
 GROUPS = (SilentInstall, InstallerPages)
 
 
-def main():
-    global OPTIONS, DESKTOP
-    parser = argparse.ArgumentParser(usage=__doc__)
-    for name in ("installer", "resources", "probe", "stubborn-copy", "prefix", "screenshots", "software-version"):
-        parser.add_argument("--" + name, required=True)
-    parser.add_argument("groups", nargs="*")
-    OPTIONS = parser.parse_args()
-    if not os.path.isfile(OPTIONS.installer):
-        sys.exit(f"the installer is not built: {OPTIONS.installer}")
+def prepare(options):
+    if not os.path.isfile(options.installer):
+        sys.exit(f"the installer is not built: {options.installer}")
     # Shortcuts the installer makes must not become menu entries of this
     # machine's desktop.
     os.environ["WINEDLLOVERRIDES"] = "winemenubuilder.exe=d"
-    DESKTOP = Desktop(OPTIONS.prefix, OPTIONS.probe, OPTIONS.screenshots)
-    run_groups(DESKTOP, GROUPS, OPTIONS.groups, "Installer")
 
 
 if __name__ == "__main__":
-    main()
+    harness.main(GROUPS, __doc__, options=("installer", "resources", "probe", "stubborn-copy", "prefix", "screenshots",
+                                           "software-version"),
+                 standin_options=False, prefix_beside=False, what="Installer", prepare=prepare)

@@ -52,15 +52,6 @@ def environment(env, mouse_folder, mode):
     return env
 
 
-def calls(mouse_folder):
-    """The call log: one list of fields per HidD_SetFeature / HidD_GetFeature."""
-    path = os.path.join(mouse_folder, CALL_LOG)
-    if not os.path.exists(path):
-        return []
-    with open(path) as f:
-        return [line.split() for line in f if line.strip()]
-
-
 MOUSE_ENTRY_MARK = "VID_31C5&PID_2716"
 PLUG_SECONDS = 30
 
