@@ -31,7 +31,9 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
-from harness import Mouse, replies_read, start_xvfb, stop_xvfb  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "tests", "emulator"))
+from harness import start_xvfb, stop_xvfb  # noqa: E402
+from mouse_folder import Mouse, replies_read  # noqa: E402
 
 TITLE = "^Korvid Configuration Software$"
 BARE_TITLE = "^Korvid Bare Window$"

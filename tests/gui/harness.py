@@ -167,13 +167,16 @@ def stop_xvfb(xvfb):
 class Desktop:
     """An Xvfb display with the Wine prefix ready on it."""
 
-    def __init__(self, prefix, probe, screenshots):
-        self.prefix = prefix
-        self.probe = probe
-        self.screenshots = screenshots
+    def __init__(self, prefix=None, probe=None, screenshots=None):
+        self.configure(prefix, probe, screenshots)
         self.xvfb = None
         self.display = None
         self.system_pids = set()
+
+    def configure(self, prefix, probe, screenshots):
+        self.prefix = prefix
+        self.probe = probe
+        self.screenshots = screenshots
 
     # -- the session
 
@@ -570,9 +573,9 @@ def end_programs(desktop, programs):
 
 # -- the program in a folder of its own, on the emulated mouse or through the HID stand-in
 
-# The run's options and desktop, set by main().
-OPTIONS = None
-DESKTOP = None
+# The run's options and desktop, which main() fills in and starts.
+OPTIONS = argparse.Namespace()
+DESKTOP = Desktop()
 
 FIXTURE_TITLE = "Korvid Harness Fixture"
 FIXTURE_BUTTON = 1001
@@ -1038,7 +1041,6 @@ def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_be
     prefix is --prefix itself, or with `prefix_beside` one beside WINEPREFIX
     (or --prefix when it is not set). `prepare(options)`, when given, runs
     before the desktop starts."""
-    global OPTIONS, DESKTOP
     parser = argparse.ArgumentParser(usage=usage)
     for name in options:
         parser.add_argument("--" + name, required=True)
@@ -1048,7 +1050,7 @@ def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_be
     else:
         parser.set_defaults(standin=None, length=None)
     parser.add_argument("groups", nargs="*")
-    OPTIONS = parser.parse_args()
+    parser.parse_args(namespace=OPTIONS)
     unknown = set(OPTIONS.groups) - {g.__name__ for g in groups}
     if unknown:
         parser.error(f"unknown groups: {', '.join(sorted(unknown))}")
@@ -1066,7 +1068,7 @@ def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_be
         prefix = (os.environ.get("WINEPREFIX") or OPTIONS.prefix).rstrip("/") + "-gui"
     else:
         prefix = OPTIONS.prefix
-    DESKTOP = Desktop(prefix, OPTIONS.probe, OPTIONS.screenshots)
+    DESKTOP.configure(prefix, OPTIONS.probe, OPTIONS.screenshots)
     run_groups(DESKTOP, groups, OPTIONS.groups, what)
 
 

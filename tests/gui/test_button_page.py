@@ -13,10 +13,10 @@ import shutil
 import time
 
 import harness
-from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, FIXTURE_BUTTON, FIXTURE_TITLE, MENU_RIGHT_STRIP,
-                     NO_MOUSE_PAGE, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, RESTORE_BUTTON, RESTORE_TITLE,
-                     RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase, WaitTimeout, centre, menu_height,
-                     menu_item_centre)
+from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON, FIXTURE_TITLE,
+                     MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE,
+                     RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
+                     WaitTimeout, centre, menu_height, menu_item_centre)
 
 # Function button n has control ID 1022 + n; 6 and 7 and the seven labels stay hidden.
 FUNCTION_BUTTON_BASE = 1022
@@ -52,7 +52,7 @@ class ButtonPageCase(ProgramCase):
     """The program on the button page, and how to use the page's controls."""
 
     def page(self, snapshot=None):
-        main = (snapshot or harness.DESKTOP.snapshot()).main(visible=True)
+        main = (snapshot or DESKTOP.snapshot()).main(visible=True)
         return main.control(BUTTON_PAGE) if main else None
 
     def labels(self, snapshot=None):
@@ -70,18 +70,18 @@ class ButtonPageCase(ProgramCase):
             seen[:] = self.labels(snapshot)
             return seen == expected
         try:
-            harness.DESKTOP.wait(what, shown)
+            DESKTOP.wait(what, shown)
         except WaitTimeout:
             self.assertEqual(seen, expected, what)
 
     def menus(self, snapshot=None):
-        return (snapshot or harness.DESKTOP.snapshot()).menus(self.program_pid())
+        return (snapshot or DESKTOP.snapshot()).menus(self.program_pid())
 
     def program_pid(self):
-        return harness.DESKTOP.snapshot().main().pid
+        return DESKTOP.snapshot().main().pid
 
     def wait_menus(self, count, what):
-        return harness.DESKTOP.wait_menus(self.program_pid(), count, what)
+        return DESKTOP.wait_menus(self.program_pid(), count, what)
 
     def assert_no_menu_opens(self, what):
         time.sleep(SETTLE_SECONDS)
@@ -94,39 +94,39 @@ class ButtonPageCase(ProgramCase):
         return main.client[0] + x, main.client[1] + y
 
     def click_button(self, number):
-        harness.DESKTOP.click(self.main(), *centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN))
+        DESKTOP.click(self.main(), *centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN))
 
     def open_menu(self, number):
-        return harness.DESKTOP.open_menu(self.program_pid(), lambda: self.click_button(number),
-                                         f"the menu of button {number}")
+        return DESKTOP.open_menu(self.program_pid(), lambda: self.click_button(number),
+                                 f"the menu of button {number}")
 
     def choose(self, number, item):
         """Chooses a menu item of function button n as a user does."""
         menu = self.open_menu(number)
-        harness.DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index(item)))
+        DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index(item)))
 
     # -- the pop-up
 
     def open_hotkey_popup(self, number):
         self.choose(number, "Keyboard key")
-        return harness.DESKTOP.wait_titled(HOTKEY_TITLE)
+        return DESKTOP.wait_titled(HOTKEY_TITLE)
 
     def popup(self):
-        found = harness.DESKTOP.snapshot().titled(HOTKEY_TITLE, True)
+        found = DESKTOP.snapshot().titled(HOTKEY_TITLE, True)
         return found[0] if found else None
 
     def click_popup(self, popup, control):
-        harness.DESKTOP.click(popup, *centre(HOTKEY_RECTS[control]))
+        DESKTOP.click(popup, *centre(HOTKEY_RECTS[control]))
 
     def key_field(self, snapshot=None):
-        popup = (snapshot or harness.DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
+        popup = (snapshot or DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
         return popup[0].control(KEY_FIELD).text if popup else None
 
     def wait_key_field(self, text):
-        harness.DESKTOP.wait(f"the key field showing {text!r}", lambda s: self.key_field(s) == text)
+        DESKTOP.wait(f"the key field showing {text!r}", lambda s: self.key_field(s) == text)
 
     def wait_popup_closed(self, what="the pop-up closed"):
-        harness.DESKTOP.wait(what, lambda s: not s.titled(HOTKEY_TITLE, True))
+        DESKTOP.wait(what, lambda s: not s.titled(HOTKEY_TITLE, True))
 
     def bound_buttons(self):
         """korvidctl's view of the mouse: label, type, code, extra of buttons 1 to 5."""
@@ -149,7 +149,7 @@ class ButtonPage(ButtonPageCase):
         for hidden in HIDDEN_CONTROLS:
             with self.subTest(hidden=hidden):
                 self.assertFalse(page.control(hidden).visible)
-        shot = harness.DESKTOP.screenshot(main, "button-page-bound")
+        shot = DESKTOP.screenshot(main, "button-page-bound")
         self.assert_main_screenshot(shot)
         # Each label is drawn: the five fields differ from one another.
         fields = [shot.region(*centre_strip(rect)) for rect in FUNCTION_BUTTON_RECTS.values()]
@@ -165,7 +165,7 @@ class ButtonPage(ButtonPageCase):
         self.choose(5, "Disable button")
         popup = self.open_hotkey_popup(4)
         self.click_popup(popup, CTRL)
-        harness.DESKTOP.press_keys(popup, "a")
+        DESKTOP.press_keys(popup, "a")
         self.wait_key_field("A")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
@@ -201,14 +201,14 @@ class ButtonPage(ButtonPageCase):
         self.wait_page(BUTTON_PAGE)
         menu = self.open_menu(3)
         main = self.main()
-        x, y, width, height = harness.DESKTOP.snapshot().main().control(BUTTON_PAGE).control(function_button(3)).screen
+        x, y, width, height = DESKTOP.snapshot().main().control(BUTTON_PAGE).control(function_button(3)).screen
         self.assertEqual(menu.rect, [x, y + height, width - 2, menu_height(len(MENU))])
-        harness.DESKTOP.xdotool("mousemove", *menu_item_centre(menu, MENU.index("Keyboard key")))
+        DESKTOP.xdotool("mousemove", *menu_item_centre(menu, MENU.index("Keyboard key")))
         time.sleep(SETTLE_SECONDS)
-        shot = harness.DESKTOP.screenshot_with_menus(main, "button-page-menu-open")
+        shot = DESKTOP.screenshot_with_menus(main, "button-page-menu-open")
         left, top = menu.rect[0] - main.rect[0], menu.rect[1] - main.rect[1]
         self.assertEqual(shot.pixel(left, top + 20), (0xFD, 0xC4, 0x15), "the menu's gold frame")
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
 
     def test_fixed_buttons_open_no_menu(self):
         self.launch()
@@ -238,16 +238,16 @@ class ButtonPage(ButtonPageCase):
 
     def hover_tip(self, point):
         """The text of the tool tip shown while the pointer rests at a screen point."""
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
         time.sleep(0.3)
-        harness.DESKTOP.xdotool("mousemove", point[0] - 3, point[1], "mousemove", *point)
+        DESKTOP.xdotool("mousemove", point[0] - 3, point[1], "mousemove", *point)
         pid = self.program_pid()
 
         def tip(snapshot):
             shown = [w for w in snapshot.of_process(pid) if w.record["class"] == TOOLTIP_CLASS and w.text]
             return shown[0] if shown else None
-        found = harness.DESKTOP.wait(f"a tool tip at {point}", tip)
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        found = DESKTOP.wait(f"a tool tip at {point}", tip)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
         return found.text
 
     def test_restore_defaults_and_a_replug_refresh_the_page(self):
@@ -266,8 +266,8 @@ class ButtonPage(ButtonPageCase):
         # Restore defaults on the support page.
         main = self.show_page(SUPPORT)
         self.click_on_page(main, RESTORE_BUTTON[1])
-        question = harness.DESKTOP.wait_titled(RESTORE_TITLE)
-        harness.DESKTOP.click(question, *centre(RESTORE_YES[1]))
+        question = DESKTOP.wait_titled(RESTORE_TITLE)
+        DESKTOP.click(question, *centre(RESTORE_YES[1]))
         self.wait_commit()
         self.show_page(BUTTON_SETTING)
         self.wait_labels(FACTORY_LABELS, "the labels after restoring the defaults")
@@ -288,11 +288,11 @@ class ComboRelease(ButtonPageCase):
         main = self.main()
         start = (main.client[0] + PAGE_ORIGIN[0] + 700, main.client[1] + PAGE_ORIGIN[1] + 400)
         target = self.button_centre(4)
-        harness.DESKTOP.xdotool("mousemove", *start, "mousedown", 1)
+        DESKTOP.xdotool("mousemove", *start, "mousedown", 1)
         for step in range(1, 11):
-            harness.DESKTOP.xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
-                                start[1] + (target[1] - start[1]) * step // 10)
-        harness.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+            DESKTOP.xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
+                            start[1] + (target[1] - start[1]) * step // 10)
+        DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
         self.assert_no_menu_opens("a drag onto button 4 opened its menu")
         self.wait_labels(FACTORY_LABELS)
 
@@ -304,7 +304,7 @@ class ComboRelease(ButtonPageCase):
         button4 = self.button_centre(4)
         point = (menu.rect[0] + menu.rect[2] - MENU_RIGHT_STRIP // 2, button4[1])
         self.assertTrue(menu.rect[1] < point[1] < menu.rect[1] + menu.rect[3])
-        harness.DESKTOP.click_and_rest(*point)
+        DESKTOP.click_and_rest(*point)
         self.wait_menus(0, "the menu closed by the press on its strip")
         self.assert_no_menu_opens("the release opened button 4's menu")
         self.wait_labels(FACTORY_LABELS)
@@ -333,10 +333,10 @@ class HotkeyPopup(ButtonPageCase):
                 self.assertEqual(popup.control(control).rect, list(rect))
         self.click_popup(popup, SHIFT)
         self.click_popup(popup, CTRL)
-        harness.DESKTOP.press_keys(popup, "F5")
+        DESKTOP.press_keys(popup, "F5")
         self.wait_key_field("F5")
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
-        shot = harness.DESKTOP.screenshot(popup, "popup-hotkey-captured")
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+        shot = DESKTOP.screenshot(popup, "popup-hotkey-captured")
         self.assertGreater(shot.colours(), 50)
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
@@ -347,7 +347,7 @@ class HotkeyPopup(ButtonPageCase):
         popup = self.open_hotkey_popup(5)
         for key, name in (("Escape", "ESC"), ("Return", "ENTER"), ("Escape", "ESC")):
             with self.subTest(key=key):
-                harness.DESKTOP.press_keys(popup, key)
+                DESKTOP.press_keys(popup, key)
                 self.wait_key_field(name)
                 time.sleep(SETTLE_SECONDS)
                 self.assertIsNotNone(self.popup(), f"{key} closed the pop-up")
@@ -362,7 +362,7 @@ class HotkeyPopup(ButtonPageCase):
         # Cancel after a key and a toggle; Save with neither.
         popup = self.open_hotkey_popup(4)
         self.click_popup(popup, ALT)
-        harness.DESKTOP.press_keys(popup, "b")
+        DESKTOP.press_keys(popup, "b")
         self.wait_key_field("B")
         self.click_popup(popup, CANCEL)
         self.wait_popup_closed("the pop-up closed by Cancel")
@@ -380,12 +380,12 @@ class HotkeyPopup(ButtonPageCase):
         popup = self.open_hotkey_popup(5)
         # Dragged by its body, away from every control.
         x, y = popup.client[0] + BODY_POINT[0], popup.client[1] + BODY_POINT[1]
-        harness.DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
+        DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
         for step in range(1, 11):
-            harness.DESKTOP.xdotool("mousemove", x - 6 * step, y + 4 * step)
-        harness.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+            DESKTOP.xdotool("mousemove", x - 6 * step, y + 4 * step)
+        DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
         before = popup.rect
-        popup = harness.DESKTOP.wait("the pop-up moved", lambda s: self.popup() if self.popup().rect != before else None)
+        popup = DESKTOP.wait("the pop-up moved", lambda s: self.popup() if self.popup().rect != before else None)
         self.assertEqual(popup.rect, [before[0] - 60, before[1] + 40] + before[2:])
         self.click_popup(popup, SHIFT)
         self.click_popup(popup, ALT)
@@ -399,17 +399,17 @@ class HotkeyPopup(ButtonPageCase):
         self.launch()
         popup = self.open_hotkey_popup(3)
         self.click_popup(popup, WIN)
-        harness.DESKTOP.press_keys(popup, "XF86Forward")
+        DESKTOP.press_keys(popup, "XF86Forward")
         self.wait_key_field("Browser Forward cannot be bound")
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
-        harness.DESKTOP.screenshot(popup, "popup-hotkey-refused")
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.screenshot(popup, "popup-hotkey-refused")
         # Saved, it binds the toggled modifier alone, never another key.
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
         self.wait_labels(["Left click", "Right click", "Win", "IE Forward", "IE Backward"])
         # F13 is a key like any other.
         popup = self.open_hotkey_popup(4)
-        harness.DESKTOP.press_keys(popup, "F13")
+        DESKTOP.press_keys(popup, "F13")
         self.wait_key_field("F13")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
@@ -423,7 +423,7 @@ class HotkeyPopup(ButtonPageCase):
         # Another program comes to the front while the pop-up is open: a key
         # typed there reaches that program, and the pop-up sees it too.
         fixture = self.start_fixture()
-        harness.DESKTOP.key(fixture, "Escape")
+        DESKTOP.key(fixture, "Escape")
         self.wait_fixture_key(27)
         self.wait_key_field("ESC")
         self.assertGreaterEqual(self.hook_calls(), 1)
@@ -433,23 +433,23 @@ class HotkeyPopup(ButtonPageCase):
         # Closed, it leaves no hook: keys typed afterwards reach no hook of the program.
         self.end_fixture()
         fixture = self.start_fixture()
-        harness.DESKTOP.key(fixture, "Return", "a")
+        DESKTOP.key(fixture, "Return", "a")
         self.wait_fixture_key(ord("A"))
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.hook_calls(), calls, "a keyboard hook outlived the pop-up")
         self.wait_labels(FACTORY_LABELS)
 
     def start_fixture(self):
-        self.fixture_program = self.start(harness.OPTIONS.fixture)
-        return harness.DESKTOP.wait_titled(FIXTURE_TITLE)
+        self.fixture_program = self.start(OPTIONS.fixture)
+        return DESKTOP.wait_titled(FIXTURE_TITLE)
 
     def end_fixture(self):
         self.fixture_program.kill()
-        harness.DESKTOP.wait("the fixture gone", lambda s: not s.titled(FIXTURE_TITLE))
+        DESKTOP.wait("the fixture gone", lambda s: not s.titled(FIXTURE_TITLE))
 
     def wait_fixture_key(self, key):
-        harness.DESKTOP.wait(f"key {key} in the other program's window",
-                         lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == f"Key {key}")
+        DESKTOP.wait(f"key {key} in the other program's window",
+                     lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == f"Key {key}")
 
     # -- the hook, as Wine reports it
 

@@ -22,10 +22,11 @@ import time
 
 import harness
 from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS,
-                     FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT, FIXTURE_TITLE, HELP, IDCANCEL, IDOK, LIST_FILE,
-                     MAIN_TITLE, MESSAGE_BOX_TEXT_ID, NO_MOUSE_PAGE, NO_VERSION_TEXT, PAGE_BUTTONS, PAGE_ORIGIN,
-                     POINTER_REST, PROFILE_FILE, PROFILE_NAME, SENSOR_PAGE, SETTLE_SECONDS, SUPPORT, WS_EX_TOPMOST,
-                     FaultCase, Korvidctl, centre, field, read_profile_list, replies_read, reply_read, wine_path)
+                     DESKTOP, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT, FIXTURE_TITLE, HELP, IDCANCEL, IDOK,
+                     LIST_FILE, MAIN_TITLE, MESSAGE_BOX_TEXT_ID, NO_MOUSE_PAGE, NO_VERSION_TEXT, OPTIONS,
+                     PAGE_BUTTONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROFILE_NAME, SENSOR_PAGE, SETTLE_SECONDS,
+                     SUPPORT, WS_EX_TOPMOST, FaultCase, Korvidctl, centre, field, read_profile_list, replies_read,
+                     reply_read, wine_path)
 
 LONG = False
 
@@ -80,15 +81,15 @@ class HotPlug(FaultCase):
         self.wait_state(BUTTON_PAGE, True, "the button page behind the hidden window")
         self.wait_mouse_read(start)
         self.assert_mouse_read_since(start)
-        self.assertIsNone(harness.DESKTOP.snapshot().main(visible=True), "the window showed itself")
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "the window showed itself")
 
         shown = self.bring_back_through_tray()
         self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
         self.assertTrue(all(shown.control(b).enabled for b in PAGE_BUTTONS))
-        self.assert_selected(harness.DESKTOP.screenshot(shown, "hotplug-hidden-shown-again"), BUTTON_SETTING)
+        self.assert_selected(DESKTOP.screenshot(shown, "hotplug-hidden-shown-again"), BUTTON_SETTING)
         sensor = self.show_page(ADVANCED)
         self.assertEqual(sensor.control(SENSOR_PAGE).control(CPI1_FIELD).text, "1250")
-        harness.DESKTOP.screenshot(sensor, "hotplug-hidden-sensor-page")
+        DESKTOP.screenshot(sensor, "hotplug-hidden-sensor-page")
         self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
         self.assertEqual(self.no_popups(), [])
 
@@ -123,7 +124,7 @@ class HotPlug(FaultCase):
         self.assertTrue(tried(ARRIVAL_DISCOVERIES), "the window went on discovering after giving up")
         main = self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after giving up")
         self.assertEqual(self.visible_pages(main), [NO_MOUSE_PAGE])
-        harness.DESKTOP.screenshot(main, "arrival-not-ready-no-mouse")
+        DESKTOP.screenshot(main, "arrival-not-ready-no-mouse")
 
         os.remove(self.mouse.path("faults"))
         self.mouse.unplug()
@@ -144,8 +145,8 @@ class ManyApplies(FaultCase):
     def click_apply_many_times(self, main):
         x, y = centre(BUTTON_PAGE_APPLY[1], PAGE_ORIGIN)
         left, top = main.client[0], main.client[1]
-        harness.DESKTOP.xdotool("mousemove", left + x, top + y, "click", "--repeat", CLICKS, "--delay",
-                            CLICK_INTERVAL_MS, 1, "mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", left + x, top + y, "click", "--repeat", CLICKS, "--delay",
+                        CLICK_INTERVAL_MS, 1, "mousemove", *POINTER_REST)
 
     def test_ten_clicks_in_two_seconds_write_the_mouse_at_most_twice(self):
         main = self.launch(settings=CHANGED_SETTINGS)
@@ -173,9 +174,9 @@ class ManyApplies(FaultCase):
         self.click_apply_many_times(main)
         self.wait_log("the block write begun", lambda log: sets(log[start:], "08"))
         self.mouse.unplug()
-        popup = harness.DESKTOP.wait("a failure message", lambda s: next(iter(self.popups(s)), None),
-                                 timeout=APPLY_TIMEOUT)
-        harness.DESKTOP.screenshot(popup, "many-applies-unplugged-message")
+        popup = DESKTOP.wait("a failure message", lambda s: next(iter(self.popups(s)), None),
+                             timeout=APPLY_TIMEOUT)
+        DESKTOP.screenshot(popup, "many-applies-unplugged-message")
         self.close_popup(popup)
         time.sleep(3 * SETTLE_SECONDS + 2)
         self.assertEqual(self.popups(), [], "a second failure message followed the first")
@@ -191,8 +192,8 @@ class ManyApplies(FaultCase):
         self.choose_exit_software(main)
         # At once, while the old copy still finishes its write.
         second = self.relaunch()
-        shown = harness.DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
-                                 timeout=SECOND_START_TIMEOUT)
+        shown = DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
+                             timeout=SECOND_START_TIMEOUT)
         self.assertTrue(self.program.wait_exit(5), "the old copy lives on")
         self.assertTrue(second.running())
         self.assertNotEqual(shown.pid, main.pid)
@@ -201,7 +202,7 @@ class ManyApplies(FaultCase):
         # The running apply was finished, the one waiting dropped.
         self.assertLessEqual(len(commits_read(log)), 2, log)
         self.assertEqual(len(self.mouse.block()), BLOCK_BYTES)
-        harness.DESKTOP.screenshot(shown, "exit-then-start-new-window")
+        DESKTOP.screenshot(shown, "exit-then-start-new-window")
 
 
 class SlowMouse(FaultCase):
@@ -302,20 +303,20 @@ class SmallFaults(FaultCase):
                 self.tmp = os.path.join(base, os.path.splitext(sheet)[0])
                 os.makedirs(self.tmp)
                 self.launch(without=(sheet,))
-                box = harness.DESKTOP.wait_message_box("UI load failed!")
+                box = DESKTOP.wait_message_box("UI load failed!")
                 self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "UI load failed!")
-                snapshot = harness.DESKTOP.snapshot()
+                snapshot = DESKTOP.snapshot()
                 self.assertIsNone(snapshot.main(visible=True))
                 self.assertEqual([w for w in snapshot.of_process(box.pid) if w.hwnd != box.hwnd and w.title], [])
-                harness.DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
+                DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
                 self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
-                self.assertEqual(harness.DESKTOP.snapshot().titled(MAIN_TITLE), [])
+                self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
         self.tmp = base
 
     def test_closing_the_tray_menu_leaves_the_window_under_the_program_in_use(self):
         main = self.launch()
-        self.start(harness.OPTIONS.fixture)
-        other = harness.DESKTOP.wait_titled(FIXTURE_TITLE)
+        self.start(OPTIONS.fixture)
+        other = DESKTOP.wait_titled(FIXTURE_TITLE)
 
         def order(snapshot):
             """Top-level windows from the top of the z-order down."""
@@ -325,15 +326,15 @@ class SmallFaults(FaultCase):
             stack = order(snapshot)
             self.assertLess(stack.index(other.hwnd), stack.index(main.hwnd), what)
             self.assertFalse(snapshot.main().record["exstyle"] & WS_EX_TOPMOST, what)
-        assert_other_above(harness.DESKTOP.snapshot(), "the program in use is not on top to begin with")
-        tray_x, tray_y = harness.DESKTOP.tray_icon()
-        harness.DESKTOP.click_at(tray_x, tray_y, button=3)
-        harness.DESKTOP.wait_menu(main.pid, "the tray menu")
+        assert_other_above(DESKTOP.snapshot(), "the program in use is not on top to begin with")
+        tray_x, tray_y = DESKTOP.tray_icon()
+        DESKTOP.click_at(tray_x, tray_y, button=3)
+        DESKTOP.wait_menu(main.pid, "the tray menu")
         # Closed without a choice by a click beside it, on the tray's own window.
-        harness.DESKTOP.click_at(tray_x + 130, tray_y)
-        harness.DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.click_at(tray_x + 130, tray_y)
+        DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
         time.sleep(SETTLE_SECONDS)
-        assert_other_above(harness.DESKTOP.snapshot(), "the window rose above the program in use")
+        assert_other_above(DESKTOP.snapshot(), "the window rose above the program in use")
 
 
 class Soak(FaultCase):
@@ -376,7 +377,7 @@ class Soak(FaultCase):
         self.known_blocks.add(self.mouse.block())
 
     def usage(self, pid):
-        code, out, err = harness.DESKTOP.run_wine([harness.OPTIONS.probe, "usage", str(pid)])
+        code, out, err = DESKTOP.run_wine([OPTIONS.probe, "usage", str(pid)])
         self.assertEqual(code, 0, err)
         return json.loads(out)
 
@@ -547,7 +548,7 @@ class Soak(FaultCase):
         self.assertLessEqual(after["handles"] - baseline["handles"], self.HANDLE_BOUND, report)
         self.assertLessEqual(after["gdiObjects"] - baseline["gdiObjects"], self.GDI_BOUND, report)
         self.assertLessEqual(after["workingSetBytes"] - baseline["workingSetBytes"], self.MEMORY_BOUND, report)
-        harness.DESKTOP.screenshot(self.main(), "soak-after")
+        DESKTOP.screenshot(self.main(), "soak-after")
 
 
 GROUPS = (HotPlug, ManyApplies, SlowMouse, SmallFaults, Soak)

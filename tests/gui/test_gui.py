@@ -22,10 +22,10 @@ import time
 
 import harness
 from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS, CLOSE,
-                     CONFIG_MOUSE_ROW, EXIT_SOFTWARE_ROW, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT,
+                     CONFIG_MOUSE_ROW, DESKTOP, EXIT_SOFTWARE_ROW, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT,
                      FIXTURE_BUTTON, FIXTURE_TITLE, HELP, HELP_PAGE, IDCANCEL, IDOK, LIST_FILE, MAIN_BUTTONS,
                      MAIN_CLIENT_SIZE, MAIN_TITLE, MENU_FRAME, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, MENU_RIGHT_STRIP,
-                     MESSAGE_BOX_TEXT_ID, MINIMISE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT, PAGES,
+                     MESSAGE_BOX_TEXT_ID, MINIMISE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT, OPTIONS, PAGES,
                      PAGE_BUTTONS, PAGE_OF_BUTTON, PAGE_ORIGIN, POINTER_REST, RESTORE_BUTTON, RESTORE_NO,
                      RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SOFTWARE_LABEL,
                      STAY_ON_TOP, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID, WM_SYSCOMMAND, WS_EX_TOPMOST,
@@ -47,21 +47,21 @@ class Harness(GuiCase):
     """The harness itself on a one-button window: probe, click, key, screenshot, quit."""
 
     def test_click_key_screenshot_and_quit(self):
-        program = self.start(harness.OPTIONS.fixture)
-        window = harness.DESKTOP.wait_titled(FIXTURE_TITLE)
+        program = self.start(OPTIONS.fixture)
+        window = DESKTOP.wait_titled(FIXTURE_TITLE)
         button = window.control(FIXTURE_BUTTON)
         self.assertEqual((button.text, button.rect), ("Press", [50, 60, 120, 40]))
-        before = harness.DESKTOP.screenshot(window, "harness-fixture")
+        before = DESKTOP.screenshot(window, "harness-fixture")
         self.assertEqual((before.width, before.height), (400, 300))
-        harness.DESKTOP.click_control(window, button)
-        harness.DESKTOP.wait("the button pressed", lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == "Pressed")
-        after = harness.DESKTOP.screenshot(window, "harness-fixture-pressed")
+        DESKTOP.click_control(window, button)
+        DESKTOP.wait("the button pressed", lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == "Pressed")
+        after = DESKTOP.screenshot(window, "harness-fixture-pressed")
         self.assertEqual(after.pixel(10, 10), (200, 30, 30))
-        harness.DESKTOP.key(window, "Escape")
-        harness.DESKTOP.wait("the key", lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == "Key 27")
-        self.assertIsNone(end_programs(harness.DESKTOP, [program]))
+        DESKTOP.key(window, "Escape")
+        DESKTOP.wait("the key", lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == "Key 27")
+        self.assertIsNone(end_programs(DESKTOP, [program]))
         self.assertFalse(program.running())
-        harness.DESKTOP.wait("the fixture's window gone", lambda s: not s.titled(FIXTURE_TITLE))
+        DESKTOP.wait("the fixture's window gone", lambda s: not s.titled(FIXTURE_TITLE))
 
 
 
@@ -77,11 +77,11 @@ class StartAndConnection(ProgramCase):
         self.assertEqual(main.control(BUTTON_PAGE).rect[:2], list(PAGE_ORIGIN))
         # A page's window is built when the page is first shown.
         self.assertEqual([page for page in PAGES if main.control(page) is not None], [BUTTON_PAGE])
-        shot = harness.DESKTOP.screenshot(main, "main-button-page")
+        shot = DESKTOP.screenshot(main, "main-button-page")
         self.assert_main_screenshot(shot)
         self.assert_selected(shot, BUTTON_SETTING)
         main = self.show_page(SUPPORT)
-        self.assertEqual(main.control(SOFTWARE_LABEL).text, harness.OPTIONS.software_version)
+        self.assertEqual(main.control(SOFTWARE_LABEL).text, OPTIONS.software_version)
         self.assertEqual(self.firmware_text(main), FIRMWARE_VERSION_TEXT)
         sets = [field(l, "cmd") for l in self.mouse.log() if l[0] == "SET"]
         self.assertEqual(sets[:2], ["03", "07"])
@@ -89,7 +89,7 @@ class StartAndConnection(ProgramCase):
                             for l in self.mouse.log()))
         self.assertNotIn("08", sets)
         self.assertEqual(self.folder.profile_files(), [], "starting wrote profile files")
-        if harness.OPTIONS.standin:
+        if OPTIONS.standin:
             # What the system's HID layer saw: buffers of the collection's length.
             self.assertEqual({(field(c, "len"), field(c, "result")) for c in self.mouse.calls()}, {("4097", "ok")})
 
@@ -100,7 +100,7 @@ class StartAndConnection(ProgramCase):
         enabled = self.enabled_buttons(main)
         self.assertEqual(enabled, {HELP: False, BUTTON_SETTING: False, ADVANCED: False, SUPPORT: False,
                                    MINIMISE: True, CLOSE: True})
-        shot = harness.DESKTOP.screenshot(main, "main-no-mouse-page")
+        shot = DESKTOP.screenshot(main, "main-no-mouse-page")
         self.assert_main_screenshot(shot)
         self.assertEqual(self.mouse.log(), [])
         # A disabled page button does nothing when clicked.
@@ -114,17 +114,17 @@ class StartAndConnection(ProgramCase):
         self.show_page(ADVANCED)
         self.mouse.unplug()
         main = self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
-        main = harness.DESKTOP.wait("the firmware label cleared",
+        main = DESKTOP.wait("the firmware label cleared",
                             lambda s: s.main(True) if self.firmware_text(s.main(True)) == NO_VERSION_TEXT else None)
         self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
-        self.assert_selected(harness.DESKTOP.screenshot(main, "main-after-unplug"), None)
+        self.assert_selected(DESKTOP.screenshot(main, "main-after-unplug"), None)
         reads = len(self.mouse.log())
         self.mouse.plug()
         main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
-        main = harness.DESKTOP.wait("the firmware label",
+        main = DESKTOP.wait("the firmware label",
                             lambda s: s.main(True) if self.firmware_text(s.main(True)) == FIRMWARE_VERSION_TEXT else None)
         self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
-        self.assert_selected(harness.DESKTOP.screenshot(main, "main-after-plug-in"), BUTTON_SETTING)
+        self.assert_selected(DESKTOP.screenshot(main, "main-after-plug-in"), BUTTON_SETTING)
         again = [field(l, "cmd") for l in self.mouse.log()[reads:] if l[0] == "SET"]
         self.assertEqual(again[:2], ["03", "07"], "the mouse was not read again")
 
@@ -142,13 +142,13 @@ class Pages(ProgramCase):
                 main = self.show_page(button)
                 self.assertEqual(main.control(PAGE_OF_BUTTON[button]).rect[:2], list(PAGE_ORIGIN))
                 self.assertTrue(all(self.enabled_buttons(main).values()))
-                shot = harness.DESKTOP.screenshot(main, name)
+                shot = DESKTOP.screenshot(main, name)
                 self.assert_main_screenshot(shot)
                 self.assert_selected(shot, button)
                 # The shown page's own button changes nothing.
                 self.click_main(main, button)
                 again = self.wait_page(PAGE_OF_BUTTON[button])
-                self.assertEqual(harness.DESKTOP.screenshot(again, name + "-clicked-again").rgb, shot.rgb)
+                self.assertEqual(DESKTOP.screenshot(again, name + "-clicked-again").rgb, shot.rgb)
         self.assertEqual(self.folder.profile_files(), [])
 
     def test_support_and_help_page_controls(self):
@@ -175,7 +175,7 @@ class Pages(ProgramCase):
         self.wait_page(BUTTON_PAGE)
         for keys in (["Return"], ["Escape"], ["alt+F4"]):
             with self.subTest(keys=keys):
-                harness.DESKTOP.key(self.main(), *keys)
+                DESKTOP.key(self.main(), *keys)
                 # Input is handled in order: once the next click has shown its
                 # page, the key has been handled too.
                 self.show_page(ADVANCED)
@@ -206,7 +206,7 @@ class SupportPage(ProgramCase):
         main = self.show_page(SUPPORT)
         self.mouse.faults("open-error 32 1\n")
         self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
-        popup = harness.DESKTOP.wait_titled(NO_MOUSE_TITLE)
+        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE)
         self.assert_no_mouse_popup(popup, main, "popup-no-mouse-firmware-update")
         self.close_no_mouse_popup(popup)
         self.assertFalse(os.path.exists(launched), "the tool started without the mouse")
@@ -214,6 +214,18 @@ class SupportPage(ProgramCase):
 
 class Apply(ProgramCase):
     """Apply from both pages; with the mouse unplugged; with the mouse failing."""
+
+    def apply_with_faults(self, faults):
+        """Apply pressed on the button page, with the mouse on changed settings and
+        then given the fault script `faults`: what korvidctl read, the block and
+        the main window from before."""
+        self.launch(settings=CHANGED_SETTINGS)
+        read = self.ctl.show()
+        block = self.mouse.block()
+        main = self.wait_page(BUTTON_PAGE)
+        self.mouse.faults(faults)
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        return read, block, main
 
     def test_apply_from_each_page_saves_and_writes_the_mouse(self):
         self.launch(settings=CHANGED_SETTINGS)
@@ -231,14 +243,9 @@ class Apply(ProgramCase):
 
     def test_apply_without_reaching_the_mouse_shows_no_mouse_popup(self):
         self.skip_through_standin("the system opens the interface, not the fault script")
-        self.launch(settings=CHANGED_SETTINGS)
-        read = self.ctl.show()
-        block = self.mouse.block()
-        main = self.wait_page(BUTTON_PAGE)
         # Another program holds the mouse: the apply's discovery cannot open it.
-        self.mouse.faults("open-error 32 1\n")
-        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        popup = harness.DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
+        read, block, main = self.apply_with_faults("open-error 32 1\n")
+        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
         self.assert_no_mouse_popup(popup, main, "popup-no-mouse")
         self.assert_profile_saved(read)
         self.assertEqual(self.mouse.block(), block)
@@ -255,8 +262,8 @@ class Apply(ProgramCase):
             blocker.write("not a folder")
         start = len(self.mouse.log())
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        box = harness.DESKTOP.wait_message_box("The profile could not be saved")
-        harness.DESKTOP.screenshot(box, "message-profile-not-saved")
+        box = DESKTOP.wait_message_box("The profile could not be saved")
+        DESKTOP.screenshot(box, "message-profile-not-saved")
         self.assertIn(wine_path(self.folder.profiles), box.control(MESSAGE_BOX_TEXT_ID).text.replace("\r", ""))
         self.dismiss_message_box(box)
         time.sleep(SETTLE_SECONDS)
@@ -266,15 +273,10 @@ class Apply(ProgramCase):
             self.assertEqual(blocker.read(), "not a folder")
 
     def test_failed_write_shows_apply_failed_then_next_apply_succeeds(self):
-        self.launch(settings=CHANGED_SETTINGS)
-        read = self.ctl.show()
-        block = self.mouse.block()
-        main = self.wait_page(BUTTON_PAGE)
-        self.mouse.faults("send-error 31 1 cmd=08\n")
-        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        box = harness.DESKTOP.wait_message_box("Apply Failed")
+        read, block, _ = self.apply_with_faults("send-error 31 1 cmd=08\n")
+        box = DESKTOP.wait_message_box("Apply Failed")
         self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "Apply Failed")
-        harness.DESKTOP.screenshot(box, "message-apply-failed")
+        DESKTOP.screenshot(box, "message-apply-failed")
         profile = self.assert_profile_saved(read)
         self.assertEqual(self.mouse.block(), block, "a failed write changed the stored block")
         self.assertNotIn("04", [field(l, "cmd") for l in self.mouse.log()])
@@ -295,13 +297,13 @@ class RestoreDefaults(ProgramCase):
             with self.subTest(answer=answer):
                 start = len(self.mouse.log())
                 self.click_on_page(main, RESTORE_BUTTON[1])
-                question = harness.DESKTOP.wait_titled(RESTORE_TITLE)
+                question = DESKTOP.wait_titled(RESTORE_TITLE)
                 self.assertIn(question.owner, (main.hwnd, main.control(SUPPORT_PAGE).hwnd))
                 self.assert_centred(question, main)
                 self.assertEqual(question.control(control).rect, list(rect))
-                harness.DESKTOP.screenshot(question, "popup-restore-question")
-                harness.DESKTOP.click(question, *centre(rect))
-                harness.DESKTOP.wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
+                DESKTOP.screenshot(question, "popup-restore-question")
+                DESKTOP.click(question, *centre(rect))
+                DESKTOP.wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
                 if answer == "no":
                     time.sleep(SETTLE_SECONDS)
                     self.assertEqual(self.mouse.log()[start:], [])
@@ -326,12 +328,12 @@ class RestoreDefaults(ProgramCase):
         block = self.mouse.block()
         main = self.show_page(SUPPORT)
         self.click_on_page(main, RESTORE_BUTTON[1])
-        question = harness.DESKTOP.wait_titled(RESTORE_TITLE)
+        question = DESKTOP.wait_titled(RESTORE_TITLE)
         # The mouse goes while the question is open; the window notices.
         self.mouse.unplug()
         self.wait_page(NO_MOUSE_PAGE, "the no-mouse page behind the question")
-        harness.DESKTOP.click(question, *centre(RESTORE_YES[1]))
-        popup = harness.DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
+        DESKTOP.click(question, *centre(RESTORE_YES[1]))
+        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
         self.assert_no_mouse_popup(popup, self.main(), "popup-no-mouse-after-unplug")
         fresh = Korvidctl(os.path.join(self.tmp, "fresh-mouse"))
         fresh.run("reset")
@@ -348,10 +350,10 @@ class WindowHandling(ProgramCase):
         self.hide(main)
         self.assertTrue(self.program.running())
         second = self.relaunch()
-        shown = harness.DESKTOP.wait_main()
+        shown = DESKTOP.wait_main()
         self.assertEqual((shown.hwnd, shown.rect), (main.hwnd, main.rect))
         self.assertTrue(second.wait_exit(10), "the second copy did not exit")
-        snapshot = harness.DESKTOP.snapshot()
+        snapshot = DESKTOP.snapshot()
         self.assertEqual([w.hwnd for w in snapshot.titled(MAIN_TITLE)], [main.hwnd])
         self.assertTrue(self.program.running())
         self.assertEqual(self.visible_pages(snapshot.main(True)), [BUTTON_PAGE])
@@ -359,11 +361,11 @@ class WindowHandling(ProgramCase):
     def test_minimise_button_then_a_second_start_restores_the_window(self):
         main = self.launch()
         self.click_main(main, MINIMISE)
-        harness.DESKTOP.wait("the window minimised", lambda s: s.main().iconic)
+        DESKTOP.wait("the window minimised", lambda s: s.main().iconic)
         second = self.relaunch()
         # Restoring passes through states that are no longer iconic but not
         # yet back in place: the window counts as restored once it is.
-        harness.DESKTOP.wait("the window restored where it was",
+        DESKTOP.wait("the window restored where it was",
                      lambda s: s.main(visible=True) if not s.main().iconic and s.main().rect == main.rect else None)
         self.assertTrue(second.wait_exit(10), "the second copy did not exit")
 
@@ -372,18 +374,18 @@ class WindowHandling(ProgramCase):
 
         def drag(point, dx, dy):
             x, y = main.client[0] + point[0], main.client[1] + point[1]
-            harness.DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
+            DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
             for step in range(1, 11):
-                harness.DESKTOP.xdotool("mousemove", x + dx * step // 10, y + dy * step // 10)
-            harness.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+                DESKTOP.xdotool("mousemove", x + dx * step // 10, y + dy * step // 10)
+            DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
 
         drag(DRAG_STRIP_POINT, -60, 40)
-        moved = harness.DESKTOP.wait("the window moved", lambda s: s.main(True) if s.main(True).rect != main.rect else None)
+        moved = DESKTOP.wait("the window moved", lambda s: s.main(True) if s.main(True).rect != main.rect else None)
         self.assertEqual(moved.rect, [main.rect[0] - 60, main.rect[1] + 40] + main.rect[2:])
         drag(PAGE_POINT, -80, -40)
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.main().rect, moved.rect)
-        self.assert_main_screenshot(harness.DESKTOP.screenshot(moved, "main-window-dragged"))
+        self.assert_main_screenshot(DESKTOP.screenshot(moved, "main-window-dragged"))
 
     def test_stay_on_top_requests(self):
         main = self.launch()
@@ -392,23 +394,23 @@ class WindowHandling(ProgramCase):
             return bool(self.main().record["exstyle"] & WS_EX_TOPMOST)
 
         for argument, expected in ((1, True), (0, False)):
-            harness.DESKTOP.post(main, WM_SYSCOMMAND, STAY_ON_TOP, argument)
-            harness.DESKTOP.wait(f"topmost {expected}", lambda s: topmost() == expected)
+            DESKTOP.post(main, WM_SYSCOMMAND, STAY_ON_TOP, argument)
+            DESKTOP.wait(f"topmost {expected}", lambda s: topmost() == expected)
             # Any other argument changes nothing.
-            harness.DESKTOP.post(main, WM_SYSCOMMAND, STAY_ON_TOP, 2)
+            DESKTOP.post(main, WM_SYSCOMMAND, STAY_ON_TOP, 2)
             time.sleep(SETTLE_SECONDS)
             self.assertEqual(topmost(), expected)
         self.assertTrue(self.main().visible)
 
     def test_missing_sheet_reports_ui_load_failed_and_exits(self):
         self.launch(without=("Main_Normal.bmp",))
-        box = harness.DESKTOP.wait_message_box("UI load failed!")
+        box = DESKTOP.wait_message_box("UI load failed!")
         self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "UI load failed!")
-        harness.DESKTOP.screenshot(box, "message-ui-load-failed")
-        self.assertIsNone(harness.DESKTOP.snapshot().main(visible=True))
-        harness.DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
+        DESKTOP.screenshot(box, "message-ui-load-failed")
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True))
+        DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
         self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
-        self.assertEqual(harness.DESKTOP.snapshot().titled(MAIN_TITLE), [])
+        self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
 
 
 class Tray(ProgramCase):
@@ -421,76 +423,76 @@ class Tray(ProgramCase):
         return main
 
     def tray_menu(self, main):
-        return harness.DESKTOP.wait_menu(main.pid, "the tray menu")
+        return DESKTOP.wait_menu(main.pid, "the tray menu")
 
     def assert_menu_closed(self, main, menu):
-        harness.DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
-        harness.DESKTOP.wait_unmapped(menu)
+        DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.wait_unmapped(menu)
 
     def test_menu_lists_config_mouse_then_exit_software(self):
         main = self.launch_hidden()
-        x, y = harness.DESKTOP.tray_icon()
-        harness.DESKTOP.click_at(x, y, button=3)
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, button=3)
         first_right_click = time.monotonic()
         menu = self.tray_menu(main)
         # Wine's tray sits in the screen's top-left corner, where a menu with
         # its bottom-right corner at the cursor would be off the screen: it
         # opens on the other side of the cursor instead.
         self.assertEqual(menu.rect, [x, y] + TRAY_MENU_SIZE)
-        shot = harness.DESKTOP.screenshot_screen("tray-menu-open", (0, 0, menu.rect[0] + menu.rect[2] + 20,
+        shot = DESKTOP.screenshot_screen("tray-menu-open", (0, 0, menu.rect[0] + menu.rect[2] + 20,
                                                             menu.rect[1] + menu.rect[3] + 20))
         self.assertEqual(shot.pixel(menu.rect[0], menu.rect[1] + 20), (0xFD, 0xC4, 0x15), "the gold frame")
         texts = shot.region(menu.rect[0] + 10, menu.rect[1] + 4, 80, 32)
         self.assertIn(b"\xff\xff\xff", [texts[i:i + 3] for i in range(0, len(texts), 3)], "the white item texts")
-        harness.DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
-        shown = harness.DESKTOP.wait_main()
+        DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
+        shown = DESKTOP.wait_main()
         self.assertEqual(shown.rect, main.rect)
         self.assert_menu_closed(main, menu)
 
         # A second right click, not a double click.
         time.sleep(max(0.0, first_right_click + DOUBLE_CLICK_SECONDS + 0.1 - time.monotonic()))
-        harness.DESKTOP.click_at(x, y, button=3)
-        harness.DESKTOP.click_tray_item(self.tray_menu(main), EXIT_SOFTWARE_ROW)
+        DESKTOP.click_at(x, y, button=3)
+        DESKTOP.click_tray_item(self.tray_menu(main), EXIT_SOFTWARE_ROW)
         self.assertTrue(self.program.wait_exit(10), "Exit Software did not end the program")
-        snapshot = harness.DESKTOP.wait("the tray icon removed", lambda s: s if s.tray() is None else None)
+        snapshot = DESKTOP.wait("the tray icon removed", lambda s: s if s.tray() is None else None)
         self.assertEqual(snapshot.titled(MAIN_TITLE), [])
 
     def test_callback_opens_menu_at_cursor_and_only_a_left_click_outside_closes_it(self):
         main = self.launch()
-        harness.DESKTOP.xdotool("mousemove", 700, 500)
-        harness.DESKTOP.post(main, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONDOWN)
+        DESKTOP.xdotool("mousemove", 700, 500)
+        DESKTOP.post(main, TRAY_CALLBACK, TRAY_ICON_ID, WM_RBUTTONDOWN)
         menu = self.tray_menu(main)
         self.assertEqual(menu.rect, [700 - TRAY_MENU_SIZE[0], 500 - TRAY_MENU_SIZE[1]] + TRAY_MENU_SIZE)
         # Wine sees only clicks on its own windows: outside the menu means on
         # the main window's page here.
         outside = (main.client[0] + 200, main.client[1] + 400)
-        harness.DESKTOP.click_at(*outside, button=3)
+        DESKTOP.click_at(*outside, button=3)
         time.sleep(SETTLE_SECONDS)
-        self.assertEqual(len(harness.DESKTOP.snapshot().menus(main.pid)), 1, "a right click closed the menu")
-        harness.DESKTOP.click_at(*outside)
+        self.assertEqual(len(DESKTOP.snapshot().menus(main.pid)), 1, "a right click closed the menu")
+        DESKTOP.click_at(*outside)
         self.assert_menu_closed(main, menu)
-        self.assertTrue(harness.DESKTOP.snapshot().main(visible=True))
+        self.assertTrue(DESKTOP.snapshot().main(visible=True))
 
     def test_single_click_does_nothing_and_double_click_brings_window_back(self):
         main = self.launch_hidden()
-        x, y = harness.DESKTOP.tray_icon()
-        harness.DESKTOP.click_at(x, y)
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y)
         time.sleep(SETTLE_SECONDS)
-        self.assertIsNone(harness.DESKTOP.snapshot().main(visible=True), "a single click showed the window")
-        harness.DESKTOP.click_at(x, y, repeat=2)
-        shown = harness.DESKTOP.wait_main()
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "a single click showed the window")
+        DESKTOP.click_at(x, y, repeat=2)
+        shown = DESKTOP.wait_main()
         self.assertEqual((shown.hwnd, shown.rect), (main.hwnd, main.rect))
         self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
 
     def test_icon_comes_back_when_the_shell_restarts(self):
         main = self.launch()
-        harness.DESKTOP.tray_icon()
-        code, _, err = harness.DESKTOP.run_wine([harness.OPTIONS.probe, "tray-delete", str(main.hwnd), str(TRAY_ICON_ID)])
+        DESKTOP.tray_icon()
+        code, _, err = DESKTOP.run_wine([OPTIONS.probe, "tray-delete", str(main.hwnd), str(TRAY_ICON_ID)])
         self.assertEqual(code, 0, err)
-        harness.DESKTOP.wait("the tray emptied", lambda s: s.tray() is None)
-        harness.DESKTOP.post(main, "TaskbarCreated")
-        x, y = harness.DESKTOP.tray_icon()
-        harness.DESKTOP.click_at(x, y, button=3)
+        DESKTOP.wait("the tray emptied", lambda s: s.tray() is None)
+        DESKTOP.post(main, "TaskbarCreated")
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, button=3)
         self.tray_menu(main)
 
 
@@ -518,16 +520,16 @@ class ComboMenus(GuiCase):
 
     def setUp(self):
         super().setUp()
-        if not os.path.exists(harness.OPTIONS.combo_fixture):
-            self.fail(f"the combo fixture is not built: {harness.OPTIONS.combo_fixture}")
-        folder = AppFolder(self.tmp, harness.OPTIONS.combo_fixture, harness.OPTIONS.resources)
+        if not os.path.exists(OPTIONS.combo_fixture):
+            self.fail(f"the combo fixture is not built: {OPTIONS.combo_fixture}")
+        folder = AppFolder(self.tmp, OPTIONS.combo_fixture, OPTIONS.resources)
         self.start(folder.exe)
-        self.window = harness.DESKTOP.wait_titled(self.TITLE)
+        self.window = DESKTOP.wait_titled(self.TITLE)
 
     # -- looking
 
     def fixture(self, snapshot=None):
-        return (snapshot or harness.DESKTOP.snapshot()).titled(self.TITLE, True)[0]
+        return (snapshot or DESKTOP.snapshot()).titled(self.TITLE, True)[0]
 
     def control(self, control_id, snapshot=None):
         return self.fixture(snapshot).control(control_id)
@@ -537,23 +539,23 @@ class ComboMenus(GuiCase):
 
     def menus(self, snapshot=None):
         """The fixture's visible menus, each a top-level window of its own."""
-        return (snapshot or harness.DESKTOP.snapshot()).menus(self.window.pid)
+        return (snapshot or DESKTOP.snapshot()).menus(self.window.pid)
 
     def wait_menus(self, count, what):
-        return harness.DESKTOP.wait_menus(self.window.pid, count, what)
+        return DESKTOP.wait_menus(self.window.pid, count, what)
 
     def report(self, control_id):
         return self.control(control_id).text
 
     def wait_text(self, control_id, text):
-        harness.DESKTOP.wait(f"control {control_id} showing {text!r}", lambda s: self.control(control_id, s).text == text)
+        DESKTOP.wait(f"control {control_id} showing {text!r}", lambda s: self.control(control_id, s).text == text)
 
     def assert_stays(self, what, predicate):
         time.sleep(SETTLE_SECONDS)
-        self.assertTrue(predicate(harness.DESKTOP.snapshot()), what)
+        self.assertTrue(predicate(DESKTOP.snapshot()), what)
 
     def screenshot_with_menus(self, name):
-        return harness.DESKTOP.screenshot_with_menus(self.window, name)
+        return DESKTOP.screenshot_with_menus(self.window, name)
 
     def client_rect(self, control):
         x, y, width, height = control.screen
@@ -562,10 +564,10 @@ class ComboMenus(GuiCase):
     # -- acting
 
     def point_at(self, x, y):
-        harness.DESKTOP.xdotool("mousemove", x, y)
+        DESKTOP.xdotool("mousemove", x, y)
 
     def click_at(self, x, y, button=1):
-        harness.DESKTOP.click_and_rest(x, y, button)
+        DESKTOP.click_and_rest(x, y, button)
 
     def click_empty(self, button=1):
         x, y = self.EMPTY_SPOT
@@ -574,8 +576,8 @@ class ComboMenus(GuiCase):
     def open_menu(self, control_id):
         """Clicks a combo; returns its record and its menu once the menu shows."""
         combo = self.control(control_id)
-        menu = harness.DESKTOP.open_menu(self.window.pid, lambda: harness.DESKTOP.click_control(self.window, combo),
-                                         f"the menu of {control_id}")
+        menu = DESKTOP.open_menu(self.window.pid, lambda: DESKTOP.click_control(self.window, combo),
+                                 f"the menu of {control_id}")
         return combo, menu
 
     # -- the cases
@@ -593,14 +595,14 @@ class ComboMenus(GuiCase):
         self.assertEqual(shot.pixel(left + menu.rect[2] - 5, top + 20), self.MENU_BACKGROUND)
         self.assertGreater(shot.colours((left + 1, top + 1, menu.rect[2] - 2, menu.rect[3] - 2)), 1,
                            "the menu shows no text")
-        harness.DESKTOP.click_control(self.window, button)
+        DESKTOP.click_control(self.window, button)
         self.wait_menus(0, "the menu closed by a second click on its button")
         self.assert_stays("the menu opened again", lambda s: not self.menus(s))
         self.assertEqual(self.report(self.LAST_CHOICE), "")
 
     def test_choosing_an_item_sets_the_label_and_notifies_the_parent(self):
         table = [(3, 5), (4, 8), (5, 0)]
-        before = harness.DESKTOP.screenshot(self.window, "combo-fixture")
+        before = DESKTOP.screenshot(self.window, "combo-fixture")
         for number, index in table:
             text, function_id = self.FUNCTION_MENU[index]
             with self.subTest(button=number, item=text):
@@ -609,7 +611,7 @@ class ComboMenus(GuiCase):
                 self.wait_text(self.LAST_CHOICE, f"{button.id} {function_id}")
                 self.wait_text(button.id, text)
                 self.assertEqual(self.menus(), [])
-        after = harness.DESKTOP.screenshot(self.window, "combo-items-chosen")
+        after = DESKTOP.screenshot(self.window, "combo-items-chosen")
         for number, _ in table:
             with self.subTest(drawn=number):
                 rect = self.client_rect(self.control(self.function_button(number)))
@@ -648,11 +650,11 @@ class ComboMenus(GuiCase):
                 self.point_at(button.screen[0] + button.screen[2] // 2, button.screen[1] + button.screen[3] // 2)
                 for look, action in (("Over", None), ("Down", "mousedown")):
                     if action:
-                        harness.DESKTOP.xdotool(action, 1)
-                    seen = harness.DESKTOP.screenshot(self.window, f"combo-fixed-{number}-{look.lower()}").region(*rect)
+                        DESKTOP.xdotool(action, 1)
+                    seen = DESKTOP.screenshot(self.window, f"combo-fixed-{number}-{look.lower()}").region(*rect)
                     distances = {name: region_distance(seen, sheet.region(*rect)) for name, sheet in sheets.items()}
                     self.assertEqual(min(distances, key=distances.get), look, distances)
-                harness.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+                DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
                 self.assert_stays("a fixed button opened a menu", lambda s: not self.menus(s))
                 self.assertEqual(self.report(button.id), self.INITIAL_LABELS[number])
         self.assertEqual(self.report(self.LAST_CHOICE), "")
@@ -682,7 +684,7 @@ class ComboMenus(GuiCase):
         self.point_at(*menu_item_centre(menu, 0))
         remaining = self.wait_menus(1, "the sub-menu closed")
         self.assertEqual(remaining[0].hwnd, menu.hwnd)
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
 
     def test_choosing_a_submenu_item_sets_the_label_and_notifies_the_parent(self):
         _, menu = self.open_menu(self.CASCADE)
@@ -699,7 +701,7 @@ class ComboMenus(GuiCase):
         table = [
             ("choice", button, lambda menu: self.click_at(*menu_item_centre(menu, 1)), "1 0"),
             ("click outside", button, lambda menu: self.click_empty(), "1 0"),
-            ("click on the button", button, lambda menu: harness.DESKTOP.click_control(self.window, self.control(button)),
+            ("click on the button", button, lambda menu: DESKTOP.click_control(self.window, self.control(button)),
              "1 0"),
             # A sub-menu hides inside its parent's hide, with a pair of its own.
             ("click outside a cascade", self.CASCADE, self.open_wheel_and_click_outside, "1 1 0 0"),

@@ -16,7 +16,7 @@ import sys
 import time
 
 import harness
-from harness import CONFIG_MOUSE_ROW, MAIN_TITLE, MENU_CLASS, GuiCase
+from harness import CONFIG_MOUSE_ROW, DESKTOP, MAIN_TITLE, MENU_CLASS, OPTIONS, GuiCase
 
 PRODUCT = "Korvid Configuration Software"
 PUBLISHER = "Orvanta"
@@ -100,7 +100,7 @@ class Machine:
 class InstallerCase(GuiCase):
     def setUp(self):
         super().setUp()
-        self.machine = Machine(harness.DESKTOP)
+        self.machine = Machine(DESKTOP)
         self.machine.clean()
         # A profile of the user's, which no uninstall may touch.
         os.makedirs(os.path.dirname(self.machine.profile()), exist_ok=True)
@@ -108,18 +108,18 @@ class InstallerCase(GuiCase):
             f.write(b"the user's own profile")
 
     def clean_up(self):
-        leftovers = [w for w in harness.DESKTOP.snapshot().windows if w.title.startswith(PRODUCT) and w.visible]
+        leftovers = [w for w in DESKTOP.snapshot().windows if w.title.startswith(PRODUCT) and w.visible]
         if leftovers:
-            harness.DESKTOP.restart_server()
+            DESKTOP.restart_server()
         self.machine.clean()
 
     def install_silently(self, *switches):
-        code, out, err = harness.DESKTOP.run_wine([harness.OPTIONS.installer, "/S", *switches], timeout=180)
+        code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S", *switches], timeout=180)
         self.assertEqual(code, 0, f"the silent install failed: {out} {err}")
 
     def uninstall_silently(self):
         uninstaller = os.path.join(self.machine.install_dir(), "Uninstall.exe")
-        code, out, err = harness.DESKTOP.run_wine([uninstaller, "/S"], timeout=120)
+        code, out, err = DESKTOP.run_wine([uninstaller, "/S"], timeout=120)
         self.assertEqual(code, 0, f"the silent uninstall failed: {out} {err}")
         # The uninstaller runs on from a copy of itself in the temporary folder.
         self.wait_removed()
@@ -135,9 +135,9 @@ class InstallerCase(GuiCase):
         folder = self.machine.install_dir()
         for name in INSTALLED_FILES:
             self.assertTrue(os.path.isfile(os.path.join(folder, name)), name)
-        sheets = sorted(os.listdir(harness.OPTIONS.resources))
+        sheets = sorted(os.listdir(OPTIONS.resources))
         self.assertEqual(sorted(os.listdir(os.path.join(folder, "Resources"))), sheets)
-        _, mismatch, errors = filecmp.cmpfiles(harness.OPTIONS.resources, os.path.join(folder, "Resources"), sheets,
+        _, mismatch, errors = filecmp.cmpfiles(OPTIONS.resources, os.path.join(folder, "Resources"), sheets,
                                                shallow=False)
         self.assertEqual(mismatch + errors, [], "sheets that differ from the build's")
         self.assertTrue(os.path.isfile(self.machine.shortcut()), "the Start menu shortcut")
@@ -148,7 +148,7 @@ class InstallerCase(GuiCase):
         self.assertEqual(self.machine.unix(windows_folder), folder)
         expected = {
             "DisplayName": PRODUCT,
-            "DisplayVersion": harness.OPTIONS.software_version.lstrip("V"),
+            "DisplayVersion": OPTIONS.software_version.lstrip("V"),
             "Publisher": PUBLISHER,
             "DisplayIcon": f'"{windows_folder}\\KorvidConfig.exe",0',
             "UninstallString": f'"{windows_folder}\\Uninstall.exe"',
@@ -185,24 +185,24 @@ class SilentInstall(InstallerCase):
 
         # Started as the sign-in would start it: the tray icon, no window.
         program = self.start_from_run_entry()
-        harness.DESKTOP.tray_icon()
-        main = harness.DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
+        DESKTOP.tray_icon()
+        main = DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
         time.sleep(SETTLE_SECONDS)
-        snapshot = harness.DESKTOP.snapshot()
+        snapshot = DESKTOP.snapshot()
         self.assertIsNone(snapshot.main(visible=True), "a window showed at a start with /tray")
         self.assertEqual([w for w in snapshot.of_process(main.pid) if w.record["class"] != MENU_CLASS], [])
         # The sign-in entry run again while it runs only ends.
         again = self.start_from_run_entry()
         self.assertTrue(again.wait_exit(30), "a second start with /tray kept running")
         time.sleep(SETTLE_SECONDS)
-        self.assertIsNone(harness.DESKTOP.snapshot().main(visible=True), "a second start with /tray showed the window")
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "a second start with /tray showed the window")
         # The tray menu's "Config Mouse" shows it.
-        x, y = harness.DESKTOP.tray_icon()
-        harness.DESKTOP.click_at(x, y, button=3)
-        menu = harness.DESKTOP.wait_menu(main.pid, "the tray menu")
-        harness.DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
-        shown = harness.DESKTOP.wait_main()
-        harness.DESKTOP.screenshot(shown, "installed-program-shown-from-tray")
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, button=3)
+        menu = DESKTOP.wait_menu(main.pid, "the tray menu")
+        DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
+        shown = DESKTOP.wait_main()
+        DESKTOP.screenshot(shown, "installed-program-shown-from-tray")
 
         # Installing again while it runs closes it first; /STARTUP=0 takes the entry away.
         self.install_silently("/STARTUP=0")
@@ -214,16 +214,16 @@ class SilentInstall(InstallerCase):
 
         # The uninstaller closes a running copy too, and keeps the profile.
         program = self.start_from_run_entry()
-        harness.DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
+        DESKTOP.wait("the hidden main window", lambda s: s.main(visible=False))
         self.uninstall_silently()
         self.assertTrue(program.wait_exit(30), "the uninstaller did not close the running program")
         self.assert_removed()
 
     def test_a_copy_that_will_not_close_stops_a_silent_install_before_any_file(self):
-        holder = self.start(harness.OPTIONS.stubborn_copy, ["60"])
+        holder = self.start(OPTIONS.stubborn_copy, ["60"])
         time.sleep(SETTLE_SECONDS)
         started = time.monotonic()
-        code, out, err = harness.DESKTOP.run_wine([harness.OPTIONS.installer, "/S"], timeout=180)
+        code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S"], timeout=180)
         self.assertEqual(code, 2, f"{out} {err}")
         self.assertGreater(time.monotonic() - started, CLOSE_WAIT_SECONDS, "gave up before the copy had its time")
         self.assertFalse(os.path.exists(self.machine.install_dir()))
@@ -243,11 +243,11 @@ class SilentInstall(InstallerCase):
 
 class InstallerPages(InstallerCase):
     def wizard(self, title):
-        return harness.DESKTOP.wait_titled(title, timeout=30)
+        return DESKTOP.wait_titled(title, timeout=30)
 
     def shot(self, window, name):
         """The page itself, the client area: the caption above it is Wine's."""
-        return harness.DESKTOP.screenshot_screen(name, tuple(window.client))
+        return DESKTOP.screenshot_screen(name, tuple(window.client))
 
     def wait_text(self, title, text, timeout=30):
         def found(snapshot):
@@ -256,7 +256,7 @@ class InstallerPages(InstallerCase):
                 if any(text in plain(c.text) and c.visible for c in window.descendants()):
                     return window
             return None
-        return harness.DESKTOP.wait(f"the text {text!r}", found, timeout)
+        return DESKTOP.wait(f"the text {text!r}", found, timeout)
 
     @staticmethod
     def titled(snapshot, title):
@@ -270,15 +270,15 @@ class InstallerPages(InstallerCase):
                     if plain(control.text) == text and control.visible and control.enabled:
                         return window, control
             return None
-        return harness.DESKTOP.wait(f"the control {text!r}", found)
+        return DESKTOP.wait(f"the control {text!r}", found)
 
     def press(self, title, text):
         window, control = self.control_with_text(title, text)
-        harness.DESKTOP.click_control(window, control)
+        DESKTOP.click_control(window, control)
 
     def test_every_page_then_the_uninstaller(self):
-        title = f"{PRODUCT} {harness.OPTIONS.software_version.lstrip('V')} Setup"
-        self.start(harness.OPTIONS.installer)
+        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Setup"
+        self.start(OPTIONS.installer)
         window = self.wait_text(title, f"Welcome to {PRODUCT}")
         self.shot(window, "installer-1-welcome")
         self.press(title, "Next >")
@@ -292,7 +292,7 @@ class InstallerPages(InstallerCase):
         window = self.wait_text(title, "Start Korvid Configuration when I sign in")
         checked = self.shot(window, "installer-3-sign-in")
         _, box = self.control_with_text(title, "Start Korvid Configuration when I sign in")
-        harness.DESKTOP.click_control(window, box)
+        DESKTOP.click_control(window, box)
         time.sleep(SETTLE_SECONDS)
         unchecked = self.shot(window, "installer-3-sign-in-off")
         square = (box.screen[0] - window.client[0], box.screen[1] - window.client[1], 14, box.screen[3])
@@ -304,13 +304,13 @@ class InstallerPages(InstallerCase):
         self.press(title, "Start Korvid Configuration now")
         time.sleep(SETTLE_SECONDS)
         self.press(title, "Finish")
-        harness.DESKTOP.wait("the installer closed", lambda s: not self.titled(s, title), timeout=30)
+        DESKTOP.wait("the installer closed", lambda s: not self.titled(s, title), timeout=30)
         self.assertTrue(self.programs[0].wait_exit(30))
         self.assert_installed()
         self.assertIsNone(self.machine.run_entry(), "the sign-in entry written though switched off")
-        self.assertIsNone(harness.DESKTOP.snapshot().main(), "the program started though switched off")
+        self.assertIsNone(DESKTOP.snapshot().main(), "the program started though switched off")
 
-        title = f"{PRODUCT} {harness.OPTIONS.software_version.lstrip('V')} Uninstall"
+        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Uninstall"
         self.start(os.path.join(self.machine.install_dir(), "Uninstall.exe"))
         window = self.wait_text(title, f"Remove {PRODUCT}")
         self.shot(window, "uninstaller-1-confirm")
@@ -318,15 +318,15 @@ class InstallerPages(InstallerCase):
         window = self.wait_text(title, f"{PRODUCT} has been removed", timeout=120)
         self.shot(window, "uninstaller-2-finished")
         self.press(title, "Finish")
-        harness.DESKTOP.wait("the uninstaller closed", lambda s: not self.titled(s, title), timeout=30)
+        DESKTOP.wait("the uninstaller closed", lambda s: not self.titled(s, title), timeout=30)
         self.wait_removed()
         self.assert_removed()
 
 
     def test_a_copy_that_will_not_close_is_left_to_the_user(self):
-        holder = self.start(harness.OPTIONS.stubborn_copy, ["90"])
-        title = f"{PRODUCT} {harness.OPTIONS.software_version.lstrip('V')} Setup"
-        setup = self.start(harness.OPTIONS.installer)
+        holder = self.start(OPTIONS.stubborn_copy, ["90"])
+        title = f"{PRODUCT} {OPTIONS.software_version.lstrip('V')} Setup"
+        setup = self.start(OPTIONS.installer)
         self.wait_text(title, f"Welcome to {PRODUCT}")
         self.press(title, "Next >")
         self.wait_text(title, "Setup will install")

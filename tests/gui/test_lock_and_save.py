@@ -17,8 +17,8 @@ import threading
 import time
 
 import harness
-from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, CHANGED_SETTINGS, LIST_FILE, MESSAGE_BOX_TEXT_ID, PROFILE_FILE,
-                     PROFILE_NAME, SETTLE_SECONDS, FaultCase, field, read_profile_list, wine_path)
+from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, CHANGED_SETTINGS, DESKTOP, LIST_FILE, MESSAGE_BOX_TEXT_ID,
+                     PROFILE_FILE, PROFILE_NAME, SETTLE_SECONDS, FaultCase, field, read_profile_list, wine_path)
 
 # What one program's transaction sends: korvidctl's read-change-write, the
 # program's apply (status, write, commit).
@@ -61,7 +61,7 @@ class TwoPrograms(FaultCase):
         self.wait_log("every commit", lambda log: sent_commands(log).count("04") == len(colours) + 1)
         time.sleep(SETTLE_SECONDS)
         self.assertEqual([code for code, _, _ in results], [0] * len(colours), results)
-        self.assertEqual(harness.DESKTOP.snapshot().message_boxes(), [])
+        self.assertEqual(DESKTOP.snapshot().message_boxes(), [])
         # Whole transactions only, one after the other.
         sent = sent_commands(self.mouse.log())
         self.assertRegex(sent, rf"^(({SET_TRANSACTION}|{APPLY_TRANSACTION})( |$))+$")
@@ -88,11 +88,11 @@ class TwoPrograms(FaultCase):
         self.wait_log("korvidctl holding the mouse", lambda log: len(log) > 0)
         clicked = time.monotonic()
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        box = harness.DESKTOP.wait_message_box("Apply Failed", timeout=MOUSE_LOCK_WAIT_SECONDS + 15)
+        box = DESKTOP.wait_message_box("Apply Failed", timeout=MOUSE_LOCK_WAIT_SECONDS + 15)
         self.assertGreaterEqual(time.monotonic() - clicked, MOUSE_LOCK_WAIT_SECONDS - 1, "the apply did not wait")
         self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text.replace("\r", "").strip(),
                          BUSY_MESSAGE + " Try again when it has finished.")
-        harness.DESKTOP.screenshot(box, "message-apply-failed-mouse-busy")
+        DESKTOP.screenshot(box, "message-apply-failed-mouse-busy")
         korvidctl.join(90)
         self.assertEqual(result[0][0], 0, result)
         # The program sent nothing: korvidctl's one transaction is all there is.
@@ -139,7 +139,7 @@ class SavedProfiles(FaultCase):
         self.assertEqual(self.mouse.block(), self.ctl.block(saved))
 
     def roaming_profiles(self):
-        pattern = os.path.join(harness.DESKTOP.prefix, "drive_c", "users", "*", "AppData", "Roaming", "Orvanta", "Korvid")
+        pattern = os.path.join(DESKTOP.prefix, "drive_c", "users", "*", "AppData", "Roaming", "Orvanta", "Korvid")
         return glob.glob(pattern)
 
     def test_data_path_naming_a_file_applies_into_the_roaming_folder(self):

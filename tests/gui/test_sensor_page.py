@@ -12,10 +12,10 @@ import subprocess
 import time
 
 import harness
-from harness import (ADVANCED, BUTTON_PAGE, CONVERT, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE, PAGE_ORIGIN,
-                     POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES,
-                     SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SUPPORT, GuiCase, Image, ProgramCase,
-                     centre, region_distance)
+from harness import (ADVANCED, BUTTON_PAGE, CONVERT, DESKTOP, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE, OPTIONS,
+                     PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE,
+                     RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SUPPORT, GuiCase, Image,
+                     ProgramCase, centre, region_distance)
 
 # The page's controls, per level 1 to 4, in page client rectangles.
 FIELDS = ((1055, (64, 170, 151, 35)), (1057, (296, 170, 149, 35)), (1059, (63, 395, 151, 35)),
@@ -95,16 +95,16 @@ class SensorCase(ProgramCase):
         return [page.control(control_id).text for control_id, _ in FIELDS]
 
     def wait_texts(self, what, expected):
-        return harness.DESKTOP.wait(what, lambda s: s.main(True) if self.texts(s.main(True)) == expected else None)
+        return DESKTOP.wait(what, lambda s: s.main(True) if self.texts(s.main(True)) == expected else None)
 
     def wait_field(self, level, text):
         control_id = FIELDS[level][0]
-        return harness.DESKTOP.wait(f"field {level + 1} showing {text!r}",
-                              lambda s: s.main(True) if self.page(s.main(True)).control(control_id).text == text
-                              else None)
+        return DESKTOP.wait(f"field {level + 1} showing {text!r}",
+                            lambda s: s.main(True) if self.page(s.main(True)).control(control_id).text == text
+                            else None)
 
     def page_shot(self, name):
-        return harness.DESKTOP.screenshot(self.main(), name)
+        return DESKTOP.screenshot(self.main(), name)
 
     def looks_pressed(self, shot, rect):
         """True when a control shows its pressed (selected, lit) image rather than its normal one."""
@@ -146,28 +146,28 @@ class SensorCase(ProgramCase):
     def focus_field(self, level):
         """Clicks into a field and selects its text, as a user about to retype it."""
         self.click(FIELDS[level][1])
-        harness.DESKTOP.key(self.main(), "ctrl+a")
+        DESKTOP.key(self.main(), "ctrl+a")
 
     def type_into(self, level, text):
         self.focus_field(level)
-        harness.DESKTOP.xdotool("type", "--delay", 40, text)
+        DESKTOP.xdotool("type", "--delay", 40, text)
 
     def wheel(self, level, notches):
         main = self.main()
         x, y = centre(FIELDS[level][1], PAGE_ORIGIN)
         left, top = main.client[0] - main.rect[0], main.client[1] - main.rect[1]
-        harness.DESKTOP.xdotool("mousemove", "--window", main.xid, x + left, y + top, "click", "--repeat", abs(notches),
-                          "--delay", 80, 4 if notches > 0 else 5, "mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", "--window", main.xid, x + left, y + top, "click", "--repeat", abs(notches),
+                        "--delay", 80, 4 if notches > 0 else 5, "mousemove", *POINTER_REST)
 
     def pick_lift_off(self, index):
         main = self.main()
         self.click(LIFT_OFF[1])
-        menu = harness.DESKTOP.wait_menu(main.pid, "the lift-off menu")
+        menu = DESKTOP.wait_menu(main.pid, "the lift-off menu")
         return menu, (menu.client[0] + 40, menu.client[1] + MENU_ITEM_TOP + index * MENU_ITEM_HEIGHT
                       + MENU_ITEM_HEIGHT // 2)
 
     def colour_dialog(self, main):
-        return harness.DESKTOP.wait("the colour dialog", lambda s: next(
+        return DESKTOP.wait("the colour dialog", lambda s: next(
             (w for w in s.of_process(main.pid) if w.hwnd != main.hwnd and w.control(COLOUR_SAVE[0]) is not None),
             None))
 
@@ -177,7 +177,7 @@ class SensorCase(ProgramCase):
         return self.colour_dialog(main)
 
     def wait_dialog_closed(self, main):
-        harness.DESKTOP.wait("the colour dialog closed", lambda s: not any(
+        DESKTOP.wait("the colour dialog closed", lambda s: not any(
             w.control(COLOUR_SAVE[0]) is not None for w in s.of_process(main.pid)))
 
     def apply(self):
@@ -199,13 +199,13 @@ class SensorPage(SensorCase):
         # The lift-off menu, open, over the page.
         menu, _ = self.pick_lift_off(0)
         x, y, w, h = LIFT_OFF[1]
-        harness.DESKTOP.screenshot_screen("sensor-lift-off-menu", (main.client[0] + PAGE_ORIGIN[0] + x - 20,
-                                                             main.client[1] + PAGE_ORIGIN[1] + y - 20,
-                                                             w + 40, h + menu.rect[3] + 40))
+        DESKTOP.screenshot_screen("sensor-lift-off-menu", (main.client[0] + PAGE_ORIGIN[0] + x - 20,
+                                                           main.client[1] + PAGE_ORIGIN[1] + y - 20,
+                                                           w + 40, h + menu.rect[3] + 40))
         self.assertEqual(menu.rect[1], main.client[1] + PAGE_ORIGIN[1] + y + h)
         # Escape closes an open menu, as in any menu.
-        harness.DESKTOP.key(main, "Escape")
-        harness.DESKTOP.wait("the menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.key(main, "Escape")
+        DESKTOP.wait("the menu closed", lambda s: not s.menus(main.pid))
 
     def test_user_changes_reach_the_mouse_through_apply(self):
         self.open_page()
@@ -221,13 +221,13 @@ class SensorPage(SensorCase):
         self.wait_field(3, "3150")
         self.click(SWITCHES[3][1])                 # level 4 off
         menu, item = self.pick_lift_off(1)
-        harness.DESKTOP.click_at(*item)
-        harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
-        harness.DESKTOP.wait("3mm picked", lambda s: self.page(s.main(True)).control(LIFT_OFF[0]).text == LIFT_OFF_NAME + "3mm")
+        DESKTOP.click_at(*item)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.wait("3mm picked", lambda s: self.page(s.main(True)).control(LIFT_OFF[0]).text == LIFT_OFF_NAME + "3mm")
         self.click(SMOOTHING_SWITCH[1])
         dialog = self.open_colour_dialog(1, 3)
-        harness.DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
-        harness.DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
+        DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(self.main())
         self.apply()
         # The page's rounding shows in the field it stored.
@@ -249,7 +249,7 @@ class SensorPage(SensorCase):
         # Too large: corrected while the field still has the focus, the caret at the end.
         self.type_into(0, "16050")
         self.wait_field(0, "16000")
-        harness.DESKTOP.key(self.main(), "BackSpace")
+        DESKTOP.key(self.main(), "BackSpace")
         self.wait_field(0, "1600")
         # Too small: left alone while typed, corrected once the focus has gone.
         self.type_into(1, "20")
@@ -267,11 +267,11 @@ class SensorPage(SensorCase):
         shot = self.page_shot("sensor-field-selected")
         x, y, w, h = FIELDS[0][1]
         self.assertGreater(shot.colours((PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h)), 8)
-        harness.DESKTOP.key(self.main(), "Tab", "Tab", "Tab", "ctrl+a", "7", "5", "0")
+        DESKTOP.key(self.main(), "Tab", "Tab", "Tab", "ctrl+a", "7", "5", "0")
         self.wait_field(1, "750")
-        harness.DESKTOP.key(self.main(), "Tab", "Tab", "Tab", "End", "BackSpace", "BackSpace", "5", "0")
+        DESKTOP.key(self.main(), "Tab", "Tab", "Tab", "End", "BackSpace", "BackSpace", "5", "0")
         self.wait_field(2, "1650")
-        harness.DESKTOP.key(self.main(), "Home", "Delete", "9")
+        DESKTOP.key(self.main(), "Home", "Delete", "9")
         self.wait_field(2, "9650")
 
     def test_up_and_down_clamp_and_store_rounds(self):
@@ -313,15 +313,15 @@ class SensorPage(SensorCase):
         for (_, rect), name in tips:
             with self.subTest(tip=name):
                 x, y = centre(rect, PAGE_ORIGIN)
-                harness.DESKTOP.xdotool("mousemove", "--window", main.xid, x + left - 2, y + top - 1)
-                harness.DESKTOP.xdotool("mousemove", "--window", main.xid, x + left, y + top)
-                tip = harness.DESKTOP.wait(f"the {name} tip", lambda s: next(
+                DESKTOP.xdotool("mousemove", "--window", main.xid, x + left - 2, y + top - 1)
+                DESKTOP.xdotool("mousemove", "--window", main.xid, x + left, y + top)
+                tip = DESKTOP.wait(f"the {name} tip", lambda s: next(
                     (w for w in s.of_process(main.pid) if w.record["class"] == "tooltips_class32"), None))
                 widths.append(tip.rect[2])
-                harness.DESKTOP.screenshot_screen(f"sensor-tip-{name}", (tip.rect[0] - 10, tip.rect[1] - 10,
+                DESKTOP.screenshot_screen(f"sensor-tip-{name}", (tip.rect[0] - 10, tip.rect[1] - 10,
                                                                   tip.rect[2] + 20, tip.rect[3] + 20))
-                harness.DESKTOP.xdotool("mousemove", *POINTER_REST)
-                harness.DESKTOP.wait("the tip gone", lambda s: not any(
+                DESKTOP.xdotool("mousemove", *POINTER_REST)
+                DESKTOP.wait("the tip gone", lambda s: not any(
                     w.record["class"] == "tooltips_class32" for w in s.of_process(main.pid)))
         self.assertEqual(widths, sorted(widths))
         self.assertEqual(len(set(widths)), len(widths), f"the tips have the same width: {widths}")
@@ -331,8 +331,8 @@ class SensorPage(SensorCase):
         self.wait_texts("the mouse's CPI values", DISTINCT_CPI)
         self.show_page(SUPPORT)
         self.click(RESTORE_BUTTON[1])
-        popup = harness.DESKTOP.wait_titled(RESTORE_TITLE)
-        harness.DESKTOP.click(popup, *centre(RESTORE_YES[1]))
+        popup = DESKTOP.wait_titled(RESTORE_TITLE)
+        DESKTOP.click(popup, *centre(RESTORE_YES[1]))
         self.wait_commit()
         main = self.show_page(ADVANCED)
         main = self.wait_texts("the defaults", ["400", "800", "1600", "3200"])
@@ -360,16 +360,16 @@ class ColourDialog(SensorCase):
         main = self.open_page(DISTINCT)
         self.wait_texts("the mouse's CPI values", DISTINCT_CPI)
         ways_out = [
-            ("cancel", lambda d: harness.DESKTOP.click(d, *centre(COLOUR_CANCEL[1]))),
-            ("close", lambda d: harness.DESKTOP.click(d, *centre(COLOUR_CLOSE[1]))),
+            ("cancel", lambda d: DESKTOP.click(d, *centre(COLOUR_CANCEL[1]))),
+            ("close", lambda d: DESKTOP.click(d, *centre(COLOUR_CLOSE[1]))),
             # The key through the main window's X focus, which outlives the dialog: with
             # the focus on the dialog's own X window, the key's release is lost with it.
-            ("enter", lambda d: harness.DESKTOP.xdotool("windowfocus", main.xid, "key", "Return")),
+            ("enter", lambda d: DESKTOP.xdotool("windowfocus", main.xid, "key", "Return")),
         ]
         for how, leave in ways_out:
             with self.subTest(how=how):
                 dialog = self.open_colour_dialog(2, 3)
-                harness.DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+                DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
                 leave(dialog)
                 self.wait_dialog_closed(main)
                 shot = self.page_shot(f"sensor-page-after-{how}")
@@ -382,19 +382,19 @@ class ColourDialog(SensorCase):
         for control_id in HIDDEN_PALETTE:
             self.assertFalse(page.control(control_id).visible)
         # A choice, a second click that clears it, another choice.
-        harness.DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
-        harness.DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
-        harness.DESKTOP.click(dialog, *centre(PALETTE["A4"][1]))
-        harness.DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A4"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
         time.sleep(SETTLE_SECONDS)
-        shot = harness.DESKTOP.screenshot(dialog, "colour-dialog-selection")
+        shot = DESKTOP.screenshot(dialog, "colour-dialog-selection")
         sheets = {state: SHEETS[f"Color_{state}.bmp"] for state in ("Normal", "Down")}
         for name, (_, rect, _) in PALETTE.items():
             seen = shot.region(*rect)
             pressed = region_distance(seen, sheets["Down"].region(*rect)) < region_distance(
                 seen, sheets["Normal"].region(*rect))
             self.assertEqual(pressed, name == "B3", f"{name} looks {'selected' if pressed else 'normal'}")
-        harness.DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(main)
         expected = list(DISTINCT_COLOURS)
         expected[2] = PALETTE["B3"][2]
@@ -405,9 +405,9 @@ class ColourDialog(SensorCase):
     def test_save_without_a_choice_gives_black_and_a_second_click_clears(self):
         main = self.open_page()
         dialog = self.open_colour_dialog(0)
-        harness.DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
-        harness.DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
-        harness.DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(main)
         self.apply()
         self.assertEqual(self.ctl.show()["levels"][0]["colour"], "#000000")
@@ -422,11 +422,11 @@ class SliderControl(GuiCase):
 
     def setUp(self):
         super().setUp()
-        self.start(harness.OPTIONS.slider_fixture)
-        self.window = harness.DESKTOP.wait_titled(self.TITLE)
+        self.start(OPTIONS.slider_fixture)
+        self.window = DESKTOP.wait_titled(self.TITLE)
 
     def report(self):
-        window = harness.DESKTOP.snapshot().titled(self.TITLE)[0]
+        window = DESKTOP.snapshot().titled(self.TITLE)[0]
         text = window.control(self.REPORT).text
         return text.split() if text else []
 
@@ -435,14 +435,14 @@ class SliderControl(GuiCase):
         return slider.rect[0] + x, slider.rect[1] + 10
 
     def click_slider(self, control_id, x):
-        harness.DESKTOP.click(self.window, *self.slider_point(control_id, x))
+        DESKTOP.click(self.window, *self.slider_point(control_id, x))
 
     def wait_report(self, expected):
-        return harness.DESKTOP.wait(f"the notifications {expected}", lambda s: self.report() == expected)
+        return DESKTOP.wait(f"the notifications {expected}", lambda s: self.report() == expected)
 
     def test_clicks_pick_rounded_clamped_snapped_values(self):
         # 280 pixels wide, a 20-pixel thumb: 260 pixels of travel for 0 to 100.
-        shot = harness.DESKTOP.screenshot(self.window, "slider-fixture")
+        shot = DESKTOP.screenshot(self.window, "slider-fixture")
         self.assertGreater(shot.colours(), 50)
         expected = []
         table = [(self.FINE, 140, 50), (self.FINE, 270, 100), (self.FINE, 10, 0),
@@ -465,12 +465,12 @@ class SliderControl(GuiCase):
         x0, y = self.slider_point(self.FINE, 140)
         left, top = self.window.client[0], self.window.client[1]
         steps = [140, 141, 142, 143, 160, 161, 380]
-        harness.DESKTOP.xdotool("mousemove", left + x0, top + y, "mousedown", "1")
+        DESKTOP.xdotool("mousemove", left + x0, top + y, "mousedown", "1")
         for x in steps[1:]:
             px, _ = self.slider_point(self.FINE, x)
-            harness.DESKTOP.xdotool("mousemove", left + px, top + y)
+            DESKTOP.xdotool("mousemove", left + px, top + y)
             time.sleep(0.05)
-        harness.DESKTOP.xdotool("mouseup", "1", "mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mouseup", "1", "mousemove", *POINTER_REST)
         time.sleep(SETTLE_SECONDS)
         values = [int(entry.split(":")[1]) for entry in self.report()]
         self.assertEqual(values[0], 50)
@@ -478,15 +478,15 @@ class SliderControl(GuiCase):
         self.assertEqual(values, sorted(values))
         # 141 and 143 fall on values already reported; 160 is 57.7, rounded up.
         self.assertEqual(values, [50, 51, 58, 100], "the drag beyond the right end clamps to the maximum")
-        shot = harness.DESKTOP.screenshot(self.window, "slider-fixture-dragged")
+        shot = DESKTOP.screenshot(self.window, "slider-fixture-dragged")
         self.assertGreater(shot.colours(), 50)
 
     def test_disabled_slider_ignores_the_mouse(self):
-        before = harness.DESKTOP.screenshot(self.window, "slider-fixture-disabled")
+        before = DESKTOP.screenshot(self.window, "slider-fixture-disabled")
         self.click_slider(self.OFF, 200)
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.report(), [])
-        after = harness.DESKTOP.screenshot(self.window, "slider-fixture-disabled-clicked")
+        after = DESKTOP.screenshot(self.window, "slider-fixture-disabled-clicked")
         self.assertEqual(before.rgb, after.rgb)
 
 
