@@ -802,6 +802,10 @@ class ProgramCase(GuiCase):
         """The support page's firmware label; the page must have been shown once."""
         return main.control(FIRMWARE_LABEL).text
 
+    def wait_firmware_text(self, text, what):
+        """The visible main window once the support page's firmware label shows `text`."""
+        return DESKTOP.wait(what, lambda s: s.main(True) if self.firmware_text(s.main(True)) == text else None)
+
     def enabled_buttons(self, main):
         return {button: main.control(button).enabled for button in MAIN_BUTTONS}
 

@@ -114,15 +114,13 @@ class StartAndConnection(ProgramCase):
         self.show_page(ADVANCED)
         self.mouse.unplug()
         main = self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
-        main = DESKTOP.wait("the firmware label cleared",
-                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == NO_VERSION_TEXT else None)
+        main = self.wait_firmware_text(NO_VERSION_TEXT, "the firmware label cleared")
         self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
         self.assert_selected(DESKTOP.screenshot(main, "main-after-unplug"), None)
         reads = len(self.mouse.log())
         self.mouse.plug()
         main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
-        main = DESKTOP.wait("the firmware label",
-                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == FIRMWARE_VERSION_TEXT else None)
+        main = self.wait_firmware_text(FIRMWARE_VERSION_TEXT, "the firmware label")
         self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
         self.assert_selected(DESKTOP.screenshot(main, "main-after-plug-in"), BUTTON_SETTING)
         again = [field(l, "cmd") for l in self.mouse.log()[reads:] if l[0] == "SET"]
