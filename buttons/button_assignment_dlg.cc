@@ -81,7 +81,11 @@ bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
   const CQuoBnComboButton* button = FunctionButton(id);
   if (!button) return false;
   // Copied into the request's own buffer: the text must outlive this call.
-  const std::wstring text = framework::ToWide(DescribeFunction(button->functionId));
+  const int index = id - IDC_FUNCTION_BUTTON_1;
+  const std::optional<ButtonBinding>& kept = keptBindings_[static_cast<size_t>(index)];
+  const int functionId =
+      button->functionId == kFnKeptBinding && kept ? KeptBindingFunction(index + 1, *kept) : button->functionId;
+  const std::wstring text = framework::ToWide(DescribeFunction(functionId));
   lstrcpynW(request.szText, text.c_str(), static_cast<int>(std::size(request.szText)));
   request.lpszText = request.szText;
   return true;
@@ -96,7 +100,7 @@ CQuoBnComboButton* CButtonAssignmentDlg::FunctionButton(int controlId) {
 ButtonChoice CButtonAssignmentDlg::ChoiceOf(int buttonNumber) const {
   const CQuoBnComboButton& button = functionButtons_[static_cast<size_t>(buttonNumber - 1)];
   return ButtonChoice{framework::FromWide(button.label), button.functionId, button.modifiers,
-                      loadedKeyUsages_[static_cast<size_t>(buttonNumber - 1)]};
+                      keptBindings_[static_cast<size_t>(buttonNumber - 1)]};
 }
 
 void CButtonAssignmentDlg::LoadFromProfile(const ProfileRecord& profile) {
@@ -104,7 +108,7 @@ void CButtonAssignmentDlg::LoadFromProfile(const ProfileRecord& profile) {
     const ButtonChoice choice = ChoiceFromBinding(n, profile.buttons[static_cast<size_t>(n - 1)], ChoiceOf(n));
     functionButtons_[static_cast<size_t>(n - 1)].SetBinding(framework::ToWide(choice.label), choice.functionId,
                                                             choice.modifiers);
-    loadedKeyUsages_[static_cast<size_t>(n - 1)] = choice.keyUsage;
+    keptBindings_[static_cast<size_t>(n - 1)] = choice.kept;
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "buttons/button_functions.h"
 #include "profile/profile_record.h"
@@ -51,9 +52,9 @@ class CButtonAssignmentDlg : public CZebImageDialog {
   std::array<CZebStatic, kFunctionButtons> labels_;
   CZebButton applyButton_;
   ApplyFeedback applyFeedback_;
-  // The keyboard usage each button's binding was loaded with, kept so that a
-  // key the page cannot name goes back to the mouse unchanged.
-  std::array<uint16_t, kPageButtons> loadedKeyUsages_{};
+  // The binding each button was loaded with, for a button that holds one its
+  // menu does not offer: it goes back to the mouse unchanged.
+  std::array<std::optional<ButtonBinding>, kPageButtons> keptBindings_{};
   HWND toolTip_ = nullptr;  // destroyed with the page, its owner
 };
 

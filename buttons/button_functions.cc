@@ -1,6 +1,9 @@
 #include "buttons/button_functions.h"
 
+#include <cstdio>
+
 #include "buttons/binding_labels.h"
+#include "buttons/key_names.h"
 #include "profile/function_codes.h"
 #include "profile/key_codes.h"
 
@@ -31,10 +34,82 @@ bool TakesKeys(int buttonNumber) { return buttonNumber >= kFirstKeyButton && but
 
 bool IsKeyFunction(int functionId) { return functionId >= kKeyFunctionFirst && functionId <= kKeyFunctionLast; }
 
-// The function identifier a keyboard binding's `extra` loads as.
-int KeyFunctionOf(uint16_t extra) {
-  int keyUsage = extra & kKeyUsageMask;
-  return keyUsage == 0 ? kFnModifiersOnly : kFnKeyBase + HidUsageToVirtualKey(keyUsage);
+constexpr int kModifierBits = kModCtrl | kModShift | kModAlt | kModWin;
+
+// The key a keyboard binding's usage is, when the key table goes both ways
+// for it and the key has a name: 0 otherwise.
+int NamedKeyOfUsage(uint16_t extra) {
+  if (extra > kKeyUsageMask) return 0;
+  const int key = HidUsageToVirtualKey(extra);
+  if (VirtualKeyToHidUsage(key) != extra || GetKeyName(key).empty()) return 0;
+  return key;
+}
+
+// A keyboard binding the page can show and store back as it is: modifiers
+// the toggles offer, and no key or a named key of the key table.
+bool IsOfferedKey(int buttonNumber, const ButtonBinding& binding) {
+  if (!TakesKeys(buttonNumber) || binding.type != kBindingKey) return false;
+  if ((binding.code & ~static_cast<uint32_t>(kModifierBits)) != 0) return false;
+  return binding.extra == 0 || NamedKeyOfUsage(binding.extra) != 0;
+}
+
+// The function identifier a binding decodes to, when encoding it again
+// gives the very same type and code; -1 otherwise.
+int RoundTripFunction(int buttonNumber, const ButtonBinding& binding) {
+  const int functionId = DecodeFunction(static_cast<int16_t>(binding.code), static_cast<uint8_t>(binding.type));
+  const auto code = static_cast<uint32_t>(
+      static_cast<int32_t>(static_cast<int16_t>(EncodeFunctionCode(functionId, buttonNumber - 1))));
+  if (EncodeFunctionType(functionId) != binding.type || code != binding.code) return -1;
+  return functionId;
+}
+
+struct NamedFunction {
+  int functionId;
+  const char16_t* label;
+};
+
+// Functions no menu offers, named for a button that holds one.
+constexpr NamedFunction kOtherFunctions[] = {
+    {2201, u"Media: Play/Pause"},  {2202, u"Media: Stop"},        {2203, u"Media: Previous Track"},
+    {2204, u"Media: Next Track"},  {2205, u"Media: Volume Up"},   {2206, u"Media: Volume Down"},
+    {2207, u"Media: Mute"},        {2002, u"CPI: Up"},            {2003, u"CPI: Down"},
+    {kFnMiddleClick, u"Middle click"}, {kFnForward, u"IE Forward"}, {kFnBack, u"IE Backward"},
+    {kFnScrollUp, u"Scroll Up"},   {kFnScrollDown, u"Scroll Down"}, {kFnLeftClick, u"Left click"},
+    {kFnRightClick, u"Right click"}, {kFnDisabled, u"Disable button"},
+};
+
+std::u16string Hex(unsigned value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+  return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+std::u16string KeptKeyLabel(const ButtonBinding& binding) {
+  const int key = NamedKeyOfUsage(binding.extra);
+  const std::u16string keyPart = key != 0 ? GetKeyName(key) : u"Key usage " + Hex(binding.extra, 2);
+  const std::u16string modifiers = BuildBindingLabel(static_cast<int>(binding.code & kModifierBits), 0);
+  return modifiers.empty() ? keyPart : modifiers + u"+" + keyPart;
+}
+
+}  // namespace
+
+std::u16string KeptBindingLabel(int buttonNumber, const ButtonBinding& binding) {
+  if (binding.type == kBindingKey) return KeptKeyLabel(binding);
+  const int functionId = RoundTripFunction(buttonNumber, binding);
+  for (const NamedFunction& named : kOtherFunctions)
+    if (named.functionId == functionId) return named.label;
+  return u"Type " + Hex(binding.type, 2) + u", code " + Hex(binding.code, 4);
+}
+
+int KeptBindingFunction(int buttonNumber, const ButtonBinding& binding) {
+  if (binding.type == kBindingKey) return kFnKeyboardKey;
+  return RoundTripFunction(buttonNumber, binding);
+}
+
+namespace {
+
+ButtonChoice KeptChoice(int buttonNumber, const ButtonBinding& binding, int modifiers) {
+  return ButtonChoice{KeptBindingLabel(buttonNumber, binding), kFnKeptBinding, modifiers, binding};
 }
 
 }  // namespace
@@ -64,36 +139,40 @@ MenuItem InitialButtonItem(int buttonNumber) {
 
 ButtonChoice ChoiceFromBinding(int buttonNumber, const ButtonBinding& binding, const ButtonChoice& previous) {
   if (!IsPageButton(buttonNumber)) return previous;
-  if (TakesKeys(buttonNumber) && binding.type == kBindingKey) {
-    int keyUsage = binding.extra & kKeyUsageMask;
-    int modifiers = static_cast<int>(binding.code);
-    ButtonChoice choice;
-    choice.label = BuildBindingLabel(modifiers, keyUsage);
-    choice.functionId = KeyFunctionOf(binding.extra);
-    choice.modifiers = modifiers;
-    choice.keyUsage = binding.extra;
-    return choice;
+  if (binding.type == kBindingKey) {
+    const int modifiers = static_cast<int>(binding.code);
+    if (!IsOfferedKey(buttonNumber, binding)) return KeptChoice(buttonNumber, binding, modifiers);
+    const int key = binding.extra == 0 ? 0 : NamedKeyOfUsage(binding.extra);
+    return ButtonChoice{BuildBindingLabel(modifiers, binding.extra),
+                        key == 0 ? kFnModifiersOnly : kFnKeyBase + key, modifiers, std::nullopt};
   }
-  int functionId = DecodeFunction(static_cast<int16_t>(binding.code), static_cast<uint8_t>(binding.type));
+  const int functionId = RoundTripFunction(buttonNumber, binding);
   for (const MenuItem& item : ButtonMenu(buttonNumber)) {
-    if (item.functionId == functionId) return ButtonChoice{item.label, functionId, previous.modifiers};
+    if (item.functionId == functionId && item.functionId != kFnKeyboardKey)
+      return ButtonChoice{item.label, functionId, previous.modifiers, std::nullopt};
   }
-  return previous;
+  return KeptChoice(buttonNumber, binding, previous.modifiers);
 }
 
 void StoreChoice(int buttonNumber, const ButtonChoice& choice, ButtonBinding& binding) {
   if (!IsPageButton(buttonNumber)) return;
   int functionId = choice.functionId;
   binding.index = static_cast<uint8_t>(buttonNumber - 1);
+  if (functionId == kFnKeptBinding) {
+    // Nothing else was chosen: the binding goes back as it was loaded.
+    if (choice.kept) {
+      binding.type = choice.kept->type;
+      binding.code = choice.kept->code;
+      binding.extra = choice.kept->extra;
+    }
+    return;
+  }
   if (TakesKeys(buttonNumber) && IsKeyFunction(functionId)) {
     binding.type = EncodeFunctionType(functionId);
     binding.code = static_cast<uint32_t>(choice.modifiers);
-    if (choice.keyUsage != 0 && KeyFunctionOf(choice.keyUsage) == functionId)
-      binding.extra = choice.keyUsage;
-    else
-      binding.extra = functionId == kFnModifiersOnly
-                          ? 0
-                          : static_cast<uint16_t>(VirtualKeyToHidUsage(functionId - kFnKeyBase));
+    binding.extra = functionId == kFnModifiersOnly
+                        ? 0
+                        : static_cast<uint16_t>(VirtualKeyToHidUsage(functionId - kFnKeyBase));
     return;
   }
   if (functionId == kFnDisabled) {

@@ -179,7 +179,23 @@ int Apply(MouseSession& session, const std::string& argument) {
   if (int code = LoadProfileArgument(argument, profile, true); code != kExitOk) return code;
   if (std::optional<std::string> problem = CheckProfileForMouse(profile))
     return Fail(kExitBadInput, "'" + argument + "': " + *problem + "; the mouse was not changed");
-  return session.Apply(profile);
+  if (profile.profileIndex == 0) return session.Apply(profile);
+  // How many onboard slots a mouse has is not known here: a slot other than
+  // the first is written only when the mouse itself says it holds that slot,
+  // which is where a file saved from it got the number.
+  DeviceImage image{};
+  ProfileToImage(profile, image);
+  uint8_t mouseSlot = 0;
+  const int code = session.ChangeBlock([&](ConfigBlock& block) {
+    mouseSlot = UnpackBlock(block).profileIndex;
+    if (mouseSlot != profile.profileIndex) return false;
+    block = PackBlock(image);
+    return true;
+  });
+  if (code != kExitOk || mouseSlot == profile.profileIndex) return code;
+  return Fail(kExitBadInput, "'" + argument + "': the profile is for onboard slot " +
+                                 std::to_string(profile.profileIndex) + ", but the mouse's profile is in slot " +
+                                 std::to_string(mouseSlot) + "; the mouse was not changed");
 }
 
 int Set(MouseSession& session, const std::vector<std::string>& assignments) {
@@ -264,7 +280,9 @@ const Command kCommands[] = {
      "Writes the settings of a profile file to the mouse, after checking\n"
      "them: every CPI from 50 to 16000 in steps of 50 with Y equal to X, each\n"
      "level on or off and at least one in use, a lift-off distance of 2mm or\n"
-     "3mm, smoothing on or off, and nothing in the file after the profile.\n",
+     "3mm, smoothing on or off, and nothing in the file after the profile.\n"
+     "A profile for an onboard slot other than the first is written only to a\n"
+     "mouse whose profile is in that slot.\n",
      1, 1, false, true, [](const CommandCall& call, MouseSession* session) { return Apply(*session, call.args[0]); }},
     {"set", "set KEY=VALUE...", "read the mouse, change settings, write them back", kSetHelp, 1, kAnyNumber, false,
      true, [](const CommandCall& call, MouseSession* session) { return Set(*session, call.args); }},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "buttons/binding_labels.h"
+#include "buttons/key_names.h"
 #include "profile/function_codes.h"
 #include "profile/key_codes.h"
 
@@ -98,7 +99,7 @@ TEST(ButtonChoice, KeyboardBindingsShowTheirLabelAndStoreBackUnchanged) {
       SCOPED_TRACE(::testing::Message() << "button " << n << " code " << c.code << " extra " << c.extra);
       ButtonBinding binding = Binding(n, kBindingKey, c.code, c.extra);
       ButtonChoice choice = ChoiceFromBinding(n, binding, kPrevious);
-      EXPECT_EQ(choice, (ButtonChoice{c.label, c.functionId, static_cast<int>(c.code), c.extra}));
+      EXPECT_EQ(choice, (ButtonChoice{c.label, c.functionId, static_cast<int>(c.code), std::nullopt}));
       ButtonBinding stored = Binding(n, 0, 0, 0);
       StoreChoice(n, choice, stored);
       EXPECT_EQ(stored, binding);
@@ -114,7 +115,11 @@ TEST(ButtonChoice, EveryKeyWithAUsageRoundTrips) {
       SCOPED_TRACE(::testing::Message() << "key " << key << " modifiers " << modifiers);
       const ButtonBinding binding = Binding(4, kBindingKey, modifiers, static_cast<uint16_t>(usage));
       ButtonChoice choice = ChoiceFromBinding(4, binding, kPrevious);
-      EXPECT_EQ(choice.label, BuildBindingLabel(static_cast<int>(modifiers), usage));
+      // A key the table names shows its label; one without a name shows its usage.
+      if (!GetKeyName(HidUsageToVirtualKey(usage)).empty())
+        EXPECT_EQ(choice.label, BuildBindingLabel(static_cast<int>(modifiers), usage));
+      else
+        EXPECT_NE(choice.label.find(u"Key usage 0x"), std::u16string::npos);
       ButtonBinding stored;
       StoreChoice(4, choice, stored);
       EXPECT_EQ(stored, binding);
@@ -144,35 +149,72 @@ TEST(ButtonChoice, ANewKeyReplacesTheLoadedUsage) {
   EXPECT_EQ(stored.extra, 0x05);
 }
 
-TEST(ButtonChoice, BindingsWithoutAMenuItemKeepThePreviousChoice) {
-  struct KeepCase {
+// A binding the menus do not offer is shown for what it is and goes back to
+// the mouse byte for byte, through any number of loads and stores, until the
+// user picks something else for that button.
+TEST(ButtonChoice, BindingsTheMenusDoNotOfferAreShownAndKept) {
+  struct KeptCase {
     const char* what;
     int buttonNumber;
     ButtonBinding binding;
+    const char16_t* label;
   };
-  const KeepCase cases[] = {
-      {"multimedia", 3, Binding(3, 32, 0xCD)},
-      {"wheel code 2", 4, Binding(4, kBindingWheel, 2)},
-      {"CPI function", 5, Binding(5, kBindingButton5Default, 0xF1)},
-      {"middle click on button 1", 1, Binding(1, kBindingMouse, 4)},
-      {"disabled on button 2", 2, Binding(2, kBindingDisabled, 255)},
-      {"key on button 1", 1, Binding(1, kBindingKey, kModCtrl, 0x04)},
-      {"key type with high bits", 3, Binding(3, 0x102, kModCtrl, 0x04)},
+  const KeptCase cases[] = {
+      {"media: play/pause", 3, Binding(3, 32, 0xCD, 0x1234), u"Media: Play/Pause"},
+      {"media: volume up", 4, Binding(4, 32, 0xE9), u"Media: Volume Up"},
+      {"wheel code 2", 4, Binding(4, kBindingWheel, 2), u"Type 0x01, code 0x0002"},
+      {"CPI up", 5, Binding(5, kBindingButton5Default, 0xF0), u"CPI: Up"},
+      {"CPI function 0xF1", 5, Binding(5, kBindingButton5Default, 0xF1), u"Type 0x09, code 0x00F1"},
+      {"middle click on button 1", 1, Binding(1, kBindingMouse, 4), u"Middle click"},
+      {"disabled on button 2", 2, Binding(2, kBindingDisabled, 255), u"Disable button"},
+      {"key on button 1", 1, Binding(1, kBindingKey, kModCtrl, 0x04), u"Ctrl+A"},
+      {"key type with high bits", 3, Binding(3, 0x102, kModCtrl, 0x04), u"Type 0x102, code 0x0001"},
+      {"unknown code of the mouse type", 3, Binding(3, kBindingMouse, 3), u"Type 0x00, code 0x0003"},
+      {"disabled type with another code", 4, Binding(4, kBindingDisabled, 7), u"Type 0xFF, code 0x0007"},
+      {"unknown type", 5, Binding(5, 77, 0x10), u"Type 0x4D, code 0x0010"},
+      {"key usage outside the table", 3, Binding(3, kBindingKey, 0, 0x58), u"Key usage 0x58"},
+      {"key usage without a name", 4, Binding(4, kBindingKey, kModAlt, 0x64), u"Alt+Key usage 0x64"},
+      {"key usage with a high byte", 5, Binding(5, kBindingKey, kModCtrl, 0x0173), u"Ctrl+Key usage 0x173"},
+      {"modifier bits the toggles lack", 3, Binding(3, kBindingKey, 0x30 | kModShift, 0x04), u"Shift+A"},
   };
-  for (const KeepCase& c : cases) {
+  for (const KeptCase& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(ChoiceFromBinding(c.buttonNumber, c.binding, kPrevious), kPrevious);
+    ButtonChoice choice = ChoiceFromBinding(c.buttonNumber, c.binding, kPrevious);
+    EXPECT_EQ(choice.label, c.label);
+    EXPECT_EQ(choice.functionId, kFnKeptBinding);
+    ButtonBinding stored = c.binding;
+    for (int apply = 0; apply < 3; ++apply) {
+      StoreChoice(c.buttonNumber, choice, stored);
+      choice = ChoiceFromBinding(c.buttonNumber, stored, choice);
+    }
+    EXPECT_EQ(stored, c.binding);
   }
-  const ButtonChoice leftClick{u"Left click", kFnLeftClick, 0};
-  EXPECT_EQ(ChoiceFromBinding(1, Binding(1, kBindingMouse, 4), leftClick), leftClick);
 }
 
-TEST(ButtonChoice, KeptChoiceIsWhatTheNextStoreWrites) {
-  ButtonBinding multimedia = Binding(3, 32, 0xCD);
-  const ButtonChoice middle{u"Middle click", kFnMiddleClick, 0};
-  ButtonChoice shown = ChoiceFromBinding(3, multimedia, middle);
-  StoreChoice(3, shown, multimedia);
-  EXPECT_EQ(multimedia, Binding(3, kBindingMouse, 4));
+TEST(ButtonChoice, PickingAnythingReplacesAKeptBinding) {
+  // Usage 0x58 (keypad Enter) reads as virtual key 0x58, which is X: a page
+  // that showed it as "X" wrote it back unchanged after the user captured X.
+  const ButtonBinding keypadEnter = Binding(3, kBindingKey, 0, 0x58);
+  ButtonChoice choice = ChoiceFromBinding(3, keypadEnter, kPrevious);
+  choice.functionId = kFnKeyBase + 'X';
+  ButtonBinding stored = keypadEnter;
+  StoreChoice(3, choice, stored);
+  EXPECT_EQ(stored, Binding(3, kBindingKey, 0, 0x1B));
+
+  const ButtonBinding media = Binding(4, 32, 0xE9);
+  choice = ChoiceFromBinding(4, media, kPrevious);
+  choice.functionId = kFnScrollDown;
+  stored = media;
+  StoreChoice(4, choice, stored);
+  EXPECT_EQ(stored, Binding(4, kBindingWheel, 0xFF));
+}
+
+TEST(ButtonChoice, KeptBindingsAreDescribedByTheirFamily) {
+  EXPECT_EQ(DescribeFunction(KeptBindingFunction(3, Binding(3, 32, 0xE9))), u"Bind to multimedia functionality");
+  EXPECT_EQ(DescribeFunction(KeptBindingFunction(5, Binding(5, kBindingButton5Default, 0xF0))),
+            u"Bind CPI up button");
+  EXPECT_EQ(DescribeFunction(KeptBindingFunction(3, Binding(3, kBindingKey, 0, 0x58))),
+            u"Bind button to a custom hotkey");
 }
 
 TEST(ButtonChoice, MenuItemKeepsTheModifierWord) {

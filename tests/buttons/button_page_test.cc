@@ -175,10 +175,12 @@ TEST_F(ButtonPageTest, BindingsLoadIntoThePageAndStoreBack) {
       {"wheel up", 5, Binding(5, 1, 1), L"Scroll Up", Binding(5, 1, 1)},
       {"wheel down", 3, Binding(3, 1, 255), L"Scroll Down", Binding(3, 1, 255)},
       {"disabled", 4, Binding(4, 255, 255), L"Disable button", Binding(4, 255, 255)},
-      // No menu offers these: the button keeps its function and stores it.
-      {"multimedia", 5, Binding(5, 32, 0xCD), L"IE Backward", Binding(5, 0, 8)},
-      {"middle click on button 1", 1, Binding(1, 0, 4), L"Left click", Binding(1, 0, 1)},
-      {"a key on button 2", 2, Binding(2, 2, 1, 0x04), L"Right click", Binding(2, 0, 2)},
+      // No menu offers these: the button shows them for what they are and
+      // stores them back as they were.
+      {"multimedia", 5, Binding(5, 32, 0xCD), L"Media: Play/Pause", Binding(5, 32, 0xCD)},
+      {"middle click on button 1", 1, Binding(1, 0, 4), L"Middle click", Binding(1, 0, 4)},
+      {"a key on button 2", 2, Binding(2, 2, 1, 0x04), L"Ctrl+A", Binding(2, 2, 1, 0x04)},
+      {"a key usage outside the table", 3, Binding(3, 2, 0, 0x58), L"Key usage 0x58", Binding(3, 2, 0, 0x58)},
   };
   ProfileRecord defaults;
   ResetToDefaultProfile(defaults);
@@ -221,10 +223,10 @@ TEST_F(ButtonPageTest, ToolTipsNameEachButtonsFunction) {
   EXPECT_EQ(ToolTipFor(Control(IDC_BUTTON_PAGE_APPLY)), L"Apply settings and store it onboard mouse memory");
   EXPECT_EQ(ToolTipFor(Control(IDC_BUTTON_TEXT_1)), std::nullopt);
   EXPECT_EQ(ToolTipFor(Control(IDC_FUNCTION_BUTTON_6)), std::nullopt);
-  // A multimedia binding leaves the button, and its tip, as they were.
+  // A binding no menu offers is described by its family.
   profile.buttons[3] = Binding(4, 32, 0xCD);
   page_->LoadFromProfile(profile);
-  EXPECT_EQ(ToolTipFor(FunctionButton(4)), L"Disable button");
+  EXPECT_EQ(ToolTipFor(FunctionButton(4)), L"Bind to multimedia functionality");
 }
 
 TEST_F(ButtonPageTest, ApplyAsksTheMainWindowAndStayOnTopGoesUp) {

@@ -432,6 +432,16 @@ class TellsTheTruth(KorvidctlCase):
         for what, (block, message) in bad_files.items():
             path = self.save_profile_of(block, what + ".profile")
             cases.append(("apply refuses " + what, factory, ["apply", path], None, 2, message, None))
+        # A profile goes only to the onboard slot the mouse says it holds (or the first).
+        slot2 = with_bytes(factory, {0: "02", 52: "20 03 20 03"})
+        for what, file_block, mouse_block, message in (
+                ("index 200", with_bytes(factory, {0: "C8"}), factory, "for onboard slot 200, but the mouse's profile is in slot 0"),
+                ("index 2 on a mouse in slot 0", slot2, factory, "for onboard slot 2"),
+                ("index 0 on a mouse in slot 2", factory, slot2, ""),
+                ("index 2 on a mouse in slot 2", slot2, with_bytes(slot2, {52: "40 06 40 06"}), "")):
+            path = self.save_profile_of(file_block, what + ".profile")
+            after = None if message else file_block
+            cases.append(("apply of " + what, mouse_block, ["apply", path], None, 2 if message else 0, message, after))
         trailing = self.save_profile_of(factory, "trailing.profile")
         with open(trailing, "ab") as f:
             f.write(b"\x00")
