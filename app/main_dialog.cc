@@ -20,22 +20,42 @@
 #include "support/no_mouse.h"
 #include "support/support_update_dlg.h"
 #include "widgets/skin_layout.h"
+#include "widgets/page.h"
 #include "widgets/tool_tips.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
+
 namespace {
 
-struct PageButtonPlace {
-  int id;
-  int x, y, width, height;
+// The pages, in the order of their buttons along the top, which Ctrl+Tab
+// follows; the first shows when the mouse is connected.
+const PageRow kPageRows[] = {
+    {IDC_BUTTON_SETTING_BUTTON, RectAt(67, 32, 135, 58), false,
+     [](framework::CWnd& window, PageHost& host, const std::wstring&) -> std::unique_ptr<CPage> {
+       return std::make_unique<CButtonAssignmentDlg>(&window, host);
+     }},
+    {IDC_ADVANCED_BUTTON, RectAt(340, 32, 123, 58), false,
+     [](framework::CWnd& window, PageHost& host, const std::wstring&) -> std::unique_ptr<CPage> {
+       return std::make_unique<CAdvancedSettingsDlg>(&window, host);
+     }},
+    {IDC_SUPPORT_BUTTON, RectAt(609, 32, 119, 58), false,
+     [](framework::CWnd& window, PageHost& host, const std::wstring& configFile) -> std::unique_ptr<CPage> {
+       return std::make_unique<CSupportUpdateDlg>(
+           &window, host, ReadConfigValue(configFile, kDownloadsUrlKey, kDefaultDownloadsUrl));
+     }},
+    {IDC_HELP_BUTTON, RectAt(867, 32, 137, 58), true,
+     [](framework::CWnd& window, PageHost& host, const std::wstring& configFile) -> std::unique_ptr<CPage> {
+       return std::make_unique<CNoDevice>(&window, host, ReadConfigValue(configFile, kFaqUrlKey, kDefaultFaqUrl));
+     }},
+    {0, {}, true,
+     [](framework::CWnd& window, PageHost& host, const std::wstring&) -> std::unique_ptr<CPage> {
+       return std::make_unique<CNoMouse>(&window, host);
+     }},
 };
 
-constexpr PageButtonPlace kButtonPlaces[] = {
-    {IDC_MINIMISE_BUTTON, 980, 17, 28, 12},       {IDC_CLOSE_BUTTON, 1030, 5, 22, 24},
-    {IDC_HELP_BUTTON, 867, 32, 137, 58},          {IDC_BUTTON_SETTING_BUTTON, 67, 32, 135, 58},
-    {IDC_ADVANCED_BUTTON, 340, 32, 123, 58},      {IDC_SUPPORT_BUTTON, 609, 32, 119, 58},
-};
+const SkinRect kMinimiseRect = RectAt(980, 17, 28, 12);
+const SkinRect kCloseRect = RectAt(1030, 5, 22, 24);
 
 constexpr int kPageX = 3, kPageY = 90, kPageWidth = 1062, kPageHeight = 554, kNoticePageHeight = 553;
 
@@ -65,15 +85,15 @@ CMobrinDlg::CMobrinDlg(bool startHidden)
   smallIcon_ = static_cast<HICON>(LoadImageW(framework::ModuleInstance(), MAKEINTRESOURCEW(IDI_KORVID),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  static_assert(std::size(kPageRows) == kPageCount);
+  for (size_t i = 0; i < kPageCount; ++i) pages_[i].row = &kPageRows[i];
   configFilePath_ = ConfigFilePath();
   dataRoot_ = ResolveDataRoot(configFilePath_);
-  currentProfile = std::make_unique<ProfileRecord>();
-  ResetToDefaultProfile(*currentProfile);
+  ResetToDefaultProfile(profile_);
   LoadSavedProfile();
-  activeProfile = currentProfile.get();
   // The first read is mostly the protocol's pauses: it runs on the worker
   // while the window is built, into a copy of the saved profile.
-  connection_ = StartingWithRead(worker_.Read(*currentProfile));
+  connection_ = StartingWithRead(worker_.Read(profile_));
 }
 
 CMobrinDlg::~CMobrinDlg() {
@@ -89,16 +109,14 @@ std::wstring CMobrinDlg::ProfilesFolderPath() const {
 }
 
 void CMobrinDlg::LoadSavedProfile() {
-  korvid::LoadSavedProfile(ProfilesFolder(std::filesystem::path(dataRoot_)), *currentProfile);
+  korvid::LoadSavedProfile(ProfilesFolder(std::filesystem::path(dataRoot_)), profile_);
 }
 
 void CMobrinDlg::DoDataExchange() {
-  helpButton_.SubclassDlgItem(IDC_HELP_BUTTON, *this);
-  minimiseButton_.SubclassDlgItem(IDC_MINIMISE_BUTTON, *this);
-  closeButton_.SubclassDlgItem(IDC_CLOSE_BUTTON, *this);
-  buttonSettingButton_.SubclassDlgItem(IDC_BUTTON_SETTING_BUTTON, *this);
-  advancedButton_.SubclassDlgItem(IDC_ADVANCED_BUTTON, *this);
-  supportButton_.SubclassDlgItem(IDC_SUPPORT_BUTTON, *this);
+  BindControls({{minimiseButton_, IDC_MINIMISE_BUTTON}, {closeButton_, IDC_CLOSE_BUTTON}});
+  for (Page& page : pages_) {
+    if (page.row->buttonId) page.button.SubclassDlgItem(page.row->buttonId, *this);
+  }
 }
 
 BOOL CMobrinDlg::OnInitDialog() {
@@ -124,6 +142,7 @@ BOOL CMobrinDlg::OnInitDialog() {
   TakeDeviceNews();
   if (connection_.phase == ConnectionPhase::kStarting) ShowStarting();
   CreateToolTips();
+  AddToolTips(kToolTips);
   // The tray icon waits until the window has shown and painted itself: a
   // timer's message comes after the first paint.
   SetTimer(GetSafeHwnd(), kAddTrayIconTimer, 0, nullptr);
@@ -144,36 +163,50 @@ void CMobrinDlg::CentreOnScreen() {
 void CMobrinDlg::LayOut() {
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kMainBackground));
-  CZebButton* buttons[] = {&minimiseButton_, &closeButton_, &helpButton_,
-                           &buttonSettingButton_, &advancedButton_, &supportButton_};
-  for (size_t i = 0; i < std::size(kButtonPlaces); ++i) {
-    const PageButtonPlace& place = kButtonPlaces[i];
-    const SkinRect rect = RectAt(place.x, place.y, place.width, place.height);
-    PlaceSkinnedButton(*buttons[i], rect, kMainNormal, kMainOver, kMainDown);
+  PlaceSkinnedButton(minimiseButton_, kMinimiseRect, kMainNormal, kMainOver, kMainDown);
+  PlaceSkinnedButton(closeButton_, kCloseRect, kMainNormal, kMainOver, kMainDown);
+  for (Page& page : pages_) {
+    if (!page.row->buttonId) continue;
+    PlaceSkinnedButton(page.button, page.row->buttonRect, kMainNormal, kMainOver, kMainDown);
     // The page buttons are switched off while no mouse is connected; the
     // off sheet shows that they are.
-    if (i >= 2) buttons[i]->SetOffImage(CropSkinImage(kMainOff, rect));
+    page.button.SetOffImage(CropSkinImage(kMainOff, page.row->buttonRect));
   }
   CreatePages();
 }
 
 void CMobrinDlg::ShowStarting() {
   ClearPageSelection();
-  ShowPageWindow(*noMousePage_);
+  ShowPageWindow(NoMousePage());
   SetPageButtonsEnabled(false);
 }
 
 void CMobrinDlg::CreatePages() {
-  const std::wstring downloadsUrl = ReadConfigValue(configFilePath_, kDownloadsUrlKey, kDefaultDownloadsUrl);
-  const std::wstring faqUrl = ReadConfigValue(configFilePath_, kFaqUrlKey, kDefaultFaqUrl);
-  buttonPage_ = std::make_unique<CButtonAssignmentDlg>(this, *this);
-  sensorPage_ = std::make_unique<CAdvancedSettingsDlg>(this, *this);
-  supportPage_ = std::make_unique<CSupportUpdateDlg>(this, *this, downloadsUrl);
-  helpPage_ = std::make_unique<CNoDevice>(this, faqUrl);
-  noMousePage_ = std::make_unique<CNoMouse>(this);
+  for (Page& page : pages_) page.page = page.row->make(*this, *this, configFilePath_);
 }
 
-bool CMobrinDlg::BuildPage(CDialogEx& page) {
+CMobrinDlg::Page* CMobrinDlg::PageOfButton(int controlId) {
+  for (Page& page : pages_) {
+    if (page.row->buttonId && page.row->buttonId == controlId) return &page;
+  }
+  return nullptr;
+}
+
+CMobrinDlg::Page& CMobrinDlg::NoMousePage() {
+  for (Page& page : pages_) {
+    if (!page.row->buttonId) return page;
+  }
+  return pages_.back();
+}
+
+void CMobrinDlg::ForEachBuiltPage(const std::function<void(CPage&)>& action) {
+  for (Page& page : pages_) {
+    if (page.page && page.page->GetSafeHwnd()) action(*page.page);
+  }
+}
+
+bool CMobrinDlg::BuildPage(Page& entry) {
+  CPage& page = *entry.page;
   if (page.GetSafeHwnd()) return true;
   page.Create();
   HWND window = page.GetSafeHwnd();
@@ -181,56 +214,44 @@ bool CMobrinDlg::BuildPage(CDialogEx& page) {
   // The page answers to its template number, so that tools and tests
   // can tell the pages apart.
   SetWindowLongPtrW(window, GWLP_ID, page.TemplateId());
-  const bool notice = &page == helpPage_.get() || &page == noMousePage_.get();
-  page.MoveWindow(kPageX, kPageY, kPageWidth, notice ? kNoticePageHeight : kPageHeight);
+  page.MoveWindow(kPageX, kPageY, kPageWidth, entry.row->notice ? kNoticePageHeight : kPageHeight);
   page.ShowWindow(SW_HIDE);
-  if (&page == buttonPage_.get()) buttonPage_->LoadFromProfile(*activeProfile);
-  if (&page == sensorPage_.get()) sensorPage_->LoadFromProfile(*activeProfile);
-  if (&page == supportPage_.get()) supportPage_->SetFirmwareVersionText(firmwareText_);
+  page.LoadFromProfile(profile_);
+  page.ShowFirmwareVersion(firmwareText_);
   if (worker_.ApplyBusy()) SendMessageW(window, kApplyProgressMessage, static_cast<WPARAM>(ApplyProgress::kRunning), 0);
   // Every image the page shows is a cut or a copy of its own by now.
   ReleaseSkinSheets();
   return true;
 }
 
-void CMobrinDlg::ShowPageWindow(CDialogEx& page) {
-  if (BuildPage(page)) page.ShowWindow(SW_SHOW);
-}
-
-void CMobrinDlg::CreateToolTips() {
-  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
-  if (!toolTip_) return;
-  for (const ToolTipText& tip : kToolTips) AddToolTip(toolTip_, GetSafeHwnd(), GetDlgItem(tip.id));
+void CMobrinDlg::ShowPageWindow(Page& page) {
+  if (BuildPage(page)) page.page->ShowWindow(SW_SHOW);
 }
 
 void CMobrinDlg::SetPageButtonsEnabled(bool enabled) {
-  for (CZebButton* button : {&buttonSettingButton_, &advancedButton_, &supportButton_, &helpButton_}) {
-    button->EnableWindow(enabled);
-    button->Invalidate(false);
+  for (Page& page : pages_) {
+    if (!page.row->buttonId) continue;
+    page.button.EnableWindow(enabled);
+    page.button.Invalidate(false);
   }
 }
 
 void CMobrinDlg::ClearPageSelection() {
-  for (CZebButton* button : {&helpButton_, &buttonSettingButton_, &advancedButton_, &supportButton_}) {
-    button->SetSelected(false);
+  for (Page& page : pages_) {
+    if (page.row->buttonId) page.button.SetSelected(false);
   }
-}
-
-std::array<framework::CDialogEx*, 5> CMobrinDlg::Pages() const {
-  return {buttonPage_.get(), sensorPage_.get(), supportPage_.get(), helpPage_.get(), noMousePage_.get()};
 }
 
 void CMobrinDlg::HideAllPages() {
-  for (framework::CDialogEx* page : Pages()) {
-    if (page && page->GetSafeHwnd()) page->ShowWindow(SW_HIDE);
-  }
+  ForEachBuiltPage([](CPage& page) { page.ShowWindow(SW_HIDE); });
 }
 
-void CMobrinDlg::ShowPage(CDialogEx& page, CZebButton& pageButton) {
+void CMobrinDlg::ShowPage(Page& page) {
   // The page's own style: what shows once the window does, hidden or not.
-  if (page.GetSafeHwnd() && (GetWindowLongW(page.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE)) return;
+  HWND window = page.page->GetSafeHwnd();
+  if (window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE)) return;
   ClearPageSelection();
-  pageButton.SetSelected(true);
+  page.button.SetSelected(true);
   HideAllPages();
   ShowPageWindow(page);
   KeepFocusOnShownControls();
@@ -271,25 +292,23 @@ void CMobrinDlg::OnMouseRead(const DeviceNews& read) {
     TakeConnectionStep(step);
     return;
   }
-  if (read.outcome.result == SessionResult::kDone) *currentProfile = read.profile;
+  if (read.outcome.result == SessionResult::kDone) profile_ = read.profile;
   ShowConnected(read.outcome);
 }
 
 void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
-  if (outcome.result == SessionResult::kDone) activeProfile = currentProfile.get();
   SetFirmwareVersionText(FirmwareLabelText(outcome.firmwareVersion));
   LoadPagesFromProfile();
 }
 
 void CMobrinDlg::LoadPagesFromProfile() {
   // A page not built yet loads the profile when it is.
-  if (sensorPage_->GetSafeHwnd()) sensorPage_->LoadFromProfile(*activeProfile);
-  if (buttonPage_->GetSafeHwnd()) buttonPage_->LoadFromProfile(*activeProfile);
+  ForEachBuiltPage([this](CPage& page) { page.LoadFromProfile(profile_); });
 }
 
 void CMobrinDlg::SetFirmwareVersionText(const std::wstring& text) {
   firmwareText_ = text;
-  if (supportPage_->GetSafeHwnd()) supportPage_->SetFirmwareVersionText(text);
+  ForEachBuiltPage([&text](CPage& page) { page.ShowFirmwareVersion(text); });
 }
 
 bool CMobrinDlg::OnDeviceChange(WPARAM event, LPARAM data) {
@@ -318,15 +337,17 @@ void CMobrinDlg::TakeConnectionStep(const ConnectionStep& step) {
 
 void CMobrinDlg::OnArrivalDiscoveryDue() {
   KillTimer(GetSafeHwnd(), kArrivalDiscoveryTimer);
-  AwaitRead(connection_, worker_.Read(*currentProfile));
+  AwaitRead(connection_, worker_.Read(profile_));
 }
 
 void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
   SetPageButtonsEnabled(true);
   ClearPageSelection();
   HideAllPages();
-  ShowPageWindow(*buttonPage_);
-  buttonSettingButton_.SetSelected(true);
+  // The first page of the table.
+  Page& first = pages_.front();
+  ShowPageWindow(first);
+  first.button.SetSelected(true);
   ShowMouseRead(read);
 }
 
@@ -335,7 +356,7 @@ void CMobrinDlg::ShowNoMouse() {
   ClearPageSelection();
   SetPageButtonsEnabled(false);
   HideAllPages();
-  ShowPageWindow(*noMousePage_);
+  ShowPageWindow(NoMousePage());
   SetFirmwareVersionText(NoFirmwareVersionText());
   KeepFocusOnShownControls();
   worker_.Close();
@@ -393,19 +414,11 @@ bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
 
 bool CMobrinDlg::OnCommand(int controlId, int notifyCode, HWND) {
   if (notifyCode != BN_CLICKED) return false;
+  if (Page* page = PageOfButton(controlId)) {
+    ShowPage(*page);
+    return true;
+  }
   switch (controlId) {
-    case IDC_HELP_BUTTON:
-      ShowPage(*helpPage_, helpButton_);
-      return true;
-    case IDC_BUTTON_SETTING_BUTTON:
-      ShowPage(*buttonPage_, buttonSettingButton_);
-      return true;
-    case IDC_ADVANCED_BUTTON:
-      ShowPage(*sensorPage_, advancedButton_);
-      return true;
-    case IDC_SUPPORT_BUTTON:
-      ShowPage(*supportPage_, supportButton_);
-      return true;
     case IDC_MINIMISE_BUTTON:
       PostMessageW(GetSafeHwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
       return true;
@@ -422,13 +435,6 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
       SetMessageResult(OnDeviceChange(wParam, lParam) ? TRUE : FALSE);
       return TRUE;
-    case WM_NOTIFY:
-      if (NMHDR* request = ToolTipTextRequest(lParam)) {
-        const bool answered = AnswerToolTipText(*request, kToolTips);
-        SetMessageResult(answered ? TRUE : FALSE);
-        return answered ? TRUE : FALSE;
-      }
-      break;
     case kShowRequestMessage:
       BringBack();
       SetMessageResult(0);

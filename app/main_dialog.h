@@ -18,24 +18,26 @@
 #include "framework/handles.h"
 #include "profile/profile_file.h"
 #include "profile/profile_record.h"
+#include "skin/sheets.h"
 #include "widgets/apply_progress.h"
 #include "widgets/page_host.h"
+#include "widgets/window_messages.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
 
 namespace korvid {
 
-class CButtonAssignmentDlg;
-class CAdvancedSettingsDlg;
-class CSupportUpdateDlg;
-class CNoDevice;
-class CNoMouse;
+class CPage;
 
-// Posted by the device worker when it has news; the window takes the news
-// from the worker.
-inline constexpr UINT kDeviceNewsMessage = WM_APP + 1;
-// Sent by a second copy of the program: show the window.
-inline constexpr UINT kShowRequestMessage = WM_USER + 1004;
+// A row of the main window's page table (main_dialog.cc): the page's button
+// along the top, whether it is a notice (a pixel shorter than the settings
+// pages), and how the page is made.
+struct PageRow {
+  int buttonId;  // 0: shown without a button, while no mouse is connected
+  SkinRect buttonRect;
+  bool notice;
+  std::unique_ptr<CPage> (*make)(framework::CWnd& window, PageHost& host, const std::wstring& configFile);
+};
 
 using ApplyOutcome = SessionResult;
 
@@ -61,11 +63,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // succeeded or failed once the spell of writes has ended.
   void StartApply() override;
   void RestoreDefaultProfile() override;
-  bool HasActiveProfile() const override { return activeProfile != nullptr; }
   void DiscoverMouse(std::function<void(bool found)> answer) override;
-
-  // A spell of applies runs: a write to the mouse runs or waits.
-  bool ApplyRunning() const { return worker_.ApplyBusy(); }
 
   // How long a start waits for the mouse's first read before the window
   // shows: a normal read (about 130 ms) shows the mouse's settings at once;
@@ -73,18 +71,29 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // window shows itself without it.
   static constexpr std::chrono::milliseconds kFirstReadBound{1000};
 
+ private:
+  // A row of the page table and what the window made of it: the page (its
+  // window built the first time it shows) and its button.
+  struct Page {
+    const PageRow* row = nullptr;
+    std::unique_ptr<CPage> page;
+    CZebButton button;  // not used by a page shown without a button
+  };
+  static constexpr size_t kPageCount = 5;
+
   // `failure`, when given, says why a save failed.
   bool SaveCurrentProfile(SaveFailure* failure = nullptr);
   // Shows what a read found: the firmware version and the settings on the
   // pages (the mouse's, or the saved profile's when it could not be read).
   void ShowMouseRead(const SessionOutcome& outcome);
   void LoadSavedProfile();
-  void ShowPage(CDialogEx& page, CZebButton& pageButton);
+  // Shows a page with a button, which shows itself selected.
+  void ShowPage(Page& page);
   // A page's window is built the first time the page is shown, so that a
   // start decodes only the sheets of the page it shows. A page built later
-  // loads the active profile (or the firmware text) then.
-  bool BuildPage(CDialogEx& page);
-  void ShowPageWindow(CDialogEx& page);
+  // loads the profile and the firmware text then.
+  bool BuildPage(Page& page);
+  void ShowPageWindow(Page& page);
   void LoadPagesFromProfile();
   void SetFirmwareVersionText(const std::wstring& text);
   void SetPageButtonsEnabled(bool enabled);
@@ -95,10 +104,13 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // A focused control on a page just hidden hands the focus to the page
   // button of the shown page (or to Minimise, without a mouse).
   void KeepFocusOnShownControls();
+  // The page of a page button's control ID; null for any other control.
+  Page* PageOfButton(int controlId);
+  // The page shown while no mouse is connected.
+  Page& NoMousePage();
+  // Calls `action` on every page whose window is built, in the table's order.
+  void ForEachBuiltPage(const std::function<void(CPage&)>& action);
 
- private:
-  // The five pages, built or not (null before they are made).
-  std::array<CDialogEx*, 5> Pages() const;
   // Takes the device worker's news and acts on each.
   void TakeDeviceNews();
   void OnMouseRead(const DeviceNews& read);
@@ -117,33 +129,25 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void LayOut();
   void CentreOnScreen();
   void CreatePages();
-  void CreateToolTips();
   bool OnDeviceChange(WPARAM event, LPARAM data);
   void BringBack();
   LRESULT OnTrayIcon(LPARAM mouseMessage);
   bool OnSystemCommand(WPARAM command, LPARAM argument);
   std::wstring ProfilesFolderPath() const;
 
-  CZebButton helpButton_, minimiseButton_, closeButton_;
-  CZebButton buttonSettingButton_, advancedButton_, supportButton_;
-  std::unique_ptr<CButtonAssignmentDlg> buttonPage_;
-  std::unique_ptr<CAdvancedSettingsDlg> sensorPage_;
-  std::unique_ptr<CSupportUpdateDlg> supportPage_;
-  std::unique_ptr<CNoDevice> helpPage_;
-  std::unique_ptr<CNoMouse> noMousePage_;
+  CZebButton minimiseButton_, closeButton_;
+  std::array<Page, kPageCount> pages_;
   TrayIcon tray_;
 
-  // The one profile record; activeProfile, the record the pages show and an
-  // apply writes, points at it once construction has finished.
-  std::unique_ptr<ProfileRecord> currentProfile;
-  ProfileRecord* activeProfile = nullptr;
+  // The one profile record: what the pages show, a save stores and an apply
+  // writes.
+  ProfileRecord profile_;
 
   std::wstring configFilePath_;
   std::wstring dataRoot_;
   HICON bigIcon_ = nullptr;    // shared icons: the system frees them
   HICON smallIcon_ = nullptr;
-  HWND toolTip_ = nullptr;     // a child of the window's lifetime
-  std::wstring firmwareText_;  // what the support page shows for the firmware
+  std::wstring firmwareText_;  // what the pages show for the firmware
   // The window drags with its contents shown; the user's setting comes back
   // when the window goes.
   std::optional<framework::DragFullWindowsOn> dragFullWindows_;

@@ -4,23 +4,21 @@
 
 #include "app/main_dialog.h"
 #include "app/messages.h"
-#include "buttons/button_assignment_dlg.h"
 #include "device/session.h"
 #include "framework/wide_text.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
-#include "sensor/advanced_settings_dlg.h"
 #include "support/pop_system_message_dlg.h"
+#include "widgets/page.h"
 
 namespace korvid {
 
 bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
   // A page not built yet has nothing the user changed.
-  if (sensorPage_->GetSafeHwnd()) sensorPage_->StoreToProfile(*activeProfile);
-  if (buttonPage_->GetSafeHwnd()) buttonPage_->StoreToProfile(*activeProfile);
+  ForEachBuiltPage([this](CPage& page) { page.StoreToProfile(profile_); });
   // The new files are written beside the old ones and replace them only when
   // both are complete; a failed save leaves the previous profile in place.
-  return SaveProfileToFolder(*currentProfile, std::filesystem::path(ProfilesFolderPath()), failure) == 1;
+  return SaveProfileToFolder(profile_, std::filesystem::path(ProfilesFolderPath()), failure) == 1;
 }
 
 void CMobrinDlg::StartApply() {
@@ -34,7 +32,7 @@ void CMobrinDlg::StartApply() {
   }
   // The device worker writes a copy: later edits cannot mix into it. While
   // an apply runs, this one waits in place of any other that waits.
-  if (worker_.RequestApply(*activeProfile)) TellPagesApplyProgress(ApplyProgress::kRunning);
+  if (worker_.RequestApply(profile_)) TellPagesApplyProgress(ApplyProgress::kRunning);
 }
 
 void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
@@ -47,11 +45,9 @@ void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
 }
 
 void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
-  for (framework::CDialogEx* page : Pages()) {
-    if (page && page->GetSafeHwnd()) {
-      SendMessageW(page->GetSafeHwnd(), kApplyProgressMessage, static_cast<WPARAM>(progress), 0);
-    }
-  }
+  ForEachBuiltPage([progress](CPage& page) {
+    SendMessageW(page.GetSafeHwnd(), kApplyProgressMessage, static_cast<WPARAM>(progress), 0);
+  });
 }
 
 void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
@@ -73,8 +69,7 @@ void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {
-  ResetToDefaultProfile(*currentProfile);
-  activeProfile = currentProfile.get();
+  ResetToDefaultProfile(profile_);
   LoadPagesFromProfile();
   StartApply();
 }

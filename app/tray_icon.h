@@ -3,11 +3,11 @@
 
 #include "framework/win32.h"
 #include "widgets/quo_bn_menu.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
 
-// The tray icon's callback to its window; lParam is the mouse message.
-inline constexpr UINT kTrayIconMessage = WM_USER + 1003;
+// The icon calls its window back with kTrayIconMessage (widgets/window_messages.h).
 inline constexpr UINT kTrayIconId = 128;
 // The items of the tray menu.
 inline constexpr int kTrayConfigMouse = 300;

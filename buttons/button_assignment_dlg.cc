@@ -12,7 +12,7 @@
 #include "skin/sheets.h"
 #include "widgets/skin_layout.h"
 #include "widgets/tool_tips.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
 namespace {
@@ -26,11 +26,13 @@ const SkinRect kFunctionButtonRects[kPageButtons] = {
 };
 constexpr int kFixedButtons = 2;  // buttons 1 and 2 always show their own click
 
+// Apply's tip; the function buttons' tips describe what each one holds.
+constexpr ToolTipText kToolTips[] = {{IDC_BUTTON_PAGE_APPLY, kApplyToolTip}};
 
 }  // namespace
 
 CButtonAssignmentDlg::CButtonAssignmentDlg(framework::CWnd* parent, PageHost& host)
-    : CZebImageDialog(IDD_BUTTON_PAGE, parent), host_(host) {}
+    : CPage(IDD_BUTTON_PAGE, parent, host) {}
 
 void CButtonAssignmentDlg::DoDataExchange() {
   for (int i = 0; i < kFunctionButtons; ++i) {
@@ -41,15 +43,18 @@ void CButtonAssignmentDlg::DoDataExchange() {
 }
 
 BOOL CButtonAssignmentDlg::OnInitDialog() {
-  CZebImageDialog::OnInitDialog();
+  CPage::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kButtonsNormal));
   for (CZebStatic& label : labels_) label.ShowWindow(SW_HIDE);
   for (int n = 1; n <= kPageButtons; ++n) LayOutFunctionButton(n);
   for (size_t i = kPageButtons; i < functionButtons_.size(); ++i) functionButtons_[i].ShowWindow(SW_HIDE);
   PlaceSkinnedButton(applyButton_, kApplyRect, kButtonsNormal, kButtonsOver, kButtonsDown);
-  applyFeedback_.Attach(applyButton_, *this, kButtonsBusy, kSavedRect);
+  AttachApplyFeedback(applyButton_, kButtonsBusy, kSavedRect);
+  // The tips show as the main window's do: the page is asked for each text.
   CreateToolTips();
+  for (int n = 1; n <= kPageButtons; ++n) AddToolTipFor(functionButtons_[static_cast<size_t>(n - 1)].GetSafeHwnd());
+  AddToolTips(kToolTips);
   return TRUE;
 }
 
@@ -61,23 +66,10 @@ void CButtonAssignmentDlg::LayOutFunctionButton(int buttonNumber) {
   if (buttonNumber <= kFixedButtons) button.menuEnabled = 0;
 }
 
-// The tips show as the main window's do: the page is asked for each text.
-void CButtonAssignmentDlg::CreateToolTips() {
-  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
-  if (!toolTip_) return;
-  for (int n = 1; n <= kPageButtons; ++n) {
-    AddToolTip(toolTip_, GetSafeHwnd(), functionButtons_[static_cast<size_t>(n - 1)].GetSafeHwnd());
-  }
-  AddToolTip(toolTip_, GetSafeHwnd(), applyButton_.GetSafeHwnd());
-}
-
 bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
+  if (CPage::OnToolTipText(header)) return true;
   auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
   const int id = ToolTipControlId(header);
-  if (id == IDC_BUTTON_PAGE_APPLY) {
-    request.lpszText = const_cast<wchar_t*>(kApplyToolTip);
-    return true;
-  }
   const CQuoBnComboButton* button = FunctionButton(id);
   if (!button) return false;
   // Copied into the request's own buffer: the text must outlive this call.
@@ -137,39 +129,20 @@ void CButtonAssignmentDlg::RunHotkeyPopup(CQuoBnComboButton& button) {
 
 bool CButtonAssignmentDlg::OnCommand(int controlId, int notifyCode, HWND) {
   if (controlId == IDC_BUTTON_PAGE_APPLY && notifyCode == BN_CLICKED) {
-    host_.StartApply();
+    Host().StartApply();
     return true;
   }
   return false;
 }
 
 INT_PTR CButtonAssignmentDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case kApplyProgressMessage:
-      applyFeedback_.Show(static_cast<ApplyProgress>(wParam));
-      return TRUE;
-    case WM_SYSCOMMAND:
-      if (wParam == kStayOnTopRequest) {
-        SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
-        SetMessageResult(0);
-        return TRUE;
-      }
-      if (OnFunctionChosen(static_cast<int>(wParam), static_cast<int>(lParam))) {
-        SetMessageResult(0);
-        return TRUE;
-      }
-      break;
-    case WM_NOTIFY:
-      if (NMHDR* request = ToolTipTextRequest(lParam)) {
-        const bool answered = OnToolTipText(*request);
-        SetMessageResult(answered ? TRUE : FALSE);
-        return answered ? TRUE : FALSE;
-      }
-      break;
-    default:
-      break;
+  // The stay-on-top request is the page base's to pass up.
+  if (message == WM_SYSCOMMAND && wParam != kStayOnTopRequest &&
+      OnFunctionChosen(static_cast<int>(wParam), static_cast<int>(lParam))) {
+    SetMessageResult(0);
+    return TRUE;
   }
-  return CZebImageDialog::DialogProc(message, wParam, lParam);
+  return CPage::DialogProc(message, wParam, lParam);
 }
 
 }  // namespace korvid

@@ -5,11 +5,9 @@
 
 #include "buttons/button_functions.h"
 #include "profile/profile_record.h"
-#include "widgets/apply_feedback.h"
 #include "widgets/combo_buttons.h"
-#include "widgets/page_host.h"
+#include "widgets/page.h"
 #include "widgets/zeb_button.h"
-#include "widgets/zeb_image_dialog.h"
 #include "widgets/zeb_static.h"
 
 namespace korvid {
@@ -18,7 +16,7 @@ namespace korvid {
 // dropping a menu of functions. Buttons 1 and 2 show their fixed function;
 // buttons 3 to 5 take a mouse function, a wheel step, a keyboard key with
 // modifiers (through the custom hotkey pop-up) or nothing.
-class CButtonAssignmentDlg : public CZebImageDialog {
+class CButtonAssignmentDlg : public CPage {
  public:
   static constexpr int kFunctionButtons = 7;  // in the template; 1 to 5 are used
 
@@ -28,34 +26,28 @@ class CButtonAssignmentDlg : public CZebImageDialog {
   void DoDataExchange() override;
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
   // Shows the bindings of buttons 1 to 5 of the profile.
-  void LoadFromProfile(const ProfileRecord& profile);
+  void LoadFromProfile(const ProfileRecord& profile) override;
   // Writes buttons 1 to 5 into the profile; buttons[5] is left alone.
-  void StoreToProfile(ProfileRecord& profile);
+  void StoreToProfile(ProfileRecord& profile) override;
 
  private:
   // What function button n (1-5) holds.
   ButtonChoice ChoiceOf(int buttonNumber) const;
   void LayOutFunctionButton(int buttonNumber);
-  void CreateToolTips();
-  bool OnToolTipText(NMHDR& header);
+  bool OnToolTipText(NMHDR& header) override;
   // A choice from a function button's menu; true when the page handled it.
   bool OnFunctionChosen(int controlId, int functionId);
   void RunHotkeyPopup(CQuoBnComboButton& button);
   CQuoBnComboButton* FunctionButton(int controlId);
 
-  PageHost& host_;
   std::array<CQuoBnComboButton, kFunctionButtons> functionButtons_;
   std::array<CZebStatic, kFunctionButtons> labels_;
   CZebButton applyButton_;
-  ApplyFeedback applyFeedback_;
   // The binding each button was loaded with, for a button that holds one its
   // menu does not offer: it goes back to the mouse unchanged.
   std::array<std::optional<ButtonBinding>, kPageButtons> keptBindings_{};
-  HWND toolTip_ = nullptr;  // destroyed with the page, its owner
 };
 
 }  // namespace korvid

@@ -49,13 +49,9 @@ CCustomHotkeyPop::CCustomHotkeyPop(framework::CWnd* parent) : CZebImageDialog(ID
 CCustomHotkeyPop::~CCustomHotkeyPop() { EndCapture(); }
 
 void CCustomHotkeyPop::DoDataExchange() {
-  ctrlToggle_.SubclassDlgItem(IDC_HOTKEY_CTRL, *this);
-  shiftToggle_.SubclassDlgItem(IDC_HOTKEY_SHIFT, *this);
-  altToggle_.SubclassDlgItem(IDC_HOTKEY_ALT, *this);
-  winToggle_.SubclassDlgItem(IDC_HOTKEY_WIN, *this);
-  keyField_.SubclassDlgItem(IDC_HOTKEY_KEY, *this);
-  cancelButton_.SubclassDlgItem(IDC_HOTKEY_CANCEL, *this);
-  saveButton_.SubclassDlgItem(IDC_HOTKEY_SAVE, *this);
+  BindControls({{ctrlToggle_, IDC_HOTKEY_CTRL}, {shiftToggle_, IDC_HOTKEY_SHIFT}, {altToggle_, IDC_HOTKEY_ALT},
+                {winToggle_, IDC_HOTKEY_WIN}, {keyField_, IDC_HOTKEY_KEY}, {cancelButton_, IDC_HOTKEY_CANCEL},
+                {saveButton_, IDC_HOTKEY_SAVE}});
 }
 
 BOOL CCustomHotkeyPop::OnInitDialog() {

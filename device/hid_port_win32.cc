@@ -11,59 +11,35 @@ extern "C" {
 #include <climits>
 #include <cstddef>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "device/error_codes.h"
 #include "device/hid_port.h"
+#include "device/unique_handle_win32.h"
 
 namespace korvid {
 
 namespace {
 
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
+// The setup API's device information set, destroyed with
+// SetupDiDestroyDeviceInfoList.
+struct DeviceInfoListTraits {
+  using Type = HDEVINFO;
+  static HDEVINFO None() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(HDEVINFO set) { return set != INVALID_HANDLE_VALUE; }
+  static void Close(HDEVINFO set) { ::SetupDiDestroyDeviceInfoList(set); }
 };
+using DeviceInfoList = UniqueHandle<DeviceInfoListTraits>;
 
-class DeviceInfoList {
- public:
-  explicit DeviceInfoList(HDEVINFO set) : set_(set) {}
-  ~DeviceInfoList() {
-    if (valid()) ::SetupDiDestroyDeviceInfoList(set_);
-  }
-  DeviceInfoList(const DeviceInfoList&) = delete;
-  DeviceInfoList& operator=(const DeviceInfoList&) = delete;
-  bool valid() const { return set_ != INVALID_HANDLE_VALUE; }
-  HDEVINFO get() const { return set_; }
-
- private:
-  HDEVINFO set_;
+// A collection's preparsed data, freed with HidD_FreePreparsedData.
+struct PreparsedDataTraits {
+  using Type = PHIDP_PREPARSED_DATA;
+  static PHIDP_PREPARSED_DATA None() { return nullptr; }
+  static bool Valid(PHIDP_PREPARSED_DATA data) { return data != nullptr; }
+  static void Close(PHIDP_PREPARSED_DATA data) { ::HidD_FreePreparsedData(data); }
 };
-
-class PreparsedData {
- public:
-  PreparsedData() = default;
-  ~PreparsedData() {
-    if (data_ != nullptr) ::HidD_FreePreparsedData(data_);
-  }
-  PreparsedData(const PreparsedData&) = delete;
-  PreparsedData& operator=(const PreparsedData&) = delete;
-  PHIDP_PREPARSED_DATA* out() { return &data_; }
-  PHIDP_PREPARSED_DATA get() const { return data_; }
-
- private:
-  PHIDP_PREPARSED_DATA data_ = nullptr;
-};
+using PreparsedData = UniqueHandle<PreparsedDataTraits>;
 
 std::string WideToUtf8(const wchar_t* text, size_t length) {
   if (length == 0 || length > INT_MAX) return {};
@@ -115,7 +91,7 @@ bool ReadAttributes(HANDLE handle, HidAttributes& attributes) {
 
 bool ReadCaps(HANDLE handle, HIDP_CAPS& caps) {
   PreparsedData preparsed;
-  if (!::HidD_GetPreparsedData(handle, preparsed.out())) return false;
+  if (!::HidD_GetPreparsedData(handle, preparsed.receive())) return false;
   if (::HidP_GetCaps(preparsed.get(), &caps) == HIDP_STATUS_SUCCESS) return true;
   ::SetLastError(ERROR_INVALID_DATA);
   return false;
@@ -128,8 +104,8 @@ bool ReadCaps(HANDLE handle, HIDP_CAPS& caps) {
 // and a reply is taken from the front of the longer buffer.
 class Win32HidDevice : public HidDevice {
  public:
-  Win32HidDevice(HANDLE handle, size_t featureReportLength)
-      : handle_(handle), featureReportLength_(featureReportLength) {}
+  Win32HidDevice(KernelHandle handle, size_t featureReportLength)
+      : handle_(std::move(handle)), featureReportLength_(featureReportLength) {}
 
   bool SetFeature(uint8_t* data, size_t length) override {
     if (!ValidBuffer(data, length)) return false;
@@ -173,7 +149,7 @@ class Win32HidDevice : public HidDevice {
     return ok;
   }
 
-  UniqueHandle handle_;
+  KernelHandle handle_;
   size_t featureReportLength_;
   uint32_t lastError_ = kErrorSuccess;
 };
@@ -185,7 +161,7 @@ class Win32HidPort : public HidPort {
     GUID hidGuid;
     ::HidD_GetHidGuid(&hidGuid);
     DeviceInfoList set(::SetupDiGetClassDevsW(&hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (!set.valid()) return paths;
+    if (!set) return paths;
     for (DWORD index = 0;; ++index) {
       SP_DEVICE_INTERFACE_DATA interfaceData{};
       interfaceData.cbSize = sizeof interfaceData;
@@ -199,8 +175,8 @@ class Win32HidPort : public HidPort {
   // With access 0 the system lets anyone ask a collection who it is, also
   // the keyboards and mice it keeps open for itself.
   bool Describe(const std::string& path, HidInterfaceInfo& info) override {
-    UniqueHandle handle(OpenPath(path, 0));
-    if (!handle.valid()) return false;
+    KernelHandle handle(OpenPath(path, 0));
+    if (!handle) return false;
     HIDP_CAPS caps{};
     if (!ReadAttributes(handle.get(), info.attributes) || !ReadCaps(handle.get(), caps)) {
       lastOpenError_ = ::GetLastError();
@@ -211,12 +187,12 @@ class Win32HidPort : public HidPort {
   }
 
   std::unique_ptr<HidDevice> Open(const std::string& path) override {
-    HANDLE handle = OpenPath(path, GENERIC_READ | GENERIC_WRITE);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    KernelHandle handle(OpenPath(path, GENERIC_READ | GENERIC_WRITE));
+    if (!handle) return nullptr;
     HIDP_CAPS caps{};
     // Without the capabilities the buffers stay as the caller made them.
-    const size_t featureReportLength = ReadCaps(handle, caps) ? caps.FeatureReportByteLength : 0;
-    return std::make_unique<Win32HidDevice>(handle, featureReportLength);
+    const size_t featureReportLength = ReadCaps(handle.get(), caps) ? caps.FeatureReportByteLength : 0;
+    return std::make_unique<Win32HidDevice>(std::move(handle), featureReportLength);
   }
 
   uint32_t LastOpenError() const override { return lastOpenError_; }

@@ -1,12 +1,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "device/mouse_lock.h"
+#include "device/unique_handle_posix.h"
 
 namespace korvid {
 namespace {
@@ -17,14 +18,11 @@ constexpr auto kPollInterval = std::chrono::milliseconds(20);
 // open file, so it goes with the descriptor, also when the process dies.
 class FlockMouseLock : public MouseLock {
  public:
-  explicit FlockMouseLock(int fd) : fd_(fd) {}
-  ~FlockMouseLock() override {
-    flock(fd_, LOCK_UN);
-    close(fd_);
-  }
+  explicit FlockMouseLock(FileDescriptor fd) : fd_(std::move(fd)) {}
+  ~FlockMouseLock() override { flock(fd_.get(), LOCK_UN); }
 
  private:
-  int fd_;
+  FileDescriptor fd_;
 };
 
 bool TryLock(int fd, bool& busy, int& error) {
@@ -49,8 +47,8 @@ std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t wai
   };
   // Read-only and without following into a terminal: a device node or a
   // folder opens like this for anyone who may use it.
-  const int fd = open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
+  FileDescriptor fd(open(key.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd) {
     fail(errno);
     return nullptr;
   }
@@ -58,9 +56,9 @@ std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t wai
   for (;;) {
     bool busy = false;
     int error = 0;
-    if (TryLock(fd, busy, error)) {
+    if (TryLock(fd.get(), busy, error)) {
       result = MouseLockResult::kHeld;
-      return std::make_unique<FlockMouseLock>(fd);
+      return std::make_unique<FlockMouseLock>(std::move(fd));
     }
     if (!busy) {
       fail(error);
@@ -72,7 +70,6 @@ std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t wai
     }
     std::this_thread::sleep_for(kPollInterval);
   }
-  close(fd);
   return nullptr;
 }
 

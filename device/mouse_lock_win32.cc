@@ -2,8 +2,10 @@
 
 #include <cwctype>
 #include <string>
+#include <utility>
 
 #include "device/mouse_lock.h"
+#include "device/unique_handle_win32.h"
 
 namespace korvid {
 namespace {
@@ -24,14 +26,11 @@ std::wstring MutexName(const std::string& key) {
 
 class MutexMouseLock : public MouseLock {
  public:
-  explicit MutexMouseLock(HANDLE mutex) : mutex_(mutex) {}
-  ~MutexMouseLock() override {
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
-  }
+  explicit MutexMouseLock(KernelHandle mutex) : mutex_(std::move(mutex)) {}
+  ~MutexMouseLock() override { ReleaseMutex(mutex_.get()); }
 
  private:
-  HANDLE mutex_;
+  KernelHandle mutex_;
 };
 
 }  // namespace
@@ -44,16 +43,16 @@ std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t wai
     result = MouseLockResult::kFailed;
     if (systemError) *systemError = GetLastError();
   };
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexName(key).c_str());
+  KernelHandle mutex(CreateMutexW(nullptr, FALSE, MutexName(key).c_str()));
   if (!mutex) {
     fail();
     return nullptr;
   }
-  switch (WaitForSingleObject(mutex, waitMs)) {
+  switch (WaitForSingleObject(mutex.get(), waitMs)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:  // its holder died: what it was doing is over
       result = MouseLockResult::kHeld;
-      return std::make_unique<MutexMouseLock>(mutex);
+      return std::make_unique<MutexMouseLock>(std::move(mutex));
     case WAIT_TIMEOUT:
       result = MouseLockResult::kBusy;
       break;
@@ -61,7 +60,6 @@ std::unique_ptr<MouseLock> AcquireMouseLock(const std::string& key, uint32_t wai
       fail();
       break;
   }
-  CloseHandle(mutex);
   return nullptr;
 }
 

@@ -16,6 +16,7 @@
 #include "emulator/exchange_log.h"
 #include "emulator/faults.h"
 #include "emulator/state_files.h"
+#include "profile/device_model.h"
 #include "profile/profile_record.h"
 #include "profile/text.h"
 
@@ -28,11 +29,9 @@ constexpr size_t kMaxFaultsFileBytes = 64 * 1024;
 constexpr size_t kReportIndexByte = kReportArgumentByte;
 constexpr uint8_t kStatusValueReady = 1;
 
-constexpr uint16_t kKeyboardUsagePage = 0x0001;
-constexpr uint16_t kKeyboardUsage = 0x0006;
-constexpr uint16_t kMouseUsagePage = 0x0001;
-constexpr uint16_t kMouseUsage = 0x0002;
 constexpr uint16_t kOtherReleaseNumber = 0x0100;
+// GUID_DEVINTERFACE_HID, the last part of every HID interface path.
+constexpr char kHidInterfaceClass[] = "{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 using Bytes = std::vector<uint8_t>;
 
@@ -350,12 +349,19 @@ class EmulatedPort : public HidPort {
   uint32_t lastOpenError_ = 0;
 };
 
-EmulatedInterface MakeInterface(const char* path, uint16_t vendorId, uint16_t productId, uint16_t release,
-                                uint16_t usagePage, uint16_t usage, bool isMouse, bool isConfig) {
+// "\\?\HID#VID_vvvv&PID_pppp&<interface>#<instance>#{HID class GUID}", as
+// the system names a HID collection's interface.
+std::string InterfacePath(uint16_t vendorId, uint16_t productId, const char* interfaceAndInstance) {
+  return std::string(R"(\\?\HID#VID_)") + UsbIdText(vendorId, HexCase::kUpper) + "&PID_" +
+         UsbIdText(productId, HexCase::kUpper) + "&" + interfaceAndInstance + "#" + kHidInterfaceClass;
+}
+
+EmulatedInterface MakeInterface(uint16_t vendorId, uint16_t productId, uint16_t release,
+                                const char* interfaceAndInstance, HidCaps caps, bool isMouse, bool isConfig) {
   EmulatedInterface hidInterface;
-  hidInterface.path = path;
+  hidInterface.path = InterfacePath(vendorId, productId, interfaceAndInstance);
   hidInterface.attributes = {vendorId, productId, release};
-  hidInterface.caps = {usagePage, usage};
+  hidInterface.caps = caps;
   hidInterface.isMouse = isMouse;
   hidInterface.isConfig = isConfig;
   return hidInterface;
@@ -372,16 +378,16 @@ ConfigBlock FactoryBlock() {
 }
 
 const std::vector<EmulatedInterface>& Interfaces() {
+  const DeviceModel& model = KorvidModel();
+  constexpr HidCaps kConfig = {kConfigUsagePage, kConfigUsage};
   static const std::vector<EmulatedInterface> interfaces = {
-      MakeInterface(R"(\\?\HID#VID_31C5&PID_2716&MI_00#7&1A2B3C4D&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030})",
-                    kVendorId, kProductId, kReleaseNumber, kKeyboardUsagePage, kKeyboardUsage, true, false),
-      MakeInterface(R"(\\?\HID#VID_31C5&PID_2716&MI_01#7&2B3C4D5E&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030})",
-                    kVendorId, kProductId, kReleaseNumber, kMouseUsagePage, kMouseUsage, true, false),
-      MakeInterface(R"(\\?\HID#VID_1D57&PID_AD03&MI_02#8&3C4D5E6F&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030})",
-                    kOtherVendorId, kOtherProductId, kOtherReleaseNumber, kConfigUsagePage, kConfigUsage, false,
+      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_00#7&1A2B3C4D&0&0000", kKeyboardCollection,
+                    true, false),
+      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_01#7&2B3C4D5E&0&0000", kPointerCollection,
+                    true, false),
+      MakeInterface(kOtherVendorId, kOtherProductId, kOtherReleaseNumber, "MI_02#8&3C4D5E6F&0&0000", kConfig, false,
                     false),
-      MakeInterface(R"(\\?\HID#VID_31C5&PID_2716&MI_02#7&4D5E6F70&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030})",
-                    kVendorId, kProductId, kReleaseNumber, kConfigUsagePage, kConfigUsage, true, true),
+      MakeInterface(model.vendorId, model.productId, kReleaseNumber, "MI_02#7&4D5E6F70&0&0000", kConfig, true, true),
   };
   return interfaces;
 }

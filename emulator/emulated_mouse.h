@@ -22,11 +22,14 @@
 //                 and reply are skipped (quick runs in tests)
 namespace korvid::emulator {
 
-inline constexpr uint16_t kVendorId = 0x31C5;
-inline constexpr uint16_t kProductId = 0x2716;
+// The mouse's vendor and product IDs are the model's (profile/device_model.h).
 inline constexpr uint16_t kReleaseNumber = 0x0109;
 inline constexpr uint16_t kOtherVendorId = 0x1D57;
 inline constexpr uint16_t kOtherProductId = 0xAD03;
+// The mouse's collections besides its configuration: keyboard and pointer,
+// on the Generic Desktop page.
+inline constexpr HidCaps kKeyboardCollection = {0x0001, 0x0006};
+inline constexpr HidCaps kPointerCollection = {0x0001, 0x0002};
 
 inline constexpr char kBlockFile[] = "block.bin";
 inline constexpr char kUnpluggedFile[] = "unplugged";
@@ -57,7 +60,8 @@ struct EmulatedInterface {
 // mouse's vendor collection.
 const std::vector<EmulatedInterface>& Interfaces();
 
-// Paths of the mouse's own interfaces (each holds "31C5" and "2716").
+// Paths of the mouse's own interfaces (each holds the model's vendor and
+// product IDs).
 std::vector<std::string> MouseInterfacePaths();
 
 // A port over the emulator folder. `sleeper` replaces the real sleep (tests);

@@ -4,35 +4,15 @@
 #include <utility>
 
 #include "framework/win32.h"
+// After the platform headers as framework/win32.h includes them.
+#include "device/unique_handle_win32.h"
 
 namespace framework {
 
 // Kernel handle closed with CloseHandle. Null and INVALID_HANDLE_VALUE both
-// mean "none".
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    reset(other.release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
-
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE release() { return std::exchange(handle_, nullptr); }
-  void reset(HANDLE handle = nullptr) {
-    if (*this) CloseHandle(handle_);
-    handle_ = handle;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
+// mean "none". The device folder's type: one move-only handle type for the
+// whole program.
+using UniqueHandle = korvid::KernelHandle;
 
 // A windows hook removed with UnhookWindowsHookEx.
 struct HookDeleter {

@@ -8,7 +8,7 @@
 #include "skin/sheets.h"
 #include "widgets/skin_layout.h"
 #include "widgets/tool_tips.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
 namespace {
@@ -83,7 +83,7 @@ constexpr ToolTipText kToolTips[] = {
     {IDC_LIFT_OFF, L"Turn on or off the LIFT OFF DISTANCE adjustment feature."},
     {IDC_SENSOR_PAGE_APPLY, kApplyToolTip},
     {IDC_SMOOTHING_INDICATOR,
-     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance."},
+     L"The LIFT OFF DISTANCE needs to be turned on in the right in order to set the lift off distance.", true},
 };
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
@@ -100,7 +100,7 @@ void PlaceIndicator(CZebButton& button, const SkinRect& rect) {
 }  // namespace
 
 CAdvancedSettingsDlg::CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host)
-    : CZebImageDialog(IDD_SENSOR_PAGE, parent), host_(host) {
+    : CPage(IDD_SENSOR_PAGE, parent, host) {
   ProfileRecord defaults;
   InitProfileDefaults(defaults);
   levelColour_ = defaults.cpiColour;
@@ -117,15 +117,13 @@ void CAdvancedSettingsDlg::DoDataExchange() {
     level.badge.SubclassDlgItem(place.badge, *this);
     for (size_t side = 0; side < level.frame.size(); ++side) level.frame[side].SubclassDlgItem(place.frame[side], *this);
   }
-  liftOff_.SubclassDlgItem(IDC_LIFT_OFF, *this);
-  smoothingSwitch_.SubclassDlgItem(IDC_SMOOTHING_SWITCH, *this);
-  smoothingIndicator_.SubclassDlgItem(IDC_SMOOTHING_INDICATOR, *this);
-  applyButton_.SubclassDlgItem(IDC_SENSOR_PAGE_APPLY, *this);
+  BindControls({{liftOff_, IDC_LIFT_OFF}, {smoothingSwitch_, IDC_SMOOTHING_SWITCH},
+                {smoothingIndicator_, IDC_SMOOTHING_INDICATOR}, {applyButton_, IDC_SENSOR_PAGE_APPLY}});
   for (size_t i = 0; i < sliders_.size(); ++i) sliders_[i].SubclassDlgItem(kSliderIds[i], *this);
 }
 
 BOOL CAdvancedSettingsDlg::OnInitDialog() {
-  CZebImageDialog::OnInitDialog();
+  CPage::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSensorNormal));
 
@@ -137,11 +135,12 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   PlaceIndicator(smoothingIndicator_, kSmoothingIndicatorRect);
   // The normal look of Apply is the one on the off sheet.
   PlaceSkinnedButton(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
-  applyFeedback_.Attach(applyButton_, *this, kSensorBusy, kSavedRect);
+  AttachApplyFeedback(applyButton_, kSensorBusy, kSavedRect);
   for (int i = 0; i < kCpiLevels; ++i) PlaceLevel(i);
   for (CZebSliderCtrl& slider : sliders_) slider.ShowWindow(SW_HIDE);
 
   CreateToolTips();
+  AddToolTips(kToolTips);
   SetTimer(GetSafeHwnd(), kCorrectionTimer, kCorrectionTimerMs, nullptr);
   return TRUE;
 }
@@ -168,19 +167,6 @@ void CAdvancedSettingsDlg::PlaceLevel(int index) {
   PlaceIndicator(level.badge, place.badgeRect);
   PlaceButton(level.up, place.upRect);
   PlaceButton(level.down, place.downRect);
-}
-
-void CAdvancedSettingsDlg::CreateToolTips() {
-  toolTip_ = korvid::CreateToolTips(GetSafeHwnd());
-  if (!toolTip_) return;
-  for (const ToolTipText& tip : kToolTips) {
-    HWND control = GetDlgItem(tip.id);
-    if (tip.id == IDC_SMOOTHING_INDICATOR) {
-      AddToolTipArea(toolTip_, GetSafeHwnd(), control);
-    } else {
-      AddToolTip(toolTip_, GetSafeHwnd(), control);
-    }
-  }
 }
 
 std::array<bool, kCpiLevels> CAdvancedSettingsDlg::LevelsInUse() const {
@@ -273,7 +259,7 @@ void CAdvancedSettingsDlg::OpenColourDialog(int index) {
 bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
   if (notifyCode != BN_CLICKED) return false;  // STN_CLICKED has the same code
   if (controlId == IDC_SENSOR_PAGE_APPLY) {
-    host_.StartApply();
+    Host().StartApply();
     return true;
   }
   if (controlId == IDC_SMOOTHING_SWITCH) {
@@ -301,36 +287,20 @@ bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
 }
 
 INT_PTR CAdvancedSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A pick from the lift-off menu gets the default handling; the page reads
+  // it when it stores.
   switch (message) {
-    case kApplyProgressMessage:
-      applyFeedback_.Show(static_cast<ApplyProgress>(wParam));
-      return TRUE;
     case WM_TIMER:
       if (wParam != kCorrectionTimer) break;
       CorrectFields();
       return TRUE;
-    case WM_NOTIFY:
-      if (NMHDR* request = ToolTipTextRequest(lParam)) {
-        const bool answered = AnswerToolTipText(*request, kToolTips);
-        SetMessageResult(answered ? TRUE : FALSE);
-        return answered ? TRUE : FALSE;
-      }
-      break;
-    case WM_SYSCOMMAND:
-      if (wParam == kStayOnTopRequest) {
-        SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
-        SetMessageResult(0);
-        return TRUE;
-      }
-      // The pick gets the default handling; the page reads it when it stores.
-      break;
     case WM_DESTROY:
       KillTimer(GetSafeHwnd(), kCorrectionTimer);
       break;
     default:
       break;
   }
-  return CZebImageDialog::DialogProc(message, wParam, lParam);
+  return CPage::DialogProc(message, wParam, lParam);
 }
 
 }  // namespace korvid

@@ -4,12 +4,10 @@
 
 #include "profile/profile_record.h"
 #include "sensor/sensor_rules.h"
-#include "widgets/apply_feedback.h"
 #include "widgets/combo_buttons.h"
-#include "widgets/page_host.h"
+#include "widgets/page.h"
 #include "widgets/quo_edit.h"
 #include "widgets/zeb_button.h"
-#include "widgets/zeb_image_dialog.h"
 #include "widgets/zeb_slider_ctrl.h"
 #include "widgets/zeb_static.h"
 
@@ -19,7 +17,7 @@ namespace korvid {
 // value, its in-use switch and its LED colour shown through the light
 // guides of its frame; the lift-off distance and smoothing. It edits only
 // its controls; StoreToProfile hands them to the profile before an apply.
-class CAdvancedSettingsDlg : public CZebImageDialog {
+class CAdvancedSettingsDlg : public CPage {
  public:
   CAdvancedSettingsDlg(framework::CWnd* parent, PageHost& host);
 
@@ -27,11 +25,9 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
   void DoDataExchange() override;
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
-  void LoadFromProfile(const ProfileRecord& profile);
-  void StoreToProfile(ProfileRecord& profile);
+  void LoadFromProfile(const ProfileRecord& profile) override;
+  void StoreToProfile(ProfileRecord& profile) override;
   // Level 1 to 4 takes this colour (0x00BBGGRR) and shows it at once.
   void SetLevelColour(int level, uint32_t colour);
 
@@ -43,7 +39,6 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
   };
 
   void PlaceLevel(int index);
-  void CreateToolTips();
   void CorrectFields();
   void StepLevel(int index, int direction);
   void ClickLevelSwitch(int index);
@@ -53,14 +48,11 @@ class CAdvancedSettingsDlg : public CZebImageDialog {
   void OpenColourDialog(int index);
   std::array<bool, kCpiLevels> LevelsInUse() const;
 
-  PageHost& host_;
   std::array<Level, kCpiLevels> levels_;
   CQuoBnComboButton liftOff_;
   CZebButton smoothingSwitch_, smoothingIndicator_, applyButton_;
-  ApplyFeedback applyFeedback_;
   std::array<CZebSliderCtrl, 5> sliders_;
   std::array<uint32_t, kCpiLevels> levelColour_;
-  HWND toolTip_ = nullptr;  // a child of the page's lifetime
 };
 
 }  // namespace korvid

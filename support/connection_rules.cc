@@ -1,13 +1,24 @@
 #include "support/connection_rules.h"
 
 #include "device/commands.h"
+#include "profile/device_model.h"
 
 namespace korvid {
 namespace {
 
-bool ContainsAfterStart(const std::wstring& text, const wchar_t* part) {
+bool ContainsAfterStart(const std::wstring& text, const std::wstring& part) {
   const size_t at = text.find(part);
   return at != std::wstring::npos && at > 0;
+}
+
+// The ID's hex digits after the start of the name: in upper case, or failing
+// that in lower case.
+bool HoldsIdAfterStart(const std::wstring& name, uint16_t id) {
+  for (HexCase letters : {HexCase::kUpper, HexCase::kLower}) {
+    const std::string digits = UsbIdText(id, letters);
+    if (ContainsAfterStart(name, std::wstring(digits.begin(), digits.end()))) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -22,8 +33,8 @@ std::wstring NoFirmwareVersionText() { return FirmwareLabelText(kNoFirmwareVersi
 bool NamesTheMouse(const wchar_t* interfaceName) {
   if (!interfaceName) return false;
   const std::wstring name(interfaceName);
-  const bool vendor = ContainsAfterStart(name, L"31C5") || ContainsAfterStart(name, L"31c5");
-  return vendor && ContainsAfterStart(name, L"2716");
+  const DeviceModel& model = KorvidModel();
+  return HoldsIdAfterStart(name, model.vendorId) && HoldsIdAfterStart(name, model.productId);
 }
 
 }  // namespace korvid

@@ -12,8 +12,9 @@ std::wstring FirmwareLabelText(std::string_view versionText);
 std::wstring NoFirmwareVersionText();
 
 // Whether a device interface name in a device-change notification belongs
-// to the mouse: it holds the vendor ID ("31C5", or failing that "31c5") and
-// the product ID "2716", neither at the very start of the name.
+// to the mouse: it holds the model's vendor ID and product ID as four hex
+// digits each (upper case, or failing that lower case), neither at the very
+// start of the name.
 bool NamesTheMouse(const wchar_t* interfaceName);
 
 }  // namespace korvid

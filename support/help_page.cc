@@ -13,16 +13,13 @@ constexpr SkinRect kEmailRect{676, 341, 953, 364};
 
 }  // namespace
 
-CNoDevice::CNoDevice(framework::CWnd* parent, std::wstring faqUrl)
-    : CZebImageDialog(IDD_HELP_PAGE, parent), faqUrl_(std::move(faqUrl)) {}
+CNoDevice::CNoDevice(framework::CWnd* parent, PageHost& host, std::wstring faqUrl)
+    : CPage(IDD_HELP_PAGE, parent, host), faqUrl_(std::move(faqUrl)) {}
 
-void CNoDevice::DoDataExchange() {
-  faqButton_.SubclassDlgItem(IDC_FAQ_BUTTON, *this);
-  emailButton_.SubclassDlgItem(IDC_EMAIL_BUTTON, *this);
-}
+void CNoDevice::DoDataExchange() { BindControls({{faqButton_, IDC_FAQ_BUTTON}, {emailButton_, IDC_EMAIL_BUTTON}}); }
 
 BOOL CNoDevice::OnInitDialog() {
-  CZebImageDialog::OnInitDialog();
+  CPage::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSupportNormal));
   PlaceSkinnedButton(faqButton_, kFaqRect, kSupportNormal, kSupportOver, kSupportDown);

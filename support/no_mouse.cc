@@ -7,10 +7,10 @@ namespace korvid {
 
 constexpr int kNoMouseBackgroundElement = 365;
 
-CNoMouse::CNoMouse(framework::CWnd* parent) : CZebImageDialog(IDD_NO_MOUSE_PAGE, parent) {}
+CNoMouse::CNoMouse(framework::CWnd* parent, PageHost& host) : CPage(IDD_NO_MOUSE_PAGE, parent, host) {}
 
 BOOL CNoMouse::OnInitDialog() {
-  CZebImageDialog::OnInitDialog();
+  CPage::OnInitDialog();
   SetBackground(GetSkinElementImage(kNoMouseBackgroundElement, kSkinNormal, {}).get());
   return TRUE;
 }

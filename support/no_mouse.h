@@ -1,16 +1,14 @@
 #pragma once
-#include "widgets/zeb_image_dialog.h"
+#include "widgets/page.h"
 
 namespace korvid {
 
 // The page shown in place of the others while no mouse is connected.
-class CNoMouse : public CZebImageDialog {
+class CNoMouse : public CPage {
  public:
-  explicit CNoMouse(framework::CWnd* parent);
+  CNoMouse(framework::CWnd* parent, PageHost& host);
 
   BOOL OnInitDialog() override;
-  void OnOK() override {}
-  void OnCancel() override {}
 };
 
 }  // namespace korvid

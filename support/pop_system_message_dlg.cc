@@ -18,10 +18,8 @@ CPopSystemMessageDlg::CPopSystemMessageDlg(int kind, framework::CWnd* parent)
     : CZebImageDialog(IDD_SYSTEM_MESSAGE, parent), kind_(kind) {}
 
 void CPopSystemMessageDlg::DoDataExchange() {
-  closeButton_.SubclassDlgItem(IDC_MESSAGE_CLOSE, *this);
-  noButton_.SubclassDlgItem(IDC_MESSAGE_NO, *this);
-  yesButton_.SubclassDlgItem(IDC_MESSAGE_YES, *this);
-  label_.SubclassDlgItem(IDC_MESSAGE_LABEL, *this);
+  BindControls({{closeButton_, IDC_MESSAGE_CLOSE}, {noButton_, IDC_MESSAGE_NO}, {yesButton_, IDC_MESSAGE_YES},
+                {label_, IDC_MESSAGE_LABEL}});
 }
 
 BOOL CPopSystemMessageDlg::OnInitDialog() {

@@ -39,18 +39,16 @@ void PlaceButton(CZebButton& button, const SkinRect& rect) {
 }  // namespace
 
 CSupportUpdateDlg::CSupportUpdateDlg(framework::CWnd* parent, PageHost& host, std::wstring downloadsUrl)
-    : CZebImageDialog(IDD_SUPPORT_PAGE, parent), host_(host), downloadsUrl_(std::move(downloadsUrl)) {}
+    : CPage(IDD_SUPPORT_PAGE, parent, host), downloadsUrl_(std::move(downloadsUrl)) {}
 
 void CSupportUpdateDlg::DoDataExchange() {
-  softwareVersionLabel_.SubclassDlgItem(IDC_SOFTWARE_VERSION, *this);
-  firmwareVersionLabel_.SubclassDlgItem(IDC_FIRMWARE_VERSION, *this);
-  softwareUpdateButton_.SubclassDlgItem(IDC_SOFTWARE_UPDATE, *this);
-  firmwareUpdateButton_.SubclassDlgItem(IDC_FIRMWARE_UPDATE, *this);
-  restoreDefaultsButton_.SubclassDlgItem(IDC_RESTORE_DEFAULTS, *this);
+  BindControls({{softwareVersionLabel_, IDC_SOFTWARE_VERSION}, {firmwareVersionLabel_, IDC_FIRMWARE_VERSION},
+                {softwareUpdateButton_, IDC_SOFTWARE_UPDATE}, {firmwareUpdateButton_, IDC_FIRMWARE_UPDATE},
+                {restoreDefaultsButton_, IDC_RESTORE_DEFAULTS}});
 }
 
 BOOL CSupportUpdateDlg::OnInitDialog() {
-  CZebImageDialog::OnInitDialog();
+  CPage::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kUpdateNormal));
   PlaceLabel(softwareVersionLabel_, kSoftwareVersionRect, kSoftwareVersionText);
@@ -58,19 +56,19 @@ BOOL CSupportUpdateDlg::OnInitDialog() {
   PlaceButton(softwareUpdateButton_, kSoftwareUpdateRect);
   PlaceButton(firmwareUpdateButton_, kFirmwareUpdateRect);
   PlaceButton(restoreDefaultsButton_, kRestoreDefaultsRect);
-  restoreFeedback_.Attach(restoreDefaultsButton_, *this, kUpdateBusy, kRestoreSavedRect);
+  AttachApplyFeedback(restoreDefaultsButton_, kUpdateBusy, kRestoreSavedRect);
   titleTip_.Create(this);
   return TRUE;
 }
 
-void CSupportUpdateDlg::SetFirmwareVersionText(const std::wstring& text) { firmwareVersionLabel_.SetText(text); }
+void CSupportUpdateDlg::ShowFirmwareVersion(const std::wstring& text) { firmwareVersionLabel_.SetText(text); }
 
 void CSupportUpdateDlg::OnSoftwareUpdate() { OpenInShellAsync(downloadsUrl_); }
 
 void CSupportUpdateDlg::OnFirmwareUpdate() {
   // The look for the mouse runs on the window's device worker: the tool
   // starts when the answer comes, and the page stays responsive meanwhile.
-  host_.DiscoverMouse([this](bool found) { LaunchFirmwareTool(found); });
+  Host().DiscoverMouse([this](bool found) { LaunchFirmwareTool(found); });
 }
 
 void CSupportUpdateDlg::LaunchFirmwareTool(bool mouseFound) {
@@ -98,7 +96,7 @@ void CSupportUpdateDlg::ReportMissingFirmwareTool(const std::wstring& toolPath) 
 
 void CSupportUpdateDlg::OnRestoreDefaults() {
   CPopSystemMessageDlg question(kMessageRestoreDefaults, this);
-  if (question.DoModal() == kAnswerYes && host_.HasActiveProfile()) host_.RestoreDefaultProfile();
+  if (question.DoModal() == kAnswerYes) Host().RestoreDefaultProfile();
 }
 
 bool CSupportUpdateDlg::OnCommand(int controlId, int notifyCode, HWND) {
@@ -116,18 +114,6 @@ bool CSupportUpdateDlg::OnCommand(int controlId, int notifyCode, HWND) {
     default:
       return false;
   }
-}
-
-INT_PTR CSupportUpdateDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kApplyProgressMessage) {
-    restoreFeedback_.Show(static_cast<ApplyProgress>(wParam));
-    return TRUE;
-  }
-  if (message == WM_SYSCOMMAND && wParam == kStayOnTopRequest) {
-    SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
-    return TRUE;
-  }
-  return CZebImageDialog::DialogProc(message, wParam, lParam);
 }
 
 }  // namespace korvid

@@ -2,12 +2,9 @@
 #include <string>
 
 #include "korvid_version.h"
-#include "widgets/apply_feedback.h"
-#include "widgets/page_host.h"
+#include "widgets/page.h"
 #include "widgets/title_tip.h"
-#include "widgets/window_requests.h"
 #include "widgets/zeb_button.h"
-#include "widgets/zeb_image_dialog.h"
 #include "widgets/zeb_static.h"
 
 namespace korvid {
@@ -27,18 +24,15 @@ inline std::wstring FirmwareToolMissingText(const std::wstring& toolPath, const 
 
 // The support page: program and firmware versions, the downloads page, the
 // firmware update tool and the restore of the default settings.
-class CSupportUpdateDlg : public CZebImageDialog {
+class CSupportUpdateDlg : public CPage {
  public:
   CSupportUpdateDlg(framework::CWnd* parent, PageHost& host, std::wstring downloadsUrl);
 
   BOOL OnInitDialog() override;
   void DoDataExchange() override;
   bool OnCommand(int controlId, int notifyCode, HWND control) override;
-  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
-  void SetFirmwareVersionText(const std::wstring& text);
+  void ShowFirmwareVersion(const std::wstring& text) override;
   std::wstring FirmwareVersionText() const { return firmwareVersionLabel_.GetText(); }
 
   void OnSoftwareUpdate();
@@ -51,11 +45,9 @@ class CSupportUpdateDlg : public CZebImageDialog {
   void ReportMissingFirmwareTool(const std::wstring& toolPath);
 
  private:
-  PageHost& host_;
   std::wstring downloadsUrl_;
   CZebStatic softwareVersionLabel_, firmwareVersionLabel_;
   CZebButton softwareUpdateButton_, firmwareUpdateButton_, restoreDefaultsButton_;
-  ApplyFeedback restoreFeedback_;
   CTitleTip titleTip_;
 };
 

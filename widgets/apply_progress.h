@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/win32.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
 
@@ -18,6 +19,5 @@ namespace korvid {
 // A page built while a spell runs gets kRunning when it is built. A page
 // that does not handle the message lets it go to the default processing.
 enum class ApplyProgress : WPARAM { kRunning = 0, kSucceeded = 1, kFailed = 2 };
-inline constexpr UINT kApplyProgressMessage = WM_APP + 2;
 
 }  // namespace korvid

@@ -1,7 +1,7 @@
 #include "widgets/combo_buttons.h"
 
 #include "skin/text.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
 namespace {

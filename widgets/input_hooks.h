@@ -1,15 +1,13 @@
 #pragma once
 #include "framework/win32.h"
+#include "widgets/window_messages.h"
 
 // The program's two low-level input hooks. Each has one process-wide slot:
 // the hook and the window it reports to. Both only post and pass every event
 // on, so other programs still see all input.
 namespace korvid {
 
-// Posted by both hooks. Keyboard: wParam the virtual key, lParam 0x80 for a
-// release and 0 for a press. Mouse: wParam the mouse message (never a move or
-// a wheel turn); lParam must not be read.
-inline constexpr UINT kHookEventMessage = WM_USER + 0xA8;
+// Both post kHookEventMessage (widgets/window_messages.h).
 
 // The hotkey pop-up's key capture. Installs the hook reporting to `target`;
 // false when the system refused it (the slot then stays empty). Installing

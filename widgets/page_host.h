@@ -13,7 +13,6 @@ class PageHost {
   virtual void StartApply() = 0;
   // Puts the profile back to its defaults, shows them and applies them.
   virtual void RestoreDefaultProfile() = 0;
-  virtual bool HasActiveProfile() const = 0;
   // Asks for a fresh discovery of the mouse and returns at once; `answer`
   // is called later on the window's thread, with true when the mouse was
   // found. A request made while one is out is answered with it.

@@ -4,7 +4,7 @@
 
 #include "skin/text.h"
 #include "widgets/input_hooks.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 namespace korvid {
 namespace {

@@ -20,10 +20,13 @@ void AddToolTipArea(HWND tip, HWND owner, HWND tool);
 // The control ID a text request is for; 0 when it names no control.
 int ToolTipControlId(const NMHDR& request);
 
-// A control's tip text, for the windows whose tips do not change.
+// A control's tip text, for the windows whose tips do not change. A control
+// that stays disabled, and so gets no mouse input, takes its tip over its
+// area instead (AddToolTipArea).
 struct ToolTipText {
   int id;
   const wchar_t* text;
+  bool overArea = false;
 };
 // Answers a text request from `texts`; false when it is for none of them.
 bool AnswerToolTipText(NMHDR& request, std::span<const ToolTipText> texts);

@@ -42,6 +42,31 @@ bool CZebImageDialog::PaintBackground(HDC dc) {
   return true;
 }
 
+void CZebImageDialog::BindControls(std::initializer_list<ControlBinding> bindings) {
+  for (const ControlBinding& binding : bindings) binding.control.SubclassDlgItem(binding.id, *this);
+}
+
+void CZebImageDialog::CreateToolTips() { toolTip_ = korvid::CreateToolTips(GetSafeHwnd()); }
+
+void CZebImageDialog::AddToolTips(std::span<const ToolTipText> texts) {
+  toolTipTexts_ = texts;
+  if (!toolTip_) return;
+  for (const ToolTipText& tip : texts) {
+    HWND control = GetDlgItem(tip.id);
+    if (tip.overArea) {
+      AddToolTipArea(toolTip_, GetSafeHwnd(), control);
+    } else {
+      AddToolTip(toolTip_, GetSafeHwnd(), control);
+    }
+  }
+}
+
+void CZebImageDialog::AddToolTipFor(HWND control) {
+  if (toolTip_) AddToolTip(toolTip_, GetSafeHwnd(), control);
+}
+
+bool CZebImageDialog::OnToolTipText(NMHDR& request) { return AnswerToolTipText(request, toolTipTexts_); }
+
 void CZebImageDialog::BeginBodyDrag() {
   SendMessageW(GetSafeHwnd(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
@@ -76,6 +101,13 @@ INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
   if (message == WM_ERASEBKGND && PaintBackground(reinterpret_cast<HDC>(wParam))) {
     SetMessageResult(TRUE);
     return TRUE;
+  }
+  if (message == WM_NOTIFY) {
+    if (NMHDR* request = ToolTipTextRequest(lParam)) {
+      const bool answered = OnToolTipText(*request);
+      SetMessageResult(answered ? TRUE : FALSE);
+      return answered ? TRUE : FALSE;
+    }
   }
   return CDialogEx::DialogProc(message, wParam, lParam);
 }

@@ -1,11 +1,16 @@
 #pragma once
+#include <initializer_list>
+#include <span>
+
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "widgets/tool_tips.h"
 
 namespace korvid {
 
 // Base of every dialog and page: a background image that replaces the
-// dialog's own background and fixes the window's size.
+// dialog's own background and fixes the window's size; the member controls
+// bound to the template's; the tool tips of its controls.
 class CZebImageDialog : public framework::CDialogEx {
  public:
   using CDialogEx::CDialogEx;
@@ -27,8 +32,30 @@ class CZebImageDialog : public framework::CDialogEx {
   // Lets the user drag a top-level dialog by its body.
   void BeginBodyDrag();
 
+  // A member control and the template control it takes over.
+  struct ControlBinding {
+    framework::CWnd& control;
+    int id;
+  };
+  // Subclasses each template control into its member (for DoDataExchange).
+  void BindControls(std::initializer_list<ControlBinding> bindings);
+
+  // Makes the tool-tip control; the tips are added with AddToolTips and
+  // AddToolTipFor. Its texts are asked for through OnToolTipText.
+  void CreateToolTips();
+  // Adds a tip for each control of `texts`, which OnToolTipText answers
+  // from then on; `texts` must outlive the dialog.
+  void AddToolTips(std::span<const ToolTipText> texts);
+  // Adds a tip whose text the dialog's OnToolTipText gives.
+  void AddToolTipFor(HWND control);
+  // Gives the text of a tip when it shows; false when it is for no control
+  // the dialog knows. By default the texts given to AddToolTips.
+  virtual bool OnToolTipText(NMHDR& request);
+
  private:
   framework::ImagePtr background_;
+  HWND toolTip_ = nullptr;  // destroyed with the dialog, its owner
+  std::span<const ToolTipText> toolTipTexts_;
 };
 
 }  // namespace korvid

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the Debian package of korvidctl.
 
-usage: build_deb.py --korvidctl BIN --version X.Y.Z --source REPO --out DIR
+usage: build_deb.py --korvidctl BIN --udev-rule RULE --version X.Y.Z --source REPO --out DIR
 
 The package holds /usr/bin/korvidctl (stripped), the udev rule that lets the
 user at the seat open the mouse's hidraw nodes, the man page korvidctl.1 made
@@ -26,7 +26,6 @@ from manpage import make_manpage  # noqa: E402
 PACKAGE = "korvidctl"
 MAINTAINER = "Orvanta Korvid Team <korvid@orvanta.com>"
 HOMEPAGE = "https://www.orvanta.com/downloads"
-UDEV_RULE = "70-korvid-mouse.rules"
 SUMMARY = "command-line configuration tool for the Korvid gaming mouse"
 DESCRIPTION = """\
  korvidctl reads, changes and writes the configuration of the Korvid USB
@@ -145,7 +144,7 @@ def source_date_epoch(source):
     return int(stamp) if result.returncode == 0 and stamp.isdigit() else int(time.time())
 
 
-def build(korvidctl, version, source, out):
+def build(korvidctl, udev_rule, version, source, out):
     arch = run("dpkg", "--print-architecture").strip()
     root = os.path.join(out, "root")
     shutil.rmtree(root, ignore_errors=True)
@@ -159,7 +158,7 @@ def build(korvidctl, version, source, out):
     os.chmod(os.path.join(root, binary), 0o755)
     rules = os.path.join(root, "usr/lib/udev/rules.d")
     os.makedirs(rules)
-    shutil.copyfile(os.path.join(source, "packaging/udev", UDEV_RULE), os.path.join(rules, UDEV_RULE))
+    shutil.copyfile(udev_rule, os.path.join(rules, os.path.basename(udev_rule)))
     with open(os.path.join(source, "README.md")) as readme:
         write(os.path.join(root, "usr/share/man/man1/korvidctl.1.gz"),
               make_manpage(korvidctl, readme.read(), version), compress=True)
@@ -202,13 +201,14 @@ def build(korvidctl, version, source, out):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--korvidctl", required=True)
+    parser.add_argument("--udev-rule", required=True, help="the rule made by the build (packaging/udev)")
     parser.add_argument("--version", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
-    print(build(os.path.abspath(args.korvidctl), args.version, os.path.abspath(args.source),
-                os.path.abspath(args.out)))
+    print(build(os.path.abspath(args.korvidctl), os.path.abspath(args.udev_rule), args.version,
+                os.path.abspath(args.source), os.path.abspath(args.out)))
 
 
 if __name__ == "__main__":

@@ -18,7 +18,7 @@
 #include "profile/profile_record.h"
 #include "res/resource.h"
 #include "widgets/input_hooks.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 #include <commctrl.h>
 
@@ -34,7 +34,6 @@ class FakeHost : public PageHost {
  public:
   void StartApply() override { ++applies; }
   void RestoreDefaultProfile() override {}
-  bool HasActiveProfile() const override { return true; }
   void DiscoverMouse(std::function<void(bool)> answer) override { answer(true); }
   int applies = 0;
 };

@@ -17,6 +17,8 @@ using testing::FailWith;
 using testing::FakeInterface;
 using testing::FakePort;
 using testing::FakeResult;
+using testing::MouseConfigInterface;
+using testing::OpenMouseConfig;
 using testing::ReplyWithStatus;
 using testing::ShortReply;
 using testing::Succeed;
@@ -59,12 +61,8 @@ class CommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     link.port = &port;
-    FakeInterface config;
-    config.path = "config";
-    config.attributes = {0x31C5, 0x2716, 0x0109};
-    config.caps = {kConfigUsagePage, kConfigUsage};
-    port.interfaces = {config};
-    ASSERT_EQ(OpenConfigInterface(link, 0x31C5, 0x2716), 1);
+    port.interfaces = {MouseConfigInterface()};
+    ASSERT_EQ(OpenMouseConfig(link), 1);
     port.TakeLog();
   }
   void TearDown() override {

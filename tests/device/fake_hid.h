@@ -15,6 +15,8 @@
 
 #include "device/error_codes.h"
 #include "device/hid_port.h"
+#include "device/link.h"
+#include "profile/device_model.h"
 
 namespace korvid::testing {
 
@@ -52,6 +54,20 @@ inline FakeResult ShortReply(int count) {
   FakeResult result = ReplyWithStatus(1);
   result.count = count;
   return result;
+}
+
+// The mouse's configuration collection: path "config", the model's IDs.
+inline FakeInterface MouseConfigInterface(uint16_t release = 0x0109) {
+  FakeInterface config;
+  config.path = "config";
+  config.attributes = {KorvidModel().vendorId, KorvidModel().productId, release};
+  config.caps = {kConfigUsagePage, kConfigUsage};
+  return config;
+}
+
+// OpenConfigInterface with the model's IDs.
+inline int OpenMouseConfig(LinkState& link) {
+  return OpenConfigInterface(link, KorvidModel().vendorId, KorvidModel().productId);
 }
 
 class FakePort;

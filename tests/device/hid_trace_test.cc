@@ -19,13 +19,7 @@ using testing::FakePort;
 using testing::ReplyWithStatus;
 using testing::Succeed;
 
-FakeInterface Config() {
-  FakeInterface interface;
-  interface.path = "config";
-  interface.attributes = {0x31C5, 0x2716, 0x0109};
-  interface.caps = {kConfigUsagePage, kConfigUsage};
-  return interface;
-}
+FakeInterface Config() { return testing::MouseConfigInterface(); }
 
 // A link over a tracing port over the scripted fake. The clock advances
 // 2 ms at every reading, so that starts and durations are known.
@@ -52,7 +46,7 @@ TEST_F(TracingPortTest, ReportsEveryCallOfAStatusQueryAndPassesItOnUnchanged) {
   broken.path = "held-elsewhere";
   broken.openable = false;
   fake_->interfaces = {broken, Config()};
-  ASSERT_EQ(OpenConfigInterface(link_, 0x31C5, 0x2716), 1);
+  ASSERT_EQ(testing::OpenMouseConfig(link_), 1);
   fake_->setScript = {Succeed()};
   auto reply = ReplyWithStatus(kStatusReady);
   reply.reply[kReplyStatusValueByte] = 0x5A;
@@ -107,7 +101,7 @@ TEST_F(TracingPortTest, PassesOnTheLockKeyAndWhyAnOpenFailed) {
 
 TEST_F(TracingPortTest, FailedReportsCarryTheirErrorAndAShortReplyOnlyItsBytes) {
   fake_->interfaces = {Config()};
-  ASSERT_EQ(OpenConfigInterface(link_, 0x31C5, 0x2716), 1);
+  ASSERT_EQ(testing::OpenMouseConfig(link_), 1);
   events_.clear();
   fake_->setScript = {FailWith(kErrorDeviceNotConnected)};
   uint8_t status = 0;

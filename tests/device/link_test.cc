@@ -20,8 +20,8 @@ using testing::ShortReply;
 using testing::Succeed;
 using Log = std::vector<std::string>;
 
-constexpr uint16_t kVendor = 0x31C5;
-constexpr uint16_t kProduct = 0x2716;
+const uint16_t kVendor = KorvidModel().vendorId;
+const uint16_t kProduct = KorvidModel().productId;
 
 FakeInterface Interface(std::string path, uint16_t vendor, uint16_t product, uint16_t page, uint16_t usage,
                         uint16_t release = 0x0109) {

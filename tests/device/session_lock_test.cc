@@ -18,11 +18,7 @@ using namespace testing;  // the fake HID port
 class SessionLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    FakeInterface config;
-    config.path = "config";
-    config.attributes = {0x31C5, 0x2716, 0x0109};
-    config.caps = {kConfigUsagePage, kConfigUsage};
-    port.interfaces = {config};
+    port.interfaces = {MouseConfigInterface()};
     port.lockKey = (folder.path() / "no such node").string();
     link.port = &port;
   }

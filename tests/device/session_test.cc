@@ -23,13 +23,7 @@ Log Concat(Log first, const Log& second) {
   return first;
 }
 
-FakeInterface MouseConfig(uint16_t release = 0x0109) {
-  FakeInterface config;
-  config.path = "config";
-  config.attributes = {0x31C5, 0x2716, release};
-  config.caps = {kConfigUsagePage, kConfigUsage};
-  return config;
-}
+FakeInterface MouseConfig(uint16_t release = 0x0109) { return MouseConfigInterface(release); }
 
 // The mouse's configuration: differs from the defaults in every kind of
 // field the block carries.
@@ -205,8 +199,8 @@ FakeInterface Unopenable(uint32_t error) {
 INSTANTIATE_TEST_SUITE_P(
     Session, SessionNoMouseTest,
     ::testing::Values(NoMouseCase{"NoInterfaces", {}},
-                      NoMouseCase{"OtherVendor", {WithIds(MouseConfig(), 0x1D57, 0x2716)}},
-                      NoMouseCase{"OtherProduct", {WithIds(MouseConfig(), 0x31C5, 0x2717)}},
+                      NoMouseCase{"OtherVendor", {WithIds(MouseConfig(), 0x1D57, KorvidModel().productId)}},
+                      NoMouseCase{"OtherProduct", {WithIds(MouseConfig(), KorvidModel().vendorId, 0x2717)}},
                       NoMouseCase{"HeldByAnotherProgram", {Unopenable(kErrorSharingViolation)},
                                   SessionDetail::kInterfaceHeld, "config"},
                       NoMouseCase{"NoPermission", {Unopenable(kErrorAccessDenied)}, SessionDetail::kAccessDenied,

@@ -9,6 +9,7 @@
 #include "device/link.h"
 #include "emulator/emulated_mouse.h"
 #include "profile/device_image.h"
+#include "profile/device_model.h"
 #include "profile/profile_record.h"
 #include "tests/emulator/emulator_folder.h"
 
@@ -34,7 +35,7 @@ class EmulatedLinkTest : public ::testing::Test {
  protected:
   EmulatedLinkTest() { link_.port = port_.get(); }
 
-  bool Discover() { return OpenConfigInterface(link_, kVendorId, kProductId) == 1; }
+  bool Discover() { return OpenConfigInterface(link_, KorvidModel().vendorId, KorvidModel().productId) == 1; }
   uint8_t Query() {
     uint8_t status = 0;
     return QueryStatus(link_, status);
@@ -86,7 +87,7 @@ TEST_F(EmulatedLinkTest, AnotherProcessReadsWhatWasApplied) {
   std::unique_ptr<HidPort> otherPort = MakeEmulatedPort(folder_.path(), [](uint32_t) {});
   LinkState other;
   other.port = otherPort.get();
-  ASSERT_EQ(OpenConfigInterface(other, kVendorId, kProductId), 1);
+  ASSERT_EQ(OpenConfigInterface(other, KorvidModel().vendorId, KorvidModel().productId), 1);
   DeviceImage read{};
   ASSERT_EQ(ReadConfigBlock(other, read), kCommandOk);
   EXPECT_EQ(read, UnpackBlock(PackBlock(image)));

@@ -10,6 +10,7 @@
 #include "device/error_codes.h"
 #include "emulator/exchange_log.h"
 #include "profile/device_image.h"
+#include "profile/device_model.h"
 #include "tests/emulator/emulator_folder.h"
 
 namespace korvid::emulator {
@@ -62,11 +63,13 @@ TEST(EmulatedInterfaces, PresentTheMouseCollectionsAndAnUnrelatedDevice) {
     bool isMouse, isConfig;
     const char* marker;
   };
+  const uint16_t vendor = KorvidModel().vendorId;
+  const uint16_t product = KorvidModel().productId;
   const Expected expected[] = {
-      {kVendorId, kProductId, 0x0001, 0x0006, true, false, "MI_00"},
-      {kVendorId, kProductId, 0x0001, 0x0002, true, false, "MI_01"},
+      {vendor, product, 0x0001, 0x0006, true, false, "MI_00"},
+      {vendor, product, 0x0001, 0x0002, true, false, "MI_01"},
       {kOtherVendorId, kOtherProductId, 0xFF01, 0x0002, false, false, "VID_1D57"},
-      {kVendorId, kProductId, 0xFF01, 0x0002, true, true, "MI_02"},
+      {vendor, product, 0xFF01, 0x0002, true, true, "MI_02"},
   };
   for (size_t i = 0; i < interfaces.size(); ++i) {
     SCOPED_TRACE(interfaces[i].path);
@@ -79,8 +82,8 @@ TEST(EmulatedInterfaces, PresentTheMouseCollectionsAndAnUnrelatedDevice) {
     EXPECT_NE(Upper(interfaces[i].path).find(expected[i].marker), std::string::npos);
     if (interfaces[i].isMouse) {
       EXPECT_EQ(interfaces[i].attributes.versionNumber, kReleaseNumber);
-      EXPECT_NE(Upper(interfaces[i].path).find("31C5"), std::string::npos);
-      EXPECT_NE(Upper(interfaces[i].path).find("2716"), std::string::npos);
+      EXPECT_NE(Upper(interfaces[i].path).find(UsbIdText(vendor, HexCase::kUpper)), std::string::npos);
+      EXPECT_NE(Upper(interfaces[i].path).find(UsbIdText(product, HexCase::kUpper)), std::string::npos);
     }
   }
   EXPECT_EQ(MouseInterfacePaths(),

@@ -5,6 +5,7 @@
 
 #include "device/commands.h"
 #include "device/link.h"
+#include "profile/device_model.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ class FuzzPort : public korvid::HidPort {
   explicit FuzzPort(Input& input) : input_(input) {}
   std::vector<std::string> EnumerateInterfaces() override { return {"fuzz"}; }
   bool Describe(const std::string&, korvid::HidInterfaceInfo& info) override {
-    info.attributes = {0x31C5, 0x2716, input_.Word()};
+    info.attributes = {korvid::KorvidModel().vendorId, korvid::KorvidModel().productId, input_.Word()};
     info.collections = {{korvid::kConfigUsagePage, korvid::kConfigUsage}};
     return true;
   }
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzPort port(input);
   korvid::LinkState link;
   link.port = &port;
-  if (korvid::OpenConfigInterface(link, 0x31C5, 0x2716) != 1) return 0;
+  if (korvid::OpenConfigInterface(link, korvid::KorvidModel().vendorId, korvid::KorvidModel().productId) != 1) return 0;
   uint8_t status = 0;
   korvid::DeviceImage image{};
   korvid::QueryStatus(link, status);

@@ -1,6 +1,6 @@
-#include "device/hidraw.h"
+#include "device/report_descriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  (void)korvid::hidraw::TopLevelUsage(data, size);
+  (void)korvid::TopLevelUsage(data, size);
   return 0;
 }

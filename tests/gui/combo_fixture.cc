@@ -21,7 +21,7 @@
 #include "tests/gui/fixture_session.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/skin_layout.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 
 namespace {
 

@@ -24,7 +24,8 @@ from test_korvidctl import KorvidctlCase, Mouse, field  # noqa: E402
 
 FUSE_HIDRAW = None
 
-UDEV_RULE = next(name for name in os.listdir(os.path.join(standin.ROOT, "packaging", "udev")) if name.endswith(".rules"))
+UDEV_RULE = next(name[:-len(".in")] for name in os.listdir(os.path.join(standin.ROOT, "packaging", "udev"))
+                 if name.endswith(".rules.in"))
 EXIT_NO_MOUSE = standin.header_constant("korvidctl/exit_codes.h", "kExitNoMouse")
 EXIT_MOUSE_FAILED = standin.header_constant("korvidctl/exit_codes.h", "kExitMouseFailed")
 EXIT_NO_PERMISSION = standin.header_constant("korvidctl/exit_codes.h", "kExitNoPermission")

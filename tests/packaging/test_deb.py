@@ -3,11 +3,12 @@
 runs, its maintainer scripts, its man page and README agreeing with --help,
 and lintian's verdict where lintian is installed.
 
-usage: test_deb.py --script build_deb.py --korvidctl BIN --version X.Y.Z --source REPO
+usage: test_deb.py --script build_deb.py --korvidctl BIN --udev-rule RULE --version X.Y.Z --source REPO
 """
 import argparse
 import gzip
 import os
+import re
 import shutil
 import stat
 import subprocess
@@ -31,14 +32,18 @@ def run(*command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, timeout=300, **kwargs)
 
 
+def build_package(out):
+    return run(sys.executable, ARGS.script, "--korvidctl", ARGS.korvidctl, "--udev-rule", ARGS.udev_rule,
+               "--version", ARGS.version, "--source", ARGS.source, "--out", out)
+
+
 class Package(unittest.TestCase):
     """One package built for the whole class: building it is the slow part."""
 
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="korvid-deb-")
-        result = run(sys.executable, ARGS.script, "--korvidctl", ARGS.korvidctl, "--version", ARGS.version,
-                     "--source", ARGS.source, "--out", os.path.join(cls.tmp, "out"))
+        result = build_package(os.path.join(cls.tmp, "out"))
         if result.returncode != 0:
             raise AssertionError("the package did not build: " + result.stderr)
         cls.deb = result.stdout.strip()
@@ -87,21 +92,20 @@ class Package(unittest.TestCase):
         self.assertEqual(show.returncode, 0, show.stderr)
         self.assertIn('"firmware"', show.stdout)
         with open(os.path.join(root, "usr/lib/udev/rules.d/70-korvid-mouse.rules")) as rule, \
-                open(os.path.join(ARGS.source, "packaging/udev/70-korvid-mouse.rules")) as source:
+                open(ARGS.udev_rule) as source:
             self.assertEqual(rule.read(), source.read())
 
     def test_two_builds_give_the_same_bytes(self):
         again = os.path.join(self.tmp, "again")
         # A second later every file the build makes is newer.
         time.sleep(1.1)
-        result = run(sys.executable, ARGS.script, "--korvidctl", ARGS.korvidctl, "--version", ARGS.version,
-                     "--source", ARGS.source, "--out", again)
+        result = build_package(again)
         self.assertEqual(result.returncode, 0, result.stderr)
         with open(self.deb, "rb") as first, open(result.stdout.strip(), "rb") as second:
             self.assertEqual(first.read(), second.read(), "two builds of the package differ")
 
     def test_the_udev_rule_gives_the_seat_access_and_no_one_else(self):
-        with open(os.path.join(ARGS.source, "packaging/udev/70-korvid-mouse.rules")) as f:
+        with open(ARGS.udev_rule) as f:
             rules = [line for line in f if line.strip() and not line.startswith("#")]
         self.assertEqual(len(rules), 1)
         self.assertIn('TAG+="uaccess"', rules[0])
@@ -109,6 +113,16 @@ class Package(unittest.TestCase):
         # would widen it to that group's members.
         self.assertNotIn("MODE", rules[0])
         self.assertNotIn("GROUP", rules[0])
+
+    def test_the_udev_rule_names_the_models_ids_as_sysfs_shows_them(self):
+        with open(os.path.join(ARGS.source, "profile/device_model.h")) as f:
+            model = f.read()
+        ids = [int(re.search(r"\b%s = (0x[0-9A-Fa-f]+);" % field, model).group(1), 16)
+               for field in ("vendorId", "productId")]
+        with open(ARGS.udev_rule) as f:
+            rule = f.read()
+        self.assertIn('ATTRS{idVendor}=="%04x", ATTRS{idProduct}=="%04x"' % tuple(ids), rule)
+        self.assertNotIn("@", rule)
 
     def test_postinst_reloads_udev_when_there_is_one(self):
         with tempfile.TemporaryDirectory() as control:
@@ -177,7 +191,7 @@ class Package(unittest.TestCase):
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
-    for name in ("script", "korvidctl", "version", "source"):
+    for name in ("script", "korvidctl", "udev-rule", "version", "source"):
         parser.add_argument("--" + name, required=True)
     ARGS, rest = parser.parse_known_args()
     ARGS.korvidctl = os.path.abspath(ARGS.korvidctl)

@@ -17,7 +17,7 @@
 #include "widgets/input_hooks.h"
 #include "widgets/menu_rules.h"
 #include "widgets/quo_bn_menu.h"
-#include "widgets/window_requests.h"
+#include "widgets/window_messages.h"
 #include "widgets/zeb_image_dialog.h"
 
 namespace korvid {

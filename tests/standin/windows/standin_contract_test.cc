@@ -17,6 +17,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "profile/device_model.h"
 #include "tests/standin/windows/standin_files_win32.h"
 
 namespace korvid::standin {
@@ -25,6 +26,14 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+const USHORT kMouseVendor = KorvidModel().vendorId;
+const USHORT kMouseProduct = KorvidModel().productId;
+
+// "VID_31C5", "PID_2716": an ID as interface paths carry it.
+std::wstring PathMark(const wchar_t* prefix, uint16_t id) {
+  const std::string digits = UsbIdText(id, HexCase::kUpper);
+  return prefix + std::wstring(digits.begin(), digits.end());
+}
 
 std::wstring ModuleFolder(HMODULE module) {
   wchar_t path[MAX_PATH] = {};
@@ -138,7 +147,7 @@ class Standin : public ::testing::Test {
     return {};
   }
 
-  std::wstring ConfigPath() { return PathOf(0x31C5, 0xFF01, 0x0002); }
+  std::wstring ConfigPath() { return PathOf(kMouseVendor, 0xFF01, 0x0002); }
 
   std::vector<std::string> CallLog() {
     std::ifstream file(folder_ / "hid-calls.log");
@@ -184,10 +193,10 @@ TEST_F(Standin, ListsEachCollectionWithTheClassDriversCaps) {
     USHORT vendor, product, release, usagePage, usage, inputLength, featureLength;
     bool mouse;
   };
-  const Expected expected[] = {{0x31C5, 0x2716, 0x0109, 0x0001, 0x0006, 9, 0, true},
-                               {0x31C5, 0x2716, 0x0109, 0x0001, 0x0002, 7, 0, true},
+  const Expected expected[] = {{kMouseVendor, kMouseProduct, 0x0109, 0x0001, 0x0006, 9, 0, true},
+                               {kMouseVendor, kMouseProduct, 0x0109, 0x0001, 0x0002, 7, 0, true},
                                {0x1D57, 0xAD03, 0x0100, 0xFF01, 0x0002, 0, 65, false},
-                               {0x31C5, 0x2716, 0x0109, 0xFF01, 0x0002, 0, 4097, true}};
+                               {kMouseVendor, kMouseProduct, 0x0109, 0xFF01, 0x0002, 0, 4097, true}};
   for (size_t i = 0; i < all.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(all[i].attributes.VendorID, expected[i].vendor);
@@ -198,7 +207,8 @@ TEST_F(Standin, ListsEachCollectionWithTheClassDriversCaps) {
     EXPECT_EQ(all[i].caps.InputReportByteLength, expected[i].inputLength);
     EXPECT_EQ(all[i].caps.FeatureReportByteLength, expected[i].featureLength);
     // The program tells the mouse's notifications by these in the name.
-    EXPECT_EQ(all[i].path.find(L"VID_31C5&PID_2716") != std::wstring::npos, expected[i].mouse);
+    const std::wstring mouseMark = PathMark(L"VID_", kMouseVendor) + L"&" + PathMark(L"PID_", kMouseProduct);
+    EXPECT_EQ(all[i].path.find(mouseMark) != std::wstring::npos, expected[i].mouse);
   }
 }
 
@@ -229,7 +239,7 @@ TEST_F(Standin, SetupCallsKeepTheirSizeRules) {
 TEST_F(Standin, TheSystemHoldsTheKeyboardAndPointerCollections) {
   for (USHORT usage : {0x0006, 0x0002}) {
     SCOPED_TRACE(usage);
-    const std::wstring path = PathOf(0x31C5, 0x0001, usage);
+    const std::wstring path = PathOf(kMouseVendor, 0x0001, usage);
     EXPECT_EQ(Open(path, kReadWrite), INVALID_HANDLE_VALUE);
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     HANDLE handle = Open(path, 0);
@@ -317,7 +327,7 @@ TEST_F(Standin, ARefusedRequestIsOneCallInTheLog) {
 
 TEST_F(Standin, AHandleFromBeforeAnUnplugStaysDead) {
   const std::wstring config = ConfigPath();
-  const std::wstring keyboard = PathOf(0x31C5, 0x0001, 0x0006);
+  const std::wstring keyboard = PathOf(kMouseVendor, 0x0001, 0x0006);
   HANDLE before = Open(config, kReadWrite);
   HANDLE keyboardBefore = Open(keyboard, 0);
   std::vector<uint8_t> request = Request(4097, 0xA1, 0x03);
@@ -331,7 +341,7 @@ TEST_F(Standin, AHandleFromBeforeAnUnplugStaysDead) {
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
   const std::vector<std::wstring> absent = Enumerate();
   ASSERT_EQ(absent.size(), 1u);
-  EXPECT_EQ(absent[0].find(L"VID_31C5"), std::wstring::npos);
+  EXPECT_EQ(absent[0].find(PathMark(L"VID_", kMouseVendor)), std::wstring::npos);
   EXPECT_EQ(Open(config, kReadWrite), INVALID_HANDLE_VALUE);
 
   Unplugged(false);

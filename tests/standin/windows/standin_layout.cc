@@ -24,10 +24,6 @@ constexpr uint16_t kKeyboardInputLength = 9;
 constexpr uint16_t kKeyboardOutputLength = 2;
 constexpr uint16_t kPointerInputLength = 7;
 
-constexpr uint16_t kGenericDesktopPage = 0x01;
-constexpr uint16_t kKeyboardUsage = 0x06;
-constexpr uint16_t kPointerUsage = 0x02;
-
 // Read-only files every Linux has; opened as root through Wine they refuse
 // read/write access and open with access 0, as a collection the system
 // holds does.
@@ -52,16 +48,15 @@ StandinInterface Describe(const emulator::EmulatedInterface& emulated) {
   Collection& collection = entry.collection;
   collection.usagePage = emulated.caps.usagePage;
   collection.usage = emulated.caps.usage;
-  const bool desktop = emulated.isMouse && collection.usagePage == kGenericDesktopPage;
   if (emulated.isConfig) {
     collection.featureReports = {{kShortReportId, static_cast<uint16_t>(kLongReportLength)},
                                  {kLongReportId, static_cast<uint16_t>(kLongReportLength)},
                                  {kUpdateReportId, kUpdateReportLength}};
-  } else if (desktop && collection.usage == kKeyboardUsage) {
+  } else if (emulated.isMouse && emulated.caps == emulator::kKeyboardCollection) {
     entry.systemFile = kKeyboardSystemFile;
     collection.inputReportLength = kKeyboardInputLength;
     collection.outputReportLength = kKeyboardOutputLength;
-  } else if (desktop && collection.usage == kPointerUsage) {
+  } else if (emulated.isMouse && emulated.caps == emulator::kPointerCollection) {
     entry.systemFile = kPointerSystemFile;
     collection.inputReportLength = kPointerInputLength;
   } else {

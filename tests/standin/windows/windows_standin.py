@@ -10,6 +10,7 @@ must be: "collection" (the collection's longest feature report, as the class
 driver's documentation asks) or "report" (the report's own length).
 """
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -52,7 +53,16 @@ def environment(env, mouse_folder, mode):
     return env
 
 
-MOUSE_ENTRY_MARK = "VID_31C5&PID_2716"
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+
+
+def model_id(field):
+    """One of the mouse model's USB IDs (vendorId, productId), as profile/device_model.h defines it."""
+    with open(os.path.join(ROOT, "profile", "device_model.h")) as f:
+        return int(re.search(r"\b%s = (0x[0-9A-Fa-f]+);" % field, f.read()).group(1), 16)
+
+
+MOUSE_ENTRY_MARK = "VID_%04X&PID_%04X" % (model_id("vendorId"), model_id("productId"))
 PLUG_SECONDS = 30
 
 

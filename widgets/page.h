@@ -1,0 +1,59 @@
+#pragma once
+#include <string>
+
+#include "skin/sheets.h"
+#include "widgets/apply_feedback.h"
+#include "widgets/page_host.h"
+#include "widgets/window_messages.h"
+#include "widgets/zeb_button.h"
+#include "widgets/zeb_image_dialog.h"
+
+namespace korvid {
+
+struct ProfileRecord;
+
+// What the main window asks of every page about the one profile record: to
+// show it, and to hand back what the user changed before a save.
+class ProfilePage {
+ public:
+  // Shows the parts of `profile` the page edits.
+  virtual void LoadFromProfile(const ProfileRecord& profile) = 0;
+  // Writes what the page edits into `profile`, leaving the rest alone.
+  virtual void StoreToProfile(ProfileRecord& profile) = 0;
+
+ protected:
+  ~ProfilePage() = default;
+};
+
+// Base of the main window's pages: a child dialog that reaches the window
+// through its PageHost. Enter and Escape do nothing on a page; a stay-on-top
+// request from its combo buttons and menus goes up to the window; the
+// window's word on an apply shows as the feedback beside the page's button,
+// when it has one. A page that shows nothing of the profile or the mouse
+// leaves the ProfilePage calls and ShowFirmwareVersion as they are.
+class CPage : public CZebImageDialog, public ProfilePage {
+ public:
+  CPage(int templateId, framework::CWnd* parent, PageHost& host);
+
+  void OnOK() override {}
+  void OnCancel() override {}
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  void LoadFromProfile(const ProfileRecord&) override {}
+  void StoreToProfile(ProfileRecord&) override {}
+  // The mouse's firmware version as the window reads it.
+  virtual void ShowFirmwareVersion(const std::wstring&) {}
+
+ protected:
+  PageHost& Host() const { return host_; }
+  // The writes to the mouse show beside `button` (see ApplyFeedback): its
+  // busy look and the confirmation at `confirmationRect`, cut from `busySheet`.
+  void AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const SkinRect& confirmationRect);
+
+ private:
+  PageHost& host_;
+  ApplyFeedback applyFeedback_;
+  bool hasApplyFeedback_ = false;
+};
+
+}  // namespace korvid
