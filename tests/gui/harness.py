@@ -576,8 +576,9 @@ def end_programs(desktop, programs):
 
 
 def load_control_ids():
-    """The control IDs of res/resource.h and of the fixtures (fixture_ids.h), by
-    their names there, from the file the build writes (tests/gui/CMakeLists.txt)
+    """The control IDs of res/resource.h and of the fixtures (fixture_ids.h) and the
+    private window message numbers (widgets/window_messages.h, app/tray_icon.h),
+    by their names there, from the file the build writes (tests/gui/CMakeLists.txt)
     and KORVID_CONTROL_IDS names: CTest sets it for every GUI test."""
     path = os.environ.get("KORVID_CONTROL_IDS")
     if not path or not os.path.isfile(path):
@@ -633,14 +634,11 @@ PROFILE_FILE = PROFILE_NAME + ".profile"
 LIST_FILE = "pfList.dat"
 # The mouse changed away from its factory settings before some tests.
 CHANGED_SETTINGS = ("cpi1=1200", "colour2=#102030", "lift=3mm", "smoothing=on", "button4=f5")
-# The program's private window messages and numbers, each written here once
-# until they are read from their headers as the control IDs are: the tray
-# icon's callback message (kTrayIconMessage, WM_USER + 1003) and its icon's
-# ID (kTrayIconId), in app/tray_icon.h; the request to stay on top, a
-# WM_SYSCOMMAND (kStayOnTopRequest, in widgets/window_requests.h).
-WM_USER, WM_COMMAND, WM_SYSCOMMAND = 0x0400, 0x0111, 0x0112
-TRAY_CALLBACK, TRAY_ICON_ID = WM_USER + 1003, 128
-STAY_ON_TOP = 0x08BA
+# The program's private messages: the tray icon's callback and its icon's ID;
+# the request to stay on top, a WM_SYSCOMMAND.
+TRAY_CALLBACK, TRAY_ICON_ID = ID.kTrayIconMessage, ID.kTrayIconId
+STAY_ON_TOP = ID.kStayOnTopRequest
+WM_COMMAND, WM_SYSCOMMAND = 0x0111, 0x0112
 WS_EX_TOPMOST = 0x8
 IDOK, IDCANCEL = 1, 2
 # The tray menu's items.
