@@ -22,6 +22,7 @@ carries the timers and messages, is shown beside it.
 import argparse
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -29,6 +30,11 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "emulator"))
+from harness import start_xvfb, stop_xvfb  # noqa: E402
+from mouse_folder import Mouse, replies_read  # noqa: E402
+
 TITLE = "^Korvid Configuration Software$"
 BARE_TITLE = "^Korvid Bare Window$"
 MENU_TITLE = "^menu$"
@@ -61,12 +67,22 @@ def visible_window(title=TITLE):
     return out[0] if out else None
 
 
-def log_lines(mouse):
-    try:
-        with open(os.path.join(mouse, "exchange.log")) as log:
-            return log.read().splitlines()
-    except FileNotFoundError:
-        return []
+def start_program(path, env, app_dir):
+    """The program started in a process group of its own, which end_program ends."""
+    return subprocess.Popen(["wine", path], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                            cwd=app_dir, start_new_session=True)
+
+
+def end_program(process, path, title):
+    os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+    wait_for(lambda: not program_pids(path))
+    wait_for(lambda: not sh(["xdotool", "search", "--name", title]).stdout.strip())
+
+
+def mouse_read(mouse, since=0):
+    """Whether the mouse's block has been read (since the log's line `since`)."""
+    return replies_read(mouse.log()[since:], "07")
 
 
 def program_pids(program):
@@ -122,15 +138,14 @@ def cpu_percent(pids, seconds):
 
 def floor_run(path, title, app_dir, env, server, idle_seconds):
     """Start, memory and idle CPU of one program: the bare window or ours."""
-    mouse = tempfile.mkdtemp(prefix="bench-mouse-")
-    run_env = dict(env, KORVID_EMULATOR=mouse)
+    mouse = Mouse(tempfile.mkdtemp(prefix="bench-mouse-"))
+    run_env = dict(env, KORVID_EMULATOR=mouse.folder)
     sh(["xdotool", "mousemove", *AWAY])
     start = time.perf_counter()
-    process = subprocess.Popen(["wine", path], env=run_env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, cwd=app_dir)
+    process = start_program(path, run_env, app_dir)
     window, _ = wait_for(lambda: visible_window(title))
     if title == TITLE:
-        wait_for(lambda: any("cmd=07" in l and l.startswith("GET") for l in log_lines(mouse)))
+        wait_for(lambda: mouse_read(mouse))
     result = {"start": (time.perf_counter() - start) * 1000}
     time.sleep(1.0)
     pid = host_pid(path)
@@ -148,11 +163,8 @@ def floor_run(path, title, app_dir, env, server, idle_seconds):
     result["rss hidden"] = status_kib(pid, "VmRSS") / 1024
     result["anon hidden"] = status_kib(pid, "RssAnon") / 1024
     result["cpu hidden"], result["server hidden"] = cpu_percent([pid, server], idle_seconds)
-    sh(["pkill", "-9", "-f", path])
-    process.wait()
-    wait_for(lambda: not program_pids(path))
-    wait_for(lambda: not sh(["xdotool", "search", "--name", title]).stdout.strip())
-    shutil.rmtree(mouse, ignore_errors=True)
+    end_program(process, path, title)
+    shutil.rmtree(mouse.folder, ignore_errors=True)
     return result
 
 
@@ -186,29 +198,28 @@ def print_floor(bare_runs, program_runs):
 
 
 def one_run(program, app_dir, env):
-    mouse = tempfile.mkdtemp(prefix="bench-mouse-")
-    run_env = dict(env, KORVID_EMULATOR=mouse)
+    mouse = Mouse(tempfile.mkdtemp(prefix="bench-mouse-"))
+    run_env = dict(env, KORVID_EMULATOR=mouse.folder)
     start = time.perf_counter()
-    process = subprocess.Popen(["wine", program], env=run_env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, cwd=app_dir)
+    process = start_program(program, run_env, app_dir)
     window, _ = wait_for(visible_window)
-    wait_for(lambda: any("cmd=07" in l and l.startswith("GET") for l in log_lines(mouse)))
+    wait_for(lambda: mouse_read(mouse))
     started = (time.perf_counter() - start) * 1000
     time.sleep(0.3)
     t0 = time.perf_counter()
     sh(["xdotool", "mousemove", "--window", window, "400", "60", "click", "1"])
     switched = (time.perf_counter() - t0) * 1000
-    before = len(log_lines(mouse))
+    before = len(mouse.log())
     t0 = time.perf_counter()
     sh(["xdotool", "mousemove", "--window", window, "890", "577", "click", "1"])
-    wait_for(lambda: any("cmd=04" in l and l.startswith("GET") for l in log_lines(mouse)[before:]))
+    wait_for(lambda: replies_read(mouse.log()[before:], "04"))
     applied = (time.perf_counter() - t0) * 1000
-    open(os.path.join(mouse, "unplugged"), "w").close()
-    before = len(log_lines(mouse))
+    mouse.unplug()
+    before = len(mouse.log())
     time.sleep(0.5)
     t0 = time.perf_counter()
-    os.remove(os.path.join(mouse, "unplugged"))
-    wait_for(lambda: any("cmd=07" in l and l.startswith("GET") for l in log_lines(mouse)[before:]))
+    mouse.plug()
+    wait_for(lambda: mouse_read(mouse, before))
     replugged = (time.perf_counter() - t0) * 1000
     time.sleep(0.3)
     t0 = time.perf_counter()
@@ -220,11 +231,8 @@ def one_run(program, app_dir, env):
     # The program runs in a Wine process apart from the launcher: the
     # largest of the matching processes.
     peak = max((status_kib(pid, "VmHWM") for pid in program_pids(program)), default=0)
-    sh(["pkill", "-9", "-f", program])
-    process.wait()
-    wait_for(lambda: not program_pids(program))
-    wait_for(lambda: not sh(["xdotool", "search", "--name", TITLE]).stdout.strip())
-    shutil.rmtree(mouse, ignore_errors=True)
+    end_program(process, program, TITLE)
+    shutil.rmtree(mouse.folder, ignore_errors=True)
     return started, switched, applied, replugged, tray_menu, peak
 
 
@@ -250,12 +258,9 @@ def main():
     os.makedirs(data)
     with open(os.path.join(app_dir, "Resources", "Config.ini"), "w") as ini:
         ini.write("[ConfigData]\r\nDataPath=Z:" + data.replace("/", "\\") + "\r\n")
-    display = ":" + str(150 + os.getpid() % 50)
-    xvfb = subprocess.Popen(["Xvfb", display, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb, display = start_xvfb()
     env = dict(os.environ, DISPLAY=display, WINEPREFIX=prefix, WINEDEBUG="-all", WINEARCH="win64")
     try:
-        time.sleep(1)
         subprocess.run(["wineserver", "-p"], env=env)
         subprocess.run(["wine", "cmd.exe", "/c", "exit"], env=env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -271,7 +276,7 @@ def main():
         results = [one_run(program, app_dir, env) for _ in range(args.runs)]
     finally:
         subprocess.run(["wineserver", "-k"], env=env)
-        xvfb.kill()
+        stop_xvfb(xvfb)
         shutil.rmtree(work, ignore_errors=True)
     names = ["start to window, mouse read", "page switch (xdotool click)", "Apply until committed",
              "replug until read (900 ms settle)", "tray menu (right click to shown)"]

@@ -1,22 +1,33 @@
-"""Drives Windows programs under Wine in a private X server, as a user does.
+"""Drives Windows programs under Wine in a private X server, as a user does:
+the one harness of every GUI script (tests/gui/test_*.py) and of the GUI
+benchmark (tools/bench_gui.py).
 
 One Desktop per test run: an Xvfb on a free display, the Wine prefix made
 ready once, korvid-probe to look at the windows, xdotool for the pointer and
 the keys, ImageMagick for screenshots. Program runs in the background under
-`timeout`; every wait polls with a deadline.
+`timeout`; every wait polls with a deadline. Below the desktop: the program
+in a folder of its own on the emulated mouse (ProgramCase), the faults a
+user meets (FaultCase), and the runner every script's main() calls.
 """
+import argparse
 import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "windows"))
-import windows_standin as standin_dlls  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
+sys.path.insert(0, os.path.join(HERE, "..", "standin", "windows"))
+sys.path.insert(0, os.path.join(HERE, "..", "emulator"))
+import windows_standin as standin  # noqa: E402
+from mouse_folder import Mouse, field, replies_read  # noqa: E402
+from test_korvidctl import hexbytes  # noqa: E402
 
 MAIN_TITLE = "Korvid Configuration Software"
 MESSAGE_BOX_CLASS = "#32770"
@@ -126,21 +137,51 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def start_xvfb():
+    """A virtual screen on a free display, ready for clients: its process and its display name."""
+    # -displayfd: the server picks a free display and reports it when ready.
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", SCREEN],
+        pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as reader:
+        number = reader.readline().strip()
+    if not number.isdigit():
+        stop_xvfb(xvfb)
+        raise RuntimeError("Xvfb did not start")
+    return xvfb, ":" + number
+
+
+def stop_xvfb(xvfb):
+    if xvfb.poll() is None:
+        xvfb.terminate()
+        try:
+            xvfb.wait(5)
+        except subprocess.TimeoutExpired:
+            xvfb.kill()
+            xvfb.wait()
+
+
 class Desktop:
     """An Xvfb display with the Wine prefix ready on it."""
 
-    def __init__(self, prefix, probe, screenshots):
-        self.prefix = prefix
-        self.probe = probe
-        self.screenshots = screenshots
+    def __init__(self, prefix=None, probe=None, screenshots=None):
+        self.configure(prefix, probe, screenshots)
         self.xvfb = None
         self.display = None
         self.system_pids = set()
 
+    def configure(self, prefix, probe, screenshots):
+        self.prefix = prefix
+        self.probe = probe
+        self.screenshots = screenshots
+
     # -- the session
 
     def start(self):
-        self._start_xvfb()
+        self.xvfb, self.display = start_xvfb()
         try:
             self._prepare_prefix()
             if self.snapshot().desktop[2:] != SCREEN_SIZE:
@@ -158,27 +199,8 @@ class Desktop:
         os.makedirs(self.screenshots, exist_ok=True)
 
     def stop(self):
-        if self.xvfb and self.xvfb.poll() is None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
-
-    def _start_xvfb(self):
-        # -displayfd: the server picks a free display and reports it when ready.
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", SCREEN],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as reader:
-            number = reader.readline().strip()
-        if not number.isdigit():
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
+        if self.xvfb:
+            stop_xvfb(self.xvfb)
 
     def env(self, **extra):
         env = dict(os.environ)
@@ -303,6 +325,10 @@ class Desktop:
         """Clicks at a point of the screen; the pointer stays there."""
         self.xdotool("mousemove", x, y, "click", "--repeat", repeat, "--delay", 60, button)
 
+    def click_and_rest(self, x, y, button=1):
+        """Clicks at a point of the screen; the pointer then rests off every window."""
+        self.xdotool("mousemove", x, y, "click", button, "mousemove", *POINTER_REST)
+
     def wait_unmapped(self, window, timeout=5):
         """Waits until the X server has unmapped a window that Wine already hides: a
         click sent before then would still land on it."""
@@ -329,17 +355,35 @@ class Desktop:
             raise RuntimeError(f"korvid-probe post failed ({code}): {err}")
 
     def key(self, window, *keys):
+        """Keys sent to a window after the X focus has gone to it."""
         self.xdotool("windowfocus", window.xid, "key", "--window", window.xid, *keys)
+
+    def press_keys(self, window, *keys):
+        """Real key presses: the X server hands them to the window it has focused."""
+        self.xdotool("windowfocus", window.xid, "key", *keys)
 
     def screenshot(self, window, name):
         """The window's pixels once they stop changing, kept as <name>.png."""
+        return self._steady_import(name, ["-window", str(window.xid)])
+
+    def screenshot_screen(self, name, region):
+        """A region of the whole screen (x, y, width, height) once its pixels stop
+        changing, kept as <name>.png: pop-up menus are windows of their own
+        beside the window they belong to."""
+        x, y, width, height = region
+        return self._steady_import(name, ["-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage"])
+
+    def screenshot_with_menus(self, window, name):
+        """The screen where a top-level window is, with its menus over it."""
+        return self.screenshot_screen(name, window.rect)
+
+    def _steady_import(self, name, what):
         path = os.path.join(self.screenshots, name + ".png")
         previous = None
         deadline = time.monotonic() + 3
         while True:
-            subprocess.run([IMPORT, "-display", self.display, "-window", str(window.xid), path],
-                           check=True, timeout=20, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
+            subprocess.run([IMPORT, "-display", self.display] + what + [path], check=True, timeout=20,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             with open(path, "rb") as f:
                 current = f.read()
             if current == previous or time.monotonic() > deadline:
@@ -347,16 +391,52 @@ class Desktop:
             previous = current
             time.sleep(0.1)
 
+    # -- menus: skinned pop-up menus, each a top-level window of its own
 
-    def screenshot_screen(self, name, region):
-        """A region of the whole screen (x, y, width, height), kept as <name>.png: pop-up
-        menus are windows of their own beside the window they belong to."""
-        path = os.path.join(self.screenshots, name + ".png")
-        x, y, width, height = region
-        subprocess.run([IMPORT, "-display", self.display, "-window", "root", "-crop",
-                        f"{width}x{height}+{x}+{y}", "+repage", path], check=True, timeout=20,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return Image(path)
+    def wait_menus(self, pid, count, what):
+        """The visible skinned menus of a process once there are `count` of them."""
+        found = []
+
+        def counted(snapshot):
+            found[:] = snapshot.menus(pid)
+            return len(found) == count
+        self.wait(what, counted)
+        return found
+
+    def open_menu(self, pid, press, what):
+        """Presses what opens a menu; the menu once it shows and its opener has noted it."""
+        press()
+        menu = self.wait_menus(pid, 1, what)[0]
+        time.sleep(MENU_NOTE_SECONDS)
+        return menu
+
+    def click_tray_item(self, menu, row):
+        """Clicks on the text of an item of the tray icon's menu."""
+        self.click_at(menu.rect[0] + 30, menu_item_centre(menu, row)[1])
+
+    def wait_menu(self, pid, what="the menu"):
+        """The first visible skinned menu of a process, once there is one."""
+        return self.wait(what, lambda s: next(iter(s.menus(pid)), None))
+
+
+# Menu geometry: items one 16-pixel text line high from 4 pixels below the
+# top, 8 pixels added to the height, a 15-pixel strip at the right outside
+# every item.
+MENU_ITEM_HEIGHT, MENU_ITEM_TOP, MENU_EXTRA_HEIGHT, MENU_RIGHT_STRIP = 16, 4, 8, 15
+MENU_FRAME = (0xFD, 0xC4, 0x15)
+# A combo notes its open menu every 100 ms; a press that is to close the
+# menu must come after the first note.
+MENU_NOTE_SECONDS = 0.25
+
+
+def menu_height(items):
+    return items * MENU_ITEM_HEIGHT + MENU_EXTRA_HEIGHT
+
+
+def menu_item_centre(menu, index):
+    """The screen point at the centre of a menu's item, left of its strip."""
+    x, y, width, _ = menu.rect
+    return x + (width - MENU_RIGHT_STRIP) // 2, y + MENU_ITEM_TOP + index * MENU_ITEM_HEIGHT + MENU_ITEM_HEIGHT // 2
 
 
 class Image:
@@ -396,10 +476,10 @@ def region_distance(a, b):
 class AppFolder:
     """A private copy of the program: the exe, its sheets and a Config.ini
     pointing at a private data folder; beside it the emulated mouse's folder.
-    With `standin` (the folder of the test HID DLLs) they are put beside the
+    With `standin_dir` (the folder of the test HID DLLs) they are put beside the
     exe, for the shipped program to run through them."""
 
-    def __init__(self, root, program, resources, without=(), standin=None):
+    def __init__(self, root, program, resources, without=(), standin_dir=None):
         self.root = root
         self.app = os.path.join(root, "app")
         self.data = os.path.join(root, "data")
@@ -410,8 +490,8 @@ class AppFolder:
         os.makedirs(self.mouse_folder)
         self.exe = os.path.join(self.app, os.path.basename(program))
         shutil.copy2(program, self.exe)
-        if standin:
-            standin_dlls.install_dlls(standin, self.app)
+        if standin_dir:
+            standin.install_dlls(standin_dir, self.app)
         for name in os.listdir(resources):
             if name in without or name == "Config.ini":
                 continue
@@ -489,6 +569,511 @@ def end_programs(desktop, programs):
         forced.append("restarted the Wine server: a main window outlived its process")
         desktop.restart_server()
     return "; ".join(forced) or None
+
+
+# -- the program in a folder of its own, on the emulated mouse or through the HID stand-in
+
+# The run's options and desktop, which main() fills in and starts.
+OPTIONS = argparse.Namespace()
+DESKTOP = Desktop()
+
+FIXTURE_TITLE = "Korvid Harness Fixture"
+FIXTURE_BUTTON = 1001
+
+MAIN_CLIENT_SIZE = (1068, 647)
+PAGE_ORIGIN = (3, 90)
+BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE = 130, 132, 135, 150, 154
+PAGES = (BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE)
+HELP, MINIMISE, CLOSE, BUTTON_SETTING, ADVANCED, SUPPORT = 1002, 1003, 1004, 1005, 1007, 1011
+# Client rectangles of the main window's buttons: x, y, width, height.
+MAIN_BUTTONS = {
+    MINIMISE: (980, 17, 28, 12), CLOSE: (1030, 5, 22, 24), HELP: (867, 32, 137, 58),
+    BUTTON_SETTING: (67, 32, 135, 58), ADVANCED: (340, 32, 123, 58), SUPPORT: (609, 32, 119, 58),
+}
+PAGE_BUTTONS = (HELP, BUTTON_SETTING, ADVANCED, SUPPORT)
+PAGE_OF_BUTTON = {BUTTON_SETTING: BUTTON_PAGE, ADVANCED: SENSOR_PAGE, SUPPORT: SUPPORT_PAGE, HELP: HELP_PAGE}
+# Controls of the pages, in page client rectangles.
+BUTTON_PAGE_APPLY = (1033, (686, 426, 219, 61))
+SENSOR_PAGE_APPLY = (1086, (783, 457, 215, 60))
+SOFTWARE_LABEL, FIRMWARE_LABEL = 1110, 1111
+RESTORE_BUTTON = (1109, (893, 156, 120, 47))
+FIRMWARE_UPDATE_BUTTON = (368, 87, 120, 47)
+FIRMWARE_TOOL_FOLDER = "Korvid Firmware Update Tool"
+# The message pop-up's buttons, in its client rectangle.
+RESTORE_TITLE = "Restore default settings"
+RESTORE_YES = (1114, (202, 187, 90, 36))
+RESTORE_NO = (1113, (299, 187, 90, 35))
+NO_MOUSE_TITLE = "No mouse found"
+NO_MOUSE_OK = (1114, (299, 187, 90, 35))
+
+# The emulated mouse's firmware, release number 0x0109.
+FIRMWARE_VERSION_TEXT = "V1.09"
+NO_VERSION_TEXT = "-.--"
+PROFILE_NAME = "Default Profile"
+PROFILE_FILE = PROFILE_NAME + ".profile"
+LIST_FILE = "pfList.dat"
+# The mouse changed away from its factory settings before some tests.
+CHANGED_SETTINGS = ("cpi1=1200", "colour2=#102030", "lift=3mm", "smoothing=on", "button4=f5")
+# The tray icon's callback message and the icon's ID; the request to stay on top.
+TRAY_CALLBACK, TRAY_ICON_ID = 0x07EB, 128
+WM_SYSCOMMAND, STAY_ON_TOP = 0x0112, 0x08BA
+WM_COMMAND = 0x0111
+WS_EX_TOPMOST = 0x8
+IDOK, IDCANCEL = 1, 2
+# The tray menu's items.
+CONFIG_MOUSE_ROW, EXIT_SOFTWARE_ROW = 0, 1
+# How long the program is given after a step whose absence is being checked.
+SETTLE_SECONDS = 0.5
+APPLY_TIMEOUT = 15
+# The mouse's short reply: its status replies are this long.
+SHORT_REPLY_BYTES = 64
+
+
+def centre(rect, origin=(0, 0)):
+    x, y, width, height = rect
+    return origin[0] + x + width // 2, origin[1] + y + height // 2
+
+
+def read_profile_list(path):
+    """Entry count, first profile index and first path of a pfList.dat."""
+    with open(path, "rb") as f:
+        data = f.read()
+    count, index, length = struct.unpack_from("<IBi", data, 0)
+    text = data[9:9 + 2 * length].decode("utf-16-le")
+    return count, index, text, len(data) == 9 + 2 * length
+
+
+def reply_read(line):
+    """Whether a GET line of exchange.log read the mouse's whole reply. Through
+    the HID stand-in every read asks for the collection's report length,
+    longer than the mouse's short replies, which the log then calls short."""
+    result = field(line, "result")
+    if result == "ok":
+        return True
+    return bool(OPTIONS.standin) and result.startswith("short:") and int(result[6:]) >= SHORT_REPLY_BYTES
+
+
+def without_keys(record, *keys):
+    return {k: v for k, v in record.items() if k not in keys}
+
+
+class Korvidctl:
+    """korvidctl.exe under Wine, against one mouse folder: the emulated mouse's,
+    or, when the program runs through the HID stand-in, through the stand-in
+    too (the same interfaces and the same lock as the program)."""
+
+    def __init__(self, mouse_folder):
+        self.mouse_folder = mouse_folder
+        self.program = None
+
+    def run_wine(self, *args, emulated=True, timeout=60):
+        """Exit status, output and errors of one run."""
+        if not (emulated and OPTIONS.standin):
+            command = [OPTIONS.korvidctl] + (["--emulator", self.mouse_folder] if emulated else []) + list(args)
+            return DESKTOP.run_wine(command, timeout=timeout)
+        if self.program is None:
+            self.program = standin.install(OPTIONS.standin, OPTIONS.korvidctl, self.mouse_folder + "-korvidctl")
+        return DESKTOP.run_wine([self.program] + list(args), timeout=timeout,
+                                **standin.variables(self.mouse_folder, OPTIONS.length))
+
+    def run(self, *args, emulated=True):
+        code, out, err = self.run_wine(*args, emulated=emulated)
+        if code != 0:
+            raise AssertionError(f"korvidctl {' '.join(args)} failed ({code}): {err}")
+        return out
+
+    def show(self):
+        return json.loads(self.run("show", "--json"))
+
+    def profile(self, path):
+        return json.loads(self.run("profile", "show", path, "--json", emulated=False))
+
+    def block(self, path):
+        return hexbytes(self.run("block", path, emulated=False))
+
+
+class PluggedMouse(Mouse):
+    """The mouse of a program run through the HID stand-in: unplugged and
+    plugged in through the plug helper, which sends the program's windows
+    WM_DEVICECHANGE as Windows does; finish() waits for the helpers."""
+
+    def __init__(self, folder):
+        super().__init__(folder)
+        self.plugs = []
+
+    # The mouse itself goes or comes at once (the emulator's plug file, which
+    # the stand-in follows at its next call); Windows tells the windows after.
+    def unplug(self):
+        super().unplug()
+        self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, False, DESKTOP.env()))
+
+    def plug(self):
+        super().plug()
+        self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, True, DESKTOP.env()))
+
+    def finish(self):
+        while self.plugs:
+            self.plugs.pop(0).finish()
+
+
+class GuiCase(unittest.TestCase):
+    """A private folder and the programs a test started, all ended in tearDown."""
+
+    # A program still running this long after its start is killed.
+    program_timeout = PROGRAM_TIMEOUT_SECONDS
+
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="korvid-gui-")
+        self.programs = []
+
+    def tearDown(self):
+        forced = end_programs(DESKTOP, self.programs)
+        self.clean_up()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+        if forced:
+            self.fail(f"teardown: {forced}")
+
+    def clean_up(self):
+        """What a test leaves besides its programs, once they have ended."""
+        # The plug helper's notifications end with the windows they were for.
+        mouse = getattr(self, "mouse", None)
+        if isinstance(mouse, PluggedMouse):
+            mouse.finish()
+
+    def start(self, exe, args=(), **env):
+        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"), args=args,
+                          timeout=self.program_timeout, **env)
+        self.programs.append(program)
+        return program
+
+
+class ProgramCase(GuiCase):
+    """The program in its own folder, with its own data folder and mouse."""
+
+    def setUp(self):
+        super().setUp()
+        if not os.path.exists(OPTIONS.program):
+            self.fail(f"the program is not built: {OPTIONS.program}")
+
+    def prepare_folder(self, without=()):
+        """The program's private folder, its mouse, and korvidctl on that mouse."""
+        self.folder = AppFolder(self.tmp, OPTIONS.program, OPTIONS.resources, without, standin_dir=OPTIONS.standin)
+        self.mouse = (PluggedMouse if OPTIONS.standin else Mouse)(self.folder.mouse_folder)
+        self.ctl = Korvidctl(self.folder.mouse_folder)
+
+    def launch(self, unplugged=False, settings=(), without=(), faults=None):
+        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets).
+        `faults`, when given, is the mouse's fault script from the start."""
+        self.prepare_folder(without)
+        if settings:
+            self.ctl.run("set", *settings)
+        self.mouse.clear_log()
+        if unplugged:
+            self.mouse.unplug()
+        if faults:
+            self.mouse.faults(faults)
+        self.program = self.relaunch()
+        return None if without else DESKTOP.wait_main()
+
+    def relaunch(self):
+        if OPTIONS.standin:
+            return self.start(self.folder.exe, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
+        return self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder)
+
+    def skip_through_standin(self, why):
+        if OPTIONS.standin:
+            self.skipTest("through the HID stand-in: " + why)
+
+    # -- looking at the main window
+
+    def main(self):
+        return DESKTOP.snapshot().main(visible=True)
+
+    def visible_pages(self, main):
+        return [page for page in PAGES if main.control(page) is not None and main.control(page).visible]
+
+    def wait_page(self, page, what=None):
+        def shown(snapshot):
+            main = snapshot.main(visible=True)
+            return main if main is not None and self.visible_pages(main) == [page] else None
+        return DESKTOP.wait(what or f"page {page} alone visible", shown)
+
+    def firmware_text(self, main):
+        """The support page's firmware label; the page must have been shown once."""
+        return main.control(FIRMWARE_LABEL).text
+
+    def wait_firmware_text(self, text, what):
+        """The visible main window once the support page's firmware label shows `text`."""
+        return DESKTOP.wait(what, lambda s: s.main(True) if self.firmware_text(s.main(True)) == text else None)
+
+    def enabled_buttons(self, main):
+        return {button: main.control(button).enabled for button in MAIN_BUTTONS}
+
+    def assert_selected(self, shot, selected):
+        """Each page button looks pressed when it is the selected one, normal otherwise."""
+        for button in PAGE_BUTTONS:
+            rect = MAIN_BUTTONS[button]
+            seen = shot.region(*rect)
+            to_down = region_distance(seen, SHEETS["Main_Down.bmp"].region(*rect))
+            to_normal = region_distance(seen, SHEETS["Main_Normal.bmp"].region(*rect))
+            with self.subTest(button=button):
+                if button == selected:
+                    self.assertLess(to_down, to_normal, f"button {button} should look pressed")
+                else:
+                    self.assertLess(to_normal, to_down, f"button {button} should look normal")
+
+    def assert_main_screenshot(self, shot):
+        self.assertEqual((shot.width, shot.height), MAIN_CLIENT_SIZE)
+        self.assertGreater(shot.colours(), 50, "the window looks blank")
+
+    # -- acting
+
+    def click_main(self, main, button):
+        DESKTOP.click(main, *centre(MAIN_BUTTONS[button]))
+
+    def click_on_page(self, main, rect):
+        DESKTOP.click(main, *centre(rect, PAGE_ORIGIN))
+
+    def hide(self, main):
+        """Close: the window goes to the tray."""
+        self.click_main(main, CLOSE)
+        DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
+
+    def show_page(self, button):
+        self.click_main(self.main(), button)
+        return self.wait_page(PAGE_OF_BUTTON[button])
+
+    # -- the mouse and the files
+
+    def wait_log(self, what, predicate, timeout=APPLY_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            log = self.mouse.log()
+            if predicate(log):
+                return log
+            if time.monotonic() > deadline:
+                raise WaitTimeout(f"timed out waiting for {what}; exchange.log: {log}")
+            time.sleep(0.05)
+
+    def wait_commit(self, start=0):
+        """The log from `start` once the commit's reply has been read."""
+        return self.wait_log("the commit", lambda log: any(
+            l[0] == "GET" and field(l, "cmd") == "04" for l in log[start:]))[start:]
+
+    def assert_apply_exchange(self, log, index="0"):
+        """Status query, block write, commit: the sets of one apply, in order, all acknowledged."""
+        sets = [(field(l, "cmd"), field(l, "result")) for l in log if l[0] == "SET"]
+        commands = [cmd for cmd, _ in sets]
+        self.assertIn("08", commands)
+        self.assertEqual(commands[0], "03", log)
+        self.assertEqual(commands[-1], "04", log)
+        self.assertEqual(set(commands[1:-1]), {"08"}, log)
+        self.assertTrue(all(result == "ok" for _, result in sets), log)
+        self.assertEqual({field(l, "index") for l in log if l[0] == "SET" and field(l, "cmd") == "08"}, {index})
+
+    def assert_profile_saved(self, expected):
+        """Exactly the profile file and the list; the list names the file; the file decodes to expected."""
+        self.assertEqual(self.folder.profile_files(), sorted([PROFILE_FILE, LIST_FILE]))
+        profile = os.path.join(self.folder.profiles, PROFILE_FILE)
+        count, _, path, exact = read_profile_list(os.path.join(self.folder.profiles, LIST_FILE))
+        self.assertEqual((count, path, exact), (1, wine_path(profile), True))
+        saved = self.ctl.profile(profile)
+        self.assertEqual(saved["name"], PROFILE_NAME)
+        self.assertEqual(without_keys(saved, "name", "firmware"), without_keys(expected, "firmware"))
+        return profile
+
+    def factory_settings(self):
+        fresh = Korvidctl(os.path.join(self.tmp, "fresh-mouse"))
+        return fresh.show()
+
+    def no_popups(self):
+        main = self.main()
+        return [w for w in DESKTOP.snapshot().of_process(main.pid) if w.hwnd != main.hwnd and w.title]
+
+    def assert_no_mouse_popup(self, popup, main, screenshot):
+        self.assertEqual(popup.owner, main.hwnd)
+        self.assert_centred(popup, main)
+        ok_button = popup.control(NO_MOUSE_OK[0])
+        self.assertTrue(ok_button.visible)
+        self.assertEqual(ok_button.rect, list(NO_MOUSE_OK[1]))
+        DESKTOP.screenshot(popup, screenshot)
+
+    def close_no_mouse_popup(self, popup):
+        DESKTOP.click(popup, *centre(NO_MOUSE_OK[1]))
+        DESKTOP.wait("the pop-up closed", lambda s: not s.titled(NO_MOUSE_TITLE, True))
+        self.assertTrue(self.program.running())
+
+    def assert_centred(self, popup, owner):
+        popup_centre = centre(popup.rect)
+        owner_centre = centre(owner.rect)
+        self.assertLessEqual(abs(popup_centre[0] - owner_centre[0]), 1)
+        self.assertLessEqual(abs(popup_centre[1] - owner_centre[1]), 1)
+
+    def install_firmware_tool(self):
+        """The stand-in firmware update tool where the program looks for it; the file it notes its arguments in."""
+        folder = os.path.join(self.folder.app, FIRMWARE_TOOL_FOLDER)
+        os.makedirs(folder)
+        shutil.copy2(OPTIONS.firmware_tool, os.path.join(folder, FIRMWARE_TOOL_FOLDER + ".exe"))
+        return os.path.join(folder, "launched.txt")
+
+    def dismiss_message_box(self, box):
+        """Clicks the message box's OK (or its only button) and waits until it has closed."""
+        DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
+        DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
+
+    # -- applying
+
+    def apply_and_check(self, press=None):
+        """Presses Apply (the shown button page's, unless `press` presses another) and
+        checks the exchange of the apply once it has committed; returns that log."""
+        start = len(self.mouse.log())
+        if press is None:
+            self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
+        else:
+            press()
+        log = self.wait_commit(start)
+        self.assert_apply_exchange(log)
+        return log
+
+    def wait_mouse_read(self, start, timeout=APPLY_TIMEOUT):
+        """The log from `start` once a block read's reply has been read."""
+        return self.wait_log("the mouse read", lambda log: replies_read(log[start:], "07"), timeout)[start:]
+
+
+class FaultCase(ProgramCase):
+    """The program's state seen through the probe, hidden or shown, and the ways
+    a user meets faults: the tray, failure messages, the mouse's fault script."""
+
+    def main_any(self, snapshot=None):
+        return (snapshot or DESKTOP.snapshot()).main()
+
+    def shown_pages(self, main):
+        """The pages whose own style says shown: what shows once the window does, even while it is hidden."""
+        return [page for page in PAGES if main.control(page) is not None and main.control(page).shown]
+
+    def wait_state(self, page, buttons_enabled, what, timeout=10):
+        def reached(snapshot):
+            main = snapshot.main()
+            if main is None or self.shown_pages(main) != [page]:
+                return None
+            return main if all(main.control(b).enabled == buttons_enabled for b in PAGE_BUTTONS) else None
+        return DESKTOP.wait(what, reached, timeout)
+
+    def bring_back_through_tray(self):
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, repeat=2)
+        return DESKTOP.wait_main()
+
+    def plug_in(self):
+        self.mouse.plug()
+
+    def popups(self, snapshot=None):
+        """The failure messages shown: message boxes and the no-mouse pop-up."""
+        snapshot = snapshot or DESKTOP.snapshot()
+        return snapshot.message_boxes() + snapshot.titled(NO_MOUSE_TITLE, True)
+
+    def close_popup(self, popup):
+        control = IDOK if popup.title != NO_MOUSE_TITLE else NO_MOUSE_OK[0]
+        DESKTOP.post(popup, WM_COMMAND, control, popup.control(control).hwnd if popup.control(control) else 0)
+        DESKTOP.wait("the message closed", lambda s: all(w.hwnd != popup.hwnd for w in self.popups(s)))
+
+    def clear_faults(self):
+        """The mouse answers normally again."""
+        if os.path.exists(self.mouse.path("faults")):
+            os.remove(self.mouse.path("faults"))
+
+    def choose_exit_software(self, main):
+        """Exit Software from the tray icon's menu."""
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, button=3)
+        DESKTOP.click_tray_item(DESKTOP.wait_menu(main.pid, "the tray menu"), EXIT_SOFTWARE_ROW)
+
+    def post_apply(self, main):
+        """Apply on the button page as a click would report it: works while the window is hidden."""
+        page = main.control(BUTTON_PAGE)
+        button = page.control(BUTTON_PAGE_APPLY[0])
+        DESKTOP.post(page, WM_COMMAND, BUTTON_PAGE_APPLY[0], button.hwnd)
+
+    def assert_mouse_read_since(self, start):
+        log = self.mouse.log()[start:]
+        commands = [field(l, "cmd") for l in log if l[0] == "SET"]
+        self.assertEqual(commands[:2], ["03", "07"], log)
+        self.assertTrue(any(l[0] == "GET" and field(l, "cmd") == "07" and field(l, "result") == "ok" for l in log),
+                        log)
+
+    def launch_prepared(self, prepare, settings=()):
+        """Starts a fresh copy after `prepare` has set up its folders; returns its main window."""
+        self.prepare_folder()
+        if settings:
+            self.ctl.run("set", *settings)
+        prepare()
+        self.mouse.clear_log()
+        self.program = self.relaunch()
+        return DESKTOP.wait_main()
+
+    def apply_and_wait_for_commit(self):
+        """A clean apply from the button page, which shows no message."""
+        self.wait_page(BUTTON_PAGE)
+        self.apply_and_check()
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(DESKTOP.snapshot().message_boxes(), [], "the apply showed a message")
+
+    def run_ctl(self, *args, timeout=60):
+        return self.ctl.run_wine(*args, timeout=timeout)
+
+
+def sheet(name):
+    """One of the program's sheets as the build made it."""
+    return Image(os.path.join(OPTIONS.resources, name))
+
+
+# -- the runner
+
+# The options of a script on the program (test_gui.py's usage names them).
+PROGRAM_OPTIONS = ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
+                   "screenshots", "software-version")
+# The sheets the cases compare screenshots with (SHEETS), when the program has them.
+COMPARED_SHEETS = ("Main_Normal.bmp", "Main_Down.bmp")
+SHEETS = {}
+
+
+def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_beside=True, what="GUI",
+         prepare=None):
+    """Parses a script's options into OPTIONS, makes DESKTOP and runs the script's
+    groups named on the command line (all by default); exits with their result.
+    With `standin_options` the script takes --standin and --length. The Wine
+    prefix is --prefix itself, or with `prefix_beside` one beside WINEPREFIX
+    (or --prefix when it is not set). `prepare(options)`, when given, runs
+    before the desktop starts."""
+    parser = argparse.ArgumentParser(usage=usage)
+    for name in options:
+        parser.add_argument("--" + name, required=True)
+    if standin_options:
+        parser.add_argument("--standin")
+        parser.add_argument("--length", choices=standin.MODES, default=standin.MODES[0])
+    else:
+        parser.set_defaults(standin=None, length=None)
+    parser.add_argument("groups", nargs="*")
+    parser.parse_args(namespace=OPTIONS)
+    unknown = set(OPTIONS.groups) - {g.__name__ for g in groups}
+    if unknown:
+        parser.error(f"unknown groups: {', '.join(sorted(unknown))}")
+    if getattr(OPTIONS, "program", None):
+        OPTIONS.resources = os.path.join(os.path.dirname(OPTIONS.program), "Resources")
+        if os.path.isdir(OPTIONS.resources):
+            for name in COMPARED_SHEETS:
+                SHEETS[name] = Image(os.path.join(OPTIONS.resources, name))
+    if prepare:
+        prepare(OPTIONS)
+    if prefix_beside:
+        # A prefix of its own beside the given one: its server must be started
+        # with this run's display (see Desktop.start), and a restart must not
+        # end the programs other tests run in the given prefix.
+        prefix = (os.environ.get("WINEPREFIX") or OPTIONS.prefix).rstrip("/") + "-gui"
+    else:
+        prefix = OPTIONS.prefix
+    DESKTOP.configure(prefix, OPTIONS.probe, OPTIONS.screenshots)
+    run_groups(DESKTOP, groups, OPTIONS.groups, what)
 
 
 def run_groups(desktop, groups, selected, what):

@@ -5,18 +5,18 @@ under Wine in Xvfb.
 usage: test_button_page.py (the options of test_gui.py) [GROUP...]
 
 The shared harness, the program's folder and the emulated mouse come from
-test_gui.py; GROUP names test classes of this file (default: all).
+harness.py; GROUP names test classes of this file (default: all).
 """
 import os
 import re
 import shutil
 import time
 
-import test_gui as gui
-from harness import POINTER_REST, WaitTimeout
-from test_gui import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, NO_MOUSE_PAGE, PAGE_ORIGIN,
-                      RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
-                      centre)
+import harness
+from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON, FIXTURE_TITLE,
+                     MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE,
+                     RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
+                     WaitTimeout, centre, menu_height, menu_item_centre)
 
 # Function button n has control ID 1022 + n; 6 and 7 and the seven labels stay hidden.
 FUNCTION_BUTTON_BASE = 1022
@@ -30,12 +30,7 @@ MENU = ("Left click", "Right click", "Middle click", "IE Forward", "IE Backward"
 FACTORY_LABELS = ["Left click", "Right click", "Middle click", "IE Forward", "IE Backward"]
 APPLY_TIP = "Apply settings and store it onboard mouse memory"
 KEY_TIP = "Bind button to a custom hotkey"
-MENU_CLASS = "KorvidQuoMenu"
 TOOLTIP_CLASS = "tooltips_class32"
-# Menu geometry: 16-pixel items from 4 pixels below the top; the strip at the
-# right of every item chooses nothing.
-ITEM_HEIGHT, ITEM_TOP, RIGHT_STRIP = 16, 4, 15
-MENU_NOTE_SECONDS = 0.25
 
 # The custom hotkey pop-up, in its client pixels.
 HOTKEY_TITLE = "Custom Hotkey"
@@ -47,9 +42,6 @@ HOTKEY_RECTS = {SHIFT: (38, 145, 27, 27), CTRL: (140, 145, 28, 27), ALT: (245, 1
                 CANCEL: (327, 205, 99, 37)}
 # A point of the pop-up's body beside its title, on no control.
 BODY_POINT = (300, 24)
-# The harness's one-button window shows "Key N" for the last key it received.
-FIXTURE_TITLE = "Korvid Harness Fixture"
-FIXTURE_BUTTON = 1001
 
 
 def function_button(number):
@@ -60,7 +52,7 @@ class ButtonPageCase(ProgramCase):
     """The program on the button page, and how to use the page's controls."""
 
     def page(self, snapshot=None):
-        main = (snapshot or gui.DESKTOP.snapshot()).main(visible=True)
+        main = (snapshot or DESKTOP.snapshot()).main(visible=True)
         return main.control(BUTTON_PAGE) if main else None
 
     def labels(self, snapshot=None):
@@ -78,25 +70,18 @@ class ButtonPageCase(ProgramCase):
             seen[:] = self.labels(snapshot)
             return seen == expected
         try:
-            gui.DESKTOP.wait(what, shown)
+            DESKTOP.wait(what, shown)
         except WaitTimeout:
             self.assertEqual(seen, expected, what)
 
     def menus(self, snapshot=None):
-        snapshot = snapshot or gui.DESKTOP.snapshot()
-        return [w for w in snapshot.of_process(self.program_pid()) if w.record["class"] == MENU_CLASS]
+        return (snapshot or DESKTOP.snapshot()).menus(self.program_pid())
 
     def program_pid(self):
-        return gui.DESKTOP.snapshot().main().pid
+        return DESKTOP.snapshot().main().pid
 
     def wait_menus(self, count, what):
-        found = []
-
-        def counted(snapshot):
-            found[:] = self.menus(snapshot)
-            return len(found) == count
-        gui.DESKTOP.wait(what, counted)
-        return found
+        return DESKTOP.wait_menus(self.program_pid(), count, what)
 
     def assert_no_menu_opens(self, what):
         time.sleep(SETTLE_SECONDS)
@@ -109,61 +94,39 @@ class ButtonPageCase(ProgramCase):
         return main.client[0] + x, main.client[1] + y
 
     def click_button(self, number):
-        gui.DESKTOP.click(self.main(), *centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN))
+        DESKTOP.click(self.main(), *centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN))
 
     def open_menu(self, number):
-        self.click_button(number)
-        menu = self.wait_menus(1, f"the menu of button {number}")[0]
-        time.sleep(MENU_NOTE_SECONDS)
-        return menu
-
-    def item_centre(self, menu, index):
-        x, y, width, _ = menu.rect
-        return x + (width - RIGHT_STRIP) // 2, y + ITEM_TOP + index * ITEM_HEIGHT + ITEM_HEIGHT // 2
+        return DESKTOP.open_menu(self.program_pid(), lambda: self.click_button(number),
+                                 f"the menu of button {number}")
 
     def choose(self, number, item):
         """Chooses a menu item of function button n as a user does."""
         menu = self.open_menu(number)
-        gui.DESKTOP.xdotool("mousemove", *self.item_centre(menu, MENU.index(item)), "click", 1,
-                            "mousemove", *POINTER_REST)
-
-    def apply(self):
-        start = len(self.mouse.log())
-        self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
-        self.assert_apply_exchange(self.wait_commit(start))
-
-    def screenshot_with_menus(self, name):
-        """The main window's part of the screen, with the menus over it."""
-        main = self.main()
-        x, y, width, height = main.rect
-        return gui.DESKTOP.screenshot_screen(name, (x, y, width, height))
+        DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index(item)))
 
     # -- the pop-up
 
     def open_hotkey_popup(self, number):
         self.choose(number, "Keyboard key")
-        return gui.DESKTOP.wait_titled(HOTKEY_TITLE)
+        return DESKTOP.wait_titled(HOTKEY_TITLE)
 
     def popup(self):
-        found = gui.DESKTOP.snapshot().titled(HOTKEY_TITLE, True)
+        found = DESKTOP.snapshot().titled(HOTKEY_TITLE, True)
         return found[0] if found else None
 
     def click_popup(self, popup, control):
-        gui.DESKTOP.click(popup, *centre(HOTKEY_RECTS[control]))
+        DESKTOP.click(popup, *centre(HOTKEY_RECTS[control]))
 
     def key_field(self, snapshot=None):
-        popup = (snapshot or gui.DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
+        popup = (snapshot or DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
         return popup[0].control(KEY_FIELD).text if popup else None
 
-    def press_keys(self, popup, *keys):
-        """Real key presses: the X server hands them to the focused pop-up."""
-        gui.DESKTOP.xdotool("windowfocus", popup.xid, "key", *keys)
-
     def wait_key_field(self, text):
-        gui.DESKTOP.wait(f"the key field showing {text!r}", lambda s: self.key_field(s) == text)
+        DESKTOP.wait(f"the key field showing {text!r}", lambda s: self.key_field(s) == text)
 
     def wait_popup_closed(self, what="the pop-up closed"):
-        gui.DESKTOP.wait(what, lambda s: not s.titled(HOTKEY_TITLE, True))
+        DESKTOP.wait(what, lambda s: not s.titled(HOTKEY_TITLE, True))
 
     def bound_buttons(self):
         """korvidctl's view of the mouse: label, type, code, extra of buttons 1 to 5."""
@@ -186,7 +149,7 @@ class ButtonPage(ButtonPageCase):
         for hidden in HIDDEN_CONTROLS:
             with self.subTest(hidden=hidden):
                 self.assertFalse(page.control(hidden).visible)
-        shot = gui.DESKTOP.screenshot(main, "button-page-bound")
+        shot = DESKTOP.screenshot(main, "button-page-bound")
         self.assert_main_screenshot(shot)
         # Each label is drawn: the five fields differ from one another.
         fields = [shot.region(*centre_strip(rect)) for rect in FUNCTION_BUTTON_RECTS.values()]
@@ -202,7 +165,7 @@ class ButtonPage(ButtonPageCase):
         self.choose(5, "Disable button")
         popup = self.open_hotkey_popup(4)
         self.click_popup(popup, CTRL)
-        self.press_keys(popup, "a")
+        DESKTOP.press_keys(popup, "a")
         self.wait_key_field("A")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
@@ -210,8 +173,8 @@ class ButtonPage(ButtonPageCase):
         self.wait_labels(expected, "the labels after the choices")
         self.assertEqual(self.menus(), [])
         self.assertEqual(self.mouse.log()[read:], [], "a choice reached the mouse before Apply")
-        self.apply()
-        profile = os.path.join(self.folder.profiles, gui.PROFILE_FILE)
+        self.apply_and_check()
+        profile = os.path.join(self.folder.profiles, PROFILE_FILE)
         self.assertEqual(self.mouse.block(), self.ctl.block(profile))
         self.assertEqual(self.bound_buttons(), [
             ("Left click", 0, 1, 0), ("Right click", 0, 2, 0), ("Scroll Down", 1, 255, 0), ("Ctrl+A", 2, 1, 4),
@@ -229,7 +192,7 @@ class ButtonPage(ButtonPageCase):
                 self.choose(number, item)
                 labels[number - 1] = item
                 self.wait_labels(labels)
-        self.apply()
+        self.apply_and_check()
         self.assertEqual([b[0] for b in self.bound_buttons()],
                          ["Left click", "Right click", "IE Forward", "IE Backward", "Scroll Up"])
 
@@ -238,14 +201,14 @@ class ButtonPage(ButtonPageCase):
         self.wait_page(BUTTON_PAGE)
         menu = self.open_menu(3)
         main = self.main()
-        x, y, width, height = gui.DESKTOP.snapshot().main().control(BUTTON_PAGE).control(function_button(3)).screen
-        self.assertEqual(menu.rect, [x, y + height, width - 2, len(MENU) * ITEM_HEIGHT + 8])
-        gui.DESKTOP.xdotool("mousemove", *self.item_centre(menu, MENU.index("Keyboard key")))
+        x, y, width, height = DESKTOP.snapshot().main().control(BUTTON_PAGE).control(function_button(3)).screen
+        self.assertEqual(menu.rect, [x, y + height, width - 2, menu_height(len(MENU))])
+        DESKTOP.xdotool("mousemove", *menu_item_centre(menu, MENU.index("Keyboard key")))
         time.sleep(SETTLE_SECONDS)
-        shot = self.screenshot_with_menus("button-page-menu-open")
+        shot = DESKTOP.screenshot_with_menus(main, "button-page-menu-open")
         left, top = menu.rect[0] - main.rect[0], menu.rect[1] - main.rect[1]
         self.assertEqual(shot.pixel(left, top + 20), (0xFD, 0xC4, 0x15), "the menu's gold frame")
-        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
 
     def test_fixed_buttons_open_no_menu(self):
         self.launch()
@@ -275,16 +238,16 @@ class ButtonPage(ButtonPageCase):
 
     def hover_tip(self, point):
         """The text of the tool tip shown while the pointer rests at a screen point."""
-        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
         time.sleep(0.3)
-        gui.DESKTOP.xdotool("mousemove", point[0] - 3, point[1], "mousemove", *point)
+        DESKTOP.xdotool("mousemove", point[0] - 3, point[1], "mousemove", *point)
         pid = self.program_pid()
 
         def tip(snapshot):
             shown = [w for w in snapshot.of_process(pid) if w.record["class"] == TOOLTIP_CLASS and w.text]
             return shown[0] if shown else None
-        found = gui.DESKTOP.wait(f"a tool tip at {point}", tip)
-        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
+        found = DESKTOP.wait(f"a tool tip at {point}", tip)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
         return found.text
 
     def test_restore_defaults_and_a_replug_refresh_the_page(self):
@@ -303,8 +266,8 @@ class ButtonPage(ButtonPageCase):
         # Restore defaults on the support page.
         main = self.show_page(SUPPORT)
         self.click_on_page(main, RESTORE_BUTTON[1])
-        question = gui.DESKTOP.wait_titled(RESTORE_TITLE)
-        gui.DESKTOP.click(question, *centre(RESTORE_YES[1]))
+        question = DESKTOP.wait_titled(RESTORE_TITLE)
+        DESKTOP.click(question, *centre(RESTORE_YES[1]))
         self.wait_commit()
         self.show_page(BUTTON_SETTING)
         self.wait_labels(FACTORY_LABELS, "the labels after restoring the defaults")
@@ -325,11 +288,11 @@ class ComboRelease(ButtonPageCase):
         main = self.main()
         start = (main.client[0] + PAGE_ORIGIN[0] + 700, main.client[1] + PAGE_ORIGIN[1] + 400)
         target = self.button_centre(4)
-        gui.DESKTOP.xdotool("mousemove", *start, "mousedown", 1)
+        DESKTOP.xdotool("mousemove", *start, "mousedown", 1)
         for step in range(1, 11):
-            gui.DESKTOP.xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
-                                start[1] + (target[1] - start[1]) * step // 10)
-        gui.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+            DESKTOP.xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
+                            start[1] + (target[1] - start[1]) * step // 10)
+        DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
         self.assert_no_menu_opens("a drag onto button 4 opened its menu")
         self.wait_labels(FACTORY_LABELS)
 
@@ -339,9 +302,9 @@ class ComboRelease(ButtonPageCase):
         menu = self.open_menu(3)
         # The strip at the right of the items, where the menu lies over button 4.
         button4 = self.button_centre(4)
-        point = (menu.rect[0] + menu.rect[2] - RIGHT_STRIP // 2, button4[1])
+        point = (menu.rect[0] + menu.rect[2] - MENU_RIGHT_STRIP // 2, button4[1])
         self.assertTrue(menu.rect[1] < point[1] < menu.rect[1] + menu.rect[3])
-        gui.DESKTOP.xdotool("mousemove", *point, "click", 1, "mousemove", *POINTER_REST)
+        DESKTOP.click_and_rest(*point)
         self.wait_menus(0, "the menu closed by the press on its strip")
         self.assert_no_menu_opens("the release opened button 4's menu")
         self.wait_labels(FACTORY_LABELS)
@@ -370,10 +333,10 @@ class HotkeyPopup(ButtonPageCase):
                 self.assertEqual(popup.control(control).rect, list(rect))
         self.click_popup(popup, SHIFT)
         self.click_popup(popup, CTRL)
-        self.press_keys(popup, "F5")
+        DESKTOP.press_keys(popup, "F5")
         self.wait_key_field("F5")
-        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
-        shot = gui.DESKTOP.screenshot(popup, "popup-hotkey-captured")
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+        shot = DESKTOP.screenshot(popup, "popup-hotkey-captured")
         self.assertGreater(shot.colours(), 50)
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
@@ -384,7 +347,7 @@ class HotkeyPopup(ButtonPageCase):
         popup = self.open_hotkey_popup(5)
         for key, name in (("Escape", "ESC"), ("Return", "ENTER"), ("Escape", "ESC")):
             with self.subTest(key=key):
-                self.press_keys(popup, key)
+                DESKTOP.press_keys(popup, key)
                 self.wait_key_field(name)
                 time.sleep(SETTLE_SECONDS)
                 self.assertIsNotNone(self.popup(), f"{key} closed the pop-up")
@@ -399,7 +362,7 @@ class HotkeyPopup(ButtonPageCase):
         # Cancel after a key and a toggle; Save with neither.
         popup = self.open_hotkey_popup(4)
         self.click_popup(popup, ALT)
-        self.press_keys(popup, "b")
+        DESKTOP.press_keys(popup, "b")
         self.wait_key_field("B")
         self.click_popup(popup, CANCEL)
         self.wait_popup_closed("the pop-up closed by Cancel")
@@ -409,7 +372,7 @@ class HotkeyPopup(ButtonPageCase):
         self.click_popup(popup, SAVE)
         self.wait_popup_closed("the pop-up closed by Save with nothing chosen")
         self.wait_labels(labels, "the labels after Save with nothing chosen")
-        self.apply()
+        self.apply_and_check()
         self.assertEqual(self.bound_buttons()[3], ("Shift+Q", 2, 2, 0x14))
 
     def test_modifier_only_binding_on_a_popup_dragged_by_its_body(self):
@@ -417,41 +380,41 @@ class HotkeyPopup(ButtonPageCase):
         popup = self.open_hotkey_popup(5)
         # Dragged by its body, away from every control.
         x, y = popup.client[0] + BODY_POINT[0], popup.client[1] + BODY_POINT[1]
-        gui.DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
+        DESKTOP.xdotool("mousemove", x, y, "mousedown", 1)
         for step in range(1, 11):
-            gui.DESKTOP.xdotool("mousemove", x - 6 * step, y + 4 * step)
-        gui.DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
+            DESKTOP.xdotool("mousemove", x - 6 * step, y + 4 * step)
+        DESKTOP.xdotool("mouseup", 1, "mousemove", *POINTER_REST)
         before = popup.rect
-        popup = gui.DESKTOP.wait("the pop-up moved", lambda s: self.popup() if self.popup().rect != before else None)
+        popup = DESKTOP.wait("the pop-up moved", lambda s: self.popup() if self.popup().rect != before else None)
         self.assertEqual(popup.rect, [before[0] - 60, before[1] + 40] + before[2:])
         self.click_popup(popup, SHIFT)
         self.click_popup(popup, ALT)
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
         self.wait_labels(["Left click", "Right click", "Middle click", "IE Forward", "Shift+Alt"])
-        self.apply()
+        self.apply_and_check()
         self.assertEqual(self.bound_buttons()[4], ("Shift+Alt", 2, 6, 0))
 
     def test_a_key_the_mouse_cannot_send_is_refused(self):
         self.launch()
         popup = self.open_hotkey_popup(3)
         self.click_popup(popup, WIN)
-        self.press_keys(popup, "XF86Forward")
+        DESKTOP.press_keys(popup, "XF86Forward")
         self.wait_key_field("Browser Forward cannot be bound")
-        gui.DESKTOP.xdotool("mousemove", *POINTER_REST)
-        gui.DESKTOP.screenshot(popup, "popup-hotkey-refused")
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.screenshot(popup, "popup-hotkey-refused")
         # Saved, it binds the toggled modifier alone, never another key.
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
         self.wait_labels(["Left click", "Right click", "Win", "IE Forward", "IE Backward"])
         # F13 is a key like any other.
         popup = self.open_hotkey_popup(4)
-        self.press_keys(popup, "F13")
+        DESKTOP.press_keys(popup, "F13")
         self.wait_key_field("F13")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
         self.wait_labels(["Left click", "Right click", "Win", "F13", "IE Backward"])
-        self.apply()
+        self.apply_and_check()
         self.assertEqual(self.bound_buttons()[2:4], [("Win", 2, 8, 0), ("F13", 2, 0, 0x68)])
 
     def test_keys_reach_other_windows_and_no_hook_is_left(self):
@@ -460,7 +423,7 @@ class HotkeyPopup(ButtonPageCase):
         # Another program comes to the front while the pop-up is open: a key
         # typed there reaches that program, and the pop-up sees it too.
         fixture = self.start_fixture()
-        gui.DESKTOP.key(fixture, "Escape")
+        DESKTOP.key(fixture, "Escape")
         self.wait_fixture_key(27)
         self.wait_key_field("ESC")
         self.assertGreaterEqual(self.hook_calls(), 1)
@@ -470,23 +433,23 @@ class HotkeyPopup(ButtonPageCase):
         # Closed, it leaves no hook: keys typed afterwards reach no hook of the program.
         self.end_fixture()
         fixture = self.start_fixture()
-        gui.DESKTOP.key(fixture, "Return", "a")
+        DESKTOP.key(fixture, "Return", "a")
         self.wait_fixture_key(ord("A"))
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.hook_calls(), calls, "a keyboard hook outlived the pop-up")
         self.wait_labels(FACTORY_LABELS)
 
     def start_fixture(self):
-        self.fixture_program = self.start(gui.OPTIONS.fixture)
-        return gui.DESKTOP.wait_titled(FIXTURE_TITLE)
+        self.fixture_program = self.start(OPTIONS.fixture)
+        return DESKTOP.wait_titled(FIXTURE_TITLE)
 
     def end_fixture(self):
         self.fixture_program.kill()
-        gui.DESKTOP.wait("the fixture gone", lambda s: not s.titled(FIXTURE_TITLE))
+        DESKTOP.wait("the fixture gone", lambda s: not s.titled(FIXTURE_TITLE))
 
     def wait_fixture_key(self, key):
-        gui.DESKTOP.wait(f"key {key} in the other program's window",
-                         lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == f"Key {key}")
+        DESKTOP.wait(f"key {key} in the other program's window",
+                     lambda s: s.titled(FIXTURE_TITLE)[0].control(FIXTURE_BUTTON).text == f"Key {key}")
 
     # -- the hook, as Wine reports it
 
@@ -507,9 +470,5 @@ class HotkeyPopup(ButtonPageCase):
 GROUPS = (ButtonPage, ComboRelease, HotkeyPopup)
 
 
-def load_tests(loader, tests, pattern):
-    return gui.groups_suite(loader, GROUPS)
-
-
 if __name__ == "__main__":
-    gui.main(GROUPS)
+    harness.main(GROUPS, __doc__)

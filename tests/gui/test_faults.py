@@ -20,21 +20,18 @@ import sys
 import threading
 import time
 
-import test_gui as gui
-from harness import MAIN_TITLE, AppFolder, Program, WaitTimeout, wine_path
-from test_gui import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CLOSE, EXIT_SOFTWARE_ROW,
-                      FIRMWARE_VERSION_TEXT, LIST_FILE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT,
-                      PAGE_BUTTONS, PAGE_ORIGIN, PROFILE_FILE, SENSOR_PAGE, SETTLE_SECONDS, SUPPORT, WS_EX_TOPMOST,
-                      Korvidctl, ProgramCase, centre, read_profile_list)
-from test_korvidctl import field
+import harness
+from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS,
+                     DESKTOP, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT, FIXTURE_TITLE, HELP, IDCANCEL, IDOK,
+                     LIST_FILE, MAIN_TITLE, MESSAGE_BOX_TEXT_ID, NO_MOUSE_PAGE, NO_VERSION_TEXT, OPTIONS,
+                     PAGE_BUTTONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROFILE_NAME, SENSOR_PAGE, SETTLE_SECONDS,
+                     SUPPORT, WS_EX_TOPMOST, FaultCase, Korvidctl, centre, field, read_profile_list, replies_read,
+                     reply_read, wine_path)
 
 LONG = False
 
 CPI1_FIELD = 1055
 BLOCK_BYTES = 1024
-WM_COMMAND = 0x0111
-IDOK = 1
-NO_MOUSE_OK_ID = 1114
 # A discovery after an arrival is tried this many times (the first after the
 # settle, the others half a second apart) before the window gives up.
 ARRIVAL_DISCOVERIES = 9
@@ -58,78 +55,12 @@ def sets(log, command):
 
 def commits_read(log):
     """The commit replies read, each the end of one apply that reached the mouse."""
-    return [l for l in log if l[0] == "GET" and field(l, "cmd") == "04" and gui.reply_read(l)]
+    return [l for l in replies_read(log, "04") if reply_read(l)]
 
 
 def blocks_read(log):
     """The block read replies, each the end of one read of the mouse."""
-    return [l for l in log if l[0] == "GET" and field(l, "cmd") == "07" and gui.reply_read(l)]
-
-
-class FaultCase(ProgramCase):
-    """The program's state seen through the probe, hidden or shown."""
-
-    def main_any(self, snapshot=None):
-        return (snapshot or gui.DESKTOP.snapshot()).main()
-
-    def shown_pages(self, main):
-        """The pages whose own style says shown: what shows once the window does, even while it is hidden."""
-        return [page for page in gui.PAGES if main.control(page) is not None and main.control(page).shown]
-
-    def wait_state(self, page, buttons_enabled, what, timeout=10):
-        def reached(snapshot):
-            main = snapshot.main()
-            if main is None or self.shown_pages(main) != [page]:
-                return None
-            return main if all(main.control(b).enabled == buttons_enabled for b in PAGE_BUTTONS) else None
-        return gui.DESKTOP.wait(what, reached, timeout)
-
-    def hide(self, main):
-        self.click_main(main, CLOSE)
-        gui.DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
-
-    def bring_back_through_tray(self):
-        x, y = gui.DESKTOP.tray_icon()
-        gui.DESKTOP.click_at(x, y, repeat=2)
-        return gui.DESKTOP.wait_main()
-
-    def plug_in(self):
-        self.mouse.plug()
-
-    def popups(self, snapshot=None):
-        """The failure messages shown: message boxes and the no-mouse pop-up."""
-        snapshot = snapshot or gui.DESKTOP.snapshot()
-        return snapshot.message_boxes() + snapshot.titled(NO_MOUSE_TITLE, True)
-
-    def close_popup(self, popup):
-        control = IDOK if popup.title != NO_MOUSE_TITLE else NO_MOUSE_OK_ID
-        gui.DESKTOP.post(popup, WM_COMMAND, control, popup.control(control).hwnd if popup.control(control) else 0)
-        gui.DESKTOP.wait("the message closed", lambda s: all(w.hwnd != popup.hwnd for w in self.popups(s)))
-
-    def clear_faults(self):
-        """The mouse answers normally again."""
-        if os.path.exists(self.mouse.path("faults")):
-            os.remove(self.mouse.path("faults"))
-
-    def choose_exit_software(self, main):
-        """Exit Software from the tray icon's menu."""
-        x, y = gui.DESKTOP.tray_icon()
-        gui.DESKTOP.click_at(x, y, button=3)
-        menu = gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
-        gui.DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * EXIT_SOFTWARE_ROW + 8)
-
-    def post_apply(self, main):
-        """Apply on the button page as a click would report it: works while the window is hidden."""
-        page = main.control(BUTTON_PAGE)
-        button = page.control(BUTTON_PAGE_APPLY[0])
-        gui.DESKTOP.post(page, WM_COMMAND, BUTTON_PAGE_APPLY[0], button.hwnd)
-
-    def assert_mouse_read_since(self, start):
-        log = self.mouse.log()[start:]
-        commands = [field(l, "cmd") for l in log if l[0] == "SET"]
-        self.assertEqual(commands[:2], ["03", "07"], log)
-        self.assertTrue(any(l[0] == "GET" and field(l, "cmd") == "07" and field(l, "result") == "ok" for l in log),
-                        log)
+    return [l for l in replies_read(log, "07") if reply_read(l)]
 
 
 class HotPlug(FaultCase):
@@ -148,18 +79,17 @@ class HotPlug(FaultCase):
         start = len(self.mouse.log())
         self.plug_in()
         self.wait_state(BUTTON_PAGE, True, "the button page behind the hidden window")
-        self.wait_log("the mouse read", lambda log: any(
-            l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+        self.wait_mouse_read(start)
         self.assert_mouse_read_since(start)
-        self.assertIsNone(gui.DESKTOP.snapshot().main(visible=True), "the window showed itself")
+        self.assertIsNone(DESKTOP.snapshot().main(visible=True), "the window showed itself")
 
         shown = self.bring_back_through_tray()
         self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
         self.assertTrue(all(shown.control(b).enabled for b in PAGE_BUTTONS))
-        self.assert_selected(gui.DESKTOP.screenshot(shown, "hotplug-hidden-shown-again"), BUTTON_SETTING)
+        self.assert_selected(DESKTOP.screenshot(shown, "hotplug-hidden-shown-again"), BUTTON_SETTING)
         sensor = self.show_page(ADVANCED)
         self.assertEqual(sensor.control(SENSOR_PAGE).control(CPI1_FIELD).text, "1250")
-        gui.DESKTOP.screenshot(sensor, "hotplug-hidden-sensor-page")
+        DESKTOP.screenshot(sensor, "hotplug-hidden-sensor-page")
         self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
         self.assertEqual(self.no_popups(), [])
 
@@ -194,7 +124,7 @@ class HotPlug(FaultCase):
         self.assertTrue(tried(ARRIVAL_DISCOVERIES), "the window went on discovering after giving up")
         main = self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after giving up")
         self.assertEqual(self.visible_pages(main), [NO_MOUSE_PAGE])
-        gui.DESKTOP.screenshot(main, "arrival-not-ready-no-mouse")
+        DESKTOP.screenshot(main, "arrival-not-ready-no-mouse")
 
         os.remove(self.mouse.path("faults"))
         self.mouse.unplug()
@@ -202,8 +132,7 @@ class HotPlug(FaultCase):
         start = len(self.mouse.log())
         self.plug_in()
         main = self.wait_state(BUTTON_PAGE, True, "the button page after the later plug-in")
-        self.wait_log("the mouse read", lambda log: any(
-            l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+        self.wait_mouse_read(start)
         self.assert_mouse_read_since(start)
         main = self.show_page(SUPPORT)
         self.assertEqual(self.firmware_text(main), FIRMWARE_VERSION_TEXT)
@@ -216,17 +145,17 @@ class ManyApplies(FaultCase):
     def click_apply_many_times(self, main):
         x, y = centre(BUTTON_PAGE_APPLY[1], PAGE_ORIGIN)
         left, top = main.client[0], main.client[1]
-        gui.DESKTOP.xdotool("mousemove", left + x, top + y, "click", "--repeat", CLICKS, "--delay",
-                            CLICK_INTERVAL_MS, 1, "mousemove", *gui.POINTER_REST)
+        DESKTOP.xdotool("mousemove", left + x, top + y, "click", "--repeat", CLICKS, "--delay",
+                        CLICK_INTERVAL_MS, 1, "mousemove", *POINTER_REST)
 
     def test_ten_clicks_in_two_seconds_write_the_mouse_at_most_twice(self):
-        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        main = self.launch(settings=CHANGED_SETTINGS)
         self.wait_page(BUTTON_PAGE)
         start = len(self.mouse.log())
         self.click_apply_many_times(main)
         self.wait_commit(start)
         # Long enough for every click to have been written, one after the other.
-        time.sleep(2 * gui.APPLY_TIMEOUT / 5)
+        time.sleep(2 * APPLY_TIMEOUT / 5)
         log = self.mouse.log()[start:]
         self.assertIn(len(commits_read(log)), (1, 2), log)
         self.assertLessEqual(len(sets(log, "03")), 2, log)
@@ -234,7 +163,7 @@ class ManyApplies(FaultCase):
         self.assertEqual(self.folder.profile_files(), sorted([PROFILE_FILE, LIST_FILE]))
 
     def test_unplug_during_many_applies_brings_one_failure_message(self):
-        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        main = self.launch(settings=CHANGED_SETTINGS)
         self.wait_page(BUTTON_PAGE)
         block = self.mouse.block()
         start = len(self.mouse.log())
@@ -245,9 +174,9 @@ class ManyApplies(FaultCase):
         self.click_apply_many_times(main)
         self.wait_log("the block write begun", lambda log: sets(log[start:], "08"))
         self.mouse.unplug()
-        popup = gui.DESKTOP.wait("a failure message", lambda s: next(iter(self.popups(s)), None),
-                                 timeout=gui.APPLY_TIMEOUT)
-        gui.DESKTOP.screenshot(popup, "many-applies-unplugged-message")
+        popup = DESKTOP.wait("a failure message", lambda s: next(iter(self.popups(s)), None),
+                             timeout=APPLY_TIMEOUT)
+        DESKTOP.screenshot(popup, "many-applies-unplugged-message")
         self.close_popup(popup)
         time.sleep(3 * SETTLE_SECONDS + 2)
         self.assertEqual(self.popups(), [], "a second failure message followed the first")
@@ -255,7 +184,7 @@ class ManyApplies(FaultCase):
         self.wait_page(NO_MOUSE_PAGE)
 
     def test_exit_while_applies_wait_then_a_start_within_a_second_shows_the_new_window(self):
-        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        main = self.launch(settings=CHANGED_SETTINGS)
         self.wait_page(BUTTON_PAGE)
         start = len(self.mouse.log())
         self.click_apply_many_times(main)
@@ -263,8 +192,8 @@ class ManyApplies(FaultCase):
         self.choose_exit_software(main)
         # At once, while the old copy still finishes its write.
         second = self.relaunch()
-        shown = gui.DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
-                                 timeout=SECOND_START_TIMEOUT)
+        shown = DESKTOP.wait("the new copy's window", lambda s: s.main(visible=True),
+                             timeout=SECOND_START_TIMEOUT)
         self.assertTrue(self.program.wait_exit(5), "the old copy lives on")
         self.assertTrue(second.running())
         self.assertNotEqual(shown.pid, main.pid)
@@ -273,7 +202,7 @@ class ManyApplies(FaultCase):
         # The running apply was finished, the one waiting dropped.
         self.assertLessEqual(len(commits_read(log)), 2, log)
         self.assertEqual(len(self.mouse.block()), BLOCK_BYTES)
-        gui.DESKTOP.screenshot(shown, "exit-then-start-new-window")
+        DESKTOP.screenshot(shown, "exit-then-start-new-window")
 
 
 class SlowMouse(FaultCase):
@@ -281,7 +210,7 @@ class SlowMouse(FaultCase):
     mouse's settings come when they are read, and Exit ends the program within its bound."""
 
     def test_start_shows_the_window_at_once_and_the_settings_once_read(self):
-        main = self.launch(settings=gui.CHANGED_SETTINGS, faults=SLOW_MOUSE)
+        main = self.launch(settings=CHANGED_SETTINGS, faults=SLOW_MOUSE)
         # Shown while the first read still runs: as without the mouse.
         self.assertEqual(blocks_read(self.mouse.log()), [], "the window waited for the mouse before showing")
         self.assertEqual(self.visible_pages(main), [NO_MOUSE_PAGE])
@@ -314,16 +243,16 @@ class SlowMouse(FaultCase):
         self.assertEqual(self.firmware_text(self.show_page(SUPPORT)), FIRMWARE_VERSION_TEXT)
 
     def test_pages_switch_while_a_slow_apply_runs_and_update_firmware_waits_behind_it(self):
-        main = self.launch(settings=gui.CHANGED_SETTINGS)
-        launched = gui.SupportPage.install_firmware_tool(self)
+        main = self.launch(settings=CHANGED_SETTINGS)
+        launched = self.install_firmware_tool()
         self.wait_page(BUTTON_PAGE)
         start = len(self.mouse.log())
         self.mouse.faults(SLOW_MOUSE)
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
         self.wait_log("the apply begun", lambda log: sets(log[start:], "03"), timeout=SLOW_READ_SECONDS)
         # Update Firmware looks for the mouse after the apply; the pages answer meanwhile.
-        self.click_on_page(self.show_page(SUPPORT), gui.FIRMWARE_UPDATE_BUTTON)
-        for button in (ADVANCED, gui.HELP, BUTTON_SETTING):
+        self.click_on_page(self.show_page(SUPPORT), FIRMWARE_UPDATE_BUTTON)
+        for button in (ADVANCED, HELP, BUTTON_SETTING):
             self.show_page(button)
             self.assertEqual(commits_read(self.mouse.log()[start:]), [],
                              f"the click on {button} was handled only once the apply had ended")
@@ -334,8 +263,8 @@ class SlowMouse(FaultCase):
         self.assertEqual(self.no_popups(), [])
 
     def test_exit_during_a_slow_apply_ends_the_program_within_its_bound(self):
-        main = self.launch(settings=gui.CHANGED_SETTINGS)
-        launched = gui.SupportPage.install_firmware_tool(self)
+        main = self.launch(settings=CHANGED_SETTINGS)
+        launched = self.install_firmware_tool()
         self.wait_page(BUTTON_PAGE)
         block = self.mouse.block()
         start = len(self.mouse.log())
@@ -343,7 +272,7 @@ class SlowMouse(FaultCase):
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
         self.wait_log("the apply begun", lambda log: sets(log[start:], "03"), timeout=SLOW_READ_SECONDS)
         # The user asks for the firmware tool, which waits for the apply, then gives up.
-        self.click_on_page(self.show_page(SUPPORT), gui.FIRMWARE_UPDATE_BUTTON)
+        self.click_on_page(self.show_page(SUPPORT), FIRMWARE_UPDATE_BUTTON)
         self.choose_exit_software(main)
         self.assertTrue(self.program.wait_exit(EXIT_BOUND_SECONDS + 10), "the program outlived Exit's bound")
         self.program.log.flush()
@@ -374,20 +303,20 @@ class SmallFaults(FaultCase):
                 self.tmp = os.path.join(base, os.path.splitext(sheet)[0])
                 os.makedirs(self.tmp)
                 self.launch(without=(sheet,))
-                box = gui.DESKTOP.wait_message_box("UI load failed!")
-                self.assertEqual(box.control(0xFFFF).text, "UI load failed!")
-                snapshot = gui.DESKTOP.snapshot()
+                box = DESKTOP.wait_message_box("UI load failed!")
+                self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "UI load failed!")
+                snapshot = DESKTOP.snapshot()
                 self.assertIsNone(snapshot.main(visible=True))
                 self.assertEqual([w for w in snapshot.of_process(box.pid) if w.hwnd != box.hwnd and w.title], [])
-                gui.DESKTOP.click_control(box, box.control(1) or box.control(2))
+                DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
                 self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
-                self.assertEqual(gui.DESKTOP.snapshot().titled(MAIN_TITLE), [])
+                self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
         self.tmp = base
 
     def test_closing_the_tray_menu_leaves_the_window_under_the_program_in_use(self):
         main = self.launch()
-        self.start(gui.OPTIONS.fixture)
-        other = gui.DESKTOP.wait_titled(gui.FIXTURE_TITLE)
+        self.start(OPTIONS.fixture)
+        other = DESKTOP.wait_titled(FIXTURE_TITLE)
 
         def order(snapshot):
             """Top-level windows from the top of the z-order down."""
@@ -397,15 +326,15 @@ class SmallFaults(FaultCase):
             stack = order(snapshot)
             self.assertLess(stack.index(other.hwnd), stack.index(main.hwnd), what)
             self.assertFalse(snapshot.main().record["exstyle"] & WS_EX_TOPMOST, what)
-        assert_other_above(gui.DESKTOP.snapshot(), "the program in use is not on top to begin with")
-        tray_x, tray_y = gui.DESKTOP.tray_icon()
-        gui.DESKTOP.click_at(tray_x, tray_y, button=3)
-        gui.DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+        assert_other_above(DESKTOP.snapshot(), "the program in use is not on top to begin with")
+        tray_x, tray_y = DESKTOP.tray_icon()
+        DESKTOP.click_at(tray_x, tray_y, button=3)
+        DESKTOP.wait_menu(main.pid, "the tray menu")
         # Closed without a choice by a click beside it, on the tray's own window.
-        gui.DESKTOP.click_at(tray_x + 130, tray_y)
-        gui.DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.click_at(tray_x + 130, tray_y)
+        DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
         time.sleep(SETTLE_SECONDS)
-        assert_other_above(gui.DESKTOP.snapshot(), "the window rose above the program in use")
+        assert_other_above(DESKTOP.snapshot(), "the window rose above the program in use")
 
 
 class Soak(FaultCase):
@@ -448,7 +377,7 @@ class Soak(FaultCase):
         self.known_blocks.add(self.mouse.block())
 
     def usage(self, pid):
-        code, out, err = gui.DESKTOP.run_wine([gui.OPTIONS.probe, "usage", str(pid)])
+        code, out, err = DESKTOP.run_wine([OPTIONS.probe, "usage", str(pid)])
         self.assertEqual(code, 0, err)
         return json.loads(out)
 
@@ -459,15 +388,17 @@ class Soak(FaultCase):
             return self.wait_page(BUTTON_PAGE, "the button page after plugging in")
         return self.wait_state(BUTTON_PAGE, True, "the button page after plugging in (hidden)")
 
+    def plug_in_and_wait_read(self, shown):
+        start = len(self.mouse.log())
+        self.plug_in()
+        self.connected(shown)
+        self.wait_mouse_read(start)
+
     def cycle(self, shown):
         self.mouse.unplug()
         self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after the unplug")
         self.close_all_popups()
-        start = len(self.mouse.log())
-        self.plug_in()
-        self.connected(shown)
-        self.wait_log("the mouse read", lambda log: any(
-            l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+        self.plug_in_and_wait_read(shown)
 
     def close_all_popups(self):
         """Closes the failure messages shown, one at a time; never two may be up at once."""
@@ -495,7 +426,7 @@ class Soak(FaultCase):
         if unplug:
             time.sleep(self.rng.uniform(0.1, 1.6))
             self.mouse.unplug()
-        deadline = time.monotonic() + 3 * gui.APPLY_TIMEOUT
+        deadline = time.monotonic() + 3 * APPLY_TIMEOUT
         failures = 0
         while not (failures or commits_read(self.mouse.log()[start:])):
             if time.monotonic() > deadline:
@@ -509,23 +440,18 @@ class Soak(FaultCase):
             failures += self.close_all_popups()
         # Clicks handled after a failure begin a spell of their own, which may fail in turn.
         self.assertLessEqual(failures, clicks, "more failure messages than clicks")
-        if os.path.exists(self.mouse.path("faults")):
-            os.remove(self.mouse.path("faults"))
+        self.clear_faults()
         self.assert_profile_folder()
         self.quiet_point()
         if unplug:
             self.wait_state(NO_MOUSE_PAGE, False, "the no-mouse page after the unplug")
-            start = len(self.mouse.log())
-            self.plug_in()
-            self.connected(shown)
-            self.wait_log("the mouse read", lambda log: any(
-                l[0] == "GET" and field(l, "cmd") == "07" for l in log[start:]))
+            self.plug_in_and_wait_read(shown)
 
     def wait_mouse_quiet(self):
         """Until no report has reached the mouse for longer than a commit's pause."""
         quiet_for = 1.8
         last, since = len(self.mouse.log()), time.monotonic()
-        deadline = since + 3 * gui.APPLY_TIMEOUT
+        deadline = since + 3 * APPLY_TIMEOUT
         while time.monotonic() - since < quiet_for:
             self.assertLess(time.monotonic(), deadline, "the mouse never went quiet")
             time.sleep(0.1)
@@ -562,9 +488,9 @@ class Soak(FaultCase):
 
     def soak(self):
         started = time.monotonic()
-        main = self.launch(settings=gui.CHANGED_SETTINGS)
+        main = self.launch(settings=CHANGED_SETTINGS)
         self.quiet_point()
-        for button in (ADVANCED, SUPPORT, gui.HELP, BUTTON_SETTING):
+        for button in (ADVANCED, SUPPORT, HELP, BUTTON_SETTING):
             self.show_page(button)
         self.cycle(True)
         self.apply(True, False)
@@ -608,14 +534,12 @@ class Soak(FaultCase):
         for button in (ADVANCED, SUPPORT, BUTTON_SETTING):
             self.show_page(button)
         self.assertEqual(self.firmware_text(self.main()), FIRMWARE_VERSION_TEXT)
-        start = len(self.mouse.log())
-        self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
-        gui.ProgramCase.assert_apply_exchange(self, self.wait_commit(start))
+        self.apply_and_check()
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.no_popups(), [])
         saved = self.ctl.profile(os.path.join(self.folder.profiles, PROFILE_FILE))
         self.assertEqual(self.ctl.block(os.path.join(self.folder.profiles, PROFILE_FILE)), self.mouse.block())
-        self.assertEqual(saved["name"], gui.PROFILE_NAME)
+        self.assertEqual(saved["name"], PROFILE_NAME)
 
         after = self.usage(main.pid)
         report = ", ".join(f"{key} {baseline[key]} -> {after[key]}" for key in baseline)
@@ -624,18 +548,14 @@ class Soak(FaultCase):
         self.assertLessEqual(after["handles"] - baseline["handles"], self.HANDLE_BOUND, report)
         self.assertLessEqual(after["gdiObjects"] - baseline["gdiObjects"], self.GDI_BOUND, report)
         self.assertLessEqual(after["workingSetBytes"] - baseline["workingSetBytes"], self.MEMORY_BOUND, report)
-        gui.DESKTOP.screenshot(self.main(), "soak-after")
+        DESKTOP.screenshot(self.main(), "soak-after")
 
 
 GROUPS = (HotPlug, ManyApplies, SlowMouse, SmallFaults, Soak)
-
-
-def load_tests(loader, tests, pattern):
-    return gui.groups_suite(loader, GROUPS)
 
 
 if __name__ == "__main__":
     if "--long" in sys.argv:
         sys.argv.remove("--long")
         LONG = True
-    gui.main(GROUPS)
+    harness.main(GROUPS, __doc__)

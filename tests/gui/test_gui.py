@@ -14,200 +14,33 @@ unplugged and plugged in through the plug helper, which tells the program as
 Windows does, and korvidctl runs through the stand-in too. The tests run in the Wine prefix named by
 WINEPREFIX (or --prefix when it is not set) followed by "-gui", created and
 set up on first use. TEXT is the version the support page shows for the
-program ("V1.09"). GROUP names test classes to run (default: all).
+program ("V1.09"). GROUP names test classes to run (default: all). The
+other scripts take the same options and run on the same harness (harness.py).
 """
-import argparse
-import json
 import os
-import shutil
-import struct
-import sys
-import tempfile
 import time
-import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
-sys.path.insert(0, os.path.join(HERE, "..", "standin", "windows"))
+import harness
+from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS, CLOSE,
+                     CONFIG_MOUSE_ROW, DESKTOP, EXIT_SOFTWARE_ROW, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT,
+                     FIXTURE_BUTTON, FIXTURE_TITLE, HELP, HELP_PAGE, IDCANCEL, IDOK, LIST_FILE, MAIN_BUTTONS,
+                     MAIN_CLIENT_SIZE, MAIN_TITLE, MENU_FRAME, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, MENU_RIGHT_STRIP,
+                     MESSAGE_BOX_TEXT_ID, MINIMISE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT, OPTIONS, PAGES,
+                     PAGE_BUTTONS, PAGE_OF_BUTTON, PAGE_ORIGIN, POINTER_REST, RESTORE_BUTTON, RESTORE_NO,
+                     RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SOFTWARE_LABEL,
+                     STAY_ON_TOP, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID, WM_SYSCOMMAND, WS_EX_TOPMOST,
+                     AppFolder, GuiCase, Korvidctl, ProgramCase, centre, end_programs, field, menu_height,
+                     menu_item_centre, read_profile_list, region_distance, sheet, wine_path)
 
-from harness import (MAIN_TITLE, POINTER_REST, PROGRAM_TIMEOUT_SECONDS, AppFolder, Desktop, Image,  # noqa: E402
-                     Program, WaitTimeout, end_programs, region_distance, wine_path)
-from test_korvidctl import Mouse, field, hexbytes  # noqa: E402
-import windows_standin as standin  # noqa: E402
-
-OPTIONS = None
-DESKTOP = None
-
-FIXTURE_TITLE = "Korvid Harness Fixture"
-FIXTURE_BUTTON = 1001
-
-MAIN_CLIENT_SIZE = (1068, 647)
-PAGE_ORIGIN = (3, 90)
-BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE = 130, 132, 135, 150, 154
-PAGES = (BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE)
-HELP, MINIMISE, CLOSE, BUTTON_SETTING, ADVANCED, SUPPORT = 1002, 1003, 1004, 1005, 1007, 1011
-# Client rectangles of the main window's buttons: x, y, width, height.
-MAIN_BUTTONS = {
-    MINIMISE: (980, 17, 28, 12), CLOSE: (1030, 5, 22, 24), HELP: (867, 32, 137, 58),
-    BUTTON_SETTING: (67, 32, 135, 58), ADVANCED: (340, 32, 123, 58), SUPPORT: (609, 32, 119, 58),
-}
-PAGE_BUTTONS = (HELP, BUTTON_SETTING, ADVANCED, SUPPORT)
-PAGE_OF_BUTTON = {BUTTON_SETTING: BUTTON_PAGE, ADVANCED: SENSOR_PAGE, SUPPORT: SUPPORT_PAGE, HELP: HELP_PAGE}
-# Controls of the pages, in page client rectangles.
-BUTTON_PAGE_APPLY = (1033, (686, 426, 219, 61))
-SENSOR_PAGE_APPLY = (1086, (783, 457, 215, 60))
-SOFTWARE_LABEL, FIRMWARE_LABEL = 1110, 1111
-RESTORE_BUTTON = (1109, (893, 156, 120, 47))
-FIRMWARE_UPDATE_BUTTON = (368, 87, 120, 47)
-FIRMWARE_TOOL_FOLDER = "Korvid Firmware Update Tool"
-# The message pop-up's buttons, in its client rectangle.
-RESTORE_TITLE = "Restore default settings"
-RESTORE_YES = (1114, (202, 187, 90, 36))
-RESTORE_NO = (1113, (299, 187, 90, 35))
-NO_MOUSE_TITLE = "No mouse found"
-NO_MOUSE_OK = (1114, (299, 187, 90, 35))
-
-# The emulated mouse's firmware, release number 0x0109.
-FIRMWARE_VERSION_TEXT = "V1.09"
-NO_VERSION_TEXT = "-.--"
-PROFILE_NAME = "Default Profile"
-PROFILE_FILE = PROFILE_NAME + ".profile"
-LIST_FILE = "pfList.dat"
-# The mouse changed away from its factory settings before some tests.
-CHANGED_SETTINGS = ("cpi1=1200", "colour2=#102030", "lift=3mm", "smoothing=on", "button4=f5")
-# The tray icon's callback and the mouse messages it carries.
-TRAY_CALLBACK, TRAY_ICON_ID = 0x07EB, 128
-WM_LBUTTONDBLCLK, WM_RBUTTONDOWN = 0x0203, 0x0204
-WM_SYSCOMMAND, STAY_ON_TOP = 0x0112, 0x08BA
-WS_EX_TOPMOST = 0x8
 # The tray menu: two items 16 pixels high from 4 pixels below its top.
-TRAY_MENU_SIZE = [105, 2 * 16 + 8]
-CONFIG_MOUSE_ROW, EXIT_SOFTWARE_ROW = 0, 1
+TRAY_MENU_SIZE = [105, menu_height(2)]
+WM_RBUTTONDOWN = 0x0204
 # A point of the strip above the pages that no button covers, and one on a page.
 DRAG_STRIP_POINT = (270, 60)
 PAGE_POINT = (500, 300)
 # The system's double-click time: a second click of the same button on the
 # tray icon within it reaches the program as a double click.
 DOUBLE_CLICK_SECONDS = 0.5
-# How long the program is given after a step whose absence is being checked.
-SETTLE_SECONDS = 0.5
-APPLY_TIMEOUT = 15
-# The mouse's short reply: its status replies are this long.
-SHORT_REPLY_BYTES = 64
-
-
-def centre(rect, origin=(0, 0)):
-    x, y, width, height = rect
-    return origin[0] + x + width // 2, origin[1] + y + height // 2
-
-
-def read_profile_list(path):
-    """Entry count, first profile index and first path of a pfList.dat."""
-    with open(path, "rb") as f:
-        data = f.read()
-    count, index, length = struct.unpack_from("<IBi", data, 0)
-    text = data[9:9 + 2 * length].decode("utf-16-le")
-    return count, index, text, len(data) == 9 + 2 * length
-
-
-def reply_read(line):
-    """Whether a GET line of exchange.log read the mouse's whole reply. Through
-    the HID stand-in every read asks for the collection's report length,
-    longer than the mouse's short replies, which the log then calls short."""
-    result = field(line, "result")
-    if result == "ok":
-        return True
-    return bool(OPTIONS.standin) and result.startswith("short:") and int(result[6:]) >= SHORT_REPLY_BYTES
-
-
-def without_keys(record, *keys):
-    return {k: v for k, v in record.items() if k not in keys}
-
-
-class Korvidctl:
-    """korvidctl.exe under Wine, against one mouse folder: the emulated mouse's,
-    or, when the program runs through the HID stand-in, through the stand-in
-    too (the same interfaces and the same lock as the program)."""
-
-    def __init__(self, mouse_folder):
-        self.mouse_folder = mouse_folder
-        self.program = None
-
-    def run_wine(self, *args, emulated=True, timeout=60):
-        """Exit status, output and errors of one run."""
-        if not (emulated and OPTIONS.standin):
-            command = [OPTIONS.korvidctl] + (["--emulator", self.mouse_folder] if emulated else []) + list(args)
-            return DESKTOP.run_wine(command, timeout=timeout)
-        if self.program is None:
-            self.program = standin.install(OPTIONS.standin, OPTIONS.korvidctl, self.mouse_folder + "-korvidctl")
-        return DESKTOP.run_wine([self.program] + list(args), timeout=timeout,
-                                **standin.variables(self.mouse_folder, OPTIONS.length))
-
-    def run(self, *args, emulated=True):
-        code, out, err = self.run_wine(*args, emulated=emulated)
-        if code != 0:
-            raise AssertionError(f"korvidctl {' '.join(args)} failed ({code}): {err}")
-        return out
-
-    def show(self):
-        return json.loads(self.run("show", "--json"))
-
-    def profile(self, path):
-        return json.loads(self.run("profile", "show", path, "--json", emulated=False))
-
-    def block(self, path):
-        return hexbytes(self.run("block", path, emulated=False))
-
-
-class PluggedMouse(Mouse):
-    """The mouse of a program run through the HID stand-in: unplugged and
-    plugged in through the plug helper, which sends the program's windows
-    WM_DEVICECHANGE as Windows does; finish() waits for the helpers."""
-
-    def __init__(self, folder):
-        super().__init__(folder)
-        self.plugs = []
-
-    # The mouse itself goes or comes at once (the emulator's plug file, which
-    # the stand-in follows at its next call); Windows tells the windows after.
-    def unplug(self):
-        super().unplug()
-        self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, False, DESKTOP.env()))
-
-    def plug(self):
-        super().plug()
-        self.plugs.append(standin.Plug(OPTIONS.standin, self.folder, True, DESKTOP.env()))
-
-    def finish(self):
-        while self.plugs:
-            self.plugs.pop(0).finish()
-
-
-class GuiCase(unittest.TestCase):
-    """A private folder and the programs a test started, all ended in tearDown."""
-
-    # A program still running this long after its start is killed.
-    program_timeout = PROGRAM_TIMEOUT_SECONDS
-
-    def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="korvid-gui-")
-        self.programs = []
-
-    def tearDown(self):
-        forced = end_programs(DESKTOP, self.programs)
-        # The plug helper's notifications end with the windows they were for.
-        mouse = getattr(self, "mouse", None)
-        if isinstance(mouse, PluggedMouse):
-            mouse.finish()
-        shutil.rmtree(self.tmp, ignore_errors=True)
-        if forced:
-            self.fail(f"teardown: {forced}")
-
-    def start(self, exe, **env):
-        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"),
-                          timeout=self.program_timeout, **env)
-        self.programs.append(program)
-        return program
 
 
 class Harness(GuiCase):
@@ -230,159 +63,6 @@ class Harness(GuiCase):
         self.assertFalse(program.running())
         DESKTOP.wait("the fixture's window gone", lambda s: not s.titled(FIXTURE_TITLE))
 
-
-class ProgramCase(GuiCase):
-    """The program in its own folder, with its own data folder and mouse."""
-
-    def setUp(self):
-        super().setUp()
-        if not os.path.exists(OPTIONS.program):
-            self.fail(f"the program is not built: {OPTIONS.program}")
-
-    def prepare_folder(self, without=()):
-        """The program's private folder, its mouse, and korvidctl on that mouse."""
-        self.folder = AppFolder(self.tmp, OPTIONS.program, OPTIONS.resources, without, standin=OPTIONS.standin)
-        self.mouse = (PluggedMouse if OPTIONS.standin else Mouse)(self.folder.mouse_folder)
-        self.ctl = Korvidctl(self.folder.mouse_folder)
-
-    def launch(self, unplugged=False, settings=(), without=(), faults=None):
-        """Starts a fresh copy; returns its main window once it shows (None when `without` sheets).
-        `faults`, when given, is the mouse's fault script from the start."""
-        self.prepare_folder(without)
-        if settings:
-            self.ctl.run("set", *settings)
-        self.mouse.clear_log()
-        if unplugged:
-            self.mouse.unplug()
-        if faults:
-            self.mouse.faults(faults)
-        self.program = self.relaunch()
-        return None if without else DESKTOP.wait_main()
-
-    def relaunch(self):
-        if OPTIONS.standin:
-            return self.start(self.folder.exe, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
-        return self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder)
-
-    def skip_through_standin(self, why):
-        if OPTIONS.standin:
-            self.skipTest("through the HID stand-in: " + why)
-
-    # -- looking at the main window
-
-    def main(self):
-        return DESKTOP.snapshot().main(visible=True)
-
-    def visible_pages(self, main):
-        return [page for page in PAGES if main.control(page) is not None and main.control(page).visible]
-
-    def wait_page(self, page, what=None):
-        def shown(snapshot):
-            main = snapshot.main(visible=True)
-            return main if main is not None and self.visible_pages(main) == [page] else None
-        return DESKTOP.wait(what or f"page {page} alone visible", shown)
-
-    def firmware_text(self, main):
-        """The support page's firmware label; the page must have been shown once."""
-        return main.control(FIRMWARE_LABEL).text
-
-    def enabled_buttons(self, main):
-        return {button: main.control(button).enabled for button in MAIN_BUTTONS}
-
-    def assert_selected(self, shot, selected):
-        """Each page button looks pressed when it is the selected one, normal otherwise."""
-        for button in PAGE_BUTTONS:
-            rect = MAIN_BUTTONS[button]
-            seen = shot.region(*rect)
-            to_down = region_distance(seen, SHEETS["Main_Down.bmp"].region(*rect))
-            to_normal = region_distance(seen, SHEETS["Main_Normal.bmp"].region(*rect))
-            with self.subTest(button=button):
-                if button == selected:
-                    self.assertLess(to_down, to_normal, f"button {button} should look pressed")
-                else:
-                    self.assertLess(to_normal, to_down, f"button {button} should look normal")
-
-    def assert_main_screenshot(self, shot):
-        self.assertEqual((shot.width, shot.height), MAIN_CLIENT_SIZE)
-        self.assertGreater(shot.colours(), 50, "the window looks blank")
-
-    # -- acting
-
-    def click_main(self, main, button):
-        DESKTOP.click(main, *centre(MAIN_BUTTONS[button]))
-
-    def click_on_page(self, main, rect):
-        DESKTOP.click(main, *centre(rect, PAGE_ORIGIN))
-
-    def show_page(self, button):
-        self.click_main(self.main(), button)
-        return self.wait_page(PAGE_OF_BUTTON[button])
-
-    # -- the mouse and the files
-
-    def wait_log(self, what, predicate, timeout=APPLY_TIMEOUT):
-        deadline = time.monotonic() + timeout
-        while True:
-            log = self.mouse.log()
-            if predicate(log):
-                return log
-            if time.monotonic() > deadline:
-                raise WaitTimeout(f"timed out waiting for {what}; exchange.log: {log}")
-            time.sleep(0.05)
-
-    def wait_commit(self, start=0):
-        """The log from `start` once the commit's reply has been read."""
-        return self.wait_log("the commit", lambda log: any(
-            l[0] == "GET" and field(l, "cmd") == "04" for l in log[start:]))[start:]
-
-    def assert_apply_exchange(self, log, index="0"):
-        """Status query, block write, commit: the sets of one apply, in order, all acknowledged."""
-        sets = [(field(l, "cmd"), field(l, "result")) for l in log if l[0] == "SET"]
-        commands = [cmd for cmd, _ in sets]
-        self.assertIn("08", commands)
-        self.assertEqual(commands[0], "03", log)
-        self.assertEqual(commands[-1], "04", log)
-        self.assertEqual(set(commands[1:-1]), {"08"}, log)
-        self.assertTrue(all(result == "ok" for _, result in sets), log)
-        self.assertEqual({field(l, "index") for l in log if l[0] == "SET" and field(l, "cmd") == "08"}, {index})
-
-    def assert_profile_saved(self, expected):
-        """Exactly the profile file and the list; the list names the file; the file decodes to expected."""
-        self.assertEqual(self.folder.profile_files(), sorted([PROFILE_FILE, LIST_FILE]))
-        profile = os.path.join(self.folder.profiles, PROFILE_FILE)
-        count, _, path, exact = read_profile_list(os.path.join(self.folder.profiles, LIST_FILE))
-        self.assertEqual((count, path, exact), (1, wine_path(profile), True))
-        saved = self.ctl.profile(profile)
-        self.assertEqual(saved["name"], PROFILE_NAME)
-        self.assertEqual(without_keys(saved, "name", "firmware"), without_keys(expected, "firmware"))
-        return profile
-
-    def factory_settings(self):
-        fresh = Korvidctl(os.path.join(self.tmp, "fresh-mouse"))
-        return fresh.show()
-
-    def no_popups(self):
-        main = self.main()
-        return [w for w in DESKTOP.snapshot().of_process(main.pid) if w.hwnd != main.hwnd and w.title]
-
-    def assert_no_mouse_popup(self, popup, main, screenshot):
-        self.assertEqual(popup.owner, main.hwnd)
-        self.assert_centred(popup, main)
-        ok_button = popup.control(NO_MOUSE_OK[0])
-        self.assertTrue(ok_button.visible)
-        self.assertEqual(ok_button.rect, list(NO_MOUSE_OK[1]))
-        DESKTOP.screenshot(popup, screenshot)
-
-    def close_no_mouse_popup(self, popup):
-        DESKTOP.click(popup, *centre(NO_MOUSE_OK[1]))
-        DESKTOP.wait("the pop-up closed", lambda s: not s.titled(NO_MOUSE_TITLE, True))
-        self.assertTrue(self.program.running())
-
-    def assert_centred(self, popup, owner):
-        popup_centre = centre(popup.rect)
-        owner_centre = centre(owner.rect)
-        self.assertLessEqual(abs(popup_centre[0] - owner_centre[0]), 1)
-        self.assertLessEqual(abs(popup_centre[1] - owner_centre[1]), 1)
 
 
 class StartAndConnection(ProgramCase):
@@ -434,15 +114,13 @@ class StartAndConnection(ProgramCase):
         self.show_page(ADVANCED)
         self.mouse.unplug()
         main = self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
-        main = DESKTOP.wait("the firmware label cleared",
-                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == NO_VERSION_TEXT else None)
+        main = self.wait_firmware_text(NO_VERSION_TEXT, "the firmware label cleared")
         self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
         self.assert_selected(DESKTOP.screenshot(main, "main-after-unplug"), None)
         reads = len(self.mouse.log())
         self.mouse.plug()
         main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
-        main = DESKTOP.wait("the firmware label",
-                            lambda s: s.main(True) if self.firmware_text(s.main(True)) == FIRMWARE_VERSION_TEXT else None)
+        main = self.wait_firmware_text(FIRMWARE_VERSION_TEXT, "the firmware label")
         self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
         self.assert_selected(DESKTOP.screenshot(main, "main-after-plug-in"), BUTTON_SETTING)
         again = [field(l, "cmd") for l in self.mouse.log()[reads:] if l[0] == "SET"]
@@ -509,12 +187,6 @@ class Pages(ProgramCase):
 class SupportPage(ProgramCase):
     """The firmware update tool's launch; the support page's no-mouse notice."""
 
-    def install_firmware_tool(self):
-        folder = os.path.join(self.folder.app, FIRMWARE_TOOL_FOLDER)
-        os.makedirs(folder)
-        shutil.copy2(OPTIONS.firmware_tool, os.path.join(folder, FIRMWARE_TOOL_FOLDER + ".exe"))
-        return os.path.join(folder, "launched.txt")
-
     def test_firmware_update_starts_the_tool_with_argument_0(self):
         main = self.launch()
         launched = self.install_firmware_tool()
@@ -541,6 +213,18 @@ class SupportPage(ProgramCase):
 class Apply(ProgramCase):
     """Apply from both pages; with the mouse unplugged; with the mouse failing."""
 
+    def apply_with_faults(self, faults):
+        """Apply pressed on the button page, with the mouse on changed settings and
+        then given the fault script `faults`: what korvidctl read, the block and
+        the main window from before."""
+        self.launch(settings=CHANGED_SETTINGS)
+        read = self.ctl.show()
+        block = self.mouse.block()
+        main = self.wait_page(BUTTON_PAGE)
+        self.mouse.faults(faults)
+        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        return read, block, main
+
     def test_apply_from_each_page_saves_and_writes_the_mouse(self):
         self.launch(settings=CHANGED_SETTINGS)
         read = self.ctl.show()
@@ -548,10 +232,7 @@ class Apply(ProgramCase):
         for button, (_, rect) in table:
             with self.subTest(page=PAGE_OF_BUTTON[button]):
                 main = self.show_page(button)
-                start = len(self.mouse.log())
-                self.click_on_page(main, rect)
-                log = self.wait_commit(start)
-                self.assert_apply_exchange(log)
+                self.apply_and_check(lambda: self.click_on_page(main, rect))
                 profile = self.assert_profile_saved(read)
                 self.assertEqual(self.mouse.block(), self.ctl.block(profile))
                 time.sleep(SETTLE_SECONDS)
@@ -560,13 +241,8 @@ class Apply(ProgramCase):
 
     def test_apply_without_reaching_the_mouse_shows_no_mouse_popup(self):
         self.skip_through_standin("the system opens the interface, not the fault script")
-        self.launch(settings=CHANGED_SETTINGS)
-        read = self.ctl.show()
-        block = self.mouse.block()
-        main = self.wait_page(BUTTON_PAGE)
         # Another program holds the mouse: the apply's discovery cannot open it.
-        self.mouse.faults("open-error 32 1\n")
-        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        read, block, main = self.apply_with_faults("open-error 32 1\n")
         popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
         self.assert_no_mouse_popup(popup, main, "popup-no-mouse")
         self.assert_profile_saved(read)
@@ -586,9 +262,8 @@ class Apply(ProgramCase):
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
         box = DESKTOP.wait_message_box("The profile could not be saved")
         DESKTOP.screenshot(box, "message-profile-not-saved")
-        self.assertIn(wine_path(self.folder.profiles), box.control(0xFFFF).text.replace("\r", ""))
-        DESKTOP.click_control(box, box.control(1) or box.control(2))
-        DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
+        self.assertIn(wine_path(self.folder.profiles), box.control(MESSAGE_BOX_TEXT_ID).text.replace("\r", ""))
+        self.dismiss_message_box(box)
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.mouse.log()[start:], [], "the mouse was written although the save failed")
         self.assertEqual(self.mouse.block(), block)
@@ -596,24 +271,15 @@ class Apply(ProgramCase):
             self.assertEqual(blocker.read(), "not a folder")
 
     def test_failed_write_shows_apply_failed_then_next_apply_succeeds(self):
-        self.launch(settings=CHANGED_SETTINGS)
-        read = self.ctl.show()
-        block = self.mouse.block()
-        main = self.wait_page(BUTTON_PAGE)
-        self.mouse.faults("send-error 31 1 cmd=08\n")
-        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+        read, block, _ = self.apply_with_faults("send-error 31 1 cmd=08\n")
         box = DESKTOP.wait_message_box("Apply Failed")
-        self.assertEqual(box.control(0xFFFF).text, "Apply Failed")
+        self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "Apply Failed")
         DESKTOP.screenshot(box, "message-apply-failed")
         profile = self.assert_profile_saved(read)
         self.assertEqual(self.mouse.block(), block, "a failed write changed the stored block")
         self.assertNotIn("04", [field(l, "cmd") for l in self.mouse.log()])
-        ok_button = box.control(1) or box.control(2)
-        DESKTOP.click_control(box, ok_button)
-        DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
-        start = len(self.mouse.log())
-        self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1])
-        self.assert_apply_exchange(self.wait_commit(start))
+        self.dismiss_message_box(box)
+        self.apply_and_check()
         self.assertEqual(self.mouse.block(), self.ctl.block(profile))
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.no_popups(), [])
@@ -679,8 +345,7 @@ class WindowHandling(ProgramCase):
 
     def test_second_start_shows_the_hidden_first_copy(self):
         main = self.launch()
-        self.click_main(main, CLOSE)
-        DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
+        self.hide(main)
         self.assertTrue(self.program.running())
         second = self.relaunch()
         shown = DESKTOP.wait_main()
@@ -738,10 +403,10 @@ class WindowHandling(ProgramCase):
     def test_missing_sheet_reports_ui_load_failed_and_exits(self):
         self.launch(without=("Main_Normal.bmp",))
         box = DESKTOP.wait_message_box("UI load failed!")
-        self.assertEqual(box.control(0xFFFF).text, "UI load failed!")
+        self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "UI load failed!")
         DESKTOP.screenshot(box, "message-ui-load-failed")
         self.assertIsNone(DESKTOP.snapshot().main(visible=True))
-        DESKTOP.click_control(box, box.control(1) or box.control(2))
+        DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
         self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
         self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
 
@@ -752,19 +417,15 @@ class Tray(ProgramCase):
     def launch_hidden(self):
         """The program started and closed to the tray; its main window as it was shown."""
         main = self.launch()
-        self.click_main(main, CLOSE)
-        DESKTOP.wait("the window hidden", lambda s: s.main(visible=False) and not s.main(visible=True))
+        self.hide(main)
         return main
 
     def tray_menu(self, main):
-        return DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+        return DESKTOP.wait_menu(main.pid, "the tray menu")
 
     def assert_menu_closed(self, main, menu):
         DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
         DESKTOP.wait_unmapped(menu)
-
-    def click_item(self, menu, row):
-        DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * row + 8)
 
     def test_menu_lists_config_mouse_then_exit_software(self):
         main = self.launch_hidden()
@@ -781,7 +442,7 @@ class Tray(ProgramCase):
         self.assertEqual(shot.pixel(menu.rect[0], menu.rect[1] + 20), (0xFD, 0xC4, 0x15), "the gold frame")
         texts = shot.region(menu.rect[0] + 10, menu.rect[1] + 4, 80, 32)
         self.assertIn(b"\xff\xff\xff", [texts[i:i + 3] for i in range(0, len(texts), 3)], "the white item texts")
-        self.click_item(menu, CONFIG_MOUSE_ROW)
+        DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
         shown = DESKTOP.wait_main()
         self.assertEqual(shown.rect, main.rect)
         self.assert_menu_closed(main, menu)
@@ -789,7 +450,7 @@ class Tray(ProgramCase):
         # A second right click, not a double click.
         time.sleep(max(0.0, first_right_click + DOUBLE_CLICK_SECONDS + 0.1 - time.monotonic()))
         DESKTOP.click_at(x, y, button=3)
-        self.click_item(self.tray_menu(main), EXIT_SOFTWARE_ROW)
+        DESKTOP.click_tray_item(self.tray_menu(main), EXIT_SOFTWARE_ROW)
         self.assertTrue(self.program.wait_exit(10), "Exit Software did not end the program")
         snapshot = DESKTOP.wait("the tray icon removed", lambda s: s if s.tray() is None else None)
         self.assertEqual(snapshot.titled(MAIN_TITLE), [])
@@ -837,11 +498,10 @@ class ComboMenus(GuiCase):
     """The skinned combo buttons and their menus, on a window of their own."""
 
     TITLE = "Korvid Combo Fixture"
-    MENU_CLASS = "KorvidQuoMenu"
     # Function button n has control ID 1022 + n; the fixture's own combos and reports.
     FUNCTION_BUTTON_BASE = 1022
     DROP_UP, CASCADE = 1201, 1202
-    LAST_CHOICE, STAY_ON_TOP = 1301, 1302
+    LAST_CHOICE, STAY_ON_TOP_REPORT = 1301, 1302
     FUNCTION_MENU = (("Left click", 2101), ("Right click", 2102), ("Middle click", 2103), ("IE Forward", 2105),
                      ("IE Backward", 2104), ("Scroll Up", 2106), ("Scroll Down", 2107), ("Keyboard key", 1000),
                      ("Disable button", 0))
@@ -850,14 +510,9 @@ class ComboMenus(GuiCase):
     CASCADE_MENU = ("Left click", "Right click", "Wheel")
     WHEEL_INDEX = 2
     WHEEL_MENU = (("Scroll Up", 2106), ("Scroll Down", 2107), ("Middle click", 2103))
-    # Menu geometry: items one 16-pixel text line high from 4 pixels below
-    # the top, 8 pixels added to the height, a 15-pixel strip at the right
-    # outside every item; a sub-menu overlaps its parent by 5 pixels.
-    ITEM_HEIGHT, ITEM_TOP, EXTRA_HEIGHT, RIGHT_STRIP, SUBMENU_OVERLAP = 16, 4, 8, 15, 5
-    MENU_BACKGROUND, MENU_FRAME = (0x1A, 0x1A, 0x1A), (0xFD, 0xC4, 0x15)
-    # A combo notes its open menu every 100 ms; a press that is to close the
-    # menu must come after the first note.
-    MENU_NOTE_SECONDS = 0.25
+    # A sub-menu overlaps its parent by 5 pixels (the menus' geometry is the harness's).
+    SUBMENU_OVERLAP = 5
+    MENU_BACKGROUND = (0x1A, 0x1A, 0x1A)
     # A client point of the fixture's background away from every control.
     EMPTY_SPOT = (560, 40)
 
@@ -882,18 +537,10 @@ class ComboMenus(GuiCase):
 
     def menus(self, snapshot=None):
         """The fixture's visible menus, each a top-level window of its own."""
-        snapshot = snapshot or DESKTOP.snapshot()
-        return [w for w in snapshot.of_process(self.window.pid) if w.record["class"] == self.MENU_CLASS]
+        return (snapshot or DESKTOP.snapshot()).menus(self.window.pid)
 
     def wait_menus(self, count, what):
-        """The fixture's visible menus once there are `count` of them."""
-        found = []
-
-        def counted(snapshot):
-            found[:] = self.menus(snapshot)
-            return len(found) == count
-        DESKTOP.wait(what, counted)
-        return found
+        return DESKTOP.wait_menus(self.window.pid, count, what)
 
     def report(self, control_id):
         return self.control(control_id).text
@@ -905,27 +552,8 @@ class ComboMenus(GuiCase):
         time.sleep(SETTLE_SECONDS)
         self.assertTrue(predicate(DESKTOP.snapshot()), what)
 
-    def menu_height(self, items):
-        return items * self.ITEM_HEIGHT + self.EXTRA_HEIGHT
-
-    def item_centre(self, menu, index):
-        x, y, width, _ = menu.rect
-        return x + (width - self.RIGHT_STRIP) // 2, y + self.ITEM_TOP + index * self.ITEM_HEIGHT + self.ITEM_HEIGHT // 2
-
     def screenshot_with_menus(self, name):
-        """The fixture's part of the screen with the menus over it (they are windows of their own)."""
-        import subprocess
-        import types
-        from harness import CONVERT
-        screen = DESKTOP.screenshot(types.SimpleNamespace(xid="root"), name + "-screen")
-        x, y, width, height = self.window.rect
-        path = os.path.join(OPTIONS.screenshots, name + ".png")
-        subprocess.run([CONVERT, screen.path, "-crop", f"{width}x{height}+{x}+{y}", "+repage", path], check=True)
-        os.remove(screen.path)
-        return Image(path)
-
-    def sheet(self, name):
-        return Image(os.path.join(OPTIONS.resources, name))
+        return DESKTOP.screenshot_with_menus(self.window, name)
 
     def client_rect(self, control):
         x, y, width, height = control.screen
@@ -937,7 +565,7 @@ class ComboMenus(GuiCase):
         DESKTOP.xdotool("mousemove", x, y)
 
     def click_at(self, x, y, button=1):
-        DESKTOP.xdotool("mousemove", x, y, "click", button, "mousemove", *POINTER_REST)
+        DESKTOP.click_and_rest(x, y, button)
 
     def click_empty(self, button=1):
         x, y = self.EMPTY_SPOT
@@ -946,23 +574,22 @@ class ComboMenus(GuiCase):
     def open_menu(self, control_id):
         """Clicks a combo; returns its record and its menu once the menu shows."""
         combo = self.control(control_id)
-        DESKTOP.click_control(self.window, combo)
-        menu = self.wait_menus(1, f"the menu of {control_id}")[0]
-        time.sleep(self.MENU_NOTE_SECONDS)
+        menu = DESKTOP.open_menu(self.window.pid, lambda: DESKTOP.click_control(self.window, combo),
+                                 f"the menu of {control_id}")
         return combo, menu
 
     # -- the cases
 
     def test_click_opens_menu_below_and_second_click_closes_it(self):
-        before = self.report(self.STAY_ON_TOP)
+        before = self.report(self.STAY_ON_TOP_REPORT)
         button, menu = self.open_menu(self.function_button(3))
         x, y, width, height = button.screen
-        self.assertEqual(menu.rect, [x, y + height, width - 2, self.menu_height(len(self.FUNCTION_MENU))])
+        self.assertEqual(menu.rect, [x, y + height, width - 2, menu_height(len(self.FUNCTION_MENU))])
         self.assertEqual(menu.owner, self.window.hwnd)
-        self.assertEqual(self.report(self.STAY_ON_TOP), before, "opening a menu sent a stay-on-top request")
+        self.assertEqual(self.report(self.STAY_ON_TOP_REPORT), before, "opening a menu sent a stay-on-top request")
         shot = self.screenshot_with_menus("combo-menu-open")
         left, top = menu.rect[0] - self.window.rect[0], menu.rect[1] - self.window.rect[1]
-        self.assertEqual(shot.pixel(left, top + 20), self.MENU_FRAME)
+        self.assertEqual(shot.pixel(left, top + 20), MENU_FRAME)
         self.assertEqual(shot.pixel(left + menu.rect[2] - 5, top + 20), self.MENU_BACKGROUND)
         self.assertGreater(shot.colours((left + 1, top + 1, menu.rect[2] - 2, menu.rect[3] - 2)), 1,
                            "the menu shows no text")
@@ -978,7 +605,7 @@ class ComboMenus(GuiCase):
             text, function_id = self.FUNCTION_MENU[index]
             with self.subTest(button=number, item=text):
                 button, menu = self.open_menu(self.function_button(number))
-                self.click_at(*self.item_centre(menu, index))
+                self.click_at(*menu_item_centre(menu, index))
                 self.wait_text(self.LAST_CHOICE, f"{button.id} {function_id}")
                 self.wait_text(button.id, text)
                 self.assertEqual(self.menus(), [])
@@ -1001,7 +628,7 @@ class ComboMenus(GuiCase):
     def test_click_on_the_menu_outside_its_items_closes_it_without_a_choice(self):
         # The strip at the right of every item and the frame above the first.
         table = [
-            ("right strip", lambda m: (m.rect[0] + m.rect[2] - self.RIGHT_STRIP // 2, self.item_centre(m, 2)[1])),
+            ("right strip", lambda m: (m.rect[0] + m.rect[2] - MENU_RIGHT_STRIP // 2, menu_item_centre(m, 2)[1])),
             ("top frame", lambda m: (m.rect[0] + m.rect[2] // 2, m.rect[1] + 1)),
         ]
         for where, point in table:
@@ -1013,7 +640,7 @@ class ComboMenus(GuiCase):
                 self.assertEqual(self.report(self.function_button(5)), self.INITIAL_LABELS[5])
 
     def test_fixed_buttons_show_hover_and_press_but_open_no_menu(self):
-        sheets = {name: self.sheet(f"Buttons_{name}.bmp") for name in ("Normal", "Over", "Down")}
+        sheets = {name: sheet(f"Buttons_{name}.bmp") for name in ("Normal", "Over", "Down")}
         for number in (1, 2):
             with self.subTest(button=number):
                 button = self.control(self.function_button(number))
@@ -1033,36 +660,36 @@ class ComboMenus(GuiCase):
     def test_drop_up_combo_opens_its_menu_above_itself(self):
         combo, menu = self.open_menu(self.DROP_UP)
         x, y, width, _ = combo.screen
-        height = self.menu_height(self.PROFILE_ITEMS)
+        height = menu_height(self.PROFILE_ITEMS)
         self.assertEqual(menu.rect, [x, y - height, width - 2, height])
         self.screenshot_with_menus("combo-menu-drop-up")
-        self.click_at(*self.item_centre(menu, 2))
+        self.click_at(*menu_item_centre(menu, 2))
         self.wait_text(self.LAST_CHOICE, f"{self.DROP_UP} 3")
         self.wait_text(self.DROP_UP, "Profile 3")
 
     def test_hovering_a_submenu_item_opens_the_submenu_at_the_right_edge(self):
         _, menu = self.open_menu(self.CASCADE)
-        self.assertEqual(menu.rect[3], self.menu_height(len(self.CASCADE_MENU)))
-        self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
+        self.assertEqual(menu.rect[3], menu_height(len(self.CASCADE_MENU)))
+        self.point_at(*menu_item_centre(menu, self.WHEEL_INDEX))
         opened = self.wait_menus(2, "the sub-menu")
         submenu = next(m for m in opened if m.hwnd != menu.hwnd)
         x, y, width, _ = menu.rect
-        item_top = self.ITEM_TOP + self.WHEEL_INDEX * self.ITEM_HEIGHT
+        item_top = MENU_ITEM_TOP + self.WHEEL_INDEX * MENU_ITEM_HEIGHT
         self.assertEqual(submenu.rect[:2], [x + width - self.SUBMENU_OVERLAP, y + item_top - self.SUBMENU_OVERLAP])
-        self.assertEqual(submenu.rect[3], self.menu_height(len(self.WHEEL_MENU)))
+        self.assertEqual(submenu.rect[3], menu_height(len(self.WHEEL_MENU)))
         self.screenshot_with_menus("combo-submenu-open")
         # Another item of the parent closes the sub-menu and leaves the parent open.
-        self.point_at(*self.item_centre(menu, 0))
+        self.point_at(*menu_item_centre(menu, 0))
         remaining = self.wait_menus(1, "the sub-menu closed")
         self.assertEqual(remaining[0].hwnd, menu.hwnd)
         DESKTOP.xdotool("mousemove", *POINTER_REST)
 
     def test_choosing_a_submenu_item_sets_the_label_and_notifies_the_parent(self):
         _, menu = self.open_menu(self.CASCADE)
-        self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
+        self.point_at(*menu_item_centre(menu, self.WHEEL_INDEX))
         submenu = next(m for m in self.wait_menus(2, "the sub-menu") if m.hwnd != menu.hwnd)
         text, function_id = self.WHEEL_MENU[1]
-        self.click_at(*self.item_centre(submenu, 1))
+        self.click_at(*menu_item_centre(submenu, 1))
         self.wait_menus(0, "the menus closed by the choice")
         self.wait_text(self.LAST_CHOICE, f"{self.CASCADE} {function_id}")
         self.wait_text(self.CASCADE, text)
@@ -1070,7 +697,7 @@ class ComboMenus(GuiCase):
     def test_hiding_a_menu_sends_the_stay_on_top_pair(self):
         button = self.function_button(3)
         table = [
-            ("choice", button, lambda menu: self.click_at(*self.item_centre(menu, 1)), "1 0"),
+            ("choice", button, lambda menu: self.click_at(*menu_item_centre(menu, 1)), "1 0"),
             ("click outside", button, lambda menu: self.click_empty(), "1 0"),
             ("click on the button", button, lambda menu: DESKTOP.click_control(self.window, self.control(button)),
              "1 0"),
@@ -1079,72 +706,23 @@ class ComboMenus(GuiCase):
         ]
         for how, control_id, close, requests in table:
             with self.subTest(how=how):
-                before = self.report(self.STAY_ON_TOP)
+                before = self.report(self.STAY_ON_TOP_REPORT)
                 _, menu = self.open_menu(control_id)
                 close(menu)
                 self.wait_menus(0, f"the menu closed by a {how}")
                 expected = (before + " " + requests).strip()
-                self.wait_text(self.STAY_ON_TOP, expected)
+                self.wait_text(self.STAY_ON_TOP_REPORT, expected)
                 self.assert_stays("more requests followed",
-                                  lambda s: self.control(self.STAY_ON_TOP, s).text == expected)
+                                  lambda s: self.control(self.STAY_ON_TOP_REPORT, s).text == expected)
 
     def open_wheel_and_click_outside(self, menu):
-        self.point_at(*self.item_centre(menu, self.WHEEL_INDEX))
+        self.point_at(*menu_item_centre(menu, self.WHEEL_INDEX))
         self.wait_menus(2, "the sub-menu")
         self.click_empty()
 
 
 GROUPS = (Harness, StartAndConnection, Pages, SupportPage, Apply, RestoreDefaults, WindowHandling, Tray, ComboMenus)
-SELECTED = []
-SHEETS = {}
-
-
-def groups_suite(loader, groups):
-    """The tests of the groups selected on the command line (all by default)."""
-    suite = unittest.TestSuite()
-    for case in groups:
-        if not SELECTED or case.__name__ in SELECTED:
-            suite.addTests(loader.loadTestsFromTestCase(case))
-    return suite
-
-
-def load_tests(loader, tests, pattern):
-    return groups_suite(loader, GROUPS)
-
-
-def main(groups=GROUPS):
-    """Runs the groups of the calling script (test_gui.py's own by default)."""
-    global OPTIONS, DESKTOP
-    parser = argparse.ArgumentParser(usage=__doc__)
-    for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
-                 "screenshots", "software-version"):
-        parser.add_argument("--" + name, required=True)
-    parser.add_argument("--standin")
-    parser.add_argument("--length", choices=standin.MODES, default=standin.MODES[0])
-    parser.add_argument("groups", nargs="*")
-    OPTIONS = parser.parse_args()
-    unknown = set(OPTIONS.groups) - {g.__name__ for g in groups}
-    if unknown:
-        parser.error(f"unknown groups: {', '.join(sorted(unknown))}")
-    OPTIONS.resources = os.path.join(os.path.dirname(OPTIONS.program), "Resources")
-    SELECTED.extend(OPTIONS.groups)
-    # A prefix of its own beside the given one: its server must be started
-    # with this run's display (see Desktop.start), and a restart must not end
-    # the programs other tests run in the given prefix.
-    prefix = (os.environ.get("WINEPREFIX") or OPTIONS.prefix).rstrip("/") + "-gui"
-    DESKTOP = Desktop(prefix, OPTIONS.probe, OPTIONS.screenshots)
-    if os.path.isdir(OPTIONS.resources):
-        for name in ("Main_Normal.bmp", "Main_Down.bmp"):
-            SHEETS[name] = Image(os.path.join(OPTIONS.resources, name))
-    started = time.monotonic()
-    DESKTOP.start()
-    try:
-        result = unittest.main(argv=[sys.argv[0], "-v"], exit=False).result
-    finally:
-        DESKTOP.stop()
-    print(f"GUI tests took {time.monotonic() - started:.1f} s", file=sys.stderr)
-    sys.exit(0 if result.wasSuccessful() else 1)
 
 
 if __name__ == "__main__":
-    main()
+    harness.main(GROUPS, __doc__)

@@ -8,20 +8,15 @@ EXE is KorvidConfig-<version>-setup.exe; DIR the build's Resources folder,
 whose sheets the installer must carry; TEXT the version the program shows
 ("V1.09"). Screenshots of every page go to the screenshots folder.
 """
-import argparse
 import filecmp
 import os
 import re
 import shutil
 import sys
-import tempfile
 import time
-import unittest
 
-from harness import MAIN_TITLE, Desktop, Program, WaitTimeout, end_programs, run_groups
-
-OPTIONS = None
-DESKTOP = None
+import harness
+from harness import CONFIG_MOUSE_ROW, DESKTOP, MAIN_TITLE, MENU_CLASS, OPTIONS, GuiCase
 
 PRODUCT = "Korvid Configuration Software"
 PUBLISHER = "Orvanta"
@@ -32,8 +27,6 @@ INSTALL_FOLDER = r"Programs\Korvid Configuration"  # in the user's local AppData
 SHORTCUT = r"Microsoft\Windows\Start Menu\Programs" + "\\" + PRODUCT + ".lnk"  # in the roaming AppData
 PROFILE = r"Orvanta\Korvid\Profiles\Mine.profile"  # in the roaming AppData
 INSTALLED_FILES = ("KorvidConfig.exe", "korvidctl.exe", "README.txt", "Uninstall.exe")
-MENU_CLASS = "KorvidQuoMenu"
-CONFIG_MOUSE_ROW = 0
 SETTLE_SECONDS = 1.0
 UNINSTALL_SECONDS = 60
 # How long the installer waits for a running copy to end before it asks.
@@ -104,10 +97,9 @@ class Machine:
         self.desktop.run_wine(["reg", "delete", RUN_KEY, "/v", RUN_VALUE, "/f"])
 
 
-class InstallerCase(unittest.TestCase):
+class InstallerCase(GuiCase):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="korvid-installer-")
-        self.programs = []
+        super().setUp()
         self.machine = Machine(DESKTOP)
         self.machine.clean()
         # A profile of the user's, which no uninstall may touch.
@@ -115,20 +107,11 @@ class InstallerCase(unittest.TestCase):
         with open(self.machine.profile(), "wb") as f:
             f.write(b"the user's own profile")
 
-    def tearDown(self):
-        forced = end_programs(DESKTOP, self.programs)
+    def clean_up(self):
         leftovers = [w for w in DESKTOP.snapshot().windows if w.title.startswith(PRODUCT) and w.visible]
         if leftovers:
             DESKTOP.restart_server()
         self.machine.clean()
-        shutil.rmtree(self.tmp, ignore_errors=True)
-        if forced:
-            self.fail(f"teardown: {forced}")
-
-    def start(self, exe, args=()):
-        program = Program(DESKTOP, exe, os.path.join(self.tmp, f"program-{len(self.programs)}.log"), args=args)
-        self.programs.append(program)
-        return program
 
     def install_silently(self, *switches):
         code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S", *switches], timeout=180)
@@ -216,8 +199,8 @@ class SilentInstall(InstallerCase):
         # The tray menu's "Config Mouse" shows it.
         x, y = DESKTOP.tray_icon()
         DESKTOP.click_at(x, y, button=3)
-        menu = DESKTOP.wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
-        DESKTOP.click_at(menu.rect[0] + 30, menu.rect[1] + 4 + 16 * CONFIG_MOUSE_ROW + 8)
+        menu = DESKTOP.wait_menu(main.pid, "the tray menu")
+        DESKTOP.click_tray_item(menu, CONFIG_MOUSE_ROW)
         shown = DESKTOP.wait_main()
         DESKTOP.screenshot(shown, "installed-program-shown-from-tray")
 
@@ -364,21 +347,15 @@ class InstallerPages(InstallerCase):
 GROUPS = (SilentInstall, InstallerPages)
 
 
-def main():
-    global OPTIONS, DESKTOP
-    parser = argparse.ArgumentParser(usage=__doc__)
-    for name in ("installer", "resources", "probe", "stubborn-copy", "prefix", "screenshots", "software-version"):
-        parser.add_argument("--" + name, required=True)
-    parser.add_argument("groups", nargs="*")
-    OPTIONS = parser.parse_args()
-    if not os.path.isfile(OPTIONS.installer):
-        sys.exit(f"the installer is not built: {OPTIONS.installer}")
+def prepare(options):
+    if not os.path.isfile(options.installer):
+        sys.exit(f"the installer is not built: {options.installer}")
     # Shortcuts the installer makes must not become menu entries of this
     # machine's desktop.
     os.environ["WINEDLLOVERRIDES"] = "winemenubuilder.exe=d"
-    DESKTOP = Desktop(OPTIONS.prefix, OPTIONS.probe, OPTIONS.screenshots)
-    run_groups(DESKTOP, GROUPS, OPTIONS.groups, "Installer")
 
 
 if __name__ == "__main__":
-    main()
+    harness.main(GROUPS, __doc__, options=("installer", "resources", "probe", "stubborn-copy", "prefix", "screenshots",
+                                           "software-version"),
+                 standin_options=False, prefix_beside=False, what="Installer", prepare=prepare)

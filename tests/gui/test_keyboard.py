@@ -4,7 +4,7 @@ and after, and the names accessibility tools read, under Wine in Xvfb.
 
 usage: test_keyboard.py (the options of test_gui.py) [GROUP...]
 
-The harness, the options and the program's folder are test_gui.py's; this
+The harness, the options and the program's folder are harness.py's; this
 module adds its own groups: Keyboard, ApplyFeedback, AccessibleNames,
 FirmwareToolMissing.
 """
@@ -12,13 +12,12 @@ import json
 import os
 import time
 
-import test_gui as gui
-from harness import Image, region_distance
-from test_gui import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CLOSE, HELP, HELP_PAGE,
-                      MINIMISE, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_TITLE, SENSOR_PAGE,
-                      SENSOR_PAGE_APPLY, SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID,
-                      ProgramCase, centre)
-from test_korvidctl import field
+import harness
+from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS, CLOSE, DESKTOP,
+                     FIRMWARE_TOOL_FOLDER, FIRMWARE_UPDATE_BUTTON, HELP, HELP_PAGE, MESSAGE_BOX_TEXT_ID, MINIMISE,
+                     OPTIONS, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY,
+                     SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID, ProgramCase, centre, field,
+                     region_distance, sheet, wine_path)
 
 # The skin's focus mark: a ring of pale gold just inside the control.
 FOCUS_GOLD = (0xFF, 0xEB, 0xAA)
@@ -48,10 +47,6 @@ CONFIRMATION_SECONDS = 2.0
 RESTORE_NO_ID = 1113
 
 
-def DESKTOP():
-    return gui.DESKTOP
-
-
 def page_rect(rect):
     x, y, w, h = rect
     return PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h
@@ -68,7 +63,7 @@ class KeyboardCase(ProgramCase):
 
     def focused(self, snapshot=None):
         """(page id or None for the main window itself, control id) of the focused control."""
-        snapshot = snapshot or DESKTOP().snapshot()
+        snapshot = snapshot or DESKTOP.snapshot()
         main = snapshot.main()
         for parent in [main] + [w for w in main.descendants()]:
             for child in parent.children:
@@ -77,15 +72,10 @@ class KeyboardCase(ProgramCase):
         return None
 
     def keys(self, *keys):
-        DESKTOP().key(DESKTOP().snapshot().main(), *keys)
-
-    @staticmethod
-    def press_keys(window, *keys):
-        """Real key presses while the X server's focus is on a window of the program."""
-        DESKTOP().xdotool("windowfocus", window.xid, "key", *keys)
+        DESKTOP.key(DESKTOP.snapshot().main(), *keys)
 
     def wait_focus(self, expected, what=None):
-        return DESKTOP().wait(what or f"the focus on {expected}", lambda s: s if self.focused(s) == expected else None)
+        return DESKTOP.wait(what or f"the focus on {expected}", lambda s: s if self.focused(s) == expected else None)
 
     def tab_through(self, expected, key="Tab"):
         """Presses key once per expected stop and checks each stop in turn."""
@@ -134,20 +124,20 @@ class Keyboard(KeyboardCase):
         apply_rect = page_rect(BUTTON_PAGE_APPLY[1])
         combo_rect = page_rect(FUNCTION_BUTTON_3_RECT)
         # Used with the mouse only, the window shows no focus mark.
-        unfocused = DESKTOP().screenshot(main, "focus-none")
+        unfocused = DESKTOP.screenshot(main, "focus-none")
         self.assertFalse(has_colour(unfocused, combo_rect, FOCUS_GOLD))
         self.tab_through([(None, b) for b in TOP_ROW[1:]] + [(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[:3]])
-        combo = DESKTOP().screenshot(self.main(), "focus-mark-combo")
+        combo = DESKTOP.screenshot(self.main(), "focus-mark-combo")
         self.assertTrue(has_colour(combo, combo_rect, FOCUS_GOLD), "no focus mark on the combo")
         self.assertFalse(has_colour(combo, apply_rect, FOCUS_GOLD))
         self.tab_through([(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[3:]])
-        button = DESKTOP().screenshot(self.main(), "focus-mark-button")
+        button = DESKTOP.screenshot(self.main(), "focus-mark-button")
         self.assertTrue(has_colour(button, apply_rect, FOCUS_GOLD), "no focus mark on Apply")
         self.assertFalse(has_colour(button, combo_rect, FOCUS_GOLD), "the mark stayed on the combo")
         self.keys("ctrl+Tab")
         self.wait_page(SENSOR_PAGE)
         self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
-        field_shot = DESKTOP().screenshot(self.main(), "focus-mark-field")
+        field_shot = DESKTOP.screenshot(self.main(), "focus-mark-field")
         self.assertTrue(has_colour(field_shot, page_rect(CPI1_FIELD_RECT), FOCUS_GOLD), "no focus mark on the field")
 
     def test_apply_cpi_and_lift_off_from_the_keys_alone(self):
@@ -156,36 +146,32 @@ class Keyboard(KeyboardCase):
         # Apply on the button page: Shift+Tab from the first page button wraps to it.
         self.keys("shift+Tab")
         self.wait_focus((BUTTON_PAGE, BUTTON_PAGE_APPLY[0]))
-        start = len(self.mouse.log())
-        self.keys("Return")
-        self.assert_apply_exchange(self.wait_commit(start))
+        self.apply_and_check(lambda: self.keys("Return"))
         # A CPI value: Up steps the field by 50, typing replaces it.
         self.keys("ctrl+Tab")
         self.wait_page(SENSOR_PAGE)
         self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
         self.keys("Up", "Up")
-        DESKTOP().wait("level 1 stepped up twice", lambda s: s.main().control(CPI_FIELDS[0]).text == "500")
+        DESKTOP.wait("level 1 stepped up twice", lambda s: s.main().control(CPI_FIELDS[0]).text == "500")
         self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[2:5]])
         self.keys("ctrl+a", "1", "2", "0", "0")
-        DESKTOP().wait("level 2 typed", lambda s: s.main().control(CPI_FIELDS[1]).text == "1200")
+        DESKTOP.wait("level 2 typed", lambda s: s.main().control(CPI_FIELDS[1]).text == "1200")
         # The lift-off distance: Space opens the menu on the current item,
         # Down moves to the next, Enter takes it.
         self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[5:SENSOR_PAGE_ORDER.index(LIFT_OFF) + 1]])
         main = self.main()
         self.keys("space")
-        menu = DESKTOP().wait("the lift-off menu", lambda s: next(iter(s.menus(main.pid)), None))
-        menu_shot = DESKTOP().screenshot_screen("keyboard-lift-off-menu", menu.rect)
+        menu = DESKTOP.wait_menu(main.pid, "the lift-off menu")
+        menu_shot = DESKTOP.screenshot_screen("keyboard-lift-off-menu", menu.rect)
         # The first item, "2mm [default]", in gold inside the gold frame.
         self.assertTrue(has_colour(menu_shot, (2, 4, menu.rect[2] - 4, 16), (0xFD, 0xC4, 0x15)),
                         "the current item is not highlighted")
         self.assertFalse(has_colour(menu_shot, (2, 20, menu.rect[2] - 4, 16), (0xFD, 0xC4, 0x15)))
         self.keys("Down", "Return")
-        DESKTOP().wait("the menu closed", lambda s: not s.menus(main.pid))
-        DESKTOP().wait("3mm chosen", lambda s: s.main().control(LIFT_OFF).text.endswith(": 3mm"))
+        DESKTOP.wait("the menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.wait("3mm chosen", lambda s: s.main().control(LIFT_OFF).text.endswith(": 3mm"))
         self.tab_through([(SENSOR_PAGE, SENSOR_PAGE_APPLY[0])])
-        start = len(self.mouse.log())
-        self.keys("space")
-        self.assert_apply_exchange(self.wait_commit(start))
+        self.apply_and_check(lambda: self.keys("space"))
         shown = self.ctl.show()
         self.assertEqual([level["cpi"] for level in shown["levels"]][:2], [500, 1200])
         self.assertEqual(shown["liftOff"], "3mm")
@@ -196,15 +182,15 @@ class Keyboard(KeyboardCase):
         self.keys("shift+Tab", "ctrl+Tab")
         self.wait_page(SENSOR_PAGE)
         self.tab_through([(SENSOR_PAGE, c) for c in SENSOR_PAGE_ORDER[1:3]])
-        shot = DESKTOP().screenshot(self.main(), "focus-mark-colour")
+        shot = DESKTOP.screenshot(self.main(), "focus-mark-colour")
         self.assertTrue(has_colour(shot, page_rect(LEVEL_COLOUR_RECT), FOCUS_GOLD), "no focus mark on the colour")
         main = self.main()
         self.keys("Return")
-        dialog = DESKTOP().wait("the colour dialog", lambda s: next(
+        dialog = DESKTOP.wait("the colour dialog", lambda s: next(
             (w for w in s.of_process(main.pid) if w.hwnd != main.hwnd and w.control(COLOUR_SAVE) is not None), None))
-        self.press_keys(dialog, "Escape")
-        DESKTOP().wait("the colour dialog closed",
-                       lambda s: not any(w.control(COLOUR_SAVE) is not None for w in s.of_process(main.pid)))
+        DESKTOP.press_keys(dialog, "Escape")
+        DESKTOP.wait("the colour dialog closed",
+                     lambda s: not any(w.control(COLOUR_SAVE) is not None for w in s.of_process(main.pid)))
         self.wait_focus((SENSOR_PAGE, LEVEL_COLOURS[0]))
 
     def test_escape_closes_a_menu_and_escape_or_enter_in_a_field_do_nothing(self):
@@ -213,9 +199,9 @@ class Keyboard(KeyboardCase):
         self.tab_through([(None, b) for b in TOP_ROW[1:]] + [(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[:3]])
         main = self.main()
         self.keys("Return")
-        DESKTOP().wait("the function menu", lambda s: s.menus(main.pid))
+        DESKTOP.wait("the function menu", lambda s: s.menus(main.pid))
         self.keys("Down", "Escape")
-        DESKTOP().wait("the menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.wait("the menu closed", lambda s: not s.menus(main.pid))
         self.assertTrue(self.main().control(1025).text.endswith(": Middle click"))
         self.wait_focus((BUTTON_PAGE, 1025))
         # In a field Enter and Escape are the page's, which does nothing with them.
@@ -223,16 +209,16 @@ class Keyboard(KeyboardCase):
         self.wait_page(SENSOR_PAGE)
         self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
         self.keys("ctrl+a", "1", "2", "3", "4", "Escape", "Return", "Escape")
-        DESKTOP().wait("1234 typed", lambda s: s.main().control(CPI_FIELDS[0]).text == "1234")
+        DESKTOP.wait("1234 typed", lambda s: s.main().control(CPI_FIELDS[0]).text == "1234")
         time.sleep(SETTLE_SECONDS)
         self.wait_focus((SENSOR_PAGE, CPI_FIELDS[0]))
         self.assertTrue(self.program.running())
         self.assertEqual(self.visible_pages(self.main()), [SENSOR_PAGE])
-        self.assertEqual(DESKTOP().snapshot().menus(main.pid), [])
+        self.assertEqual(DESKTOP.snapshot().menus(main.pid), [])
         self.assertEqual(self.folder.profile_files(), [])
 
     def test_restore_question_answers_no_to_escape_and_to_enter(self):
-        self.launch(settings=gui.CHANGED_SETTINGS)
+        self.launch(settings=CHANGED_SETTINGS)
         block = self.mouse.block()
         self.wait_page(BUTTON_PAGE)
         self.keys("ctrl+Tab", "ctrl+Tab")
@@ -244,17 +230,17 @@ class Keyboard(KeyboardCase):
                     self.tab_through([(None, b) for b in TOP_ROW[TOP_ROW.index(SUPPORT) + 1:]]
                                      + [(SUPPORT_PAGE, c) for c in SUPPORT_PAGE_ORDER])
                 self.keys("Return")
-                DESKTOP().wait_titled(RESTORE_TITLE)
+                DESKTOP.wait_titled(RESTORE_TITLE)
                 # No, the default, has the focus and shows the mark.
-                snapshot = DESKTOP().wait("No focused", lambda s: s if s.titled(RESTORE_TITLE, True) and s.focus == s.titled(
+                snapshot = DESKTOP.wait("No focused", lambda s: s if s.titled(RESTORE_TITLE, True) and s.focus == s.titled(
                     RESTORE_TITLE, True)[0].control(RESTORE_NO_ID).hwnd else None)
                 question = snapshot.titled(RESTORE_TITLE, True)[0]
                 if key == "Escape":
-                    shot = DESKTOP().screenshot(question, "keyboard-restore-question-no-focused")
+                    shot = DESKTOP.screenshot(question, "keyboard-restore-question-no-focused")
                     x, y, w, h = question.control(RESTORE_NO_ID).rect
                     self.assertTrue(has_colour(shot, (x, y, w, h), FOCUS_GOLD), "no focus mark on No")
-                self.press_keys(question, key)
-                DESKTOP().wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
+                DESKTOP.press_keys(question, key)
+                DESKTOP.wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
                 self.wait_focus((SUPPORT_PAGE, RESTORE_BUTTON[0]))
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.folder.profile_files(), [])
@@ -269,11 +255,11 @@ class Keyboard(KeyboardCase):
         self.press_until(lambda: self.main(), "Return", "the window hidden",
                          lambda s: s.main(visible=False) and not s.main(visible=True))
         # The shell reports the menu key on the icon to the program.
-        DESKTOP().post(main, TRAY_CALLBACK, TRAY_ICON_ID, WM_CONTEXTMENU)
-        menu = DESKTOP().wait("the tray menu", lambda s: next(iter(s.menus(main.pid)), None))
+        DESKTOP.post(main, TRAY_CALLBACK, TRAY_ICON_ID, WM_CONTEXTMENU)
+        menu = DESKTOP.wait_menu(main.pid, "the tray menu")
 
         def highlighted(row):
-            shot = DESKTOP().screenshot_screen("keyboard-tray-menu", menu.rect)
+            shot = DESKTOP.screenshot_screen("keyboard-tray-menu", menu.rect)
             # Inside the gold frame: gold there is an item's highlighted text.
             return has_colour(shot, (2, 4 + 16 * row, menu.rect[2] - 4, 16), (0xFD, 0xC4, 0x15))
         self.assertFalse(highlighted(0) or highlighted(1), "an item was highlighted before a key")
@@ -281,12 +267,12 @@ class Keyboard(KeyboardCase):
         self.assertFalse(highlighted(1))
         shown = self.press_until(lambda: menu, "Return", "the window back", lambda s: s.main(visible=True))
         self.assertEqual(shown.main(visible=True).rect, main.rect)
-        DESKTOP().wait("the tray menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.wait("the tray menu closed", lambda s: not s.menus(main.pid))
 
     def press_until(self, window, key, what, done):
         """Presses a key in a window of the program and waits until done(snapshot) holds."""
-        self.press_keys(window(), key)
-        return DESKTOP().wait(what, lambda s: s if done(s) else None)
+        DESKTOP.press_keys(window(), key)
+        return DESKTOP.wait(what, lambda s: s if done(s) else None)
 
 
 class ApplyFeedback(KeyboardCase):
@@ -306,8 +292,8 @@ class ApplyFeedback(KeyboardCase):
         confirmation, which goes by itself. Returns the seconds it showed."""
         busy_seen = False
         while True:
-            before = DESKTOP().snapshot()
-            shot = DESKTOP().screenshot(self.main(), name + "-watching")
+            before = DESKTOP.snapshot()
+            shot = DESKTOP.screenshot(self.main(), name + "-watching")
             log = self.mouse.log()[start:]
             if any(l[0] == "GET" and field(l, "cmd") == "04" for l in log):
                 break
@@ -324,7 +310,7 @@ class ApplyFeedback(KeyboardCase):
         deadline = time.monotonic() + 15
         while gone is None:
             self.assertLess(time.monotonic(), deadline, "the confirmation did not come and go")
-            snapshot = DESKTOP().snapshot()
+            snapshot = DESKTOP.snapshot()
             confirmation = self.confirmation(snapshot, page)
             if not confirmation.visible:
                 if appeared is not None:
@@ -335,7 +321,7 @@ class ApplyFeedback(KeyboardCase):
                 self.assertEqual(confirmation.text, SAVED_TEXT)
             x, y, w, h = confirmation.rect
             saved = busy_sheet.region(x, y, w, h)
-            shot = DESKTOP().screenshot(self.main(), name + "-saved-watching")
+            shot = DESKTOP.screenshot(self.main(), name + "-saved-watching")
             if region_distance(shot.region(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h), saved) < 3:
                 os.replace(shot.path, os.path.join(os.path.dirname(shot.path), name + "-saved.png"))
                 saved_seen = True
@@ -343,7 +329,7 @@ class ApplyFeedback(KeyboardCase):
                 # Used with the mouse only, the window shows no focus mark, on any page.
                 self.assertFalse(has_colour(shot, page_rect(rect), FOCUS_GOLD), "a focus mark after the mouse alone")
         self.assertTrue(saved_seen, "the confirmation never showed its art")
-        after = DESKTOP().screenshot(self.main(), name + "-after")
+        after = DESKTOP.screenshot(self.main(), name + "-after")
         self.assertGreater(region_distance(after.region(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h), saved), 3)
         return gone - appeared
 
@@ -351,29 +337,28 @@ class ApplyFeedback(KeyboardCase):
         self.launch()
         table = [(BUTTON_SETTING, BUTTON_PAGE, BUTTON_PAGE_APPLY, "Buttons"),
                  (ADVANCED, SENSOR_PAGE, SENSOR_PAGE_APPLY, "MSensor")]
-        for page_button, page, (_, rect), sheet in table:
+        for page_button, page, (_, rect), sheet_name in table:
             with self.subTest(page=page):
                 main = self.show_page(page_button)
-                busy = Image(os.path.join(gui.OPTIONS.resources, f"{sheet}_Busy.bmp"))
-                normal = Image(os.path.join(gui.OPTIONS.resources,
-                                            f"{sheet}_{'Off' if page == SENSOR_PAGE else 'Normal'}.bmp"))
+                busy = sheet(f"{sheet_name}_Busy.bmp")
+                normal = sheet(f"{sheet_name}_{'Off' if page == SENSOR_PAGE else 'Normal'}.bmp")
                 # The mouse answers busy for a while, so the write takes its time.
                 self.mouse.faults("busy 6 cmd=08\n")
                 start = len(self.mouse.log())
-                DESKTOP().click(main, *centre(rect, PAGE_ORIGIN))
+                DESKTOP.click(main, *centre(rect, PAGE_ORIGIN))
                 seconds = self.watch_apply(page, rect, busy, normal, f"apply-feedback-{page}", start)
                 self.assertGreater(seconds, CONFIRMATION_SECONDS / 2)
                 self.assertEqual(self.no_popups(), [])
 
     def test_restore_defaults_is_busy_then_says_saved(self):
-        self.launch(settings=gui.CHANGED_SETTINGS)
+        self.launch(settings=CHANGED_SETTINGS)
         main = self.show_page(SUPPORT)
-        busy = Image(os.path.join(gui.OPTIONS.resources, "Update_Busy.bmp"))
-        normal = Image(os.path.join(gui.OPTIONS.resources, "Update_Normal.bmp"))
+        busy = sheet("Update_Busy.bmp")
+        normal = sheet("Update_Normal.bmp")
         self.click_on_page(main, RESTORE_BUTTON[1])
-        question = DESKTOP().wait_titled(RESTORE_TITLE)
+        question = DESKTOP.wait_titled(RESTORE_TITLE)
         start = len(self.mouse.log())
-        DESKTOP().click(question, *centre(gui.RESTORE_YES[1]))
+        DESKTOP.click(question, *centre(RESTORE_YES[1]))
         self.watch_apply(SUPPORT_PAGE, RESTORE_BUTTON[1], busy, normal, "restore-feedback", start)
 
     def test_failed_apply_keeps_its_message_and_shows_no_confirmation(self):
@@ -381,18 +366,17 @@ class ApplyFeedback(KeyboardCase):
         main = self.wait_page(BUTTON_PAGE)
         self.mouse.faults("send-error 31 1 cmd=08\n")
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        box = DESKTOP().wait_message_box("Apply Failed")
-        self.assertFalse(self.confirmation(DESKTOP().snapshot(), BUTTON_PAGE).visible)
-        DESKTOP().click_control(box, box.control(1) or box.control(2))
-        DESKTOP().wait("the message box closed", lambda s: not s.message_boxes())
+        box = DESKTOP.wait_message_box("Apply Failed")
+        self.assertFalse(self.confirmation(DESKTOP.snapshot(), BUTTON_PAGE).visible)
+        self.dismiss_message_box(box)
         deadline = time.monotonic() + CONFIRMATION_SECONDS + 1
         while time.monotonic() < deadline:
-            self.assertFalse(self.confirmation(DESKTOP().snapshot(), BUTTON_PAGE).visible,
+            self.assertFalse(self.confirmation(DESKTOP.snapshot(), BUTTON_PAGE).visible,
                              "a failed apply said it saved")
             time.sleep(0.1)
-        busy = Image(os.path.join(gui.OPTIONS.resources, "Buttons_Busy.bmp"))
-        normal = Image(os.path.join(gui.OPTIONS.resources, "Buttons_Normal.bmp"))
-        shot = DESKTOP().screenshot(self.main(), "apply-failed-after")
+        busy = sheet("Buttons_Busy.bmp")
+        normal = sheet("Buttons_Normal.bmp")
+        shot = DESKTOP.screenshot(self.main(), "apply-failed-after")
         self.assertFalse(self.looks_busy(shot, BUTTON_PAGE_APPLY[1], busy, normal), "Apply stayed busy")
 
 
@@ -400,7 +384,7 @@ class AccessibleNames(KeyboardCase):
     """The names screen readers read, through the probe's accessibility view."""
 
     def names(self, window):
-        code, out, err = DESKTOP().run_wine([gui.OPTIONS.probe, "names", str(window.hwnd)])
+        code, out, err = DESKTOP.run_wine([OPTIONS.probe, "names", str(window.hwnd)])
         self.assertEqual(code, 0, err)
         return {entry["id"]: entry for entry in json.loads(out)}
 
@@ -439,7 +423,7 @@ class AccessibleNames(KeyboardCase):
         # The confirmation after a write reads as it shows.
         main = self.show_page(BUTTON_SETTING)
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        page = DESKTOP().wait("the confirmation", lambda s: next(
+        page = DESKTOP.wait("the confirmation", lambda s: next(
             (w for w in s.main().control(BUTTON_PAGE).children
              if w.record["class"] == CONFIRMATION_CLASS and w.visible), None) and s.main().control(BUTTON_PAGE))
         confirmation = next(w for w in page.children if w.record["class"] == CONFIRMATION_CLASS)
@@ -447,10 +431,10 @@ class AccessibleNames(KeyboardCase):
         # And a pop-up's buttons.
         main = self.show_page(SUPPORT)
         self.click_on_page(main, RESTORE_BUTTON[1])
-        question = DESKTOP().wait_titled(RESTORE_TITLE)
-        self.assert_names(question, {gui.RESTORE_YES[0]: "Yes", RESTORE_NO_ID: "No"})
-        self.press_keys(question, "Escape")
-        DESKTOP().wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
+        question = DESKTOP.wait_titled(RESTORE_TITLE)
+        self.assert_names(question, {RESTORE_YES[0]: "Yes", RESTORE_NO_ID: "No"})
+        DESKTOP.press_keys(question, "Escape")
+        DESKTOP.wait("the question closed", lambda s: not s.titled(RESTORE_TITLE, True))
 
 
 class FirmwareToolMissing(KeyboardCase):
@@ -462,16 +446,16 @@ class FirmwareToolMissing(KeyboardCase):
     def test_message_names_the_place_and_the_downloads_page(self):
         self.launch()
         main = self.show_page(SUPPORT)
-        self.click_on_page(main, gui.FIRMWARE_UPDATE_BUTTON)
-        box = DESKTOP().wait_message_box("The firmware update tool was not found")
-        text = box.control(0xFFFF).text
-        tool = os.path.join(self.folder.app, gui.FIRMWARE_TOOL_FOLDER, gui.FIRMWARE_TOOL_FOLDER + ".exe")
-        self.assertIn(gui.wine_path(tool), text.replace("\r", ""))
+        self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
+        box = DESKTOP.wait_message_box("The firmware update tool was not found")
+        text = box.control(MESSAGE_BOX_TEXT_ID).text
+        tool = os.path.join(self.folder.app, FIRMWARE_TOOL_FOLDER, FIRMWARE_TOOL_FOLDER + ".exe")
+        self.assertIn(wine_path(tool), text.replace("\r", ""))
         self.assertIn(self.DOWNLOADS_URL, text)
         self.assertTrue(box.control(self.YES) and box.control(self.NO), "no Yes and No to the downloads page")
-        DESKTOP().screenshot(box, "message-firmware-tool-missing")
-        DESKTOP().click_control(box, box.control(self.NO))
-        DESKTOP().wait("the message closed", lambda s: not s.message_boxes())
+        DESKTOP.screenshot(box, "message-firmware-tool-missing")
+        DESKTOP.click_control(box, box.control(self.NO))
+        DESKTOP.wait("the message closed", lambda s: not s.message_boxes())
         self.assertEqual(self.visible_pages(self.main()), [SUPPORT_PAGE])
         self.assertEqual(self.no_popups(), [])
 
@@ -479,9 +463,5 @@ class FirmwareToolMissing(KeyboardCase):
 GROUPS = (Keyboard, ApplyFeedback, AccessibleNames, FirmwareToolMissing)
 
 
-def load_tests(loader, tests, pattern):
-    return gui.groups_suite(loader, GROUPS)
-
-
 if __name__ == "__main__":
-    gui.main(GROUPS)
+    harness.main(GROUPS, __doc__)

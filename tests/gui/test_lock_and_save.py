@@ -5,7 +5,7 @@ whose name no file can have, and a DataPath that names a file.
 
 usage: test_lock_and_save.py (the options of test_gui.py) [GROUP...]
 
-The harness, the options and the program's folder are test_gui.py's;
+The harness, the options and the program's folder are harness.py's;
 GROUP names test classes of this file (default: all).
 """
 import glob
@@ -16,11 +16,9 @@ import struct
 import threading
 import time
 
-import test_gui as gui
-from harness import wine_path
-from test_gui import (BUTTON_PAGE, BUTTON_PAGE_APPLY, LIST_FILE, PROFILE_FILE, PROFILE_NAME, ProgramCase,
-                      read_profile_list)
-from test_korvidctl import field
+import harness
+from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, CHANGED_SETTINGS, DESKTOP, LIST_FILE, MESSAGE_BOX_TEXT_ID,
+                     PROFILE_FILE, PROFILE_NAME, SETTLE_SECONDS, FaultCase, field, read_profile_list, wine_path)
 
 # What one program's transaction sends: korvidctl's read-change-write, the
 # program's apply (status, write, commit).
@@ -36,35 +34,11 @@ def sent_commands(log):
     return " ".join(field(l, "cmd") for l in log if l[0] == "SET" and field(l, "result") == "ok")
 
 
-class FaultCase(ProgramCase):
-    def launch_prepared(self, prepare, settings=()):
-        """Starts a fresh copy after `prepare` has set up its folders; returns its main window."""
-        self.prepare_folder()
-        if settings:
-            self.ctl.run("set", *settings)
-        prepare()
-        self.mouse.clear_log()
-        self.program = self.relaunch()
-        return gui.DESKTOP.wait_main()
-
-    def apply_and_wait_for_commit(self):
-        main = self.wait_page(BUTTON_PAGE)
-        start = len(self.mouse.log())
-        self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        log = self.wait_commit(start)
-        self.assert_apply_exchange(log)
-        time.sleep(gui.SETTLE_SECONDS)
-        self.assertEqual(gui.DESKTOP.snapshot().message_boxes(), [], "the apply showed a message")
-
-    def run_ctl(self, *args, timeout=60):
-        return self.ctl.run_wine(*args, timeout=timeout)
-
-
 class TwoPrograms(FaultCase):
     """The program's apply and korvidctl on the same mouse at the same time."""
 
     def test_apply_and_a_loop_of_korvidctl_set_lose_no_change_and_never_interleave(self):
-        self.launch(settings=gui.CHANGED_SETTINGS)
+        self.launch(settings=CHANGED_SETTINGS)
         # The mouse moves on after the program read it: the program's apply
         # writes back what it read, so a lost update would show this value.
         self.ctl.run("set", "cpi2=2000")
@@ -85,9 +59,9 @@ class TwoPrograms(FaultCase):
         korvidctl.join(180)
         self.assertFalse(korvidctl.is_alive())
         self.wait_log("every commit", lambda log: sent_commands(log).count("04") == len(colours) + 1)
-        time.sleep(gui.SETTLE_SECONDS)
+        time.sleep(SETTLE_SECONDS)
         self.assertEqual([code for code, _, _ in results], [0] * len(colours), results)
-        self.assertEqual(gui.DESKTOP.snapshot().message_boxes(), [])
+        self.assertEqual(DESKTOP.snapshot().message_boxes(), [])
         # Whole transactions only, one after the other.
         sent = sent_commands(self.mouse.log())
         self.assertRegex(sent, rf"^(({SET_TRANSACTION}|{APPLY_TRANSACTION})( |$))+$")
@@ -114,18 +88,17 @@ class TwoPrograms(FaultCase):
         self.wait_log("korvidctl holding the mouse", lambda log: len(log) > 0)
         clicked = time.monotonic()
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        box = gui.DESKTOP.wait_message_box("Apply Failed", timeout=MOUSE_LOCK_WAIT_SECONDS + 15)
+        box = DESKTOP.wait_message_box("Apply Failed", timeout=MOUSE_LOCK_WAIT_SECONDS + 15)
         self.assertGreaterEqual(time.monotonic() - clicked, MOUSE_LOCK_WAIT_SECONDS - 1, "the apply did not wait")
-        self.assertEqual(box.control(0xFFFF).text.replace("\r", "").strip(),
+        self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text.replace("\r", "").strip(),
                          BUSY_MESSAGE + " Try again when it has finished.")
-        gui.DESKTOP.screenshot(box, "message-apply-failed-mouse-busy")
+        DESKTOP.screenshot(box, "message-apply-failed-mouse-busy")
         korvidctl.join(90)
         self.assertEqual(result[0][0], 0, result)
         # The program sent nothing: korvidctl's one transaction is all there is.
         self.assertEqual(sent_commands(self.mouse.log()), SET_TRANSACTION)
         self.assertEqual(self.ctl.show()["levels"][2]["cpi"], 2400)
-        gui.DESKTOP.click_control(box, box.control(1) or box.control(2))
-        gui.DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
+        self.dismiss_message_box(box)
         self.apply_and_wait_for_commit()
 
 
@@ -157,7 +130,7 @@ class SavedProfiles(FaultCase):
                 f.write(renamed_profile(data, "CON"))
             write_profile_list(os.path.join(self.folder.profiles, LIST_FILE), foreign)
 
-        self.launch_prepared(prepare, settings=gui.CHANGED_SETTINGS)
+        self.launch_prepared(prepare, settings=CHANGED_SETTINGS)
         self.apply_and_wait_for_commit()
         self.assertEqual(self.folder.profile_files(), sorted([PROFILE_FILE, LIST_FILE]))
         saved = os.path.join(self.folder.profiles, PROFILE_FILE)
@@ -166,7 +139,7 @@ class SavedProfiles(FaultCase):
         self.assertEqual(self.mouse.block(), self.ctl.block(saved))
 
     def roaming_profiles(self):
-        pattern = os.path.join(gui.DESKTOP.prefix, "drive_c", "users", "*", "AppData", "Roaming", "Orvanta", "Korvid")
+        pattern = os.path.join(DESKTOP.prefix, "drive_c", "users", "*", "AppData", "Roaming", "Orvanta", "Korvid")
         return glob.glob(pattern)
 
     def test_data_path_naming_a_file_applies_into_the_roaming_folder(self):
@@ -206,9 +179,5 @@ class SavedProfiles(FaultCase):
 GROUPS = (TwoPrograms, SavedProfiles)
 
 
-def load_tests(loader, tests, pattern):
-    return gui.groups_suite(loader, GROUPS)
-
-
 if __name__ == "__main__":
-    gui.main(GROUPS)
+    harness.main(GROUPS, __doc__)

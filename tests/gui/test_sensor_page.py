@@ -4,25 +4,18 @@ drives them, under Wine in Xvfb.
 
 usage: test_sensor_page.py (the options of test_gui.py) --slider-fixture EXE [GROUP...]
 
-The harness, the options and the program's folder are test_gui.py's; this
+The harness, the options and the program's folder are harness.py's; this
 module adds its own groups: SensorPage, ColourDialog, SliderControl.
 """
-import argparse
 import os
 import subprocess
-import sys
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-
-import test_gui  # noqa: E402
-from harness import (CONVERT, POINTER_REST, AppFolder, Desktop, Image, WaitTimeout, region_distance,  # noqa: E402
-                     run_groups)
-from test_gui import (ADVANCED, BUTTON_PAGE, NO_MOUSE_PAGE, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_TITLE,  # noqa: E402
-                      RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SUPPORT, GuiCase, ProgramCase,
-                      centre)
-from test_korvidctl import field  # noqa: E402
+import harness
+from harness import (ADVANCED, BUTTON_PAGE, CONVERT, DESKTOP, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE, OPTIONS,
+                     PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE,
+                     RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SUPPORT, GuiCase, Image,
+                     ProgramCase, centre, region_distance)
 
 # The page's controls, per level 1 to 4, in page client rectangles.
 FIELDS = ((1055, (64, 170, 151, 35)), (1057, (296, 170, 149, 35)), (1059, (63, 395, 151, 35)),
@@ -50,7 +43,6 @@ LIFT_OFF_ITEMS = ("2mm [default]", "3mm")
 # The selector's window text: its name for accessibility tools, then its item.
 LIFT_OFF_NAME = "Lift-off distance: "
 SLIDERS = (1072, 1075, 1076, 1161, 1162)
-MENU_ITEM_TOP, MENU_ITEM_HEIGHT = 4, 16
 
 # The colour dialog's controls, in its client rectangle; the shown palette
 # buttons with their colours as "#RRGGBB".
@@ -88,7 +80,7 @@ def sheet_alpha(path):
     return int(size.stdout), data
 
 
-class SensorCase(test_gui.ProgramCase):
+class SensorCase(ProgramCase):
     """The program on the sensor page, and ways of looking at the page."""
 
     def open_page(self, settings=(), **launch):
@@ -103,16 +95,16 @@ class SensorCase(test_gui.ProgramCase):
         return [page.control(control_id).text for control_id, _ in FIELDS]
 
     def wait_texts(self, what, expected):
-        return DESKTOP().wait(what, lambda s: s.main(True) if self.texts(s.main(True)) == expected else None)
+        return DESKTOP.wait(what, lambda s: s.main(True) if self.texts(s.main(True)) == expected else None)
 
     def wait_field(self, level, text):
         control_id = FIELDS[level][0]
-        return DESKTOP().wait(f"field {level + 1} showing {text!r}",
-                              lambda s: s.main(True) if self.page(s.main(True)).control(control_id).text == text
-                              else None)
+        return DESKTOP.wait(f"field {level + 1} showing {text!r}",
+                            lambda s: s.main(True) if self.page(s.main(True)).control(control_id).text == text
+                            else None)
 
     def page_shot(self, name):
-        return DESKTOP().screenshot(self.main(), name)
+        return DESKTOP.screenshot(self.main(), name)
 
     def looks_pressed(self, shot, rect):
         """True when a control shows its pressed (selected, lit) image rather than its normal one."""
@@ -154,27 +146,28 @@ class SensorCase(test_gui.ProgramCase):
     def focus_field(self, level):
         """Clicks into a field and selects its text, as a user about to retype it."""
         self.click(FIELDS[level][1])
-        DESKTOP().key(self.main(), "ctrl+a")
+        DESKTOP.key(self.main(), "ctrl+a")
 
     def type_into(self, level, text):
         self.focus_field(level)
-        DESKTOP().xdotool("type", "--delay", 40, text)
+        DESKTOP.xdotool("type", "--delay", 40, text)
 
     def wheel(self, level, notches):
         main = self.main()
         x, y = centre(FIELDS[level][1], PAGE_ORIGIN)
         left, top = main.client[0] - main.rect[0], main.client[1] - main.rect[1]
-        DESKTOP().xdotool("mousemove", "--window", main.xid, x + left, y + top, "click", "--repeat", abs(notches),
-                          "--delay", 80, 4 if notches > 0 else 5, "mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mousemove", "--window", main.xid, x + left, y + top, "click", "--repeat", abs(notches),
+                        "--delay", 80, 4 if notches > 0 else 5, "mousemove", *POINTER_REST)
 
     def pick_lift_off(self, index):
         main = self.main()
         self.click(LIFT_OFF[1])
-        menu = DESKTOP().wait("the lift-off menu", lambda s: next(iter(s.menus(main.pid)), None))
-        return menu, (menu.client[0] + 40, menu.client[1] + MENU_ITEM_TOP + index * MENU_ITEM_HEIGHT + 8)
+        menu = DESKTOP.wait_menu(main.pid, "the lift-off menu")
+        return menu, (menu.client[0] + 40, menu.client[1] + MENU_ITEM_TOP + index * MENU_ITEM_HEIGHT
+                      + MENU_ITEM_HEIGHT // 2)
 
     def colour_dialog(self, main):
-        return DESKTOP().wait("the colour dialog", lambda s: next(
+        return DESKTOP.wait("the colour dialog", lambda s: next(
             (w for w in s.of_process(main.pid) if w.hwnd != main.hwnd and w.control(COLOUR_SAVE[0]) is not None),
             None))
 
@@ -184,17 +177,11 @@ class SensorCase(test_gui.ProgramCase):
         return self.colour_dialog(main)
 
     def wait_dialog_closed(self, main):
-        DESKTOP().wait("the colour dialog closed", lambda s: not any(
+        DESKTOP.wait("the colour dialog closed", lambda s: not any(
             w.control(COLOUR_SAVE[0]) is not None for w in s.of_process(main.pid)))
 
     def apply(self):
-        start = len(self.mouse.log())
-        self.click(SENSOR_PAGE_APPLY[1])
-        self.assert_apply_exchange(self.wait_commit(start))
-
-
-def DESKTOP():
-    return test_gui.DESKTOP
+        self.apply_and_check(lambda: self.click(SENSOR_PAGE_APPLY[1]))
 
 
 class SensorPage(SensorCase):
@@ -212,13 +199,13 @@ class SensorPage(SensorCase):
         # The lift-off menu, open, over the page.
         menu, _ = self.pick_lift_off(0)
         x, y, w, h = LIFT_OFF[1]
-        DESKTOP().screenshot_screen("sensor-lift-off-menu", (main.client[0] + PAGE_ORIGIN[0] + x - 20,
-                                                             main.client[1] + PAGE_ORIGIN[1] + y - 20,
-                                                             w + 40, h + menu.rect[3] + 40))
+        DESKTOP.screenshot_screen("sensor-lift-off-menu", (main.client[0] + PAGE_ORIGIN[0] + x - 20,
+                                                           main.client[1] + PAGE_ORIGIN[1] + y - 20,
+                                                           w + 40, h + menu.rect[3] + 40))
         self.assertEqual(menu.rect[1], main.client[1] + PAGE_ORIGIN[1] + y + h)
         # Escape closes an open menu, as in any menu.
-        DESKTOP().key(main, "Escape")
-        DESKTOP().wait("the menu closed", lambda s: not s.menus(main.pid))
+        DESKTOP.key(main, "Escape")
+        DESKTOP.wait("the menu closed", lambda s: not s.menus(main.pid))
 
     def test_user_changes_reach_the_mouse_through_apply(self):
         self.open_page()
@@ -234,18 +221,18 @@ class SensorPage(SensorCase):
         self.wait_field(3, "3150")
         self.click(SWITCHES[3][1])                 # level 4 off
         menu, item = self.pick_lift_off(1)
-        DESKTOP().click_at(*item)
-        DESKTOP().xdotool("mousemove", *POINTER_REST)
-        DESKTOP().wait("3mm picked", lambda s: self.page(s.main(True)).control(LIFT_OFF[0]).text == LIFT_OFF_NAME + "3mm")
+        DESKTOP.click_at(*item)
+        DESKTOP.xdotool("mousemove", *POINTER_REST)
+        DESKTOP.wait("3mm picked", lambda s: self.page(s.main(True)).control(LIFT_OFF[0]).text == LIFT_OFF_NAME + "3mm")
         self.click(SMOOTHING_SWITCH[1])
         dialog = self.open_colour_dialog(1, 3)
-        DESKTOP().click(dialog, *centre(PALETTE["B3"][1]))
-        DESKTOP().click(dialog, *centre(COLOUR_SAVE[1]))
+        DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(self.main())
         self.apply()
         # The page's rounding shows in the field it stored.
         main = self.wait_field(0, "1300")
-        profile = os.path.join(self.folder.profiles, test_gui.PROFILE_FILE)
+        profile = os.path.join(self.folder.profiles, PROFILE_FILE)
         self.assertEqual(self.mouse.block(), self.ctl.block(profile))
         shown = self.ctl.show()
         self.assertEqual([l["cpi"] for l in shown["levels"]], [1300, 900, 1550, 3150])
@@ -262,7 +249,7 @@ class SensorPage(SensorCase):
         # Too large: corrected while the field still has the focus, the caret at the end.
         self.type_into(0, "16050")
         self.wait_field(0, "16000")
-        DESKTOP().key(self.main(), "BackSpace")
+        DESKTOP.key(self.main(), "BackSpace")
         self.wait_field(0, "1600")
         # Too small: left alone while typed, corrected once the focus has gone.
         self.type_into(1, "20")
@@ -280,11 +267,11 @@ class SensorPage(SensorCase):
         shot = self.page_shot("sensor-field-selected")
         x, y, w, h = FIELDS[0][1]
         self.assertGreater(shot.colours((PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h)), 8)
-        DESKTOP().key(self.main(), "Tab", "Tab", "Tab", "ctrl+a", "7", "5", "0")
+        DESKTOP.key(self.main(), "Tab", "Tab", "Tab", "ctrl+a", "7", "5", "0")
         self.wait_field(1, "750")
-        DESKTOP().key(self.main(), "Tab", "Tab", "Tab", "End", "BackSpace", "BackSpace", "5", "0")
+        DESKTOP.key(self.main(), "Tab", "Tab", "Tab", "End", "BackSpace", "BackSpace", "5", "0")
         self.wait_field(2, "1650")
-        DESKTOP().key(self.main(), "Home", "Delete", "9")
+        DESKTOP.key(self.main(), "Home", "Delete", "9")
         self.wait_field(2, "9650")
 
     def test_up_and_down_clamp_and_store_rounds(self):
@@ -326,15 +313,15 @@ class SensorPage(SensorCase):
         for (_, rect), name in tips:
             with self.subTest(tip=name):
                 x, y = centre(rect, PAGE_ORIGIN)
-                DESKTOP().xdotool("mousemove", "--window", main.xid, x + left - 2, y + top - 1)
-                DESKTOP().xdotool("mousemove", "--window", main.xid, x + left, y + top)
-                tip = DESKTOP().wait(f"the {name} tip", lambda s: next(
+                DESKTOP.xdotool("mousemove", "--window", main.xid, x + left - 2, y + top - 1)
+                DESKTOP.xdotool("mousemove", "--window", main.xid, x + left, y + top)
+                tip = DESKTOP.wait(f"the {name} tip", lambda s: next(
                     (w for w in s.of_process(main.pid) if w.record["class"] == "tooltips_class32"), None))
                 widths.append(tip.rect[2])
-                DESKTOP().screenshot_screen(f"sensor-tip-{name}", (tip.rect[0] - 10, tip.rect[1] - 10,
+                DESKTOP.screenshot_screen(f"sensor-tip-{name}", (tip.rect[0] - 10, tip.rect[1] - 10,
                                                                   tip.rect[2] + 20, tip.rect[3] + 20))
-                DESKTOP().xdotool("mousemove", *POINTER_REST)
-                DESKTOP().wait("the tip gone", lambda s: not any(
+                DESKTOP.xdotool("mousemove", *POINTER_REST)
+                DESKTOP.wait("the tip gone", lambda s: not any(
                     w.record["class"] == "tooltips_class32" for w in s.of_process(main.pid)))
         self.assertEqual(widths, sorted(widths))
         self.assertEqual(len(set(widths)), len(widths), f"the tips have the same width: {widths}")
@@ -344,8 +331,8 @@ class SensorPage(SensorCase):
         self.wait_texts("the mouse's CPI values", DISTINCT_CPI)
         self.show_page(SUPPORT)
         self.click(RESTORE_BUTTON[1])
-        popup = DESKTOP().wait_titled(RESTORE_TITLE)
-        DESKTOP().click(popup, *centre(RESTORE_YES[1]))
+        popup = DESKTOP.wait_titled(RESTORE_TITLE)
+        DESKTOP.click(popup, *centre(RESTORE_YES[1]))
         self.wait_commit()
         main = self.show_page(ADVANCED)
         main = self.wait_texts("the defaults", ["400", "800", "1600", "3200"])
@@ -373,16 +360,16 @@ class ColourDialog(SensorCase):
         main = self.open_page(DISTINCT)
         self.wait_texts("the mouse's CPI values", DISTINCT_CPI)
         ways_out = [
-            ("cancel", lambda d: DESKTOP().click(d, *centre(COLOUR_CANCEL[1]))),
-            ("close", lambda d: DESKTOP().click(d, *centre(COLOUR_CLOSE[1]))),
+            ("cancel", lambda d: DESKTOP.click(d, *centre(COLOUR_CANCEL[1]))),
+            ("close", lambda d: DESKTOP.click(d, *centre(COLOUR_CLOSE[1]))),
             # The key through the main window's X focus, which outlives the dialog: with
             # the focus on the dialog's own X window, the key's release is lost with it.
-            ("enter", lambda d: DESKTOP().xdotool("windowfocus", main.xid, "key", "Return")),
+            ("enter", lambda d: DESKTOP.xdotool("windowfocus", main.xid, "key", "Return")),
         ]
         for how, leave in ways_out:
             with self.subTest(how=how):
                 dialog = self.open_colour_dialog(2, 3)
-                DESKTOP().click(dialog, *centre(PALETTE["A2"][1]))
+                DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
                 leave(dialog)
                 self.wait_dialog_closed(main)
                 shot = self.page_shot(f"sensor-page-after-{how}")
@@ -395,19 +382,19 @@ class ColourDialog(SensorCase):
         for control_id in HIDDEN_PALETTE:
             self.assertFalse(page.control(control_id).visible)
         # A choice, a second click that clears it, another choice.
-        DESKTOP().click(dialog, *centre(PALETTE["A2"][1]))
-        DESKTOP().click(dialog, *centre(PALETTE["A2"][1]))
-        DESKTOP().click(dialog, *centre(PALETTE["A4"][1]))
-        DESKTOP().click(dialog, *centre(PALETTE["B3"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A4"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
         time.sleep(SETTLE_SECONDS)
-        shot = DESKTOP().screenshot(dialog, "colour-dialog-selection")
+        shot = DESKTOP.screenshot(dialog, "colour-dialog-selection")
         sheets = {state: SHEETS[f"Color_{state}.bmp"] for state in ("Normal", "Down")}
         for name, (_, rect, _) in PALETTE.items():
             seen = shot.region(*rect)
             pressed = region_distance(seen, sheets["Down"].region(*rect)) < region_distance(
                 seen, sheets["Normal"].region(*rect))
             self.assertEqual(pressed, name == "B3", f"{name} looks {'selected' if pressed else 'normal'}")
-        DESKTOP().click(dialog, *centre(COLOUR_SAVE[1]))
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(main)
         expected = list(DISTINCT_COLOURS)
         expected[2] = PALETTE["B3"][2]
@@ -418,9 +405,9 @@ class ColourDialog(SensorCase):
     def test_save_without_a_choice_gives_black_and_a_second_click_clears(self):
         main = self.open_page()
         dialog = self.open_colour_dialog(0)
-        DESKTOP().click(dialog, *centre(PALETTE["A2"][1]))
-        DESKTOP().click(dialog, *centre(PALETTE["A2"][1]))
-        DESKTOP().click(dialog, *centre(COLOUR_SAVE[1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(PALETTE["A2"][1]))
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(main)
         self.apply()
         self.assertEqual(self.ctl.show()["levels"][0]["colour"], "#000000")
@@ -435,11 +422,11 @@ class SliderControl(GuiCase):
 
     def setUp(self):
         super().setUp()
-        self.start(OPTIONS().slider_fixture)
-        self.window = DESKTOP().wait_titled(self.TITLE)
+        self.start(OPTIONS.slider_fixture)
+        self.window = DESKTOP.wait_titled(self.TITLE)
 
     def report(self):
-        window = DESKTOP().snapshot().titled(self.TITLE)[0]
+        window = DESKTOP.snapshot().titled(self.TITLE)[0]
         text = window.control(self.REPORT).text
         return text.split() if text else []
 
@@ -448,14 +435,14 @@ class SliderControl(GuiCase):
         return slider.rect[0] + x, slider.rect[1] + 10
 
     def click_slider(self, control_id, x):
-        DESKTOP().click(self.window, *self.slider_point(control_id, x))
+        DESKTOP.click(self.window, *self.slider_point(control_id, x))
 
     def wait_report(self, expected):
-        return DESKTOP().wait(f"the notifications {expected}", lambda s: self.report() == expected)
+        return DESKTOP.wait(f"the notifications {expected}", lambda s: self.report() == expected)
 
     def test_clicks_pick_rounded_clamped_snapped_values(self):
         # 280 pixels wide, a 20-pixel thumb: 260 pixels of travel for 0 to 100.
-        shot = DESKTOP().screenshot(self.window, "slider-fixture")
+        shot = DESKTOP.screenshot(self.window, "slider-fixture")
         self.assertGreater(shot.colours(), 50)
         expected = []
         table = [(self.FINE, 140, 50), (self.FINE, 270, 100), (self.FINE, 10, 0),
@@ -478,12 +465,12 @@ class SliderControl(GuiCase):
         x0, y = self.slider_point(self.FINE, 140)
         left, top = self.window.client[0], self.window.client[1]
         steps = [140, 141, 142, 143, 160, 161, 380]
-        DESKTOP().xdotool("mousemove", left + x0, top + y, "mousedown", "1")
+        DESKTOP.xdotool("mousemove", left + x0, top + y, "mousedown", "1")
         for x in steps[1:]:
             px, _ = self.slider_point(self.FINE, x)
-            DESKTOP().xdotool("mousemove", left + px, top + y)
+            DESKTOP.xdotool("mousemove", left + px, top + y)
             time.sleep(0.05)
-        DESKTOP().xdotool("mouseup", "1", "mousemove", *POINTER_REST)
+        DESKTOP.xdotool("mouseup", "1", "mousemove", *POINTER_REST)
         time.sleep(SETTLE_SECONDS)
         values = [int(entry.split(":")[1]) for entry in self.report()]
         self.assertEqual(values[0], 50)
@@ -491,53 +478,31 @@ class SliderControl(GuiCase):
         self.assertEqual(values, sorted(values))
         # 141 and 143 fall on values already reported; 160 is 57.7, rounded up.
         self.assertEqual(values, [50, 51, 58, 100], "the drag beyond the right end clamps to the maximum")
-        shot = DESKTOP().screenshot(self.window, "slider-fixture-dragged")
+        shot = DESKTOP.screenshot(self.window, "slider-fixture-dragged")
         self.assertGreater(shot.colours(), 50)
 
     def test_disabled_slider_ignores_the_mouse(self):
-        before = DESKTOP().screenshot(self.window, "slider-fixture-disabled")
+        before = DESKTOP.screenshot(self.window, "slider-fixture-disabled")
         self.click_slider(self.OFF, 200)
         time.sleep(SETTLE_SECONDS)
         self.assertEqual(self.report(), [])
-        after = DESKTOP().screenshot(self.window, "slider-fixture-disabled-clicked")
+        after = DESKTOP.screenshot(self.window, "slider-fixture-disabled-clicked")
         self.assertEqual(before.rgb, after.rgb)
 
 
 GROUPS = (SensorPage, ColourDialog, SliderControl)
-SHEETS = {}
 ALPHA = {}
 
 
-def OPTIONS():
-    return test_gui.OPTIONS
-
-
-def main():
-    parser = argparse.ArgumentParser(usage=__doc__)
-    for name in ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "slider-fixture",
-                 "prefix", "screenshots", "software-version"):
-        parser.add_argument("--" + name, required=True)
-    # The sensor page's groups run on the emulated build only; the shared
-    # launch reads these.
-    parser.set_defaults(standin=None, length=None)
-    parser.add_argument("groups", nargs="*")
-    options = parser.parse_args()
-    unknown = set(options.groups) - {g.__name__ for g in GROUPS}
-    if unknown:
-        parser.error(f"unknown groups: {', '.join(sorted(unknown))}")
-    options.resources = os.path.join(os.path.dirname(options.program), "Resources")
-    test_gui.OPTIONS = options
-    prefix = (os.environ.get("WINEPREFIX") or options.prefix).rstrip("/") + "-gui"
-    test_gui.DESKTOP = Desktop(prefix, options.probe, options.screenshots)
-    for name in ("MSensor_Down.bmp", "MSensor_Off.bmp", "Color_Normal.bmp", "Color_Down.bmp", "Main_Normal.bmp",
-                 "Main_Down.bmp"):
+def load_sheets(options):
+    for name in ("MSensor_Down.bmp", "MSensor_Off.bmp", "Color_Normal.bmp", "Color_Down.bmp"):
         path = os.path.join(options.resources, name)
         if os.path.exists(path):
             SHEETS[name] = Image(path)
-    test_gui.SHEETS.update(SHEETS)
     ALPHA["MSensor_Normal.png"] = sheet_alpha(os.path.join(options.resources, "MSensor_Normal.png"))
-    run_groups(test_gui.DESKTOP, GROUPS, options.groups, "Sensor page")
 
 
 if __name__ == "__main__":
-    main()
+    # The sensor page's groups run on the emulated build only.
+    harness.main(GROUPS, __doc__, options=PROGRAM_OPTIONS + ("slider-fixture",), standin_options=False,
+                 what="Sensor page", prepare=load_sheets)

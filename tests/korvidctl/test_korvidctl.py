@@ -23,7 +23,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "windows"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "emulator"))
 import windows_standin as standin  # noqa: E402
+from mouse_folder import Mouse, field  # noqa: E402,F401  (field: for the scripts built on this one)
 
 KORVIDCTL = None
 WINE = False
@@ -43,65 +45,6 @@ FACTORY_BYTES = {
 
 def hexbytes(text):
     return bytes.fromhex(text.replace(" ", ""))
-
-
-class Mouse:
-    """An emulator folder: the mouse's stored block, faults and exchange log."""
-
-    def __init__(self, folder):
-        self.folder = folder
-
-    def path(self, name):
-        return os.path.join(self.folder, name)
-
-    def block(self):
-        with open(self.path("block.bin"), "rb") as f:
-            return f.read()
-
-    def log(self):
-        if not os.path.exists(self.path("exchange.log")):
-            return []
-        with open(self.path("exchange.log")) as f:
-            return [line.split() for line in f if line.strip()]
-
-    def commands_sent(self):
-        """Command bytes of the successful SETs, in order."""
-        return [field(l, "cmd") for l in self.log() if l[0] == "SET" and field(l, "result") == "ok"]
-
-    def clear_log(self):
-        for log in ("exchange.log", standin.CALL_LOG):
-            if os.path.exists(self.path(log)):
-                os.remove(self.path(log))
-
-    def faults(self, text):
-        with open(self.path("faults"), "w") as f:
-            f.write(text)
-
-    def unplug(self):
-        open(self.path("unplugged"), "w").close()
-
-    def plug(self):
-        os.remove(self.path("unplugged"))
-
-    def calls(self):
-        """The stand-in's call log (tests/standin/windows/windows_standin.py)."""
-        return standin.calls(self.folder)
-
-    def write_block(self, block):
-        with open(self.path("block.bin"), "wb") as f:
-            f.write(bytes(block))
-
-    def no_pauses(self):
-        """The mouse answers at once: many runs in little time."""
-        os.makedirs(self.folder, exist_ok=True)
-        open(self.path("no-pauses"), "w").close()
-
-
-def field(line, name):
-    for item in line[1:]:
-        if item.startswith(name + "="):
-            return item.split("=", 1)[1]
-    return None
 
 
 class KorvidctlCase(unittest.TestCase):

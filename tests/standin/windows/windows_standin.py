@@ -53,15 +53,6 @@ def environment(env, mouse_folder, mode):
     return env
 
 
-def calls(mouse_folder):
-    """The call log: one list of fields per HidD_SetFeature / HidD_GetFeature."""
-    path = os.path.join(mouse_folder, CALL_LOG)
-    if not os.path.exists(path):
-        return []
-    with open(path) as f:
-        return [line.split() for line in f if line.strip()]
-
-
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
 
 
