@@ -32,7 +32,6 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "emulator"))
-from harness import start_xvfb, stop_xvfb  # noqa: E402
 from mouse_folder import Mouse, replies_read  # noqa: E402
 
 TITLE = "^Korvid Configuration Software$"
@@ -242,6 +241,9 @@ def main():
     parser.add_argument("--idle-seconds", type=float, default=20.0)
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "windows"))
     args = parser.parse_args()
+    # The GUI harness, which starts the screen, reads the build's control IDs as it is imported.
+    os.environ.setdefault("KORVID_CONTROL_IDS", os.path.join(args.build, "tests", "gui", "control_ids.json"))
+    from harness import start_xvfb, stop_xvfb
     program_dir = os.path.join(args.build, "program")
     bare_exe = os.path.join(args.build, "tools", "bench", "korvid-bare-window.exe")
     if not os.path.exists(os.path.join(program_dir, "KorvidConfig-emulated.exe")) or not os.path.exists(bare_exe):

@@ -24,4 +24,6 @@ if [ -z "$line" ]; then
   exit 2
 fi
 eval "command=($line)"
+# The harness reads the control IDs the build wrote (CTest sets this for its tests).
+export KORVID_CONTROL_IDS=${KORVID_CONTROL_IDS:-$build/tests/gui/control_ids.json}
 exec "${command[@]}" "$@"

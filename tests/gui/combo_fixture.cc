@@ -15,7 +15,9 @@
 #include "buttons/button_functions.h"
 #include "framework/wide_text.h"
 #include "framework/window.h"
+#include "res/resource.h"
 #include "skin/sheets.h"
+#include "tests/gui/fixture_ids.h"
 #include "tests/gui/fixture_session.h"
 #include "widgets/combo_buttons.h"
 #include "widgets/skin_layout.h"
@@ -33,15 +35,15 @@ const wchar_t kTitle[] = L"Korvid Combo Fixture";
 constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
 
-constexpr int kFirstFunctionButtonId = 1023;  // function button n has 1022 + n
+constexpr int kFirstFunctionButtonId = IDC_FUNCTION_BUTTON_1;
 const SkinRect kFunctionButtonRects[korvid::kPageButtons] = {
     RectAt(623, 132, 282, 34), RectAt(623, 169, 282, 34), RectAt(623, 207, 282, 31),
     RectAt(623, 245, 282, 31), RectAt(623, 282, 282, 31),
 };
 constexpr int kFixedButtons = 2;  // buttons 1 and 2 keep their function
 
-constexpr int kDropUpComboId = 1201;
-constexpr int kCascadeComboId = 1202;
+constexpr int kDropUpComboId = IDC_COMBO_FIXTURE_DROP_UP;
+constexpr int kCascadeComboId = IDC_COMBO_FIXTURE_CASCADE;
 const SkinRect kDropUpComboRect = RectAt(40, 494, 200, 31);
 const SkinRect kCascadeComboRect = RectAt(256, 494, 200, 31);
 // The extra combos take their frame from button 3's cuts, fitted to their
@@ -58,8 +60,8 @@ const FixtureItem kCascadeItems[] = {{2101, L"Left click"}, {2102, L"Right click
 const FixtureItem kWheelSubmenu = {2100, L"Wheel"};
 const FixtureItem kWheelItems[] = {{2106, L"Scroll Up"}, {2107, L"Scroll Down"}, {2103, L"Middle click"}};
 
-constexpr int kLastChoiceId = 1301;
-constexpr int kStayOnTopId = 1302;
+constexpr int kLastChoiceId = IDC_COMBO_FIXTURE_LAST_CHOICE;
+constexpr int kStayOnTopId = IDC_COMBO_FIXTURE_STAY_ON_TOP;
 constexpr size_t kStayOnTopRecordLimit = 256;
 // Posted to itself after a selection: the combo takes the item as its label
 // only once the notification has returned.

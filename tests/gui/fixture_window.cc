@@ -4,9 +4,11 @@
 // the button "Pressed"; a key renames it "Key N" (N its virtual-key code).
 #include <windows.h>
 
+#include "tests/gui/fixture_ids.h"
+
 namespace {
 
-constexpr int kButtonId = 1001;
+constexpr int kButtonId = IDC_FIXTURE_BUTTON;
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 const wchar_t kClassName[] = L"KorvidHarnessFixture";

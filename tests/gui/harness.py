@@ -19,6 +19,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import types
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -573,18 +574,37 @@ def end_programs(desktop, programs):
 
 # -- the program in a folder of its own, on the emulated mouse or through the HID stand-in
 
+
+def load_control_ids():
+    """The control IDs of res/resource.h and of the fixtures (fixture_ids.h) and the
+    private window message numbers (widgets/window_messages.h, app/tray_icon.h),
+    by their names there, from the file the build writes (tests/gui/CMakeLists.txt)
+    and KORVID_CONTROL_IDS names: CTest sets it for every GUI test."""
+    path = os.environ.get("KORVID_CONTROL_IDS")
+    if not path or not os.path.isfile(path):
+        sys.exit(f"KORVID_CONTROL_IDS must name the control IDs the build writes "
+                 f"(BUILD/tests/gui/control_ids.json), not {path!r}")
+    with open(path, encoding="utf-8") as ids:
+        return types.SimpleNamespace(**json.load(ids))
+
+
+ID = load_control_ids()
+
 # The run's options and desktop, which main() fills in and starts.
 OPTIONS = argparse.Namespace()
 DESKTOP = Desktop()
 
 FIXTURE_TITLE = "Korvid Harness Fixture"
-FIXTURE_BUTTON = 1001
+FIXTURE_BUTTON = ID.IDC_FIXTURE_BUTTON
 
 MAIN_CLIENT_SIZE = (1068, 647)
 PAGE_ORIGIN = (3, 90)
-BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE = 130, 132, 135, 150, 154
+BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE = (
+    ID.IDD_BUTTON_PAGE, ID.IDD_SENSOR_PAGE, ID.IDD_SUPPORT_PAGE, ID.IDD_HELP_PAGE, ID.IDD_NO_MOUSE_PAGE)
 PAGES = (BUTTON_PAGE, SENSOR_PAGE, SUPPORT_PAGE, HELP_PAGE, NO_MOUSE_PAGE)
-HELP, MINIMISE, CLOSE, BUTTON_SETTING, ADVANCED, SUPPORT = 1002, 1003, 1004, 1005, 1007, 1011
+HELP, MINIMISE, CLOSE, BUTTON_SETTING, ADVANCED, SUPPORT = (
+    ID.IDC_HELP_BUTTON, ID.IDC_MINIMISE_BUTTON, ID.IDC_CLOSE_BUTTON, ID.IDC_BUTTON_SETTING_BUTTON,
+    ID.IDC_ADVANCED_BUTTON, ID.IDC_SUPPORT_BUTTON)
 # Client rectangles of the main window's buttons: x, y, width, height.
 MAIN_BUTTONS = {
     MINIMISE: (980, 17, 28, 12), CLOSE: (1030, 5, 22, 24), HELP: (867, 32, 137, 58),
@@ -593,18 +613,18 @@ MAIN_BUTTONS = {
 PAGE_BUTTONS = (HELP, BUTTON_SETTING, ADVANCED, SUPPORT)
 PAGE_OF_BUTTON = {BUTTON_SETTING: BUTTON_PAGE, ADVANCED: SENSOR_PAGE, SUPPORT: SUPPORT_PAGE, HELP: HELP_PAGE}
 # Controls of the pages, in page client rectangles.
-BUTTON_PAGE_APPLY = (1033, (686, 426, 219, 61))
-SENSOR_PAGE_APPLY = (1086, (783, 457, 215, 60))
-SOFTWARE_LABEL, FIRMWARE_LABEL = 1110, 1111
-RESTORE_BUTTON = (1109, (893, 156, 120, 47))
+BUTTON_PAGE_APPLY = (ID.IDC_BUTTON_PAGE_APPLY, (686, 426, 219, 61))
+SENSOR_PAGE_APPLY = (ID.IDC_SENSOR_PAGE_APPLY, (783, 457, 215, 60))
+SOFTWARE_LABEL, FIRMWARE_LABEL = ID.IDC_SOFTWARE_VERSION, ID.IDC_FIRMWARE_VERSION
+RESTORE_BUTTON = (ID.IDC_RESTORE_DEFAULTS, (893, 156, 120, 47))
 FIRMWARE_UPDATE_BUTTON = (368, 87, 120, 47)
 FIRMWARE_TOOL_FOLDER = "Korvid Firmware Update Tool"
 # The message pop-up's buttons, in its client rectangle.
 RESTORE_TITLE = "Restore default settings"
-RESTORE_YES = (1114, (202, 187, 90, 36))
-RESTORE_NO = (1113, (299, 187, 90, 35))
+RESTORE_YES = (ID.IDC_MESSAGE_YES, (202, 187, 90, 36))
+RESTORE_NO = (ID.IDC_MESSAGE_NO, (299, 187, 90, 35))
 NO_MOUSE_TITLE = "No mouse found"
-NO_MOUSE_OK = (1114, (299, 187, 90, 35))
+NO_MOUSE_OK = (ID.IDC_MESSAGE_YES, (299, 187, 90, 35))
 
 # The emulated mouse's firmware, release number 0x0109.
 FIRMWARE_VERSION_TEXT = "V1.09"
@@ -614,10 +634,11 @@ PROFILE_FILE = PROFILE_NAME + ".profile"
 LIST_FILE = "pfList.dat"
 # The mouse changed away from its factory settings before some tests.
 CHANGED_SETTINGS = ("cpi1=1200", "colour2=#102030", "lift=3mm", "smoothing=on", "button4=f5")
-# The tray icon's callback message and the icon's ID; the request to stay on top.
-TRAY_CALLBACK, TRAY_ICON_ID = 0x07EB, 128
-WM_SYSCOMMAND, STAY_ON_TOP = 0x0112, 0x08BA
-WM_COMMAND = 0x0111
+# The program's private messages: the tray icon's callback and its icon's ID;
+# the request to stay on top, a WM_SYSCOMMAND.
+TRAY_CALLBACK, TRAY_ICON_ID = ID.kTrayIconMessage, ID.kTrayIconId
+STAY_ON_TOP = ID.kStayOnTopRequest
+WM_COMMAND, WM_SYSCOMMAND = 0x0111, 0x0112
 WS_EX_TOPMOST = 0x8
 IDOK, IDCANCEL = 1, 2
 # The tray menu's items.
@@ -627,6 +648,11 @@ SETTLE_SECONDS = 0.5
 APPLY_TIMEOUT = 15
 # The mouse's short reply: its status replies are this long.
 SHORT_REPLY_BYTES = 64
+
+
+def function_button(number):
+    """The control ID of the button page's function button n (1 to 7)."""
+    return getattr(ID, f"IDC_FUNCTION_BUTTON_{number}")
 
 
 def centre(rect, origin=(0, 0)):

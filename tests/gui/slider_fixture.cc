@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "skin/sheets.h"
+#include "tests/gui/fixture_ids.h"
 #include "tests/gui/fixture_session.h"
 #include "widgets/zeb_slider_ctrl.h"
 
@@ -29,8 +30,9 @@ constexpr int kWindowX = 100, kWindowY = 100;
 constexpr int kWidth = 360, kHeight = 196;  // the panel at the top of the sheets
 constexpr RECT kThumb{40, 199, 60, 219};
 
-constexpr int kFineSlider = 1401, kCoarseSlider = 1402, kOffSlider = 1403;
-constexpr int kReportId = 1301;
+constexpr int kFineSlider = IDC_SLIDER_FIXTURE_FINE, kCoarseSlider = IDC_SLIDER_FIXTURE_COARSE,
+              kOffSlider = IDC_SLIDER_FIXTURE_OFF;
+constexpr int kReportId = IDC_SLIDER_FIXTURE_REPORT;
 constexpr size_t kReportLimit = 128;
 
 struct SliderPlace {

@@ -13,14 +13,14 @@ import shutil
 import time
 
 import harness
-from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON, FIXTURE_TITLE,
+from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON, FIXTURE_TITLE, ID,
                      MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE,
                      RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
-                     WaitTimeout, centre, menu_height, menu_item_centre)
+                     WaitTimeout, centre, function_button, menu_height, menu_item_centre)
 
-# Function button n has control ID 1022 + n; 6 and 7 and the seven labels stay hidden.
-FUNCTION_BUTTON_BASE = 1022
-HIDDEN_CONTROLS = (1028, 1029) + tuple(range(1155, 1162))
+# Function buttons 6 and 7 and the seven labels stay hidden.
+HIDDEN_CONTROLS = (function_button(6), function_button(7)) + tuple(
+    getattr(ID, f"IDC_BUTTON_TEXT_{n}") for n in range(1, 8))
 FUNCTION_BUTTON_RECTS = {
     1: (623, 132, 282, 34), 2: (623, 169, 282, 34), 3: (623, 207, 282, 31), 4: (623, 245, 282, 31),
     5: (623, 282, 282, 31),
@@ -35,17 +35,13 @@ TOOLTIP_CLASS = "tooltips_class32"
 # The custom hotkey pop-up, in its client pixels.
 HOTKEY_TITLE = "Custom Hotkey"
 HOTKEY_SIZE = [462, 260]
-CTRL, SHIFT, ALT, WIN = 1122, 1123, 1124, 1125
-KEY_FIELD, CANCEL, SAVE = 1139, 1119, 1120
+CTRL, SHIFT, ALT, WIN = ID.IDC_HOTKEY_CTRL, ID.IDC_HOTKEY_SHIFT, ID.IDC_HOTKEY_ALT, ID.IDC_HOTKEY_WIN
+KEY_FIELD, CANCEL, SAVE = ID.IDC_HOTKEY_KEY, ID.IDC_HOTKEY_CANCEL, ID.IDC_HOTKEY_SAVE
 HOTKEY_RECTS = {SHIFT: (38, 145, 27, 27), CTRL: (140, 145, 28, 27), ALT: (245, 145, 29, 27),
                 WIN: (338, 145, 29, 27), KEY_FIELD: (43, 88, 377, 43), SAVE: (218, 205, 97, 37),
                 CANCEL: (327, 205, 99, 37)}
 # A point of the pop-up's body beside its title, on no control.
 BODY_POINT = (300, 24)
-
-
-def function_button(number):
-    return FUNCTION_BUTTON_BASE + number
 
 
 class ButtonPageCase(ProgramCase):

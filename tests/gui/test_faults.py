@@ -22,7 +22,7 @@ import time
 
 import harness
 from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS,
-                     DESKTOP, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT, FIXTURE_TITLE, HELP, IDCANCEL, IDOK,
+                     DESKTOP, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT, FIXTURE_TITLE, HELP, ID, IDCANCEL, IDOK,
                      LIST_FILE, MAIN_TITLE, MESSAGE_BOX_TEXT_ID, NO_MOUSE_PAGE, NO_VERSION_TEXT, OPTIONS,
                      PAGE_BUTTONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROFILE_NAME, SENSOR_PAGE, SETTLE_SECONDS,
                      SUPPORT, WS_EX_TOPMOST, FaultCase, Korvidctl, centre, field, read_profile_list, replies_read,
@@ -30,7 +30,7 @@ from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BU
 
 LONG = False
 
-CPI1_FIELD = 1055
+CPI1_FIELD = ID.IDC_CPI1_FIELD
 BLOCK_BYTES = 1024
 # A discovery after an arrival is tried this many times (the first after the
 # settle, the others half a second apart) before the window gives up.

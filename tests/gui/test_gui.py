@@ -15,7 +15,10 @@ Windows does, and korvidctl runs through the stand-in too. The tests run in the 
 WINEPREFIX (or --prefix when it is not set) followed by "-gui", created and
 set up on first use. TEXT is the version the support page shows for the
 program ("V1.09"). GROUP names test classes to run (default: all). The
-other scripts take the same options and run on the same harness (harness.py).
+other scripts take the same options and run on the same harness (harness.py),
+which reads the control IDs from the file KORVID_CONTROL_IDS names: the
+build writes it as BUILD/tests/gui/control_ids.json, and CTest sets the
+variable for every GUI test.
 """
 import os
 import time
@@ -23,14 +26,14 @@ import time
 import harness
 from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS, CLOSE,
                      CONFIG_MOUSE_ROW, DESKTOP, EXIT_SOFTWARE_ROW, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT,
-                     FIXTURE_BUTTON, FIXTURE_TITLE, HELP, HELP_PAGE, IDCANCEL, IDOK, LIST_FILE, MAIN_BUTTONS,
+                     FIXTURE_BUTTON, FIXTURE_TITLE, HELP, HELP_PAGE, ID, IDCANCEL, IDOK, LIST_FILE, MAIN_BUTTONS,
                      MAIN_CLIENT_SIZE, MAIN_TITLE, MENU_FRAME, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, MENU_RIGHT_STRIP,
                      MESSAGE_BOX_TEXT_ID, MINIMISE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT, OPTIONS, PAGES,
                      PAGE_BUTTONS, PAGE_OF_BUTTON, PAGE_ORIGIN, POINTER_REST, RESTORE_BUTTON, RESTORE_NO,
                      RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SOFTWARE_LABEL,
                      STAY_ON_TOP, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID, WM_SYSCOMMAND, WS_EX_TOPMOST,
-                     AppFolder, GuiCase, Korvidctl, ProgramCase, centre, end_programs, field, menu_height,
-                     menu_item_centre, read_profile_list, region_distance, sheet, wine_path)
+                     AppFolder, GuiCase, Korvidctl, ProgramCase, centre, end_programs, field, function_button,
+                     menu_height, menu_item_centre, read_profile_list, region_distance, sheet, wine_path)
 
 # The tray menu: two items 16 pixels high from 4 pixels below its top.
 TRAY_MENU_SIZE = [105, menu_height(2)]
@@ -155,13 +158,14 @@ class Pages(ProgramCase):
         self.show_page(SUPPORT)
         main = self.show_page(HELP)
         support = main.control(SUPPORT_PAGE)
-        expected = {1107: [367, 156, 122, 47], 1108: [368, 87, 120, 47], 1109: [893, 156, 120, 47]}
+        expected = {ID.IDC_SOFTWARE_UPDATE: [367, 156, 122, 47], ID.IDC_FIRMWARE_UPDATE: [368, 87, 120, 47],
+                    ID.IDC_RESTORE_DEFAULTS: [893, 156, 120, 47]}
         for control, rect in expected.items():
             with self.subTest(control=control):
                 self.assertEqual(support.control(control).rect, rect)
         help_page = main.control(HELP_PAGE)
-        self.assertEqual(help_page.control(1127).rect, [616, 189, 395, 47])
-        self.assertEqual(help_page.control(1128).rect, [676, 341, 277, 23])
+        self.assertEqual(help_page.control(ID.IDC_FAQ_BUTTON).rect, [616, 189, 395, 47])
+        self.assertEqual(help_page.control(ID.IDC_EMAIL_BUTTON).rect, [676, 341, 277, 23])
         self.assertEqual(main.control(BUTTON_PAGE).control(BUTTON_PAGE_APPLY[0]).rect, list(BUTTON_PAGE_APPLY[1]))
         self.assertEqual(main.control(SENSOR_PAGE).control(SENSOR_PAGE_APPLY[0]).rect, list(SENSOR_PAGE_APPLY[1]))
         for button, rect in MAIN_BUTTONS.items():
@@ -498,10 +502,9 @@ class ComboMenus(GuiCase):
     """The skinned combo buttons and their menus, on a window of their own."""
 
     TITLE = "Korvid Combo Fixture"
-    # Function button n has control ID 1022 + n; the fixture's own combos and reports.
-    FUNCTION_BUTTON_BASE = 1022
-    DROP_UP, CASCADE = 1201, 1202
-    LAST_CHOICE, STAY_ON_TOP_REPORT = 1301, 1302
+    # The function buttons as on the button page; the fixture's own combos and reports.
+    DROP_UP, CASCADE = ID.IDC_COMBO_FIXTURE_DROP_UP, ID.IDC_COMBO_FIXTURE_CASCADE
+    LAST_CHOICE, STAY_ON_TOP_REPORT = ID.IDC_COMBO_FIXTURE_LAST_CHOICE, ID.IDC_COMBO_FIXTURE_STAY_ON_TOP
     FUNCTION_MENU = (("Left click", 2101), ("Right click", 2102), ("Middle click", 2103), ("IE Forward", 2105),
                      ("IE Backward", 2104), ("Scroll Up", 2106), ("Scroll Down", 2107), ("Keyboard key", 1000),
                      ("Disable button", 0))
@@ -531,9 +534,6 @@ class ComboMenus(GuiCase):
 
     def control(self, control_id, snapshot=None):
         return self.fixture(snapshot).control(control_id)
-
-    def function_button(self, number):
-        return self.FUNCTION_BUTTON_BASE + number
 
     def menus(self, snapshot=None):
         """The fixture's visible menus, each a top-level window of its own."""
@@ -582,7 +582,7 @@ class ComboMenus(GuiCase):
 
     def test_click_opens_menu_below_and_second_click_closes_it(self):
         before = self.report(self.STAY_ON_TOP_REPORT)
-        button, menu = self.open_menu(self.function_button(3))
+        button, menu = self.open_menu(function_button(3))
         x, y, width, height = button.screen
         self.assertEqual(menu.rect, [x, y + height, width - 2, menu_height(len(self.FUNCTION_MENU))])
         self.assertEqual(menu.owner, self.window.hwnd)
@@ -604,7 +604,7 @@ class ComboMenus(GuiCase):
         for number, index in table:
             text, function_id = self.FUNCTION_MENU[index]
             with self.subTest(button=number, item=text):
-                button, menu = self.open_menu(self.function_button(number))
+                button, menu = self.open_menu(function_button(number))
                 self.click_at(*menu_item_centre(menu, index))
                 self.wait_text(self.LAST_CHOICE, f"{button.id} {function_id}")
                 self.wait_text(button.id, text)
@@ -612,18 +612,18 @@ class ComboMenus(GuiCase):
         after = DESKTOP.screenshot(self.window, "combo-items-chosen")
         for number, _ in table:
             with self.subTest(drawn=number):
-                rect = self.client_rect(self.control(self.function_button(number)))
+                rect = self.client_rect(self.control(function_button(number)))
                 self.assertNotEqual(after.region(*rect), before.region(*rect), "the new label is not drawn")
 
     def test_left_click_outside_closes_the_menu_right_click_does_not(self):
-        _, menu = self.open_menu(self.function_button(4))
+        _, menu = self.open_menu(function_button(4))
         self.click_empty(button=3)
         self.assert_stays("a right click outside closed the menu",
                           lambda s: [m.hwnd for m in self.menus(s)] == [menu.hwnd])
         self.click_empty(button=1)
         self.wait_menus(0, "the menu closed by a left click outside")
         self.assertEqual(self.report(self.LAST_CHOICE), "")
-        self.assertEqual(self.report(self.function_button(4)), self.INITIAL_LABELS[4])
+        self.assertEqual(self.report(function_button(4)), self.INITIAL_LABELS[4])
 
     def test_click_on_the_menu_outside_its_items_closes_it_without_a_choice(self):
         # The strip at the right of every item and the frame above the first.
@@ -633,17 +633,17 @@ class ComboMenus(GuiCase):
         ]
         for where, point in table:
             with self.subTest(where=where):
-                _, menu = self.open_menu(self.function_button(5))
+                _, menu = self.open_menu(function_button(5))
                 self.click_at(*point(menu))
                 self.wait_menus(0, f"the menu closed by a click on its {where}")
                 self.assert_stays("a choice was made", lambda s: self.control(self.LAST_CHOICE, s).text == "")
-                self.assertEqual(self.report(self.function_button(5)), self.INITIAL_LABELS[5])
+                self.assertEqual(self.report(function_button(5)), self.INITIAL_LABELS[5])
 
     def test_fixed_buttons_show_hover_and_press_but_open_no_menu(self):
         sheets = {name: sheet(f"Buttons_{name}.bmp") for name in ("Normal", "Over", "Down")}
         for number in (1, 2):
             with self.subTest(button=number):
-                button = self.control(self.function_button(number))
+                button = self.control(function_button(number))
                 rect = self.client_rect(button)
                 self.point_at(button.screen[0] + button.screen[2] // 2, button.screen[1] + button.screen[3] // 2)
                 for look, action in (("Over", None), ("Down", "mousedown")):
@@ -695,7 +695,7 @@ class ComboMenus(GuiCase):
         self.wait_text(self.CASCADE, text)
 
     def test_hiding_a_menu_sends_the_stay_on_top_pair(self):
-        button = self.function_button(3)
+        button = function_button(3)
         table = [
             ("choice", button, lambda menu: self.click_at(*menu_item_centre(menu, 1)), "1 0"),
             ("click outside", button, lambda menu: self.click_empty(), "1 0"),

@@ -14,29 +14,30 @@ import time
 
 import harness
 from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS, CLOSE, DESKTOP,
-                     FIRMWARE_TOOL_FOLDER, FIRMWARE_UPDATE_BUTTON, HELP, HELP_PAGE, MESSAGE_BOX_TEXT_ID, MINIMISE,
-                     OPTIONS, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY,
-                     SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID, ProgramCase, centre, field,
-                     region_distance, sheet, wine_path)
+                     FIRMWARE_TOOL_FOLDER, FIRMWARE_UPDATE_BUTTON, HELP, HELP_PAGE, ID, MESSAGE_BOX_TEXT_ID, MINIMISE,
+                     OPTIONS, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_NO, RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE,
+                     SENSOR_PAGE_APPLY, SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID,
+                     ProgramCase, centre, field, function_button, region_distance, sheet, wine_path)
 
 # The skin's focus mark: a ring of pale gold just inside the control.
 FOCUS_GOLD = (0xFF, 0xEB, 0xAA)
 # Tab order: the page buttons along the top, then the shown page's controls
 # in reading order.
 TOP_ROW = [BUTTON_SETTING, ADVANCED, SUPPORT, HELP, MINIMISE, CLOSE]
-BUTTON_PAGE_ORDER = [1023, 1024, 1025, 1026, 1027, BUTTON_PAGE_APPLY[0]]
-LEVEL_SWITCHES = (1128, 1129, 1130, 1134)
-CPI_FIELDS = (1055, 1057, 1059, 1060)
-SMOOTHING, LIFT_OFF = 1080, 1078
+BUTTON_PAGE_ORDER = [function_button(n) for n in range(1, 6)] + [BUTTON_PAGE_APPLY[0]]
+LEVELS = range(1, 5)
+LEVEL_SWITCHES = tuple(getattr(ID, f"IDC_LEVEL{n}_SWITCH") for n in LEVELS)
+CPI_FIELDS = tuple(getattr(ID, f"IDC_CPI{n}_FIELD") for n in LEVELS)
+SMOOTHING, LIFT_OFF = ID.IDC_SMOOTHING_SWITCH, ID.IDC_LIFT_OFF
 # Each level's bottom frame segment, where the hint to pick a colour is, opens its colour dialog.
-LEVEL_COLOURS = (1147, 1167, 1170, 1174)
+LEVEL_COLOURS = tuple(getattr(ID, f"IDC_LEVEL{n}_FRAME_BOTTOM") for n in LEVELS)
 SENSOR_PAGE_ORDER = ([c for level in zip(LEVEL_SWITCHES, CPI_FIELDS, LEVEL_COLOURS) for c in level]
                      + [SMOOTHING, LIFT_OFF, SENSOR_PAGE_APPLY[0]])
-SUPPORT_PAGE_ORDER = [1108, 1107, RESTORE_BUTTON[0]]
-HELP_PAGE_ORDER = [1127, 1128]
+SUPPORT_PAGE_ORDER = [ID.IDC_FIRMWARE_UPDATE, ID.IDC_SOFTWARE_UPDATE, RESTORE_BUTTON[0]]
+HELP_PAGE_ORDER = [ID.IDC_FAQ_BUTTON, ID.IDC_EMAIL_BUTTON]
 CPI1_FIELD_RECT = (64, 170, 151, 35)
 LEVEL_COLOUR_RECT = (40, 207, 225, 84)
-COLOUR_SAVE = 1150
+COLOUR_SAVE = ID.IDC_COLOUR_SAVE
 LIFT_OFF_RECT = (733, 202, 263, 28)
 FUNCTION_BUTTON_3_RECT = (623, 207, 282, 31)
 # The tray callback's lParam when the shell reports the menu key on the icon.
@@ -44,7 +45,7 @@ WM_CONTEXTMENU = 0x007B
 CONFIRMATION_CLASS = "KorvidSavedConfirmation"
 SAVED_TEXT = "Saved to the mouse"
 CONFIRMATION_SECONDS = 2.0
-RESTORE_NO_ID = 1113
+RESTORE_NO_ID = RESTORE_NO[0]
 
 
 def page_rect(rect):
@@ -202,8 +203,8 @@ class Keyboard(KeyboardCase):
         DESKTOP.wait("the function menu", lambda s: s.menus(main.pid))
         self.keys("Down", "Escape")
         DESKTOP.wait("the menu closed", lambda s: not s.menus(main.pid))
-        self.assertTrue(self.main().control(1025).text.endswith(": Middle click"))
-        self.wait_focus((BUTTON_PAGE, 1025))
+        self.assertTrue(self.main().control(function_button(3)).text.endswith(": Middle click"))
+        self.wait_focus((BUTTON_PAGE, function_button(3)))
         # In a field Enter and Escape are the page's, which does nothing with them.
         self.keys("ctrl+Tab")
         self.wait_page(SENSOR_PAGE)
@@ -405,8 +406,9 @@ class AccessibleNames(KeyboardCase):
         self.assert_names(main, {BUTTON_SETTING: "Button Setting", ADVANCED: "Advanced", SUPPORT: "Support",
                                  HELP: "Help", MINIMISE: "Minimise", CLOSE: "Close"})
         self.assert_names(main.control(BUTTON_PAGE), {
-            1023: "Button 1: Left click", 1024: "Button 2: Right click", 1025: "Button 3: Middle click",
-            1026: "Button 4: IE Forward", 1027: "Button 5: IE Backward", BUTTON_PAGE_APPLY[0]: "Apply"})
+            function_button(1): "Button 1: Left click", function_button(2): "Button 2: Right click",
+            function_button(3): "Button 3: Middle click", function_button(4): "Button 4: IE Forward",
+            function_button(5): "Button 5: IE Backward", BUTTON_PAGE_APPLY[0]: "Apply"})
         main = self.show_page(ADVANCED)
         expected = {SMOOTHING: "Smoothing", LIFT_OFF: "Lift-off distance: 2mm [default]",
                     SENSOR_PAGE_APPLY[0]: "Apply"}
@@ -416,10 +418,11 @@ class AccessibleNames(KeyboardCase):
             expected[LEVEL_COLOURS[level - 1]] = f"CPI level {level} colour"
         self.assert_names(main.control(SENSOR_PAGE), expected)
         main = self.show_page(SUPPORT)
-        self.assert_names(main.control(SUPPORT_PAGE), {1108: "Update Firmware", 1107: "Download",
+        self.assert_names(main.control(SUPPORT_PAGE), {ID.IDC_FIRMWARE_UPDATE: "Update Firmware",
+                                                       ID.IDC_SOFTWARE_UPDATE: "Download",
                                                        RESTORE_BUTTON[0]: "Restore Defaults"})
         main = self.show_page(HELP)
-        self.assert_names(main.control(HELP_PAGE), {1127: "FAQ", 1128: "E-mail"})
+        self.assert_names(main.control(HELP_PAGE), {ID.IDC_FAQ_BUTTON: "FAQ", ID.IDC_EMAIL_BUTTON: "E-mail"})
         # The confirmation after a write reads as it shows.
         main = self.show_page(BUTTON_SETTING)
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])

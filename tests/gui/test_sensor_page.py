@@ -12,50 +12,59 @@ import subprocess
 import time
 
 import harness
-from harness import (ADVANCED, BUTTON_PAGE, CONVERT, DESKTOP, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE, OPTIONS,
-                     PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE,
+from harness import (ADVANCED, BUTTON_PAGE, CONVERT, DESKTOP, ID, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE,
+                     OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE,
                      RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SUPPORT, GuiCase, Image,
                      ProgramCase, centre, region_distance)
 
+LEVELS = range(1, 5)
+
+
+def per_level(name, rects):
+    """(control ID, rectangle) of a control of each level 1 to 4, `name` its ID's name with {n} for the level."""
+    return tuple((getattr(ID, name.format(n=n)), rect) for n, rect in zip(LEVELS, rects))
+
+
 # The page's controls, per level 1 to 4, in page client rectangles.
-FIELDS = ((1055, (64, 170, 151, 35)), (1057, (296, 170, 149, 35)), (1059, (63, 395, 151, 35)),
-          (1060, (296, 395, 151, 34)))
-UP = ((1061, (216, 170, 17, 12)), (1065, (447, 169, 19, 13)), (1069, (215, 394, 18, 12)),
-      (1071, (448, 394, 18, 12)))
-DOWN = ((1062, (216, 182, 18, 11)), (1066, (449, 182, 18, 12)), (1070, (215, 406, 18, 12)),
-        (1074, (448, 406, 18, 13)))
+FIELDS = per_level("IDC_CPI{n}_FIELD", [(64, 170, 151, 35), (296, 170, 149, 35), (63, 395, 151, 35),
+                                        (296, 395, 151, 34)])
+UP = per_level("IDC_CPI{n}_UP", [(216, 170, 17, 12), (447, 169, 19, 13), (215, 394, 18, 12), (448, 394, 18, 12)])
+DOWN = per_level("IDC_CPI{n}_DOWN", [(216, 182, 18, 11), (449, 182, 18, 12), (215, 406, 18, 12),
+                                     (448, 406, 18, 13)])
 # The art of the first level's switch is the bottom 23 x 23 of its control.
-SWITCHES = ((1128, (239, 75, 23, 23)), (1129, (470, 75, 23, 23)), (1130, (239, 299, 22, 22)),
-            (1134, (470, 299, 23, 22)))
-BADGES = ((1176, (208, 78, 26, 16)), (1178, (439, 78, 27, 16)), (1179, (208, 302, 27, 15)),
-          (1180, (440, 302, 25, 16)))
+SWITCHES = per_level("IDC_LEVEL{n}_SWITCH", [(239, 75, 23, 23), (470, 75, 23, 23), (239, 299, 22, 22),
+                                             (470, 299, 23, 22)])
+BADGES = per_level("IDC_LEVEL{n}_BADGE", [(208, 78, 26, 16), (439, 78, 27, 16), (208, 302, 27, 15),
+                                          (440, 302, 25, 16)])
 # Frame segments top, left, bottom, right.
-FRAMES = (
-    ((1163, (40, 99, 225, 58)), (1146, (40, 156, 24, 52)), (1147, (40, 207, 225, 84)), (1148, (240, 156, 25, 52))),
-    ((1166, (271, 99, 225, 58)), (1164, (271, 156, 25, 52)), (1167, (271, 207, 225, 84)), (1168, (472, 156, 24, 52))),
-    ((1165, (40, 322, 225, 58)), (1169, (40, 379, 24, 52)), (1170, (40, 430, 225, 84)), (1171, (240, 379, 25, 52))),
-    ((1172, (271, 322, 225, 58)), (1173, (271, 379, 25, 52)), (1174, (271, 430, 225, 84)), (1175, (472, 379, 24, 52))),
-)
-SMOOTHING_SWITCH = (1080, (732, 126, 34, 33))
-SMOOTHING_INDICATOR = (1127, (775, 133, 33, 20))
-LIFT_OFF = (1078, (733, 202, 263, 28))
+FRAMES = tuple(zip(
+    per_level("IDC_LEVEL{n}_FRAME_TOP", [(40, 99, 225, 58), (271, 99, 225, 58), (40, 322, 225, 58),
+                                         (271, 322, 225, 58)]),
+    per_level("IDC_LEVEL{n}_FRAME_LEFT", [(40, 156, 24, 52), (271, 156, 25, 52), (40, 379, 24, 52),
+                                          (271, 379, 25, 52)]),
+    per_level("IDC_LEVEL{n}_FRAME_BOTTOM", [(40, 207, 225, 84), (271, 207, 225, 84), (40, 430, 225, 84),
+                                            (271, 430, 225, 84)]),
+    per_level("IDC_LEVEL{n}_FRAME_RIGHT", [(240, 156, 25, 52), (472, 156, 24, 52), (240, 379, 25, 52),
+                                           (472, 379, 24, 52)])))
+SMOOTHING_SWITCH = (ID.IDC_SMOOTHING_SWITCH, (732, 126, 34, 33))
+SMOOTHING_INDICATOR = (ID.IDC_SMOOTHING_INDICATOR, (775, 133, 33, 20))
+LIFT_OFF = (ID.IDC_LIFT_OFF, (733, 202, 263, 28))
 LIFT_OFF_ITEMS = ("2mm [default]", "3mm")
 # The selector's window text: its name for accessibility tools, then its item.
 LIFT_OFF_NAME = "Lift-off distance: "
-SLIDERS = (1072, 1075, 1076, 1161, 1162)
+SLIDERS = tuple(getattr(ID, f"IDC_SENSOR_SLIDER{n}") for n in range(1, 6))
 
 # The colour dialog's controls, in its client rectangle; the shown palette
 # buttons with their colours as "#RRGGBB".
-COLOUR_CLOSE = (1127, (389, 7, 24, 23))
-COLOUR_CANCEL = (1151, (218, 184, 189, 61))
-COLOUR_SAVE = (1150, (14, 184, 189, 61))
-PALETTE = {
-    "A1": (1142, (13, 47, 101, 64), "#FF0000"), "A2": (1143, (113, 47, 99, 64), "#00FF00"),
-    "A3": (1144, (211, 49, 99, 62), "#0000FF"), "A4": (1145, (309, 49, 99, 62), "#FFEB00"),
-    "B1": (1128, (13, 110, 101, 63), "#FF9600"), "B2": (1129, (113, 110, 99, 63), "#9B00FF"),
-    "B3": (1130, (211, 110, 99, 63), "#00FFFF"), "B4": (1131, (309, 110, 99, 63), "#FFFFFF"),
-}
-HIDDEN_PALETTE = (1146, 1147, 1148, 1149, 1132, 1133, 1134, 1135)
+COLOUR_CLOSE = (ID.IDC_COLOUR_CLOSE, (389, 7, 24, 23))
+COLOUR_CANCEL = (ID.IDC_COLOUR_CANCEL, (218, 184, 189, 61))
+COLOUR_SAVE = (ID.IDC_COLOUR_SAVE, (14, 184, 189, 61))
+PALETTE = {name: (getattr(ID, "IDC_COLOUR_" + name), rect, colour) for name, rect, colour in (
+    ("A1", (13, 47, 101, 64), "#FF0000"), ("A2", (113, 47, 99, 64), "#00FF00"),
+    ("A3", (211, 49, 99, 62), "#0000FF"), ("A4", (309, 49, 99, 62), "#FFEB00"),
+    ("B1", (13, 110, 101, 63), "#FF9600"), ("B2", (113, 110, 99, 63), "#9B00FF"),
+    ("B3", (211, 110, 99, 63), "#00FFFF"), ("B4", (309, 110, 99, 63), "#FFFFFF"))}
+HIDDEN_PALETTE = tuple(getattr(ID, f"IDC_COLOUR_{row}{n}") for row in "AB" for n in range(5, 9))
 COLOUR_SIZE = [421, 258]
 
 # A mouse whose block holds four different CPI values and colours, one
@@ -417,8 +426,8 @@ class SliderControl(GuiCase):
     """The image slider on its fixture window: click, drag, snapping, notifications, disabled."""
 
     TITLE = "Korvid Slider Fixture"
-    FINE, COARSE, OFF = 1401, 1402, 1403
-    REPORT = 1301
+    FINE, COARSE, OFF = ID.IDC_SLIDER_FIXTURE_FINE, ID.IDC_SLIDER_FIXTURE_COARSE, ID.IDC_SLIDER_FIXTURE_OFF
+    REPORT = ID.IDC_SLIDER_FIXTURE_REPORT
 
     def setUp(self):
         super().setUp()
