@@ -45,7 +45,7 @@ bool TrayIcon::OnTaskbarCreated(UINT message) {
 }
 
 bool TrayIcon::IsMenuChoice(WPARAM command) const {
-  return menu_ && static_cast<int>(command) == menu_->menuId;
+  return menu_ && static_cast<int>(command) == menu_->MenuId();
 }
 
 void TrayIcon::OpenMenu(bool fromKeyboard) {
@@ -53,7 +53,7 @@ void TrayIcon::OpenMenu(bool fromKeyboard) {
   if (!menu_) {
     auto menu = std::make_unique<CQuoBnMenu>();
     if (!menu->Create(nullptr, L"menu", 0, kTrayMenuRect, window_, static_cast<int>(GetTickCount()))) return;
-    menu->owner = window_;
+    menu->SetOwner(window_);
     menu->AddItem(kTrayConfigMouse, L"Config Mouse", 0, 1, 0);
     menu->AddItem(kTrayExitSoftware, L"Exit Software", 0, 1, 0);
     menu_ = std::move(menu);
@@ -70,7 +70,7 @@ void TrayIcon::OpenMenu(bool fromKeyboard) {
   const PixelPoint origin =
       TrayMenuOrigin({cursor.x, cursor.y}, bounds.right - bounds.left, bounds.bottom - bounds.top, workArea);
   SetForegroundWindow(window_);
-  menu_->PopupAt(0, origin.x, origin.y);
+  menu_->PopupAt(PopupCorner::kTopLeft, origin.x, origin.y);
 }
 
 }  // namespace korvid

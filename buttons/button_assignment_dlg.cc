@@ -63,7 +63,7 @@ void CButtonAssignmentDlg::LayOutFunctionButton(int buttonNumber) {
   PlaceSkinnedButton(button, kFunctionButtonRects[buttonNumber - 1], kButtonsNormal, kButtonsOver, kButtonsDown);
   for (const MenuItem& item : ButtonMenu(buttonNumber)) button.AddMenuItem(item.functionId, framework::ToWide(item.label));
   button.SelectItem(InitialButtonItem(buttonNumber).functionId);
-  if (buttonNumber <= kFixedButtons) button.menuEnabled = 0;
+  if (buttonNumber <= kFixedButtons) button.SetMenuEnabled(false);
 }
 
 bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
@@ -76,7 +76,7 @@ bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
   const int index = id - IDC_FUNCTION_BUTTON_1;
   const std::optional<ButtonBinding>& kept = keptBindings_[static_cast<size_t>(index)];
   const int functionId =
-      button->functionId == kFnKeptBinding && kept ? KeptBindingFunction(index + 1, *kept) : button->functionId;
+      button->FunctionId() == kFnKeptBinding && kept ? KeptBindingFunction(index + 1, *kept) : button->FunctionId();
   const std::wstring text = framework::ToWide(DescribeFunction(functionId));
   lstrcpynW(request.szText, text.c_str(), static_cast<int>(std::size(request.szText)));
   request.lpszText = request.szText;
@@ -91,7 +91,7 @@ CQuoBnComboButton* CButtonAssignmentDlg::FunctionButton(int controlId) {
 
 ButtonChoice CButtonAssignmentDlg::ChoiceOf(int buttonNumber) const {
   const CQuoBnComboButton& button = functionButtons_[static_cast<size_t>(buttonNumber - 1)];
-  return ButtonChoice{framework::FromWide(button.label), button.functionId, button.modifiers,
+  return ButtonChoice{framework::FromWide(button.Label()), button.FunctionId(), button.Modifiers(),
                       keptBindings_[static_cast<size_t>(buttonNumber - 1)]};
 }
 
@@ -124,7 +124,7 @@ void CButtonAssignmentDlg::RunHotkeyPopup(CQuoBnComboButton& button) {
   popup.DoModal();
   // "Keyboard key" itself never becomes the button's function: it keeps what
   // Save gave it, or what it had.
-  button.adoptSelection = 0;
+  button.SetAdoptsSelection(false);
 }
 
 bool CButtonAssignmentDlg::OnCommand(int controlId, int notifyCode, HWND) {

@@ -17,7 +17,7 @@ constexpr UINT_PTR kCorrectionTimer = 1;
 constexpr UINT kCorrectionTimerMs = 150;
 constexpr int kFieldFontHeight = 24;
 constexpr int kUp = +1, kDown = -1;
-constexpr int kBadgeLit = 2, kBadgeDark = 0;
+constexpr ButtonLook kBadgeLit = kLookDown, kBadgeDark = kLookNormal;
 
 // Where each level's controls sit on the page, and the colour its frame
 // shows before the first profile is loaded.
@@ -93,7 +93,7 @@ void PlaceButton(CZebButton& button, const SkinRect& rect) {
 // A button that only shows a look the page gives it: no mouse input, no off image.
 void PlaceIndicator(CZebButton& button, const SkinRect& rect) {
   PlaceButton(button, rect);
-  button.selected = 0;
+  button.SetSelected(false);
   button.EnableWindow(false);
 }
 
@@ -178,8 +178,7 @@ std::array<bool, kCpiLevels> CAdvancedSettingsDlg::LevelsInUse() const {
 void CAdvancedSettingsDlg::ShowLevelInUse(int index, bool inUse) {
   Level& level = levels_[index];
   level.levelSwitch.SetSelected(inUse);
-  level.badge.state = inUse ? kBadgeLit : kBadgeDark;
-  level.badge.Invalidate(false);
+  level.badge.SetLook(inUse ? kBadgeLit : kBadgeDark);
 }
 
 void CAdvancedSettingsDlg::ShowLevelColour(int index) {
@@ -203,8 +202,7 @@ void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord& loaded) {
   for (int i = 0; i < kCpiLevels; ++i) ShowLevelColour(i);
   liftOff_.SelectItem(profile.liftOffDistance);
   smoothingSwitch_.SetSelected(profile.smoothing != 0);
-  smoothingIndicator_.state = profile.smoothing != 0 ? kBadgeLit : kBadgeDark;
-  smoothingIndicator_.Invalidate(false);
+  smoothingIndicator_.SetLook(profile.smoothing != 0 ? kBadgeLit : kBadgeDark);
 }
 
 void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord& profile) {
@@ -217,7 +215,7 @@ void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord& profile) {
   profile.cpiColour = levelColour_;
   profile.smoothing = smoothingSwitch_.IsSelected() ? 1 : 0;
   for (int i = 0; i < kCpiLevels; ++i) profile.cpiLevelDisabled[i] = LevelRecordValue(levels_[i].levelSwitch.IsSelected());
-  profile.liftOffDistance = static_cast<uint8_t>(liftOff_.functionId & 0xFF);
+  profile.liftOffDistance = static_cast<uint8_t>(liftOff_.FunctionId() & 0xFF);
   ApplySensorRules(profile);
 }
 
@@ -252,8 +250,7 @@ void CAdvancedSettingsDlg::ClickLevelSwitch(int index) {
 void CAdvancedSettingsDlg::ToggleSmoothing() {
   const bool on = !smoothingSwitch_.IsSelected();
   smoothingSwitch_.SetSelected(on);
-  smoothingIndicator_.state = on ? kBadgeLit : kBadgeDark;
-  smoothingIndicator_.Invalidate(false);
+  smoothingIndicator_.SetLook(on ? kBadgeLit : kBadgeDark);
 }
 
 void CAdvancedSettingsDlg::OpenColourDialog(int index) {

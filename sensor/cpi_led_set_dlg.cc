@@ -60,7 +60,7 @@ BOOL CCPILedSetDlg::OnInitDialog() {
   PlaceElementButton(saveButton_, kSave);
   for (int i = 0; i < kPaletteSize; ++i) {
     // A swatch is picked with Space; Enter stays the dialog's.
-    colourButtons_[i].takesEnter = 0;
+    colourButtons_[i].SetTakesEnter(false);
     if (kColourButtons[i].element != 0) {
       PlaceElementButton(colourButtons_[i], kColourButtons[i]);
     } else {

@@ -18,19 +18,19 @@ constexpr ComboButtonStyle kComboStyle{FW_BOLD, 0xFF0000FF, 10, 0};
 }  // namespace
 
 ComboButtonBase::ComboButtonBase(const ComboButtonStyle& style)
-    : font(CreateArialFont(16, style.fontWeight)), highlightColour(style.highlightColour), style_(style) {}
+    : style_(style), font_(CreateArialFont(16, style.fontWeight)), highlightColour_(style.highlightColour) {}
 
 void ComboButtonBase::SelectItem(int id) {
-  if (!menu) return;
-  const QuoMenuItem* item = menu->FindItem(id);
+  if (!menu_) return;
+  const QuoMenuItem* item = menu_->FindItem(id);
   if (!item) return;
-  functionId = id;
+  functionId_ = id;
   ShowLabel(item->text);
 }
 
 void ComboButtonBase::ShowLabel(const std::wstring& text) {
-  label = text;
-  SetWindowText(accessibleName_.empty() ? label : accessibleName_ + L": " + label);
+  label_ = text;
+  SetWindowText(accessibleName_.empty() ? label_ : accessibleName_ + L": " + label_);
   Repaint();
 }
 
@@ -43,20 +43,20 @@ void ComboButtonBase::PreSubclassWindow() {
 }
 
 void ComboButtonBase::PressFromKeyboard() {
-  if (!IsWindowEnabled() || !menuEnabled || !menu) return;
-  if (menu->IsWindowVisible()) {
-    menu->Hide();
+  if (!IsWindowEnabled() || !menuEnabled_ || !menu_) return;
+  if (menu_->IsWindowVisible()) {
+    menu_->Hide();
     return;
   }
   SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
   OpenMenu();
-  if (!menu->IsWindowVisible()) return;
-  lastMenuTick = GetTickCount();
+  if (!menu_->IsWindowVisible()) return;
+  lastMenuTick_ = GetTickCount();
   int current = 0;
-  for (size_t i = 0; i < menu->items.size(); ++i) {
-    if (menu->items[i].id == functionId) current = static_cast<int>(i);
+  for (size_t i = 0; i < menu_->Items().size(); ++i) {
+    if (menu_->Items()[i].id == functionId_) current = static_cast<int>(i);
   }
-  menu->Highlight(current);
+  menu_->Highlight(current);
 }
 
 bool ComboButtonBase::OnKeyDown(UINT message, WPARAM key) {
@@ -70,47 +70,45 @@ bool ComboButtonBase::OnKeyDown(UINT message, WPARAM key) {
 
 void ComboButtonBase::OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = Default(WM_LBUTTONDOWN, wParam, lParam);
-  pressed = 1;
-  pressBegunHere = 1;
-  state = 2;
-  if (menu) menu->Hide();
+  ShowPressed(true);
+  pressBegunHere_ = true;
+  if (menu_) menu_->Hide();
   Repaint();
-  suppressOpen = SuppressesMenuOpen(GetTickCount(), lastMenuTick) ? 1 : 0;
+  suppressOpen_ = SuppressesMenuOpen(GetTickCount(), lastMenuTick_);
 }
 
 void ComboButtonBase::OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = Default(WM_LBUTTONUP, wParam, lParam);
-  pressed = 0;
-  state = 0;
+  ShowPressed(false);
   Repaint();
-  const bool ownPress = pressBegunHere != 0;
-  pressBegunHere = 0;
-  if (ownPress && menuEnabled && menu && !suppressOpen) {
-    suppressOpen = 1;
+  const bool ownPress = pressBegunHere_;
+  pressBegunHere_ = false;
+  if (ownPress && menuEnabled_ && menu_ && !suppressOpen_) {
+    suppressOpen_ = true;
     SetTimer(GetSafeHwnd(), kMenuTimer, kMenuTimerMs, nullptr);
     OpenMenu();
     // Seen open now, not only at the timer's first tick: a press that comes
     // sooner closes the menu rather than reopening it.
-    if (menu->IsWindowVisible()) lastMenuTick = GetTickCount();
+    if (menu_->IsWindowVisible()) lastMenuTick_ = GetTickCount();
   }
 }
 
 void ComboButtonBase::OpenMenu() {
   RECT button{};
   GetWindowRect(GetSafeHwnd(), &button);
-  menu->SetItemRightStrip(style_.menuRightStrip);
-  menu->LayoutItems();
-  const bool up = ComboMenuOpensUp(dropUp != 0, ToPixelRect(button), menu->Height(), ToPixelRect(framework::WorkAreaOf(MonitorFromWindow(GetSafeHwnd(), MONITOR_DEFAULTTONEAREST))));
+  menu_->SetItemRightStrip(style_.menuRightStrip);
+  menu_->LayoutItems();
+  const bool up = ComboMenuOpensUp(dropUp_, ToPixelRect(button), menu_->Height(), ToPixelRect(framework::WorkAreaOf(MonitorFromWindow(GetSafeHwnd(), MONITOR_DEFAULTTONEAREST))));
   if (up) {
-    menu->PopupAt(2, button.left, button.top);
+    menu_->PopupAt(PopupCorner::kBottomLeft, button.left, button.top);
   } else {
-    menu->PopupAt(0, button.left, button.bottom);
+    menu_->PopupAt(PopupCorner::kTopLeft, button.left, button.bottom);
   }
 }
 
 void ComboButtonBase::OnMenuTimer() {
-  if (menu && menu->IsWindowVisible()) {
-    lastMenuTick = GetTickCount();
+  if (menu_ && menu_->IsWindowVisible()) {
+    lastMenuTick_ = GetTickCount();
   } else {
     // Found closed: the last tick already holds when it was last seen open,
     // and a timer left running would wake the program for nothing.
@@ -119,19 +117,19 @@ void ComboButtonBase::OnMenuTimer() {
 }
 
 bool ComboButtonBase::OnMenuChoice(LPARAM itemId) {
-  if (!menu) return false;
+  if (!menu_) return false;
   const int id = static_cast<int>(itemId);
-  const QuoMenuItem* item = menu->FindItem(id);
+  const QuoMenuItem* item = menu_->FindItem(id);
   if (!item) return false;
   // The parent may rebuild the menu while it handles the choice.
   const std::wstring text = item->text;
   SendMessageW(GetParent(), WM_SYSCOMMAND, static_cast<WPARAM>(GetDlgCtrlID()), id);
-  if (adoptSelection) {
-    functionId = id;
+  if (adoptSelection_) {
+    functionId_ = id;
     ShowLabel(text);
   } else {
     // The parent kept a result of its own this time.
-    adoptSelection = 1;
+    adoptSelection_ = true;
   }
   return true;
 }
@@ -150,7 +148,7 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       result = CZebButton::WindowProc(message, wParam, lParam);
       // The pointer left: a press begun here ends without this button's
       // release (the capture has gone), so a later one cannot count it.
-      if (!tracking) pressBegunHere = 0;
+      if (!IsTracking()) pressBegunHere_ = false;
       return result;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -178,29 +176,28 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
 
 void ComboButtonBase::DrawItem(const DRAWITEMSTRUCT& item) {
   CZebButton::DrawItem(item);
-  if (!drawText) return;
   RECT textRect = item.rcItem;
   textRect.left += style_.labelInset;
-  const COLORREF colour = ArgbToColorref(state == 1 ? highlightColour : textColour);
+  const COLORREF colour = ArgbToColorref(GetLook() == kLookOver ? highlightColour_ : textColour_);
   if (LabelFits(item.hDC, item.rcItem)) {
-    DrawTextCentered(item.hDC, label, colour, false, true, textRect, font.get());
+    DrawTextCentered(item.hDC, label_, colour, false, true, textRect, font_.get());
     return;
   }
   // A label longer than its field (four modifiers and a long key name) ends
   // in an ellipsis before the field's square arrow zone at the right, rather
   // than running under the arrow.
   textRect.right -= (item.rcItem.bottom - item.rcItem.top) + kArrowZoneGap;
-  framework::SelectObjectGuard select(item.hDC, font.get());
+  framework::SelectObjectGuard select(item.hDC, font_.get());
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, colour);
-  DrawTextW(item.hDC, label.c_str(), static_cast<int>(label.size()), &textRect,
+  DrawTextW(item.hDC, label_.c_str(), static_cast<int>(label_.size()), &textRect,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 bool ComboButtonBase::LabelFits(HDC dc, const RECT& field) const {
-  framework::SelectObjectGuard select(dc, font.get());
+  framework::SelectObjectGuard select(dc, font_.get());
   SIZE extent{};
-  GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+  GetTextExtentPoint32W(dc, label_.c_str(), static_cast<int>(label_.size()), &extent);
   const LONG room = field.right - field.left - style_.labelInset - (field.bottom - field.top) - kArrowZoneGap;
   return extent.cx <= room;
 }
@@ -208,22 +205,21 @@ bool ComboButtonBase::LabelFits(HDC dc, const RECT& field) const {
 CQuoBnComboButton::CQuoBnComboButton() : ComboButtonBase(kBnComboStyle) {}
 
 void CQuoBnComboButton::AddMenuItem(int id, const std::wstring& text) {
-  if (!menu) {
+  if (!Menu()) {
     RECT button{};
     GetWindowRect(GetSafeHwnd(), &button);
     auto created = std::make_unique<CQuoBnMenu>();
     const RECT rect{0, 0, button.right - button.left - 2, 10};
-    if (!created->Create(nullptr, L"menu", 0, rect, GetSafeHwnd(), static_cast<int>(GetTickCount()))) return;
-    created->owner = GetSafeHwnd();
-    menu = std::move(created);
+    if (!created->Create(nullptr, L"menu_", 0, rect, GetSafeHwnd(), static_cast<int>(GetTickCount()))) return;
+    created->SetOwner(GetSafeHwnd());
+    SetMenu(std::move(created));
   }
-  menu->AddItem(id, text, 0, 1, 0);
+  Menu()->AddItem(id, text, 0, 1, 0);
 }
 
 void CQuoBnComboButton::SetBinding(const std::wstring& text, int id, int bindingModifiers) {
-  functionId = id;
-  modifiers = bindingModifiers;
-  ShowLabel(text);
+  modifiers_ = bindingModifiers;
+  ShowChoice(id, text);
 }
 
 CQuoComboButton::CQuoComboButton() : ComboButtonBase(kComboStyle) {}

@@ -29,23 +29,23 @@ class ComboButtonBase : public CZebButton {
   // the same to accessibility tools as on screen.
   void ShowLabel(const std::wstring& text);
 
-  std::unique_ptr<CQuoBnMenu> menu;
-  std::wstring label;
-  int functionId = -1;
-  framework::FontHandle font;
-  Gdiplus::ARGB textColour = 0xFFFFFFFF;
-  Gdiplus::ARGB highlightColour;
-  int drawText = 1;
-  int adoptSelection = 1;
-  int dropUp = 0;
-  int menuEnabled = 1;
-  int suppressOpen = 0;
-  uint32_t lastMenuTick = 0;
-  // The left button went down on this button and the pointer has stayed on
-  // it since: only the release of such a press opens the menu. A press that
-  // began elsewhere (a drag onto the button, a press on another menu lying
-  // over it) ends here without opening anything.
-  int pressBegunHere = 0;
+  // The menu it drops; null before it has one.
+  CQuoBnMenu* Menu() const { return menu_.get(); }
+  // Gives the button the menu it drops, which it owns from then on.
+  void SetMenu(std::unique_ptr<CQuoBnMenu> menu) { menu_ = std::move(menu); }
+  const std::wstring& Label() const { return label_; }
+  // The current item's identifier; -1 before one is chosen.
+  int FunctionId() const { return functionId_; }
+  // A button whose menu is off shows its label but opens nothing.
+  void SetMenuEnabled(bool enabled) { menuEnabled_ = enabled; }
+  bool MenuEnabled() const { return menuEnabled_; }
+  // The menu opens above the button when there is room there.
+  void SetDropUp(bool dropUp) { dropUp_ = dropUp; }
+  // Whether the next choice becomes the label and identifier. A parent that
+  // sets its own result while it handles a choice turns this off; it comes
+  // back on after that choice.
+  void SetAdoptsSelection(bool adopts) { adoptSelection_ = adopts; }
+  bool AdoptsSelection() const { return adoptSelection_; }
 
   // The template's caption names the button ("Button 3"); the window text,
   // which accessibility tools read, is the name and the label ("Button 3:
@@ -60,8 +60,15 @@ class ComboButtonBase : public CZebButton {
   // item highlighted; a second press closes it.
   void PressFromKeyboard() override;
   const ComboButtonStyle& Style() const { return style_; }
+  // The binding's identifier and label, shown at once.
+  void ShowChoice(int id, const std::wstring& text) {
+    functionId_ = id;
+    ShowLabel(text);
+  }
 
  private:
+  friend struct WidgetTestAccess;
+
   void OnPress(WPARAM wParam, LPARAM lParam, LRESULT& result);
   void OnRelease(WPARAM wParam, LPARAM lParam, LRESULT& result);
   void OpenMenu();
@@ -72,6 +79,24 @@ class ComboButtonBase : public CZebButton {
 
   ComboButtonStyle style_;
   std::wstring accessibleName_;
+  std::unique_ptr<CQuoBnMenu> menu_;
+  std::wstring label_;
+  int functionId_ = -1;
+  framework::FontHandle font_;
+  Gdiplus::ARGB textColour_ = 0xFFFFFFFF;
+  Gdiplus::ARGB highlightColour_;
+  bool adoptSelection_ = true;
+  bool dropUp_ = false;
+  bool menuEnabled_ = true;
+  // The release of a press opens nothing until the menu is seen closed again.
+  bool suppressOpen_ = false;
+  // When the menu was last seen open (GetTickCount).
+  uint32_t lastMenuTick_ = 0;
+  // The left button went down on this button and the pointer has stayed on
+  // it since: only the release of such a press opens the menu. A press that
+  // began elsewhere (a drag onto the button, a press on another menu lying
+  // over it) ends here without opening anything.
+  bool pressBegunHere_ = false;
 };
 
 // The settings pages' combo button: its own menu built item by item, a gold
@@ -83,8 +108,11 @@ class CQuoBnComboButton : public ComboButtonBase {
   // Adds an enabled item to the menu, making the menu on first use.
   void AddMenuItem(int id, const std::wstring& text);
   void SetBinding(const std::wstring& text, int id, int bindingModifiers);
+  // The modifiers of a keyboard binding; -1 for none set.
+  int Modifiers() const { return modifiers_; }
 
-  int modifiers = -1;
+ private:
+  int modifiers_ = -1;
 };
 
 // The second style of combo button: bold label, blue highlight, full-width

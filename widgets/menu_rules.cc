@@ -20,13 +20,13 @@ int HitTestItems(const std::vector<PixelRect>& items, PixelPoint p) {
   return -1;
 }
 
-std::optional<PixelPoint> PopupOrigin(int mode, PixelPoint at, int width, int height) {
-  switch (mode) {
-    case 0:
+std::optional<PixelPoint> PopupOrigin(PopupCorner corner, PixelPoint at, int width, int height) {
+  switch (corner) {
+    case PopupCorner::kTopLeft:
       return at;
-    case 2:
+    case PopupCorner::kBottomLeft:
       return PixelPoint{at.x, at.y - height};
-    case 3:
+    case PopupCorner::kBottomRight:
       return PixelPoint{at.x - width, at.y - height};
     default:
       return std::nullopt;

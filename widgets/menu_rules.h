@@ -39,10 +39,12 @@ MenuLayout LayoutMenu(int itemCount, int textHeight, int width, int rightStrip);
 // The index of the first item containing p, or -1.
 int HitTestItems(const std::vector<PixelRect>& items, PixelPoint p);
 
-// Where a menu w x h goes when it pops up at (x, y): mode 0 puts its top-left
-// corner there, 2 its bottom-left, 3 its bottom-right; other modes leave it
-// where it is.
-std::optional<PixelPoint> PopupOrigin(int mode, PixelPoint at, int width, int height);
+// The corner of a menu that goes at the point it pops up at.
+enum class PopupCorner { kTopLeft = 0, kBottomLeft = 2, kBottomRight = 3 };
+
+// Where a menu w x h goes when it pops up at (x, y) with `corner` there; a
+// value that names no corner leaves it where it is.
+std::optional<PixelPoint> PopupOrigin(PopupCorner corner, PixelPoint at, int width, int height);
 
 // The tray menu's top-left corner: its bottom-right corner at the cursor,
 // flipped to the other side of the cursor along an axis where it would leave

@@ -25,7 +25,7 @@ RECT ToRect(const PixelRect& r) { return RECT{r.left, r.top, r.right, r.bottom};
 
 }  // namespace
 
-CQuoBnMenu::CQuoBnMenu() : font(CreateArialFont(16, FW_NORMAL)) {}
+CQuoBnMenu::CQuoBnMenu() : font_(CreateArialFont(16, FW_NORMAL)) {}
 
 CQuoBnMenu::~CQuoBnMenu() {
   // The owner may be going too: no requests to it, only the hook is let go
@@ -36,7 +36,7 @@ CQuoBnMenu::~CQuoBnMenu() {
 
 bool CQuoBnMenu::HoldsWindow(HWND window) const {
   if (window == GetSafeHwnd()) return true;
-  for (const auto& subMenu : subMenus) {
+  for (const auto& subMenu : subMenus_) {
     if (subMenu->HoldsWindow(window)) return true;
   }
   return false;
@@ -52,13 +52,13 @@ bool CQuoBnMenu::Create(const wchar_t*, const wchar_t* windowName, DWORD, const 
   ModifyStyle(WS_CAPTION, 0);
   SetWindowPos(GetSafeHwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  menuId = controlId;
-  owner = parent;
+  menuId_ = controlId;
+  owner_ = parent;
   return true;
 }
 
 void CQuoBnMenu::AddItem(int id, const std::wstring& text, int reserved, int enabled, int hasSubmenu) {
-  for (const QuoMenuItem& item : items) {
+  for (const QuoMenuItem& item : items_) {
     if (item.id == id) return;
   }
   QuoMenuItem item;
@@ -67,22 +67,22 @@ void CQuoBnMenu::AddItem(int id, const std::wstring& text, int reserved, int ena
   item.reserved = reserved;
   item.enabled = enabled;
   item.hasSubmenu = hasSubmenu;
-  items.push_back(std::move(item));
+  items_.push_back(std::move(item));
 }
 
 QuoMenuItem* CQuoBnMenu::FindItem(int id) {
-  for (QuoMenuItem& item : items) {
+  for (QuoMenuItem& item : items_) {
     if (item.id == id) return &item;
   }
-  for (const auto& subMenu : subMenus) {
+  for (const auto& subMenu : subMenus_) {
     if (QuoMenuItem* found = subMenu->FindItem(id)) return found;
   }
   return nullptr;
 }
 
 void CQuoBnMenu::RemoveAllItems() {
-  items.clear();
-  hoverIndex = -1;
+  items_.clear();
+  hoverIndex_ = -1;
 }
 
 int CQuoBnMenu::Height() const {
@@ -94,7 +94,7 @@ int CQuoBnMenu::Height() const {
 void CQuoBnMenu::LayoutItems() {
   HWND window = GetSafeHwnd();
   if (!window) return;
-  if (items.empty()) {
+  if (items_.empty()) {
     Hide();
     return;
   }
@@ -103,9 +103,9 @@ void CQuoBnMenu::LayoutItems() {
   int textHeight = 0;
   {
     framework::WindowDc dc(window);
-    framework::SelectObjectGuard select(dc.get(), font.get());
+    framework::SelectObjectGuard select(dc.get(), font_.get());
     SIZE extent{};
-    const std::wstring& text = items.front().text;
+    const std::wstring& text = items_.front().text;
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     textHeight = extent.cy;
     if (textHeight <= 0) {
@@ -116,24 +116,24 @@ void CQuoBnMenu::LayoutItems() {
     }
   }
   const int width = bounds.right - bounds.left;
-  const MenuLayout layout = LayoutMenu(static_cast<int>(items.size()), textHeight, width, itemRightStrip_);
-  for (size_t i = 0; i < items.size(); ++i) items[i].rect = ToRect(layout.items[i]);
+  const MenuLayout layout = LayoutMenu(static_cast<int>(items_.size()), textHeight, width, itemRightStrip_);
+  for (size_t i = 0; i < items_.size(); ++i) items_[i].rect = ToRect(layout.items[i]);
   SetWindowPos(window, nullptr, bounds.left, bounds.top, width, layout.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CQuoBnMenu::PopupAt(int mode, int x, int y) {
+void CQuoBnMenu::PopupAt(PopupCorner corner, int x, int y) {
   HWND window = GetSafeHwnd();
   if (!window) return;
   LayoutItems();
-  hoverIndex = -1;
+  hoverIndex_ = -1;
   RECT bounds{};
   GetWindowRect(window, &bounds);
-  if (const auto origin = PopupOrigin(mode, {x, y}, bounds.right - bounds.left, bounds.bottom - bounds.top)) {
+  if (const auto origin = PopupOrigin(corner, {x, y}, bounds.right - bounds.left, bounds.bottom - bounds.top)) {
     SetWindowPos(window, nullptr, origin->x, origin->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   LayoutItems();
-  if (items.empty()) return;
+  if (items_.empty()) return;
   // Shown without taking the activation from the program's window.
   ShowWindow(SW_SHOWNA);
   Invalidate(false);
@@ -142,7 +142,7 @@ void CQuoBnMenu::PopupAt(int mode, int x, int y) {
 
 CQuoBnMenu* CQuoBnMenu::Root() {
   CQuoBnMenu* root = this;
-  while (root->parentMenu) root = root->parentMenu;
+  while (root->parentMenu_) root = root->parentMenu_;
   return root;
 }
 
@@ -157,21 +157,21 @@ void CQuoBnMenu::TakeMouseHook() {
 }
 
 void CQuoBnMenu::SendStayOnTop(int on) const {
-  if (owner) SendMessageW(owner, WM_SYSCOMMAND, kStayOnTopRequest, on);
+  if (owner_) SendMessageW(owner_, WM_SYSCOMMAND, kStayOnTopRequest, on);
 }
 
 void CQuoBnMenu::Hide() {
   if (!IsWindowVisible()) return;
   SendStayOnTop(1);
   ShowWindow(SW_HIDE);
-  if (parentMenu) parentMenu->Hide();
+  if (parentMenu_) parentMenu_->Hide();
   HideSubmenus();
   SendStayOnTop(0);
-  if (!parentMenu) RemoveMenuMouseHook();
+  if (!parentMenu_) RemoveMenuMouseHook();
 }
 
 void CQuoBnMenu::HideSubmenus() {
-  for (const auto& subMenu : subMenus) {
+  for (const auto& subMenu : subMenus_) {
     if (!subMenu->IsWindowVisible()) continue;
     SendStayOnTop(1);
     subMenu->HideSubmenus();
@@ -183,23 +183,37 @@ void CQuoBnMenu::HideSubmenus() {
 }
 
 CQuoBnMenu* CQuoBnMenu::GetSubMenu(int id) {
-  for (const auto& subMenu : subMenus) {
-    if (subMenu->menuId == id) return subMenu.get();
+  for (const auto& subMenu : subMenus_) {
+    if (subMenu->menuId_ == id) return subMenu.get();
   }
   auto subMenu = std::make_unique<CQuoBnMenu>();
-  if (!subMenu->Create(nullptr, L"menu", 0, RECT{0, 0, 50, 10}, owner, id)) return nullptr;
-  subMenu->parentMenu = this;
-  subMenu->owner = owner;
+  if (!subMenu->Create(nullptr, L"menu", 0, RECT{0, 0, 50, 10}, owner_, id)) return nullptr;
+  subMenu->parentMenu_ = this;
+  subMenu->owner_ = owner_;
   subMenu->SetItemRightStrip(itemRightStrip_);
-  subMenus.push_back(std::move(subMenu));
-  return subMenus.back().get();
+  subMenus_.push_back(std::move(subMenu));
+  return subMenus_.back().get();
 }
 
 int CQuoBnMenu::HitTest(POINT p) const {
   std::vector<PixelRect> rects;
-  rects.reserve(items.size());
-  for (const QuoMenuItem& item : items) rects.push_back(ToPixelRect(item.rect));
+  rects.reserve(items_.size());
+  for (const QuoMenuItem& item : items_) rects.push_back(ToPixelRect(item.rect));
   return HitTestItems(rects, {p.x, p.y});
+}
+
+void CQuoBnMenu::Paint(HDC dc) const {
+  const RECT client = GetClientRect();
+  framework::GdiObject<HBRUSH> background(CreateSolidBrush(ArgbToColorref(backgroundColour_)));
+  framework::GdiObject<HBRUSH> frame(CreateSolidBrush(ArgbToColorref(frameColour_)));
+  FillRect(dc, &client, background.get());
+  FrameRect(dc, &client, frame.get());
+  for (size_t i = 0; i < items_.size(); ++i) {
+    RECT textRect = items_[i].rect;
+    OffsetRect(&textRect, kTextIndent, 0);
+    const Gdiplus::ARGB colour = static_cast<int>(i) == hoverIndex_ ? highlightColour_ : textColour_;
+    DrawTextCentered(dc, items_[i].text, ArgbToColorref(colour), false, true, textRect, font_.get());
+  }
 }
 
 void CQuoBnMenu::OnPaint() {
@@ -210,16 +224,7 @@ void CQuoBnMenu::OnPaint() {
   framework::BitmapHandle bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
   if (memory && bitmap) {
     framework::SelectObjectGuard select(memory.get(), bitmap.get());
-    framework::GdiObject<HBRUSH> background(CreateSolidBrush(ArgbToColorref(backgroundColour)));
-    framework::GdiObject<HBRUSH> frame(CreateSolidBrush(ArgbToColorref(frameColour)));
-    FillRect(memory.get(), &client, background.get());
-    FrameRect(memory.get(), &client, frame.get());
-    for (size_t i = 0; i < items.size(); ++i) {
-      RECT textRect = items[i].rect;
-      OffsetRect(&textRect, kTextIndent, 0);
-      const Gdiplus::ARGB colour = static_cast<int>(i) == hoverIndex ? highlightColour : textColour;
-      DrawTextCentered(memory.get(), items[i].text, ArgbToColorref(colour), false, true, textRect, font.get());
-    }
+    Paint(memory.get());
     BitBlt(target, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
   }
   EndPaint(GetSafeHwnd(), &paint);
@@ -228,50 +233,50 @@ void CQuoBnMenu::OnPaint() {
 void CQuoBnMenu::OnMouseMove(POINT p) {
   const int index = HitTest(p);
   if (index < 0) return;
-  const QuoMenuItem& item = items[static_cast<size_t>(index)];
+  const QuoMenuItem& item = items_[static_cast<size_t>(index)];
   if (item.hasSubmenu && item.enabled) {
-    if (index == hoverIndex) return;
+    if (index == hoverIndex_) return;
     OpenSubmenu(index);
   } else {
     HideSubmenus();
   }
-  if (index != hoverIndex) {
-    hoverIndex = index;
+  if (index != hoverIndex_) {
+    hoverIndex_ = index;
     Invalidate(false);
   }
 }
 
 void CQuoBnMenu::OnButtonDown(POINT p) {
-  hoverIndex = HitTest(p);
-  if (hoverIndex < 0) Hide();
+  hoverIndex_ = HitTest(p);
+  if (hoverIndex_ < 0) Hide();
   Invalidate(false);
 }
 
 void CQuoBnMenu::OpenSubmenu(int index) {
   HideSubmenus();
-  const QuoMenuItem& item = items[static_cast<size_t>(index)];
+  const QuoMenuItem& item = items_[static_cast<size_t>(index)];
   RECT bounds{};
   GetWindowRect(GetSafeHwnd(), &bounds);
   const int itemTop = item.rect.top;
   CQuoBnMenu* subMenu = GetSubMenu(item.id);
-  if (subMenu && !subMenu->items.empty()) {
-    subMenu->PopupAt(0, bounds.right - kSubmenuOverlap, bounds.top + itemTop - kSubmenuOverlap);
+  if (subMenu && !subMenu->items_.empty()) {
+    subMenu->PopupAt(PopupCorner::kTopLeft, bounds.right - kSubmenuOverlap, bounds.top + itemTop - kSubmenuOverlap);
   }
 }
 
 void CQuoBnMenu::Highlight(int index) {
-  if (index < -1 || index >= static_cast<int>(items.size())) return;
-  hoverIndex = index;
+  if (index < -1 || index >= static_cast<int>(items_.size())) return;
+  hoverIndex_ = index;
   Invalidate(false);
 }
 
 int CQuoBnMenu::NextEnabledItem(int index, int step) const {
-  const int count = static_cast<int>(items.size());
+  const int count = static_cast<int>(items_.size());
   if (count == 0) return -1;
   int candidate = index < 0 ? (step > 0 ? -1 : count) : index;
   for (int tried = 0; tried < count; ++tried) {
     candidate = (candidate + step + count) % count;
-    if (items[static_cast<size_t>(candidate)].enabled) return candidate;
+    if (items_[static_cast<size_t>(candidate)].enabled) return candidate;
   }
   return -1;
 }
@@ -285,8 +290,8 @@ bool CQuoBnMenu::OnKey(UINT virtualKey) {
   switch (virtualKey) {
     case VK_DOWN:
     case VK_UP: {
-      const int next = NextEnabledItem(hoverIndex, virtualKey == VK_DOWN ? +1 : -1);
-      if (next >= 0 && next != hoverIndex) {
+      const int next = NextEnabledItem(hoverIndex_, virtualKey == VK_DOWN ? +1 : -1);
+      if (next >= 0 && next != hoverIndex_) {
         // The sub-menu of the item left behind closes, as it does for the pointer.
         HideSubmenus();
         Highlight(next);
@@ -294,25 +299,25 @@ bool CQuoBnMenu::OnKey(UINT virtualKey) {
       return true;
     }
     case VK_RIGHT:
-      if (hoverIndex >= 0 && items[static_cast<size_t>(hoverIndex)].hasSubmenu &&
-          items[static_cast<size_t>(hoverIndex)].enabled) {
-        OpenSubmenu(hoverIndex);
-        if (CQuoBnMenu* subMenu = GetSubMenu(items[static_cast<size_t>(hoverIndex)].id)) {
+      if (hoverIndex_ >= 0 && items_[static_cast<size_t>(hoverIndex_)].hasSubmenu &&
+          items_[static_cast<size_t>(hoverIndex_)].enabled) {
+        OpenSubmenu(hoverIndex_);
+        if (CQuoBnMenu* subMenu = GetSubMenu(items_[static_cast<size_t>(hoverIndex_)].id)) {
           subMenu->Highlight(subMenu->NextEnabledItem(-1, +1));
         }
       }
       return true;
     case VK_LEFT:
     case VK_ESCAPE:
-      if (parentMenu) {
-        parentMenu->HideSubmenus();
+      if (parentMenu_) {
+        parentMenu_->HideSubmenus();
       } else if (virtualKey == VK_ESCAPE) {
         Hide();
       }
       return true;
     case VK_RETURN:
     case VK_SPACE:
-      if (hoverIndex >= 0) ChooseItem(hoverIndex);
+      if (hoverIndex_ >= 0) ChooseItem(hoverIndex_);
       return true;
     default:
       return false;
@@ -320,8 +325,8 @@ bool CQuoBnMenu::OnKey(UINT virtualKey) {
 }
 
 void CQuoBnMenu::ChooseItem(int index) {
-  if (index < 0 || index >= static_cast<int>(items.size())) return;
-  const QuoMenuItem& chosen = items[static_cast<size_t>(index)];
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
+  const QuoMenuItem& chosen = items_[static_cast<size_t>(index)];
   if (chosen.hasSubmenu) {
     if (!chosen.enabled) return;
     OpenSubmenu(index);
@@ -332,28 +337,28 @@ void CQuoBnMenu::ChooseItem(int index) {
   if (!item) return;
   // The owner may change the menu while it handles the choice.
   const int id = item->id;
-  if (item->enabled && owner) SendMessageW(owner, WM_SYSCOMMAND, static_cast<WPARAM>(menuId), id);
+  if (item->enabled && owner_) SendMessageW(owner_, WM_SYSCOMMAND, static_cast<WPARAM>(menuId_), id);
   Hide();
 }
 
 void CQuoBnMenu::OnButtonUp(POINT p) {
-  hoverIndex = -1;
+  hoverIndex_ = -1;
   const int index = HitTest(p);
   if (index < 0) return;
-  const QuoMenuItem* item = FindItem(items[static_cast<size_t>(index)].id);
+  const QuoMenuItem* item = FindItem(items_[static_cast<size_t>(index)].id);
   if (!item) return;
   // The owner may change the menu while it handles the choice.
   const int id = item->id;
   const bool hasSubmenu = item->hasSubmenu != 0;
-  if (item->enabled && owner) {
+  if (item->enabled && owner_) {
     if (hasSubmenu) return;
-    SendMessageW(owner, WM_SYSCOMMAND, static_cast<WPARAM>(menuId), id);
+    SendMessageW(owner_, WM_SYSCOMMAND, static_cast<WPARAM>(menuId_), id);
   }
   if (!hasSubmenu) Hide();
 }
 
 bool CQuoBnMenu::ContainsCursor(POINT cursor) const {
-  for (const CQuoBnMenu* menu = this; menu; menu = menu->parentMenu) {
+  for (const CQuoBnMenu* menu = this; menu; menu = menu->parentMenu_) {
     RECT bounds{};
     GetWindowRect(menu->GetSafeHwnd(), &bounds);
     if (PtInRect(&bounds, cursor)) return true;
@@ -397,7 +402,7 @@ LRESULT CQuoBnMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OnHookEvent(wParam);
       return 1;
     case WM_SYSCOMMAND: {
-      if (owner) SendMessageW(owner, message, wParam, lParam);
+      if (owner_) SendMessageW(owner_, message, wParam, lParam);
       Hide();
       return Default(message, wParam, lParam);
     }
@@ -409,8 +414,8 @@ LRESULT CQuoBnMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // Destroyed while open (its owner went first): the hook must not stay
       // behind reporting to a window that no longer exists.
       if (MenuHookWindow() == GetSafeHwnd()) {
-        if (parentMenu && parentMenu->IsWindowVisible()) {
-          RetargetMenuMouseHook(parentMenu->GetSafeHwnd());
+        if (parentMenu_ && parentMenu_->IsWindowVisible()) {
+          RetargetMenuMouseHook(parentMenu_->GetSafeHwnd());
         } else {
           RemoveMenuMouseHook();
         }

@@ -42,9 +42,8 @@ class CQuoBnMenu : public framework::CWnd {
   void RemoveAllItems();
   // Sizes the menu to its items and lays them out; a menu without items hides.
   void LayoutItems();
-  // Shows the menu at a screen point: mode 0 top-left, 2 bottom-left,
-  // 3 bottom-right corner there.
-  void PopupAt(int mode, int x, int y);
+  // Shows the menu with its `corner` at a screen point.
+  void PopupAt(PopupCorner corner, int x, int y);
   void Hide();
   void HideSubmenus();
   // The sub-menu for `id`, made on first use.
@@ -67,17 +66,20 @@ class CQuoBnMenu : public framework::CWnd {
   // The innermost open menu, which keys go to; null when no menu is open.
   static CQuoBnMenu* OpenMenuForKeys();
 
-  int menuId = 0;
-  int hoverIndex = -1;
-  Gdiplus::ARGB textColour = 0xFFFFFFFF;
-  Gdiplus::ARGB highlightColour = 0xFFFDC415;
-  Gdiplus::ARGB backgroundColour = 0xFF1A1A1A;
-  Gdiplus::ARGB frameColour = 0xFFFDC415;
-  framework::FontHandle font;
-  HWND owner = nullptr;
-  CQuoBnMenu* parentMenu = nullptr;
-  std::vector<QuoMenuItem> items;
-  std::vector<std::unique_ptr<CQuoBnMenu>> subMenus;
+  // The identifier its choices are reported under (WM_SYSCOMMAND's wParam).
+  int MenuId() const { return menuId_; }
+  // The highlighted item, or -1.
+  int HoverIndex() const { return hoverIndex_; }
+  // The window the choices and stay-on-top requests go to.
+  HWND Owner() const { return owner_; }
+  void SetOwner(HWND owner) { owner_ = owner; }
+  // The menu this one cascades from; null for a top-level menu.
+  CQuoBnMenu* ParentMenu() const { return parentMenu_; }
+  const std::vector<QuoMenuItem>& Items() const { return items_; }
+
+  // Draws the whole menu (box, frame, items, the highlight) into `dc`, at
+  // the size of its client area.
+  void Paint(HDC dc) const;
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -99,7 +101,20 @@ class CQuoBnMenu : public framework::CWnd {
   bool HoldsWindow(HWND window) const;
   CQuoBnMenu* Root();
 
+  friend struct WidgetTestAccess;
+
   int itemRightStrip_ = 15;
+  int menuId_ = 0;
+  int hoverIndex_ = -1;
+  Gdiplus::ARGB textColour_ = 0xFFFFFFFF;
+  Gdiplus::ARGB highlightColour_ = 0xFFFDC415;
+  Gdiplus::ARGB backgroundColour_ = 0xFF1A1A1A;
+  Gdiplus::ARGB frameColour_ = 0xFFFDC415;
+  framework::FontHandle font_;
+  HWND owner_ = nullptr;
+  CQuoBnMenu* parentMenu_ = nullptr;
+  std::vector<QuoMenuItem> items_;
+  std::vector<std::unique_ptr<CQuoBnMenu>> subMenus_;
 };
 
 }  // namespace korvid

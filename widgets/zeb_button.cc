@@ -15,18 +15,29 @@ void CZebButton::SetImages(framework::ImagePtr normal, framework::ImagePtr over,
 }
 
 void CZebButton::SetSelected(bool value) {
-  const int flag = value ? 1 : 0;
-  if (flag == selected) return;
-  selected = flag;
+  if (value == selected_) return;
+  selected_ = value;
   Repaint();
+}
+
+void CZebButton::SetLook(ButtonLook look) {
+  if (look == look_) return;
+  look_ = look;
+  if (GetSafeHwnd()) Repaint();
+}
+
+void CZebButton::LosePointer() {
+  pressedDown_ = false;
+  look_ = kLookNormal;
+  Repaint();
+  tracking_ = false;
 }
 
 void CZebButton::SetBusy(bool busy) {
   if (busy == isBusy_) return;
   isBusy_ = busy;
   if (busy) {
-    pressed = 0;
-    state = 0;
+    ShowPressed(false);
     // A press under way must not end in a click.
     if (GetCapture() == GetSafeHwnd()) ReleaseCapture();
     SendMessageW(GetSafeHwnd(), BM_SETSTATE, FALSE, 0);
@@ -44,37 +55,32 @@ void CZebButton::OnMouseMove(WPARAM keyFlags, LPARAM point) {
   // A move outside arrives only while the control or the standard button's
   // press holds the capture: either way the pointer has left, so a press
   // made before this control tracked the pointer is cancelled as well.
-  if (inside && tracking && GetCapture() == window) return;
+  if (inside && tracking_ && GetCapture() == window) return;
   if (!inside) {
-    pressed = 0;
-    state = 0;
-    Repaint();
-    tracking = 0;
+    LosePointer();
     if (GetCapture() == window) ReleaseCapture();
     return;
   }
   // First move over the control, or the capture went elsewhere (the
   // standard button takes it while pressed): hold it to see the pointer leave.
   SetCapture(window);
-  tracking = 1;
-  state = 1;
-  if (TakesPressedFromMove()) pressed = (keyFlags & MK_LBUTTON) ? 1 : 0;
+  tracking_ = true;
+  look_ = kLookOver;
+  if (TakesPressedFromMove()) pressedDown_ = (keyFlags & MK_LBUTTON) != 0;
   Repaint();
 }
 
 void CZebButton::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   // The look is released before the click is reported: a click that opens a
   // modal pop-up would otherwise leave the button pressed behind it.
-  pressed = 0;
-  state = 0;
+  ShowPressed(false);
   Repaint();
   result = Default(message, wParam, lParam);
 }
 
 void CZebCheckBox::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (pressed) selected = selected ? 0 : 1;
-  pressed = 0;
-  state = 0;
+  if (IsPressed()) ToggleSelected();
+  ShowPressed(false);
   result = Default(message, wParam, lParam);
   Repaint();
 }
@@ -103,10 +109,10 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
       // Enter presses the focused button, as Space does; the dialog would
       // otherwise take it for its own default command.
-      if (takesEnter && IsEnterDown(lParam)) return DLGC_WANTMESSAGE;
+      if (takesEnter_ && IsEnterDown(lParam)) return DLGC_WANTMESSAGE;
       return Default(message, wParam, lParam);
     case WM_KEYDOWN:
-      if (wParam == VK_RETURN && takesEnter) {
+      if (wParam == VK_RETURN && takesEnter_) {
         PressFromKeyboard();
         return 0;
       }
@@ -116,8 +122,7 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // A quick second click counts as another press, as users expect of
       // a button, not as a double click it would ignore.
       const LRESULT result = Default(WM_LBUTTONDOWN, wParam, lParam);
-      pressed = 1;
-      state = 2;
+      ShowPressed(true);
       Repaint();
       return result;
     }
@@ -136,9 +141,9 @@ LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       // Without a leave notification the capture is the only way to see the
       // pointer go; when another window takes it, drop the hover look.
-      if (reinterpret_cast<HWND>(lParam) != GetSafeHwnd() && tracking && !pressed) {
-        tracking = 0;
-        state = 0;
+      if (reinterpret_cast<HWND>(lParam) != GetSafeHwnd() && tracking_ && !pressedDown_) {
+        tracking_ = false;
+        look_ = kLookNormal;
         Repaint();
       }
       return Default(message, wParam, lParam);
@@ -162,16 +167,16 @@ void CZebButton::PressFromKeyboard() {
 Gdiplus::Image* CZebButton::ImageToDraw() const {
   if (isBusy_ && busy_) return busy_.get();
   if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
-  if (selected && pressed_) return pressed_.get();
-  if (state == 2 && pressed_) return pressed_.get();
-  if (state == 0 && normal_) return normal_.get();
-  if (state == 1 && over_) return over_.get();
+  if (selected_ && pressed_) return pressed_.get();
+  if (look_ == kLookDown && pressed_) return pressed_.get();
+  if (look_ == kLookNormal && normal_) return normal_.get();
+  if (look_ == kLookOver && over_) return over_.get();
   return nullptr;
 }
 
 Gdiplus::Image* CZebCheckBox::ImageToDraw() const {
   if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
-  if (selected && pressed_) return pressed_.get();
+  if (IsSelected() && pressed_) return pressed_.get();
   return normal_.get();
 }
 

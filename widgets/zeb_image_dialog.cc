@@ -80,7 +80,7 @@ bool CZebImageDialog::PreTranslateMessage(MSG& message) {
     if (message.message == WM_KEYDOWN && menu->OnKey(key)) return true;
     if (key != VK_TAB && key != VK_MENU) return true;
     CQuoBnMenu* root = menu;
-    while (root->parentMenu) root = root->parentMenu;
+    while (root->ParentMenu()) root = root->ParentMenu();
     root->Hide();
   }
   if (IsNavigationKey(key)) ShowKeyboardCues(message.hwnd);

@@ -97,7 +97,7 @@ class ButtonPageTest : public ::testing::Test {
   HWND Control(int id) const { return page_->GetDlgItem(id); }
   HWND FunctionButton(int n) const { return Control(IDC_FUNCTION_BUTTON_1 + n - 1); }
   // The label function button n shows.
-  std::wstring Label(int n) const { return Combo(n).label; }
+  std::wstring Label(int n) const { return Combo(n).Label(); }
   CQuoBnComboButton& Combo(int n) const {
     return *static_cast<CQuoBnComboButton*>(framework::CWnd::FromHandle(FunctionButton(n)));
   }
@@ -121,7 +121,7 @@ class ButtonPageTest : public ::testing::Test {
     host_.scriptRan = false;
     PostMessageW(host_.GetSafeHwnd(), kRunScript, 0, 0);
     CQuoBnComboButton& combo = Combo(n);
-    SendMessageW(combo.GetSafeHwnd(), WM_SYSCOMMAND, static_cast<WPARAM>(combo.menu->menuId), kFnKeyboardKey);
+    SendMessageW(combo.GetSafeHwnd(), WM_SYSCOMMAND, static_cast<WPARAM>(combo.Menu()->MenuId()), kFnKeyboardKey);
     EXPECT_TRUE(host_.scriptRan) << "the pop-up did not open";
   }
 
@@ -140,7 +140,7 @@ TEST_F(ButtonPageTest, FreshPageShowsTheFiveDefaultsAndHidesTheRest) {
     EXPECT_EQ(Label(n), labels[n - 1]);
     // What accessibility tools read: the button's name, then its label.
     EXPECT_EQ(TextOf(FunctionButton(n)), L"Button " + std::to_wstring(n) + L": " + labels[n - 1]);
-    EXPECT_EQ(Combo(n).menuEnabled, n >= 3 ? 1 : 0);
+    EXPECT_EQ(Combo(n).MenuEnabled(), n >= 3);
     RECT rect{};
     GetWindowRect(FunctionButton(n), &rect);
     MapWindowPoints(HWND_DESKTOP, page_->GetSafeHwnd(), reinterpret_cast<POINT*>(&rect), 2);
@@ -149,10 +149,10 @@ TEST_F(ButtonPageTest, FreshPageShowsTheFiveDefaultsAndHidesTheRest) {
   for (int id : {IDC_FUNCTION_BUTTON_6, IDC_FUNCTION_BUTTON_7, IDC_BUTTON_TEXT_1, IDC_BUTTON_TEXT_7}) {
     EXPECT_FALSE(GetWindowLongPtrW(Control(id), GWL_STYLE) & WS_VISIBLE) << id;
   }
-  ASSERT_TRUE(Combo(3).menu);
-  EXPECT_EQ(Combo(3).menu->items.size(), 9u);
-  ASSERT_TRUE(Combo(1).menu);
-  EXPECT_EQ(Combo(1).menu->items.size(), 1u);
+  ASSERT_TRUE(Combo(3).Menu());
+  EXPECT_EQ(Combo(3).Menu()->Items().size(), 9u);
+  ASSERT_TRUE(Combo(1).Menu());
+  EXPECT_EQ(Combo(1).Menu()->Items().size(), 1u);
 }
 
 // Each binding loaded into the page shows its label and is stored back as
@@ -190,7 +190,7 @@ TEST_F(ButtonPageTest, BindingsLoadIntoThePageAndStoreBack) {
     profile.buttons[static_cast<size_t>(c.button - 1)] = c.binding;
     page_->LoadFromProfile(profile);
     EXPECT_EQ(Label(c.button), c.label);
-    EXPECT_EQ(Combo(c.button).label, c.label);
+    EXPECT_EQ(Combo(c.button).Label(), c.label);
 
     ProfileRecord stored = defaults;
     for (ButtonBinding& b : stored.buttons) b = ButtonBinding{9, 9, 9, 0x99};
@@ -238,9 +238,9 @@ TEST_F(ButtonPageTest, ApplyAsksTheMainWindowAndStayOnTopGoesUp) {
 
 TEST_F(ButtonPageTest, MenuChoicesBecomeTheButtonsFunction) {
   CQuoBnComboButton& combo = Combo(4);
-  SendMessageW(combo.GetSafeHwnd(), WM_SYSCOMMAND, static_cast<WPARAM>(combo.menu->menuId), kFnScrollDown);
+  SendMessageW(combo.GetSafeHwnd(), WM_SYSCOMMAND, static_cast<WPARAM>(combo.Menu()->MenuId()), kFnScrollDown);
   EXPECT_EQ(Label(4), L"Scroll Down");
-  EXPECT_EQ(combo.functionId, kFnScrollDown);
+  EXPECT_EQ(combo.FunctionId(), kFnScrollDown);
   ProfileRecord profile;
   ResetToDefaultProfile(profile);
   page_->StoreToProfile(profile);
@@ -278,7 +278,7 @@ TEST_F(ButtonPageTest, HotkeyPopupBindsTheButtonAndLeavesNothingBehind) {
     ProfileRecord defaults;
     ResetToDefaultProfile(defaults);
     page_->LoadFromProfile(defaults);
-    Combo(3).modifiers = -1;
+    Combo(3).SetBinding(Combo(3).Label(), Combo(3).FunctionId(), -1);
     SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
     bool hookWhileOpen = false, dragWhileOpen = false;
     ChooseKeyboardKey(3, [&](HWND popup) {
@@ -303,9 +303,9 @@ TEST_F(ButtonPageTest, HotkeyPopupBindsTheButtonAndLeavesNothingBehind) {
     EXPECT_FALSE(DragFullWindows()) << "the user's drag setting was not put back";
     EXPECT_EQ(FindWindowW(nullptr, kPopupTitle), nullptr);
     EXPECT_EQ(Label(3), c.label);
-    EXPECT_EQ(Combo(3).functionId, c.functionId);
-    EXPECT_EQ(Combo(3).modifiers, c.modifiers);
-    EXPECT_EQ(Combo(3).adoptSelection, 1);
+    EXPECT_EQ(Combo(3).FunctionId(), c.functionId);
+    EXPECT_EQ(Combo(3).Modifiers(), c.modifiers);
+    EXPECT_TRUE(Combo(3).AdoptsSelection());
   }
 }
 

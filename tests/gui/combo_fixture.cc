@@ -152,7 +152,7 @@ class ComboFixture : public framework::CWnd {
       korvid::PlaceSkinnedButton(button, rect, korvid::kButtonsNormal, korvid::kButtonsOver, korvid::kButtonsDown);
       for (const korvid::MenuItem& item : korvid::ButtonMenu(n)) button.AddMenuItem(item.functionId, framework::ToWide(item.label));
       button.SelectItem(korvid::InitialButtonItem(n).functionId);
-      if (n <= kFixedButtons) button.menuEnabled = 0;
+      if (n <= kFixedButtons) button.SetMenuEnabled(false);
     }
   }
 
@@ -168,18 +168,18 @@ class ComboFixture : public framework::CWnd {
     CQuoBnComboButton& dropUp = AddFittedCombo(kDropUpComboId, kDropUpComboRect);
     for (const FixtureItem& item : kProfileItems) dropUp.AddMenuItem(item.id, item.text);
     dropUp.SelectItem(kProfileItems[0].id);
-    dropUp.dropUp = 1;
+    dropUp.SetDropUp(true);
 
     CQuoBnComboButton& cascade = AddFittedCombo(kCascadeComboId, kCascadeComboRect);
-    cascade.dropUp = 1;
+    cascade.SetDropUp(true);
     for (const FixtureItem& item : kCascadeItems) cascade.AddMenuItem(item.id, item.text);
-    if (!cascade.menu) return;
-    cascade.menu->AddItem(kWheelSubmenu.id, kWheelSubmenu.text, 0, 1, 1);
-    if (korvid::CQuoBnMenu* wheel = cascade.menu->GetSubMenu(kWheelSubmenu.id)) {
+    if (!cascade.Menu()) return;
+    cascade.Menu()->AddItem(kWheelSubmenu.id, kWheelSubmenu.text, 0, 1, 1);
+    if (korvid::CQuoBnMenu* wheel = cascade.Menu()->GetSubMenu(kWheelSubmenu.id)) {
       for (const FixtureItem& item : kWheelItems) wheel->AddItem(item.id, item.text, 0, 1, 0);
       // A sub-menu starts 50 pixels wide: as wide as its parent here.
       RECT menuBounds{};
-      GetWindowRect(cascade.menu->GetSafeHwnd(), &menuBounds);
+      GetWindowRect(cascade.Menu()->GetSafeHwnd(), &menuBounds);
       SetWindowPos(wheel->GetSafeHwnd(), nullptr, 0, 0, menuBounds.right - menuBounds.left, 10,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -213,7 +213,7 @@ class ComboFixture : public framework::CWnd {
   }
 
   void ShowLabels() const {
-    for (const auto& combo : combos_) combo->SetWindowText(combo->label);
+    for (const auto& combo : combos_) combo->SetWindowText(combo->Label());
   }
 
   void PaintBackground(HDC dc) const {

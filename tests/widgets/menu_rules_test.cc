@@ -40,10 +40,10 @@ TEST(MenuHitTest, EdgesBelongToTheItemBelowAndTheStripToNone) {
 
 TEST(PopupOrigin, ModesPlaceACornerAtThePoint) {
   const PixelPoint at{500, 400};
-  EXPECT_EQ(PopupOrigin(0, at, 100, 40), (PixelPoint{500, 400}));
-  EXPECT_EQ(PopupOrigin(2, at, 100, 40), (PixelPoint{500, 360}));
-  EXPECT_EQ(PopupOrigin(3, at, 100, 40), (PixelPoint{400, 360}));
-  for (int other : {1, 4, -1}) EXPECT_FALSE(PopupOrigin(other, at, 100, 40).has_value()) << other;
+  EXPECT_EQ(PopupOrigin(PopupCorner::kTopLeft, at, 100, 40), (PixelPoint{500, 400}));
+  EXPECT_EQ(PopupOrigin(PopupCorner::kBottomLeft, at, 100, 40), (PixelPoint{500, 360}));
+  EXPECT_EQ(PopupOrigin(PopupCorner::kBottomRight, at, 100, 40), (PixelPoint{400, 360}));
+  for (int other : {1, 4, -1}) EXPECT_FALSE(PopupOrigin(static_cast<PopupCorner>(other), at, 100, 40).has_value()) << other;
 }
 
 TEST(TrayMenuOrigin, BottomRightAtTheCursorUnlessThatLeavesTheWorkArea) {

@@ -3,6 +3,8 @@
 // pointer and press the right button and F24.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <ostream>
@@ -21,6 +23,16 @@
 #include "widgets/zeb_image_dialog.h"
 
 namespace korvid {
+
+// Reaches the timing state of a combo button and a menu's identifier, which
+// the button and the menu keep to themselves.
+struct WidgetTestAccess {
+  static uint32_t& LastMenuTick(ComboButtonBase& button) { return button.lastMenuTick_; }
+  static bool SuppressesOpen(const ComboButtonBase& button) { return button.suppressOpen_; }
+  static bool PressBegunHere(const ComboButtonBase& button) { return button.pressBegunHere_; }
+  static int& MenuId(CQuoBnMenu& menu) { return menu.menuId_; }
+};
+
 namespace {
 
 constexpr int kDialogLeft = 300, kDialogTop = 400;
@@ -59,7 +71,7 @@ class MenuTestDialog : public CZebImageDialog {
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_SYSCOMMAND) {
       commands.push_back({wParam, lParam, watched && ::IsWindowVisible(watched)});
-      if (keepOwnResult && wParam == IDC_TEST_BN_COMBO) bnCombo.adoptSelection = 0;
+      if (keepOwnResult && wParam == IDC_TEST_BN_COMBO) bnCombo.SetAdoptsSelection(false);
       SetMessageResult(0);
       return TRUE;
     }
@@ -95,7 +107,7 @@ void SendMouse(HWND window, UINT message, POINT p) {
 }
 
 void SendMouse(const CQuoBnMenu& menu, UINT message, int itemIndex) {
-  SendMouse(menu.GetSafeHwnd(), message, Centre(menu.items[static_cast<size_t>(itemIndex)].rect));
+  SendMouse(menu.GetSafeHwnd(), message, Centre(menu.Items()[static_cast<size_t>(itemIndex)].rect));
 }
 
 void AddItems(CQuoBnMenu& menu, int firstId, int count) {
@@ -169,12 +181,12 @@ TEST_F(MenuWidgetsTest, AddItemKeepsTheFirstItemOfAnIdentifier) {
   menu.AddItem(5, L"First", 0, 1, 0);
   menu.AddItem(6, L"Second", 0, 1, 0);
   menu.AddItem(5, L"Again", 0, 0, 1);
-  ASSERT_EQ(menu.items.size(), 2u);
-  EXPECT_EQ(menu.items[0].id, 5);
-  EXPECT_EQ(menu.items[0].text, L"First");
-  EXPECT_EQ(menu.items[0].enabled, 1);
-  EXPECT_EQ(menu.items[0].hasSubmenu, 0);
-  EXPECT_EQ(menu.items[1].id, 6);
+  ASSERT_EQ(menu.Items().size(), 2u);
+  EXPECT_EQ(menu.Items()[0].id, 5);
+  EXPECT_EQ(menu.Items()[0].text, L"First");
+  EXPECT_EQ(menu.Items()[0].enabled, 1);
+  EXPECT_EQ(menu.Items()[0].hasSubmenu, 0);
+  EXPECT_EQ(menu.Items()[1].id, 6);
 }
 
 TEST_F(MenuWidgetsTest, FindItemSearchesItsOwnItemsThenSubMenusDepthFirst) {
@@ -218,9 +230,9 @@ TEST_F(MenuWidgetsTest, GetSubMenuMakesEachSubMenuOnce) {
   CQuoBnMenu* sub = menu.GetSubMenu(21);
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(menu.GetSubMenu(21), sub);
-  EXPECT_EQ(sub->menuId, 21);
-  EXPECT_EQ(sub->parentMenu, &menu);
-  EXPECT_EQ(sub->owner, Dialog());
+  EXPECT_EQ(sub->MenuId(), 21);
+  EXPECT_EQ(sub->ParentMenu(), &menu);
+  EXPECT_EQ(sub->Owner(), Dialog());
   EXPECT_TRUE(IsWindow(sub->GetSafeHwnd()));
   EXPECT_FALSE(sub->IsWindowVisible());
 
@@ -243,7 +255,7 @@ TEST_F(MenuWidgetsTest, LayoutGivesEachItemOneLineBelowAFourPixelMargin) {
   EXPECT_EQ(window.right - window.left, width);
   EXPECT_EQ(window.bottom - window.top, 9 * kLineHeight + 8);
   for (int i = 0; i < 9; ++i) {
-    const RECT& r = menu.items[static_cast<size_t>(i)].rect;
+    const RECT& r = menu.Items()[static_cast<size_t>(i)].rect;
     EXPECT_EQ(r.left, 1) << "item " << i;
     EXPECT_EQ(r.top, 4 + kLineHeight * i) << "item " << i;
     EXPECT_EQ(r.right, width - 15) << "item " << i;
@@ -255,17 +267,66 @@ TEST_F(MenuWidgetsTest, LayoutGivesEachItemOneLineBelowAFourPixelMargin) {
 TEST_F(MenuWidgetsTest, MenuWithoutItemsHidesAndDoesNotPopUp) {
   CQuoBnMenu menu;
   CreateMenu(menu);
-  menu.PopupAt(0, 100, 100);
+  menu.PopupAt(PopupCorner::kTopLeft, 100, 100);
   EXPECT_FALSE(menu.IsWindowVisible());
   EXPECT_EQ(MenuHookWindow(), nullptr);
 
   AddItems(menu, 1, 2);
-  menu.PopupAt(0, 100, 100);
+  menu.PopupAt(PopupCorner::kTopLeft, 100, 100);
   ASSERT_TRUE(menu.IsWindowVisible());
   menu.RemoveAllItems();
   menu.LayoutItems();
   EXPECT_FALSE(menu.IsWindowVisible());
   EXPECT_EQ(MenuHookWindow(), nullptr);
+}
+
+// How the ink of one item of a painted menu reads: text in the highlight's
+// gold, text in the normal white, or none.
+struct ItemInk {
+  bool gold = false, white = false;
+};
+
+ItemInk InkOfItem(const testing::Canvas& canvas, const RECT& item, COLORREF box) {
+  ItemInk ink;
+  // Inside the one-pixel frame, which is gold all round.
+  for (int y = std::max<int>(item.top, 1); y < std::min<int>(item.bottom, canvas.height() - 1); ++y) {
+    for (int x = std::max<int>(item.left, 1); x < std::min<int>(item.right, canvas.width() - 1); ++x) {
+      const COLORREF pixel = canvas.Pixel(x, y);
+      if (pixel == box) continue;
+      const int red = GetRValue(pixel), blue = GetBValue(pixel);
+      // Smoothed edges blend the text into the box; the hue stays.
+      if (red - blue > 64) ink.gold = true;
+      if (std::abs(red - blue) < 16 && red > GetRValue(box) + 40) ink.white = true;
+    }
+  }
+  return ink;
+}
+
+// The menu painted into a bitmap, as WM_PAINT paints it: the dark box in its
+// gold frame, the highlighted item's text gold and every other item's white.
+TEST_F(MenuWidgetsTest, PaintShowsOnlyTheHighlightedItemInTheHighlightLook) {
+  constexpr COLORREF kBox = RGB(0x1A, 0x1A, 0x1A), kFrame = RGB(0xFD, 0xC4, 0x15);
+  CQuoBnMenu menu;
+  CreateMenu(menu);
+  AddItems(menu, 1, 3);
+  menu.LayoutItems();
+  RECT client{};
+  GetClientRect(menu.GetSafeHwnd(), &client);
+  for (int highlighted : {-1, 0, 1, 2}) {
+    SCOPED_TRACE(::testing::Message() << "item " << highlighted << " highlighted");
+    menu.Highlight(highlighted);
+    testing::Canvas canvas(client.right, client.bottom, RGB(255, 0, 255));
+    menu.Paint(canvas.dc());
+    EXPECT_EQ(canvas.Pixel(0, 0), kFrame);
+    EXPECT_EQ(canvas.Pixel(client.right - 1, client.bottom - 1), kFrame);
+    EXPECT_EQ(canvas.Pixel(client.right - 3, 2), kBox);
+    for (int i = 0; i < static_cast<int>(menu.Items().size()); ++i) {
+      SCOPED_TRACE(::testing::Message() << "item " << i);
+      const ItemInk ink = InkOfItem(canvas, menu.Items()[static_cast<size_t>(i)].rect, kBox);
+      EXPECT_EQ(ink.gold, i == highlighted);
+      EXPECT_EQ(ink.white, i != highlighted);
+    }
+  }
 }
 
 TEST_F(MenuWidgetsTest, PopupAtPutsTheCornerOfItsModeAtThePoint) {
@@ -289,15 +350,15 @@ TEST_F(MenuWidgetsTest, PopupAtPutsTheCornerOfItsModeAtThePoint) {
     SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
     menu.Hide();
     SetWindowPos(menu.GetSafeHwnd(), nullptr, kBefore.x, kBefore.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    menu.hoverIndex = 2;
-    menu.PopupAt(c.mode, kAt.x, kAt.y);
+    menu.Highlight(2);
+    menu.PopupAt(static_cast<PopupCorner>(c.mode), kAt.x, kAt.y);
     const RECT r = WindowRect(menu.GetSafeHwnd());
     EXPECT_EQ(r.left, c.topLeft.x);
     EXPECT_EQ(r.top, c.topLeft.y);
     EXPECT_EQ(r.right - r.left, width);
     EXPECT_EQ(r.bottom - r.top, height);
     EXPECT_TRUE(menu.IsWindowVisible());
-    EXPECT_EQ(menu.hoverIndex, -1);
+    EXPECT_EQ(menu.HoverIndex(), -1);
     EXPECT_EQ(MenuHookWindow(), menu.GetSafeHwnd());
   }
 }
@@ -326,7 +387,7 @@ TEST_F(MenuWidgetsTest, ReleaseOnAnItemChoosesOnlyAnEnabledPlainItem) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    menu.PopupAt(0, 300, 200);
+    menu.PopupAt(PopupCorner::kTopLeft, 300, 200);
     ASSERT_TRUE(menu.IsWindowVisible());
     dialog_.commands.clear();
     SendMouse(menu, WM_LBUTTONUP, c.index);
@@ -344,10 +405,10 @@ TEST_F(MenuWidgetsTest, OpeningAnotherMenuTreeClosesTheOpenOne) {
   AddItems(first, 1, 2);
   AddItems(second, 11, 2);
   dialog_.watched = first.GetSafeHwnd();
-  first.PopupAt(0, 300, 200);
+  first.PopupAt(PopupCorner::kTopLeft, 300, 200);
   ASSERT_EQ(MenuHookWindow(), first.GetSafeHwnd());
   dialog_.commands.clear();
-  second.PopupAt(0, 600, 200);
+  second.PopupAt(PopupCorner::kTopLeft, 600, 200);
   EXPECT_FALSE(first.IsWindowVisible());
   EXPECT_TRUE(second.IsWindowVisible());
   EXPECT_EQ(MenuHookWindow(), second.GetSafeHwnd());
@@ -358,7 +419,7 @@ TEST_F(MenuWidgetsTest, DestroyingAnOpenMenuLeavesNoHook) {
   CQuoBnMenu menu;
   CreateMenu(menu);
   AddItems(menu, 1, 2);
-  menu.PopupAt(0, 300, 200);
+  menu.PopupAt(PopupCorner::kTopLeft, 300, 200);
   ASSERT_EQ(MenuHookWindow(), menu.GetSafeHwnd());
   menu.DestroyWindow();
   EXPECT_EQ(MenuHookWindow(), nullptr);
@@ -368,9 +429,9 @@ TEST_F(MenuWidgetsTest, PressOutsideEveryItemClosesWithoutAChoice) {
   CQuoBnMenu menu;
   CreateMenu(menu);
   AddItems(menu, 40, 3);
-  menu.PopupAt(0, 300, 200);
+  menu.PopupAt(PopupCorner::kTopLeft, 300, 200);
   const RECT client = menu.GetClientRect();
-  const int firstLine = Centre(menu.items[0].rect).y;
+  const int firstLine = Centre(menu.Items()[0].rect).y;
   const struct {
     const char* what;
     POINT p;
@@ -383,15 +444,15 @@ TEST_F(MenuWidgetsTest, PressOutsideEveryItemClosesWithoutAChoice) {
       {"first pixel of the right strip", {client.right - 15, firstLine}, true, -1},
       {"inside the right strip", {client.right - 6, firstLine}, true, -1},
       {"last pixel of the item", {client.right - 16, firstLine}, false, 0},
-      {"middle item", Centre(menu.items[1].rect), false, 1},
+      {"middle item", Centre(menu.Items()[1].rect), false, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    menu.PopupAt(0, 300, 200);
+    menu.PopupAt(PopupCorner::kTopLeft, 300, 200);
     dialog_.commands.clear();
     SendMouse(menu.GetSafeHwnd(), WM_LBUTTONDOWN, c.p);
     EXPECT_EQ(menu.IsWindowVisible(), !c.closes);
-    EXPECT_EQ(menu.hoverIndex, c.hoverIndex);
+    EXPECT_EQ(menu.HoverIndex(), c.hoverIndex);
     const std::vector<SysCommand> closing{kStayOnTopOn, kStayOnTopOff};
     EXPECT_EQ(dialog_.commands, c.closes ? closing : std::vector<SysCommand>{});
   }
@@ -413,7 +474,7 @@ class CascadeTest : public MenuWidgetsTest {
     ASSERT_TRUE(sub_);
     AddItems(*sub_, 60, 2);
     menu_.GetSubMenu(kDisabledCascade)->AddItem(70, L"unreachable", 0, 1, 0);
-    menu_.PopupAt(0, 300, 200);
+    menu_.PopupAt(PopupCorner::kTopLeft, 300, 200);
   }
 
   void OpenCascade() {
@@ -430,8 +491,8 @@ TEST_F(CascadeTest, MoveOntoACascadeOpensItsSubMenuBesideTheItem) {
   const RECT parent = WindowRect(menu_.GetSafeHwnd());
   const RECT sub = WindowRect(sub_->GetSafeHwnd());
   EXPECT_EQ(sub.left, parent.right - 5);
-  EXPECT_EQ(sub.top, parent.top + menu_.items[1].rect.top - 5);
-  EXPECT_EQ(menu_.hoverIndex, 1);
+  EXPECT_EQ(sub.top, parent.top + menu_.Items()[1].rect.top - 5);
+  EXPECT_EQ(menu_.HoverIndex(), 1);
   EXPECT_EQ(MenuHookWindow(), sub_->GetSafeHwnd());
 
   dialog_.commands.clear();
@@ -443,13 +504,13 @@ TEST_F(CascadeTest, MoveOntoACascadeOpensItsSubMenuBesideTheItem) {
   SendMouse(menu_, WM_MOUSEMOVE, 0);
   EXPECT_FALSE(sub_->IsWindowVisible());
   EXPECT_TRUE(menu_.IsWindowVisible());
-  EXPECT_EQ(menu_.hoverIndex, 0);
+  EXPECT_EQ(menu_.HoverIndex(), 0);
   EXPECT_EQ(MenuHookWindow(), menu_.GetSafeHwnd());
   EXPECT_EQ(dialog_.commands, (std::vector<SysCommand>{kStayOnTopOn, kStayOnTopOff}));
 
   SendMouse(menu_, WM_MOUSEMOVE, 2);
   EXPECT_FALSE(menu_.GetSubMenu(kDisabledCascade)->IsWindowVisible());
-  EXPECT_EQ(menu_.hoverIndex, 2);
+  EXPECT_EQ(menu_.HoverIndex(), 2);
 }
 
 TEST_F(CascadeTest, ChoiceInASubMenuClosesTheWholeTree) {
@@ -480,7 +541,7 @@ bool PressKey(MenuTestDialog& dialog, HWND focus, UINT key) {
 TEST_F(CascadeTest, KeysMoveTheHighlightOpenAndCloseTheSubMenuAndChoose) {
   HWND focus = Dialog();
   EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), &menu_);
-  EXPECT_EQ(menu_.hoverIndex, -1);
+  EXPECT_EQ(menu_.HoverIndex(), -1);
   const struct {
     UINT key;
     int topHighlight;
@@ -497,11 +558,11 @@ TEST_F(CascadeTest, KeysMoveTheHighlightOpenAndCloseTheSubMenuAndChoose) {
   for (const auto& step : steps) {
     SCOPED_TRACE(step.key);
     EXPECT_TRUE(PressKey(dialog_, focus, step.key));
-    EXPECT_EQ(menu_.hoverIndex, step.topHighlight);
+    EXPECT_EQ(menu_.HoverIndex(), step.topHighlight);
     EXPECT_EQ(sub_->IsWindowVisible(), step.subOpen);
     EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), step.subOpen ? sub_ : &menu_);
     if (step.subOpen) {
-      EXPECT_EQ(sub_->hoverIndex, 0);
+      EXPECT_EQ(sub_->HoverIndex(), 0);
     }
   }
   // A letter is the menu's too: swallowed, nothing changes.
@@ -534,7 +595,7 @@ TEST_F(CascadeTest, EscapeClosesTheInnermostMenuAndTabLeavesForTheDialog) {
   EXPECT_FALSE(menu_.IsWindowVisible());
   for (const SysCommand& command : dialog_.commands) EXPECT_EQ(command.wParam, kStayOnTopRequest) << "a choice";
 
-  menu_.PopupAt(0, 300, 200);
+  menu_.PopupAt(PopupCorner::kTopLeft, 300, 200);
   EXPECT_FALSE(PressKey(dialog_, focus, VK_TAB)) << "Tab must go on to the dialog";
   EXPECT_FALSE(menu_.IsWindowVisible());
 }
@@ -562,7 +623,7 @@ TEST_F(CascadeTest, HookEventClosesOnlyOnALeftPressOutsideTheMenuTree) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    menu_.PopupAt(0, 300, 200);
+    menu_.PopupAt(PopupCorner::kTopLeft, 300, 200);
     if (c.cascadeOpen) OpenCascade();
     HWND target = MenuHookWindow();
     ASSERT_EQ(target, c.cascadeOpen ? sub_->GetSafeHwnd() : menu_.GetSafeHwnd());
@@ -672,13 +733,13 @@ class ComboTest : public MenuWidgetsTest {
   // Fills the button's menu with items 0, 1 and 2101..2103.
   void FillMenu() {
     for (const auto& [id, text] : kItems) dialog_.bnCombo.AddMenuItem(id, text);
-    ASSERT_TRUE(dialog_.bnCombo.menu);
-    dialog_.watched = dialog_.bnCombo.menu->GetSafeHwnd();
+    ASSERT_TRUE(dialog_.bnCombo.Menu());
+    dialog_.watched = dialog_.bnCombo.Menu()->GetSafeHwnd();
   }
 
   void Press() { SendMouse(button_, WM_LBUTTONDOWN, POINT{5, 5}); }
   void Release() { SendMouse(button_, WM_LBUTTONUP, POINT{5, 5}); }
-  bool MenuOpen() const { return dialog_.bnCombo.menu && dialog_.bnCombo.menu->IsWindowVisible(); }
+  bool MenuOpen() const { return dialog_.bnCombo.Menu() && dialog_.bnCombo.Menu()->IsWindowVisible(); }
 
   static inline const std::pair<int, const wchar_t*> kItems[] = {
       {0, L"Disable"}, {1, L"One"}, {2101, L"Left Click"}, {2102, L"Right Click"}, {2103, L"Middle Click"}};
@@ -689,29 +750,29 @@ class ComboTest : public MenuWidgetsTest {
 
 TEST_F(ComboTest, FirstAddMenuItemMakesTheMenuBelongingToTheButton) {
   CQuoBnComboButton& combo = dialog_.bnCombo;
-  EXPECT_FALSE(combo.menu);
+  EXPECT_FALSE(combo.Menu());
   combo.AddMenuItem(7, L"Seven");
-  ASSERT_TRUE(combo.menu);
-  CQuoBnMenu* menu = combo.menu.get();
+  ASSERT_TRUE(combo.Menu());
+  CQuoBnMenu* menu = combo.Menu();
   const RECT menuRect = WindowRect(menu->GetSafeHwnd());
   EXPECT_EQ(menuRect.right - menuRect.left, buttonRect_.right - buttonRect_.left - 2);
-  EXPECT_EQ(menu->owner, button_);
+  EXPECT_EQ(menu->Owner(), button_);
   EXPECT_FALSE(menu->IsWindowVisible());
 
   combo.AddMenuItem(8, L"Eight");
   combo.AddMenuItem(7, L"Again");
-  EXPECT_EQ(combo.menu.get(), menu);
-  ASSERT_EQ(menu->items.size(), 2u);
-  EXPECT_EQ(menu->items[0].text, L"Seven");
-  EXPECT_EQ(menu->items[0].enabled, 1);
-  EXPECT_EQ(menu->items[0].hasSubmenu, 0);
+  EXPECT_EQ(combo.Menu(), menu);
+  ASSERT_EQ(menu->Items().size(), 2u);
+  EXPECT_EQ(menu->Items()[0].text, L"Seven");
+  EXPECT_EQ(menu->Items()[0].enabled, 1);
+  EXPECT_EQ(menu->Items()[0].hasSubmenu, 0);
 }
 
 TEST_F(ComboTest, SelectItemFollowsOnlyItemsOfItsMenu) {
   CQuoComboButton& withoutMenu = dialog_.combo;
   withoutMenu.SelectItem(1);
-  EXPECT_EQ(withoutMenu.label, L"");
-  EXPECT_EQ(withoutMenu.functionId, -1);
+  EXPECT_EQ(withoutMenu.Label(), L"");
+  EXPECT_EQ(withoutMenu.FunctionId(), -1);
 
   FillMenu();
   CQuoBnComboButton& combo = dialog_.bnCombo;
@@ -723,8 +784,8 @@ TEST_F(ComboTest, SelectItemFollowsOnlyItemsOfItsMenu) {
                {-1, L"Disable", 0},          {1, L"One", 1}};
   for (const auto& step : steps) {
     combo.SelectItem(step.id);
-    EXPECT_EQ(combo.label, step.label) << "SelectItem(" << step.id << ")";
-    EXPECT_EQ(combo.functionId, step.functionId) << "SelectItem(" << step.id << ")";
+    EXPECT_EQ(combo.Label(), step.label) << "SelectItem(" << step.id << ")";
+    EXPECT_EQ(combo.FunctionId(), step.functionId) << "SelectItem(" << step.id << ")";
   }
 }
 
@@ -744,18 +805,18 @@ TEST_F(ComboTest, ClickOpensTheMenuBelowOrAboveTheButton) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    combo.menu->Hide();
-    combo.lastMenuTick = GetTickCount() - 10 * kMenuReopenGuardMs;
-    combo.dropUp = c.dropUp;
-    combo.menuEnabled = c.menuEnabled;
+    combo.Menu()->Hide();
+    WidgetTestAccess::LastMenuTick(combo) = GetTickCount() - 10 * kMenuReopenGuardMs;
+    combo.SetDropUp(c.dropUp != 0);
+    combo.SetMenuEnabled(c.menuEnabled != 0);
     Press();
-    EXPECT_EQ(combo.state, 2) << "no pressed look";
+    EXPECT_EQ(combo.GetLook(), kLookDown) << "no pressed look";
     EXPECT_FALSE(MenuOpen());
     Release();
-    EXPECT_EQ(combo.state, 0);
+    EXPECT_EQ(combo.GetLook(), kLookNormal);
     ASSERT_EQ(MenuOpen(), c.opens != kNot);
     if (c.opens == kNot) continue;
-    const RECT menu = WindowRect(combo.menu->GetSafeHwnd());
+    const RECT menu = WindowRect(combo.Menu()->GetSafeHwnd());
     EXPECT_EQ(menu.left, buttonRect_.left);
     if (c.opens == kBelow) {
       EXPECT_EQ(menu.top, buttonRect_.bottom);
@@ -763,7 +824,7 @@ TEST_F(ComboTest, ClickOpensTheMenuBelowOrAboveTheButton) {
       EXPECT_EQ(menu.bottom, buttonRect_.top);
     }
     EXPECT_EQ(menu.bottom - menu.top, 5 * kLineHeight + 8);
-    EXPECT_EQ(MenuHookWindow(), combo.menu->GetSafeHwnd());
+    EXPECT_EQ(MenuHookWindow(), combo.Menu()->GetSafeHwnd());
   }
 }
 
@@ -777,21 +838,21 @@ TEST_F(ComboTest, PressWhileTheMenuIsOpenClosesItForGood) {
   // seeing the menu open.
   Press();
   EXPECT_FALSE(MenuOpen());
-  EXPECT_EQ(combo.suppressOpen, 1);
+  EXPECT_TRUE(WidgetTestAccess::SuppressesOpen(combo));
   Release();
   EXPECT_FALSE(MenuOpen()) << "the release reopened the menu";
   EXPECT_EQ(MenuHookWindow(), nullptr);
 
   // Long after the menu closed, a click opens it again.
-  combo.lastMenuTick = GetTickCount() - 10 * kMenuReopenGuardMs;
+  WidgetTestAccess::LastMenuTick(combo) = GetTickCount() - 10 * kMenuReopenGuardMs;
   Press();
-  EXPECT_EQ(combo.suppressOpen, 0);
+  EXPECT_FALSE(WidgetTestAccess::SuppressesOpen(combo));
   Release();
   ASSERT_TRUE(MenuOpen());
 
   // The timer keeps noting that the menu is open while it stays open.
-  combo.lastMenuTick = 0;
-  ASSERT_TRUE(PumpUntil([&] { return combo.lastMenuTick != 0; }));
+  WidgetTestAccess::LastMenuTick(combo) = 0;
+  ASSERT_TRUE(PumpUntil([&] { return WidgetTestAccess::LastMenuTick(combo) != 0; }));
   Press();
   EXPECT_FALSE(MenuOpen());
   Release();
@@ -825,12 +886,12 @@ TEST_F(ComboTest, ReleaseOpensTheMenuOnlyForAPressBegunOnTheButton) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    combo.menu->Hide();
-    combo.lastMenuTick = GetTickCount() - 10 * kMenuReopenGuardMs;
+    combo.Menu()->Hide();
+    WidgetTestAccess::LastMenuTick(combo) = GetTickCount() - 10 * kMenuReopenGuardMs;
     for (const Input& input : c.before) SendMessageW(button_, input.message, input.keys, MAKELPARAM(input.p.x, input.p.y));
     SendMouse(button_, WM_LBUTTONUP, inside);
     EXPECT_EQ(MenuOpen(), c.opens);
-    EXPECT_EQ(combo.pressBegunHere, 0);
+    EXPECT_FALSE(WidgetTestAccess::PressBegunHere(combo));
     // The pointer leaves, so that the next case starts afresh.
     SendMouse(button_, WM_MOUSEMOVE, outside);
   }
@@ -865,11 +926,11 @@ TEST_F(ComboTest, ChoiceInTheMenuBecomesTheLabelAndReachesTheParent) {
   Release();
   ASSERT_TRUE(MenuOpen());
   dialog_.commands.clear();
-  SendMouse(*combo.menu, WM_LBUTTONUP, 3);
+  SendMouse(*combo.Menu(), WM_LBUTTONUP, 3);
   const std::vector<SysCommand> expected{ChoiceWhileOpen(IDC_TEST_BN_COMBO, 2102), kStayOnTopOn, kStayOnTopOff};
   EXPECT_EQ(dialog_.commands, expected);
-  EXPECT_EQ(combo.label, L"Right Click");
-  EXPECT_EQ(combo.functionId, 2102);
+  EXPECT_EQ(combo.Label(), L"Right Click");
+  EXPECT_EQ(combo.FunctionId(), 2102);
   EXPECT_FALSE(MenuOpen());
   EXPECT_EQ(MenuHookWindow(), nullptr);
 }
@@ -879,17 +940,17 @@ TEST_F(ComboTest, ParentThatKeepsItsOwnResultLeavesLabelAndIdentifier) {
   CQuoBnComboButton& combo = dialog_.bnCombo;
   combo.SelectItem(2101);
   dialog_.keepOwnResult = true;
-  SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(combo.menu->menuId), 2103);
+  SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(combo.Menu()->MenuId()), 2103);
   EXPECT_EQ(dialog_.commands, (std::vector<SysCommand>{{IDC_TEST_BN_COMBO, 2103, false}}));
-  EXPECT_EQ(combo.label, L"Left Click");
-  EXPECT_EQ(combo.functionId, 2101);
-  EXPECT_EQ(combo.adoptSelection, 1);
+  EXPECT_EQ(combo.Label(), L"Left Click");
+  EXPECT_EQ(combo.FunctionId(), 2101);
+  EXPECT_TRUE(combo.AdoptsSelection());
 
   // Only that one choice: the next one is adopted again.
   dialog_.keepOwnResult = false;
-  SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(combo.menu->menuId), 2103);
-  EXPECT_EQ(combo.label, L"Middle Click");
-  EXPECT_EQ(combo.functionId, 2103);
+  SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(combo.Menu()->MenuId()), 2103);
+  EXPECT_EQ(combo.Label(), L"Middle Click");
+  EXPECT_EQ(combo.FunctionId(), 2103);
 }
 
 TEST_F(ComboTest, KeysOpenTheMenuOnTheCurrentItemAndChooseAnother) {
@@ -900,7 +961,7 @@ TEST_F(ComboTest, KeysOpenTheMenuOnTheCurrentItemAndChooseAnother) {
     SCOPED_TRACE(key);
     SendMessageW(button_, WM_KEYDOWN, key, 0);
     ASSERT_TRUE(MenuOpen());
-    EXPECT_EQ(combo.menu->hoverIndex, 3) << "not on the current item";
+    EXPECT_EQ(combo.Menu()->HoverIndex(), 3) << "not on the current item";
     // The same key again closes it.
     SendMessageW(button_, WM_KEYDOWN, key, 0);
     EXPECT_FALSE(MenuOpen());
@@ -911,12 +972,12 @@ TEST_F(ComboTest, KeysOpenTheMenuOnTheCurrentItemAndChooseAnother) {
   EXPECT_TRUE(PressKey(dialog_, button_, VK_DOWN));
   EXPECT_TRUE(PressKey(dialog_, button_, VK_RETURN));
   EXPECT_FALSE(MenuOpen());
-  EXPECT_EQ(combo.label, L"Middle Click");
-  EXPECT_EQ(combo.functionId, 2103);
+  EXPECT_EQ(combo.Label(), L"Middle Click");
+  EXPECT_EQ(combo.FunctionId(), 2103);
   ASSERT_FALSE(dialog_.commands.empty());
   EXPECT_EQ(dialog_.commands.front(), ChoiceWhileOpen(IDC_TEST_BN_COMBO, 2103));
 
-  combo.menuEnabled = 0;
+  combo.SetMenuEnabled(false);
   SendMessageW(button_, WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_FALSE(MenuOpen()) << "a fixed button opened its menu";
 }
@@ -929,8 +990,8 @@ TEST_F(ComboTest, StayOnTopRequestPassesUpUnchanged) {
   SendMessageW(button_, WM_SYSCOMMAND, kStayOnTopRequest, 0);
   const std::vector<SysCommand> expected{{kStayOnTopRequest, 1, false}, {kStayOnTopRequest, 0, false}};
   EXPECT_EQ(dialog_.commands, expected);
-  EXPECT_EQ(combo.label, L"");
-  EXPECT_EQ(combo.functionId, -1);
+  EXPECT_EQ(combo.Label(), L"");
+  EXPECT_EQ(combo.FunctionId(), -1);
 }
 
 // A choice is known by the item it names. Its wParam, the sending menu's
@@ -939,7 +1000,7 @@ TEST_F(ComboTest, StayOnTopRequestPassesUpUnchanged) {
 TEST_F(ComboTest, ChoiceThatLooksLikeASystemCommandDoesNotActOnTheButton) {
   FillMenu();
   CQuoBnComboButton& combo = dialog_.bnCombo;
-  const int ownIdentifier = combo.menu->menuId;
+  const int ownIdentifier = combo.Menu()->MenuId();
   const struct {
     const char* what;
     WPARAM command;
@@ -953,7 +1014,7 @@ TEST_F(ComboTest, ChoiceThatLooksLikeASystemCommandDoesNotActOnTheButton) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.what << (c.isMenuIdentifier ? " as the menu's identifier" : ""));
     const auto& [id, text] = kItems[itemIndex++ % std::size(kItems)];
-    combo.menu->menuId = c.isMenuIdentifier ? static_cast<int>(c.command) : ownIdentifier;
+    WidgetTestAccess::MenuId(*combo.Menu()) = c.isMenuIdentifier ? static_cast<int>(c.command) : ownIdentifier;
     dialog_.commands.clear();
     SendMessageW(button_, WM_SYSCOMMAND, c.command, id);
     Pump();
@@ -964,21 +1025,21 @@ TEST_F(ComboTest, ChoiceThatLooksLikeASystemCommandDoesNotActOnTheButton) {
     const RECT now = WindowRect(button_);
     EXPECT_TRUE(EqualRect(&now, &buttonRect_));
     EXPECT_EQ(dialog_.commands, (std::vector<SysCommand>{{IDC_TEST_BN_COMBO, id, false}}));
-    EXPECT_EQ(combo.label, text);
-    EXPECT_EQ(combo.functionId, id);
+    EXPECT_EQ(combo.Label(), text);
+    EXPECT_EQ(combo.FunctionId(), id);
   }
 }
 
 TEST_F(ComboTest, ChoiceFromASubMenuIsTakenLikeAnyOther) {
   FillMenu();
   CQuoBnComboButton& combo = dialog_.bnCombo;
-  CQuoBnMenu* sub = combo.menu->GetSubMenu(2101);
+  CQuoBnMenu* sub = combo.Menu()->GetSubMenu(2101);
   ASSERT_TRUE(sub);
   sub->AddItem(3001, L"Deep", 0, 1, 0);
-  SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(sub->menuId), 3001);
+  SendMessageW(button_, WM_SYSCOMMAND, static_cast<WPARAM>(sub->MenuId()), 3001);
   EXPECT_EQ(dialog_.commands, (std::vector<SysCommand>{{IDC_TEST_BN_COMBO, 3001, false}}));
-  EXPECT_EQ(combo.label, L"Deep");
-  EXPECT_EQ(combo.functionId, 3001);
+  EXPECT_EQ(combo.Label(), L"Deep");
+  EXPECT_EQ(combo.FunctionId(), 3001);
 }
 
 TEST_F(ComboTest, EachKindLaysOutItsMenuItemsAsWide) {
@@ -988,11 +1049,11 @@ TEST_F(ComboTest, EachKindLaysOutItsMenuItemsAsWide) {
   SendMouse(plain.GetSafeHwnd(), WM_LBUTTONUP, POINT{5, 5});
   EXPECT_EQ(MenuHookWindow(), nullptr);
 
-  plain.menu = std::make_unique<CQuoBnMenu>();
+  plain.SetMenu(std::make_unique<CQuoBnMenu>());
   const RECT plainRect = WindowRect(plain.GetSafeHwnd());
-  ASSERT_TRUE(plain.menu->Create(nullptr, L"menu", 0, RECT{0, 0, plainRect.right - plainRect.left - 2, 10},
+  ASSERT_TRUE(plain.Menu()->Create(nullptr, L"menu", 0, RECT{0, 0, plainRect.right - plainRect.left - 2, 10},
                                  plain.GetSafeHwnd(), kMenuId));
-  AddItems(*plain.menu, 1, 3);
+  AddItems(*plain.Menu(), 1, 3);
   FillMenu();
 
   const struct {
@@ -1002,20 +1063,20 @@ TEST_F(ComboTest, EachKindLaysOutItsMenuItemsAsWide) {
   } cases[] = {{"CQuoBnComboButton", dialog_.bnCombo, 15}, {"CQuoComboButton", plain, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    c.button.lastMenuTick = GetTickCount() - 10 * kMenuReopenGuardMs;
+    WidgetTestAccess::LastMenuTick(c.button) = GetTickCount() - 10 * kMenuReopenGuardMs;
     SendMouse(c.button.GetSafeHwnd(), WM_LBUTTONDOWN, POINT{5, 5});
     SendMouse(c.button.GetSafeHwnd(), WM_LBUTTONUP, POINT{5, 5});
-    ASSERT_TRUE(c.button.menu->IsWindowVisible());
-    const RECT menu = WindowRect(c.button.menu->GetSafeHwnd());
-    for (const QuoMenuItem& item : c.button.menu->items) {
+    ASSERT_TRUE(c.button.Menu()->IsWindowVisible());
+    const RECT menu = WindowRect(c.button.Menu()->GetSafeHwnd());
+    for (const QuoMenuItem& item : c.button.Menu()->Items()) {
       EXPECT_EQ(item.rect.right, menu.right - menu.left - c.strip) << "item " << item.id;
     }
     // A press just inside the right edge lands on an item only where items
     // reach the edge.
-    const POINT nearEdge{menu.right - menu.left - 2, Centre(c.button.menu->items[0].rect).y};
-    SendMouse(c.button.menu->GetSafeHwnd(), WM_LBUTTONDOWN, nearEdge);
-    EXPECT_EQ(c.button.menu->IsWindowVisible(), c.strip == 0);
-    c.button.menu->Hide();
+    const POINT nearEdge{menu.right - menu.left - 2, Centre(c.button.Menu()->Items()[0].rect).y};
+    SendMouse(c.button.Menu()->GetSafeHwnd(), WM_LBUTTONDOWN, nearEdge);
+    EXPECT_EQ(c.button.Menu()->IsWindowVisible(), c.strip == 0);
+    c.button.Menu()->Hide();
   }
 }
 

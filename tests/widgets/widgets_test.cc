@@ -27,6 +27,7 @@ class ExposedButton : public CZebButton {
 class ExposedCheckBox : public CZebCheckBox {
  public:
   using CZebCheckBox::ImageToDraw;
+  using CZebCheckBox::LosePointer;
 };
 
 class WidgetDialog : public CZebImageDialog {
@@ -189,8 +190,8 @@ void CheckDrawing(Button& button, const DrawCase& c) {
   Gdiplus::Image* const images[] = {nullptr, normal.get(), over.get(), pressed.get(), off.get()};
   button.SetImages(std::move(normal), std::move(over), std::move(pressed));
   if (off) button.SetOffImage(std::move(off));
-  button.state = c.state;
-  button.selected = c.selected ? 1 : 0;
+  button.SetLook(static_cast<ButtonLook>(c.state));
+  button.SetSelected(c.selected);
   button.EnableWindow(!c.disabled);
 
   EXPECT_EQ(button.ImageToDraw(), images[c.expected]);
@@ -282,17 +283,15 @@ const ClickCase kClickCases[] = {
 TEST_F(WidgetTest, CheckBoxTogglesOnlyOnACompletedClick) {
   for (const ClickCase& c : kClickCases) {
     SCOPED_TRACE(c.what);
-    dialog_.check.selected = 0;
-    dialog_.check.pressed = 0;
-    dialog_.check.tracking = 0;
-    dialog_.check.state = 0;
+    dialog_.check.SetSelected(false);
+    dialog_.check.LosePointer();
     ReleaseCapture();
     dialog_.clicks.clear();
     for (const Input input : c.inputs) Send(dialog_.check.GetSafeHwnd(), input);
     EXPECT_EQ(dialog_.check.IsChecked(), c.checked);
     EXPECT_EQ(dialog_.clicks.size(), c.clicks);
     for (const int id : dialog_.clicks) EXPECT_EQ(id, IDC_TEST_CHECK);
-    EXPECT_NE(dialog_.check.state, 2);
+    EXPECT_NE(dialog_.check.GetLook(), kLookDown);
   }
 }
 
@@ -314,8 +313,8 @@ TEST_F(WidgetTest, ButtonReportsAClickOnlyWhenReleasedInside) {
     dialog_.clicks.clear();
     for (const Input input : c.inputs) Send(dialog_.button.GetSafeHwnd(), input);
     EXPECT_EQ(dialog_.clicks.size(), c.clicks);
-    EXPECT_EQ(dialog_.button.state, 0);
-    EXPECT_EQ(dialog_.button.pressed, 0);
+    EXPECT_EQ(dialog_.button.GetLook(), kLookNormal);
+    EXPECT_FALSE(dialog_.button.IsPressed());
     EXPECT_FALSE(dialog_.button.IsSelected());
   }
 }
