@@ -8,14 +8,18 @@
 #include "framework/wide_text.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
+#include "sensor/sensor_rules.h"
 #include "support/pop_system_message_dlg.h"
 #include "widgets/page.h"
 
 namespace korvid {
 
 bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
-  // A page not built yet has nothing the user changed.
+  // A page not built yet has nothing the user changed; its values still pass
+  // the sensor page's rules, so that a damaged saved profile (the one shown
+  // when the mouse could not be read) never reaches the mouse as it is.
   ForEachBuiltPage([this](CPage& page) { page.StoreToProfile(profile_); });
+  ApplySensorRules(profile_);
   // The new files are written beside the old ones and replace them only when
   // both are complete; a failed save leaves the previous profile in place.
   return SaveProfileToFolder(profile_, std::filesystem::path(ProfilesFolderPath()), failure) == 1;

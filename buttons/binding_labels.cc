@@ -16,12 +16,12 @@ struct ModifierPrefix {
   int rightKeyUsage;
 };
 
-// In label order.
+// In label order, the order Windows writes shortcuts in.
 constexpr ModifierPrefix kModifierPrefixes[] = {
-    {kModShift, u"Shift+", 0xE1, 0xE5},
-    {kModCtrl, u"Ctrl+", 0xE0, 0xE4},
-    {kModAlt, u"Alt+", 0xE2, 0xE6},
-    {kModWin, u"Win+", 0xE3, 0xE7},
+    {kModCtrl, u"Ctrl", 0xE0, 0xE4},
+    {kModShift, u"Shift", 0xE1, 0xE5},
+    {kModAlt, u"Alt", 0xE2, 0xE6},
+    {kModWin, u"Win", 0xE3, 0xE7},
 };
 
 struct FunctionRange {
@@ -59,16 +59,23 @@ constexpr FunctionRange kFunctionDescriptions[] = {
 
 std::u16string BuildBindingLabel(int modifiers, int keyUsage) {
   std::u16string label;
+  const auto append = [&label](std::u16string_view part) {
+    if (!label.empty()) label += u'+';
+    label += part;
+  };
   if (modifiers > 0) {
     for (const ModifierPrefix& modifier : kModifierPrefixes) {
       if ((modifiers & modifier.bit) != 0 && keyUsage != modifier.leftKeyUsage &&
           keyUsage != modifier.rightKeyUsage) {
-        label += modifier.prefix;
+        append(modifier.prefix);
       }
     }
   }
-  if (keyUsage > 0 && keyUsage != kNoKeyUsage) label += GetKeyName(HidUsageToVirtualKey(keyUsage));
-  return TrimTrailingPlus(label);
+  if (keyUsage > 0 && keyUsage != kNoKeyUsage) {
+    const std::u16string name = GetKeyName(HidUsageToVirtualKey(keyUsage));
+    if (!name.empty()) append(name);
+  }
+  return label;
 }
 
 std::u16string DescribeFunction(int functionId) {

@@ -72,11 +72,11 @@ bool CButtonAssignmentDlg::OnToolTipText(NMHDR& header) {
   const int id = ToolTipControlId(header);
   const CQuoBnComboButton* button = FunctionButton(id);
   if (!button) return false;
-  // Copied into the request's own buffer: the text must outlive this call.
   const int index = id - IDC_FUNCTION_BUTTON_1;
   const std::optional<ButtonBinding>& kept = keptBindings_[static_cast<size_t>(index)];
   const int functionId =
       button->FunctionId() == kFnKeptBinding && kept ? KeptBindingFunction(index + 1, *kept) : button->FunctionId();
+  // Copied into the request's own buffer: the text must outlive this call.
   const std::wstring text = framework::ToWide(DescribeFunction(functionId));
   lstrcpynW(request.szText, text.c_str(), static_cast<int>(std::size(request.szText)));
   request.lpszText = request.szText;

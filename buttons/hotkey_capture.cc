@@ -10,50 +10,39 @@ namespace {
 
 constexpr char16_t kRefusedSuffix[] = u" cannot be bound";
 constexpr char16_t kRefusedWithoutName[] = u"This key cannot be bound";
+constexpr int kToggleBits = kModCtrl | kModShift | kModAlt | kModWin;
 
-struct ModifierToggle {
-  int bit;
-  const char16_t* prefix;
-};
-
-// In label order; Ctrl in capitals, as the pop-up has always written it.
-constexpr ModifierToggle kToggles[] = {
-    {kModShift, u"Shift+"}, {kModCtrl, u"CTRL+"}, {kModAlt, u"Alt+"}, {kModWin, u"Win+"}};
-
-// The name Save takes as the key: empty for no key, a refused key or a key
-// without a name.
-std::u16string BoundKeyName(const HotkeyCapture& capture) {
-  if (!capture.keyCaptured || capture.refused) return {};
-  return GetKeyName(capture.capturedKey);
-}
+// The key the mouse sends back for what `key` stores: Cancel (Ctrl+Break)
+// and Pause share a usage, which reads back as Pause.
+int KeyOfItsUsage(int key) { return HidUsageToVirtualKey(VirtualKeyToHidUsage(key)); }
 
 }  // namespace
 
 void TakeKeyEvent(HotkeyCapture& capture, int key) {
   capture.capturedKey = key;
   capture.keyCaptured = true;
-  capture.refused = !VirtualKeyHasHidUsage(key);
+  // A key the mouse could not send, or one the page could not name after a
+  // restart, is refused rather than stored as another key or as nothing.
+  capture.refused = !VirtualKeyHasHidUsage(key) || GetKeyName(KeyOfItsUsage(key)).empty();
 }
 
 std::u16string KeyFieldText(const HotkeyCapture& capture) {
   if (!capture.keyCaptured) return {};
   const std::u16string name = GetKeyName(capture.capturedKey);
-  if (!capture.refused) return name;
+  if (!capture.refused) return GetKeyName(KeyOfItsUsage(capture.capturedKey));
   return name.empty() ? kRefusedWithoutName : name + kRefusedSuffix;
 }
 
 HotkeyBinding SaveHotkey(const HotkeyCapture& capture, int modifiers) {
-  std::u16string prefix;
-  int mask = 0;
-  for (const ModifierToggle& toggle : kToggles) {
-    if ((modifiers & toggle.bit) == 0) continue;
-    prefix += toggle.prefix;
-    mask |= toggle.bit;
+  // A refused key is not bound as its modifiers alone: nothing changes.
+  if (capture.keyCaptured && capture.refused) return {};
+  const int mask = modifiers & kToggleBits;
+  if (!capture.keyCaptured) {
+    if (mask == 0) return {};
+    return HotkeyBinding{true, BuildBindingLabel(mask, 0), kFnModifiersOnly, mask};
   }
-  const std::u16string keyName = BoundKeyName(capture);
-  if (mask == 0 && keyName.empty()) return {};
-  if (keyName.empty()) return HotkeyBinding{true, TrimTrailingPlus(prefix), kFnModifiersOnly, mask};
-  return HotkeyBinding{true, prefix + keyName, kFnKeyBase + capture.capturedKey, mask};
+  const int key = KeyOfItsUsage(capture.capturedKey);
+  return HotkeyBinding{true, BuildBindingLabel(mask, VirtualKeyToHidUsage(key)), kFnKeyBase + key, mask};
 }
 
 }  // namespace korvid

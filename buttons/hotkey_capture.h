@@ -13,8 +13,8 @@ inline constexpr int kNoCapturedKey = 500;
 struct HotkeyCapture {
   int capturedKey = kNoCapturedKey;
   bool keyCaptured = false;
-  // The last key has no keyboard usage: the mouse could not send it, so it
-  // is refused rather than stored as another key.
+  // The last key has no keyboard usage (the mouse could not send it) or no
+  // name: it is refused rather than stored as another key or as nothing.
   bool refused = false;
 };
 
@@ -32,7 +32,7 @@ struct HotkeyBinding {
 };
 
 // Save with the modifier mask of the toggles (1 Ctrl, 2 Shift, 4 Alt, 8 Win).
-// A refused key or one without a name counts as no key.
+// With a refused key nothing changes; without a key, the modifiers alone.
 HotkeyBinding SaveHotkey(const HotkeyCapture& capture, int modifiers);
 
 }  // namespace korvid

@@ -35,6 +35,11 @@ constexpr NamedKey kNamedKeys[] = {
     {0xBE, u"."},               {0xBF, u"/"},              {0xC0, u"`"},
     {0xDB, u"["},               {0xDC, u"\\"},             {0xDD, u"]"},
     {0xDE, u"'"},               {0xFF, u"Fn"},
+    // Keys of the key table that a keyboard may have and that would
+    // otherwise have no name to show.
+    {0x1C, u"CONVERT"},         {0x1D, u"NONCONVERT"},     {0x6C, u"SEPARATOR"},
+    {0xAD, u"Volume Mute"},     {0xE2, u"<>"},             {0xF6, u"ATTN"},
+    {0xF7, u"CRSEL"},           {0xF8, u"EXSEL"},
 };
 
 struct KeyRange {

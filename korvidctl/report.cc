@@ -44,9 +44,9 @@ std::optional<std::string> DecodedLabel(int number, const ButtonBinding& binding
     if (binding.code > 0xFF) return std::nullopt;
     return KeyBindingLabel(static_cast<int>(binding.code), binding.extra);
   }
-  const ButtonChoice unnamed{u"", kUnnamedFunction, 0};
+  const ButtonChoice unnamed{u"", kUnnamedFunction, 0, std::nullopt};
   const ButtonChoice shown = ChoiceFromBinding(number, binding, unnamed);
-  if (shown.functionId == kUnnamedFunction) return std::nullopt;
+  if (shown.functionId == kUnnamedFunction || shown.functionId == kFnKeptBinding) return std::nullopt;
   return ToUtf8(shown.label);
 }
 

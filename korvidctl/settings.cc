@@ -76,7 +76,7 @@ std::optional<ButtonChoice> ParseButtonFunction(const std::string& text, std::st
   auto mouse = MouseFunctionsByName().find(value);
   for (const MenuItem& item : ButtonMenu(3)) {
     const bool named = mouse != MouseFunctionsByName().end() && item.functionId == mouse->second;
-    if (named || LabelToken(ToUtf8(item.label)) == LabelToken(value)) return ButtonChoice{item.label, item.functionId, 0};
+    if (named || LabelToken(ToUtf8(item.label)) == LabelToken(value)) return ButtonChoice{item.label, item.functionId, 0, std::nullopt};
   }
   int modifiers = 0;
   std::optional<int> key;

@@ -85,7 +85,11 @@ void DecodeBinding(const BindingRecord& record, ButtonBinding& binding) {
       binding.extra = record.extra;
       break;
     default:
-      // Unknown type: the binding stays exactly as it was, its key included.
+      // A type written by other software (a media function, say): carried
+      // whole, so that writing the profile back leaves it as the mouse had it.
+      binding.type = record.type;
+      binding.code = record.code;
+      binding.extra = record.extra;
       break;
   }
 }
@@ -109,6 +113,13 @@ BindingRecord EncodeBinding(const ButtonBinding& binding) {
       record.extra = binding.extra;
       break;
     default:
+      // A type read from a block goes back as it came; a wider one (from a
+      // profile file) cannot be a block's, and is written as nothing.
+      if (binding.type <= 0xFF) {
+        record.type = static_cast<uint8_t>(binding.type);
+        record.code = static_cast<uint8_t>(binding.code & 0xFF);
+        record.extra = binding.extra;
+      }
       break;
   }
   return record;

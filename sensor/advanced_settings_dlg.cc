@@ -189,16 +189,20 @@ void CAdvancedSettingsDlg::ShowLevelColour(int index) {
   }
 }
 
-void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord& profile) {
+void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord& loaded) {
+  // The page shows what it would store, so that a damaged record shows one
+  // state for each control and what Apply sends is what the user saw.
+  ProfileRecord profile = loaded;
+  ApplySensorRules(profile);
   for (int i = 0; i < kCpiLevels; ++i) {
-    if (std::optional<bool> inUse = LevelSwitchFromRecord(profile.cpiLevelDisabled[i])) ShowLevelInUse(i, *inUse);
+    ShowLevelInUse(i, LevelSwitchFromRecord(profile.cpiLevelDisabled[i]).value_or(true));
     levels_[i].field.SetText(CpiText(profile.cpi[i].x));
   }
   levelColour_ = profile.cpiColour;
   for (int i = 0; i < kCpiLevels; ++i) ShowLevelColour(i);
   liftOff_.SelectItem(profile.liftOffDistance);
   smoothingSwitch_.SetSelected(profile.smoothing != 0);
-  smoothingIndicator_.SetLook(profile.smoothing == 1 ? kBadgeLit : kBadgeDark);
+  smoothingIndicator_.SetLook(profile.smoothing != 0 ? kBadgeLit : kBadgeDark);
 }
 
 void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord& profile) {
@@ -212,6 +216,7 @@ void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord& profile) {
   profile.smoothing = smoothingSwitch_.IsSelected() ? 1 : 0;
   for (int i = 0; i < kCpiLevels; ++i) profile.cpiLevelDisabled[i] = LevelRecordValue(levels_[i].levelSwitch.IsSelected());
   profile.liftOffDistance = static_cast<uint8_t>(liftOff_.FunctionId() & 0xFF);
+  ApplySensorRules(profile);
 }
 
 void CAdvancedSettingsDlg::SetLevelColour(int level, uint32_t colour) {

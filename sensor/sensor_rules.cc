@@ -82,6 +82,18 @@ bool AnyLevelInUse(const std::array<uint32_t, kCpiLevels>& cpiLevelDisabled) {
                      [](uint32_t value) { return value == kCpiLevelInUse; });
 }
 
+void ApplySensorRules(ProfileRecord& profile) {
+  for (CpiValue& cpi : profile.cpi) {
+    const auto rounded = static_cast<uint16_t>(RoundCpi(cpi.x));
+    cpi = {rounded, rounded};
+  }
+  for (uint32_t& level : profile.cpiLevelDisabled) level = LevelRecordValue(LevelSwitchFromRecord(level).value_or(true));
+  if (!AnyLevelInUse(profile.cpiLevelDisabled)) profile.cpiLevelDisabled[0] = LevelRecordValue(true);
+  profile.smoothing = profile.smoothing != 0 ? 1 : 0;
+  if (profile.liftOffDistance != kLiftOff2mm && profile.liftOffDistance != kLiftOff3mm)
+    profile.liftOffDistance = kLiftOff2mm;
+}
+
 uint32_t ColourToArgb(uint32_t colorref) {
   const uint32_t red = colorref & 0xFF, green = (colorref >> 8) & 0xFF, blue = (colorref >> 16) & 0xFF;
   return 0xFF000000u | (red << 16) | (green << 8) | blue;

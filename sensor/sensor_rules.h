@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "profile/profile_record.h"
+
 // The sensor page's value rules, kept free of windows: the program's page
 // and korvidctl both apply them, and they are tested on their own.
 namespace korvid {
@@ -43,6 +45,14 @@ std::optional<bool> LevelSwitchFromRecord(uint32_t cpiLevelDisabled);
 uint32_t LevelRecordValue(bool inUse);
 // True when at least one level of a record is in use.
 bool AnyLevelInUse(const std::array<uint32_t, kCpiLevels>& cpiLevelDisabled);
+
+// The sensor settings of `profile` as the page stores them, whatever the
+// record held (a damaged profile file, a block written by other software):
+// each CPI rounded with Y equal to X; each level in use or off, a value that
+// is neither counting as in use, and level 1 in use when no level is;
+// smoothing on (1) or off (0); a lift-off distance the page offers (2 mm
+// when the record's is another). Colours are any 24-bit colour and stay.
+void ApplySensorRules(ProfileRecord& profile);
 
 // Colours: the record's 0x00BBGGRR, the skinned controls' 0xAARRGGBB
 // (opaque), and the "#RRGGBB" text users read and type.

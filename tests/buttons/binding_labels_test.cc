@@ -15,8 +15,8 @@ struct LabelCase {
 
 TEST(BuildBindingLabel, ModifiersInOrderThenKey) {
   const LabelCase cases[] = {
-      {kModCtrl | kModShift, 0x04, u"Shift+Ctrl+A"},
-      {kModCtrl | kModShift | kModAlt | kModWin, 0x1D, u"Shift+Ctrl+Alt+Win+Z"},
+      {kModCtrl | kModShift, 0x04, u"Ctrl+Shift+A"},
+      {kModCtrl | kModShift | kModAlt | kModWin, 0x1D, u"Ctrl+Shift+Alt+Win+Z"},
       {kModAlt, 0x3A, u"Alt+F1"},
       {kModWin, 0x28, u"Win+ENTER"},
       {0, 0x04, u"A"},
@@ -34,10 +34,11 @@ TEST(BuildBindingLabel, ModifiersInOrderThenKey) {
       {kModWin, 0xE3, u"Left Window"},
       {kModWin, 0xE7, u"Right Window"},
       {kModShift, 0xE0, u"Shift+Left CONTROL"},
-      // Keys named "+" vanish with the trailing run of "+".
-      {kModShift, 0x57, u"Shift"},
-      {kModShift, 0x2E, u"Shift"},
-      {0, 0x57, u""},
+      // A key named "+" is shown after its modifiers, not lost.
+      {kModShift, 0x57, u"Shift++"},
+      {kModShift, 0x2E, u"Shift++"},
+      {0, 0x57, u"+"},
+      {kModCtrl | kModShift, 0x3E, u"Ctrl+Shift+F5"},
       // Names keep their trailing blanks.
       {kModCtrl, 0x52, u"Ctrl+UP ARROW "},
       {0, 0x80, u"Volume Up "},

@@ -87,10 +87,10 @@ TEST(ButtonChoice, KeyboardBindingsShowTheirLabelAndStoreBackUnchanged) {
     int functionId;
   };
   const KeyCase cases[] = {
-      {kModCtrl | kModShift, 0x04, u"Shift+Ctrl+A", kFnKeyBase + 0x41},
+      {kModCtrl | kModShift, 0x04, u"Ctrl+Shift+A", kFnKeyBase + 0x41},
       {kModCtrl, 0x00, u"Ctrl", kFnModifiersOnly},
       {kModCtrl, 0xE0, u"Left CONTROL", kFnKeyBase + 0xA2},
-      {kModShift, 0x57, u"Shift", kFnKeyBase + 0x6B},
+      {kModShift, 0x57, u"Shift++", kFnKeyBase + 0x6B},
       {0, 0x48, u"PAUSE", kFnKeyBase + 0x13},
       {0, 0x52, u"UP ARROW ", kFnKeyBase + 0x26},
   };
@@ -173,7 +173,7 @@ TEST(ButtonChoice, BindingsTheMenusDoNotOfferAreShownAndKept) {
       {"disabled type with another code", 4, Binding(4, kBindingDisabled, 7), u"Type 0xFF, code 0x0007"},
       {"unknown type", 5, Binding(5, 77, 0x10), u"Type 0x4D, code 0x0010"},
       {"key usage outside the table", 3, Binding(3, kBindingKey, 0, 0x58), u"Key usage 0x58"},
-      {"key usage without a name", 4, Binding(4, kBindingKey, kModAlt, 0x64), u"Alt+Key usage 0x64"},
+      {"key usage outside the table", 4, Binding(4, kBindingKey, kModAlt, 0x66), u"Alt+Key usage 0x66"},
       {"key usage with a high byte", 5, Binding(5, kBindingKey, kModCtrl, 0x0173), u"Ctrl+Key usage 0x173"},
       {"modifier bits the toggles lack", 3, Binding(3, kBindingKey, 0x30 | kModShift, 0x04), u"Shift+A"},
   };

@@ -166,10 +166,10 @@ TEST_F(ButtonPageTest, BindingsLoadIntoThePageAndStoreBack) {
     ButtonBinding stored;
   };
   const Case cases[] = {
-      {"key with modifiers", 3, Binding(3, 2, 3, 0x04), L"Shift+Ctrl+A", Binding(3, 2, 3, 0x04)},
+      {"key with modifiers", 3, Binding(3, 2, 3, 0x04), L"Ctrl+Shift+A", Binding(3, 2, 3, 0x04)},
       {"modifiers without a key", 4, Binding(4, 2, 1, 0), L"Ctrl", Binding(4, 2, 1, 0)},
       {"a modifier that is the key", 5, Binding(5, 2, 1, 0xE0), L"Left CONTROL", Binding(5, 2, 1, 0xE0)},
-      {"keypad plus with Shift", 3, Binding(3, 2, 2, 0x57), L"Shift", Binding(3, 2, 2, 0x57)},
+      {"keypad plus with Shift", 3, Binding(3, 2, 2, 0x57), L"Shift++", Binding(3, 2, 2, 0x57)},
       {"F13", 4, Binding(4, 2, 8, 0x68), L"Win+F13", Binding(4, 2, 8, 0x68)},
       {"wheel up", 5, Binding(5, 1, 1), L"Scroll Up", Binding(5, 1, 1)},
       {"wheel down", 3, Binding(3, 1, 255), L"Scroll Down", Binding(3, 1, 255)},
@@ -261,11 +261,14 @@ TEST_F(ButtonPageTest, HotkeyPopupBindsTheButtonAndLeavesNothingBehind) {
     int modifiers;
   };
   const Case cases[] = {
-      {"Ctrl and A, Save", {'A', 'A'}, {IDC_HOTKEY_CTRL}, kSave, L"CTRL+A", 1067, kModCtrl},
+      {"Ctrl and A, Save", {'A', 'A'}, {IDC_HOTKEY_CTRL}, kSave, L"Ctrl+A", 1067, kModCtrl},
       {"Shift and Alt alone, Save", {}, {IDC_HOTKEY_SHIFT, IDC_HOTKEY_ALT}, kSave, L"Shift+Alt", 1502, 6},
       {"F5, Save", {VK_F5}, {}, kSave, L"F5", 1118, 0},
       {"nothing chosen, Save", {}, {}, kSave, L"Middle click", kFnMiddleClick, -1},
       {"a refused key, Save", {VK_BROWSER_FORWARD}, {}, kSave, L"Middle click", kFnMiddleClick, -1},
+      {"a refused key with Ctrl, Save", {VK_BROWSER_FORWARD}, {IDC_HOTKEY_CTRL}, kSave, L"Middle click", kFnMiddleClick,
+       -1},
+      {"Ctrl, Shift and F5, Save", {VK_F5}, {IDC_HOTKEY_CTRL, IDC_HOTKEY_SHIFT}, kSave, L"Ctrl+Shift+F5", 1118, 3},
       {"a key, Cancel", {'B'}, {IDC_HOTKEY_WIN}, kCancel, L"Middle click", kFnMiddleClick, -1},
       {"a key, closed by the system", {'C'}, {}, kCloseMessage, L"Middle click", kFnMiddleClick, -1},
       {"a key, the program ends", {'D'}, {}, kQuit, L"Middle click", kFnMiddleClick, -1},

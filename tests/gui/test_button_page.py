@@ -135,7 +135,7 @@ class ButtonPage(ButtonPageCase):
     def test_start_shows_what_the_mouse_holds(self):
         self.launch(settings=("button3=ctrl+shift+a", "button4=scroll-up", "button5=disable"))
         main = self.wait_page(BUTTON_PAGE)
-        self.wait_labels(["Left click", "Right click", "Shift+Ctrl+A", "Scroll Up", "Disable button"])
+        self.wait_labels(["Left click", "Right click", "Ctrl+Shift+A", "Scroll Up", "Disable button"])
         page = main.control(BUTTON_PAGE)
         for number, rect in FUNCTION_BUTTON_RECTS.items():
             with self.subTest(button=number):
@@ -165,7 +165,7 @@ class ButtonPage(ButtonPageCase):
         self.wait_key_field("A")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
-        expected = ["Left click", "Right click", "Scroll Down", "CTRL+A", "Disable button"]
+        expected = ["Left click", "Right click", "Scroll Down", "Ctrl+A", "Disable button"]
         self.wait_labels(expected, "the labels after the choices")
         self.assertEqual(self.menus(), [])
         self.assertEqual(self.mouse.log()[read:], [], "a choice reached the mouse before Apply")
@@ -229,7 +229,7 @@ class ButtonPage(ButtonPageCase):
                          APPLY_TIP)
         # The tip follows the button's function.
         self.choose(5, "IE Forward")
-        self.wait_labels(["Left click", "Right click", "Shift+Ctrl+A", "Scroll Up", "IE Forward"])
+        self.wait_labels(["Left click", "Right click", "Ctrl+Shift+A", "Scroll Up", "IE Forward"])
         self.assertEqual(self.hover_tip(self.button_centre(5)), "Bind IE forward button")
 
     def hover_tip(self, point):
@@ -245,6 +245,23 @@ class ButtonPage(ButtonPageCase):
         found = DESKTOP.wait(f"a tool tip at {point}", tip)
         DESKTOP.xdotool("mousemove", *POINTER_REST)
         return found.text
+
+    def test_bindings_the_menus_do_not_offer_survive_applies(self):
+        self.launch(settings=("cpi1=800",), unplugged=True)
+        path = self.mouse.path("block.bin")
+        with open(path, "rb") as f:
+            block = bytearray(f.read())
+        block[115:122] = bytes.fromhex("20 E9 00 00 00 00 0F")  # button 3: a media function
+        block[122:129] = bytes.fromhex("02 01 58 00 00 00 0F")  # button 4: Ctrl and a usage the key table lacks
+        with open(path, "wb") as f:
+            f.write(block)
+        os.remove(self.mouse.path("unplugged"))
+        self.wait_page(BUTTON_PAGE, "the button page after plugging in")
+        self.wait_labels(["Left click", "Right click", "Media: Volume Up", "Ctrl+Key usage 0x58", "IE Backward"])
+        for _ in range(3):
+            self.apply_and_check()
+            with open(path, "rb") as f:
+                self.assertEqual(f.read()[115:129].hex(" "), block[115:129].hex(" "))
 
     def test_restore_defaults_and_a_replug_refresh_the_page(self):
         self.launch(settings=("button3=alt+f4", "button4=scroll-down", "button5=right"))
@@ -336,7 +353,7 @@ class HotkeyPopup(ButtonPageCase):
         self.assertGreater(shot.colours(), 50)
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
-        self.wait_labels(["Left click", "Right click", "Shift+CTRL+F5", "IE Forward", "IE Backward"])
+        self.wait_labels(["Left click", "Right click", "Ctrl+Shift+F5", "IE Forward", "IE Backward"])
 
     def test_escape_as_the_first_key_is_captured_and_keeps_the_popup_open(self):
         self.launch()
@@ -399,19 +416,19 @@ class HotkeyPopup(ButtonPageCase):
         self.wait_key_field("Browser Forward cannot be bound")
         DESKTOP.xdotool("mousemove", *POINTER_REST)
         DESKTOP.screenshot(popup, "popup-hotkey-refused")
-        # Saved, it binds the toggled modifier alone, never another key.
+        # Saved, nothing changes: neither another key nor the toggled modifier alone.
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
-        self.wait_labels(["Left click", "Right click", "Win", "IE Forward", "IE Backward"])
+        self.wait_labels(["Left click", "Right click", "Middle click", "IE Forward", "IE Backward"])
         # F13 is a key like any other.
         popup = self.open_hotkey_popup(4)
         DESKTOP.press_keys(popup, "F13")
         self.wait_key_field("F13")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
-        self.wait_labels(["Left click", "Right click", "Win", "F13", "IE Backward"])
+        self.wait_labels(["Left click", "Right click", "Middle click", "F13", "IE Backward"])
         self.apply_and_check()
-        self.assertEqual(self.bound_buttons()[2:4], [("Win", 2, 8, 0), ("F13", 2, 0, 0x68)])
+        self.assertEqual(self.bound_buttons()[2:4], [("Middle click", 0, 4, 0), ("F13", 2, 0, 0x68)])
 
     def test_keys_reach_other_windows_and_no_hook_is_left(self):
         self.launch_traced()

@@ -138,6 +138,32 @@ class SavedProfiles(FaultCase):
         self.assertEqual(self.ctl.profile(saved)["name"], PROFILE_NAME)
         self.assertEqual(self.mouse.block(), self.ctl.block(saved))
 
+    def test_a_damaged_saved_profile_reaches_the_mouse_only_through_the_page_rules(self):
+        def prepare():
+            # A profile file as other software may leave it: CPI 0 and 65535,
+            # a Y other than X, lift-off 9, smoothing 5, no level in use.
+            factory = self.mouse.block()
+            damaged = bytearray(factory)
+            for offset, text in {52: "00 00 00 00", 61: "FF FF FF FF", 82: "40 06 20 03", 70: "09", 87: "05",
+                                 51: "FF", 60: "FF", 81: "FF", 91: "FF"}.items():
+                data = bytes.fromhex(text)
+                damaged[offset:offset + len(data)] = data
+            self.mouse.write_block(damaged)
+            os.makedirs(self.folder.profiles)
+            saved = os.path.join(self.folder.profiles, PROFILE_FILE)
+            self.ctl.run("save", wine_path(saved))
+            write_profile_list(os.path.join(self.folder.profiles, LIST_FILE), saved)
+            self.mouse.write_block(factory)
+            # The start's read fails: the window shows the saved profile.
+            self.mouse.faults("get-error 31 1 cmd=07\n")
+
+        self.launch_prepared(prepare, settings=("smoothing=off",))
+        self.apply_and_check(press=lambda: self.click_on_page(self.main(), BUTTON_PAGE_APPLY[1]))
+        shown = self.ctl.show()
+        self.assertEqual([(level["cpi"], level["cpiY"], level["enabled"]) for level in shown["levels"]],
+                         [(50, 50, True), (16000, 16000, False), (1600, 1600, False), (3200, 3200, False)])
+        self.assertEqual((shown["liftOff"], shown["smoothing"]), ("2mm", True))
+
     def roaming_profiles(self):
         pattern = os.path.join(DESKTOP.prefix, "drive_c", "users", "*", "AppData", "Roaming", "Orvanta", "Korvid")
         return glob.glob(pattern)

@@ -227,7 +227,7 @@ TEST(BlockMapping, BindingRecords) {
       {{3, 0, 0x104, 0x0005}, {0x00, 0x04, 0, 0, 0, 0, 0x0F}},  // extra only for keys
       {{3, 1, 0xFF, 0}, {0x01, 0xFF, 0, 0, 0, 0, 0x0F}},
       {{3, 255, 255, 0}, {0xFF, 0xFF, 0, 0, 0, 0, 0x0F}},
-      {{3, 7, 0x33, 9}, {0, 0, 0, 0, 0, 0, 0x0F}},      // unknown type
+      {{3, 7, 0x33, 9}, {0x07, 0x33, 0x09, 0, 0, 0, 0x0F}},  // another program's type, carried whole
       {{3, 0x102, 0x33, 9}, {0, 0, 0, 0, 0, 0, 0x0F}},  // the whole type is compared
   };
   for (const BindingCase& c : cases) {
@@ -252,14 +252,14 @@ struct ReadBindingCase {
   ButtonBinding read;  // what a saved Ctrl+Alt+A binding becomes
 };
 
-// A record of a type the mapping does not know leaves the binding exactly as
-// it was, its key included; a known type replaces it, with the key only for
-// keyboard bindings.
+// A record of a type the page does not know is read whole (and written back
+// so, above), never left as the binding it replaces; a known type replaces
+// it, with the key only for keyboard bindings.
 TEST(BlockMapping, ReadBindingOverASavedKeyBinding) {
   const ButtonBinding saved{3, 2, 0x05, 0x0004};
   const ReadBindingCase cases[] = {
-      {{0x07, 0xCD, 0x11, 0x22, 0, 0, 0x0F}, saved},
-      {{0x20, 0xCD, 0x11, 0x22, 0, 0, 0x0F}, saved},
+      {{0x07, 0xCD, 0x11, 0x22, 0, 0, 0x0F}, {3, 7, 0xCD, 0x2211}},
+      {{0x20, 0xCD, 0x11, 0x22, 0, 0, 0x0F}, {3, 0x20, 0xCD, 0x2211}},
       {{0x00, 0x04, 0x11, 0x22, 0, 0, 0x0F}, {3, 0, 0x04, 0}},
       {{0x01, 0xFF, 0x11, 0x22, 0, 0, 0x0F}, {3, 1, 0xFF, 0}},
       {{0x09, 0xF1, 0x11, 0x22, 0, 0, 0x0F}, {3, 9, 0xF1, 0}},

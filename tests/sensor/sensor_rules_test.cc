@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "profile/profile_record.h"
+
 namespace korvid {
 namespace {
 
@@ -109,6 +111,47 @@ TEST(Colours, ConversionsBetweenRecordArgbAndText) {
   EXPECT_EQ(ColourFromText("fdc415"), std::optional<uint32_t>(0x15C4FD));
   for (const char* bad : {"", "#", "#12345", "#1234567", "#GG0000", "12 456", "#-12345"})
     EXPECT_EQ(ColourFromText(bad), std::nullopt) << bad;
+}
+
+// Whatever a damaged profile or another program left in the record, what the
+// page's rules store is something the page can show and the mouse takes.
+TEST(ApplySensorRules, StoresOnlyWhatThePageWouldStore) {
+  struct Case {
+    const char* what;
+    void (*damage)(ProfileRecord&);
+    void (*expect)(ProfileRecord&);
+  };
+  const Case cases[] = {
+      {"CPI 0 and 65535", [](ProfileRecord& p) { p.cpi[0] = {0, 0}; p.cpi[1] = {65535, 65535}; },
+       [](ProfileRecord& p) { p.cpi[0] = {50, 50}; p.cpi[1] = {16000, 16000}; }},
+      {"Y other than X, off the step", [](ProfileRecord& p) { p.cpi[2] = {1234, 800}; },
+       [](ProfileRecord& p) { p.cpi[2] = {1250, 1250}; }},
+      {"unknown lift-off", [](ProfileRecord& p) { p.liftOffDistance = 9; },
+       [](ProfileRecord& p) { p.liftOffDistance = kLiftOff2mm; }},
+      {"3 mm stays", [](ProfileRecord& p) { p.liftOffDistance = kLiftOff3mm; },
+       [](ProfileRecord& p) { p.liftOffDistance = kLiftOff3mm; }},
+      {"unknown smoothing", [](ProfileRecord& p) { p.smoothing = 5; }, [](ProfileRecord& p) { p.smoothing = 1; }},
+      {"unknown level value", [](ProfileRecord& p) { p.cpiLevelDisabled = {255, 7, 255, 255}; },
+       [](ProfileRecord& p) { p.cpiLevelDisabled = {255, 0, 255, 255}; }},
+      {"no level in use", [](ProfileRecord& p) { p.cpiLevelDisabled = {255, 255, 255, 255}; },
+       [](ProfileRecord& p) { p.cpiLevelDisabled = {0, 255, 255, 255}; }},
+      {"a colour outside the palette stays", [](ProfileRecord& p) { p.cpiColour[3] = 0x123456; },
+       [](ProfileRecord& p) { p.cpiColour[3] = 0x123456; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ProfileRecord profile;
+    ResetToDefaultProfile(profile);
+    ProfileRecord expected = profile;
+    c.damage(profile);
+    c.expect(expected);
+    ApplySensorRules(profile);
+    EXPECT_EQ(profile.cpi, expected.cpi);
+    EXPECT_EQ(profile.cpiLevelDisabled, expected.cpiLevelDisabled);
+    EXPECT_EQ(profile.smoothing, expected.smoothing);
+    EXPECT_EQ(profile.liftOffDistance, expected.liftOffDistance);
+    EXPECT_EQ(profile.cpiColour, expected.cpiColour);
+  }
 }
 
 TEST(Palette, ColoursAndSelection) {
