@@ -70,12 +70,9 @@ struct NamedFunction {
 
 // Functions no menu offers, named for a button that holds one.
 constexpr NamedFunction kOtherFunctions[] = {
-    {2201, u"Media: Play/Pause"},  {2202, u"Media: Stop"},        {2203, u"Media: Previous Track"},
-    {2204, u"Media: Next Track"},  {2205, u"Media: Volume Up"},   {2206, u"Media: Volume Down"},
-    {2207, u"Media: Mute"},        {2002, u"CPI: Up"},            {2003, u"CPI: Down"},
-    {kFnMiddleClick, u"Middle click"}, {kFnForward, u"IE Forward"}, {kFnBack, u"IE Backward"},
-    {kFnScrollUp, u"Scroll Up"},   {kFnScrollDown, u"Scroll Down"}, {kFnLeftClick, u"Left click"},
-    {kFnRightClick, u"Right click"}, {kFnDisabled, u"Disable button"},
+    {2201, u"Media: Play/Pause"}, {2202, u"Media: Stop"},       {2203, u"Media: Previous Track"},
+    {2204, u"Media: Next Track"}, {2205, u"Media: Volume Up"},  {2206, u"Media: Volume Down"},
+    {2207, u"Media: Mute"},       {2002, u"CPI: Up"},           {2003, u"CPI: Down"},
 };
 
 std::u16string Hex(unsigned value, int digits) {
@@ -96,6 +93,10 @@ std::u16string KeptKeyLabel(const ButtonBinding& binding) {
 std::u16string KeptBindingLabel(int buttonNumber, const ButtonBinding& binding) {
   if (binding.type == kBindingKey) return KeptKeyLabel(binding);
   const int functionId = RoundTripFunction(buttonNumber, binding);
+  // A function another button's menu offers (middle click on button 1) by
+  // that item's name.
+  for (const MenuItem& item : ButtonMenu(kPageButtons))
+    if (item.functionId == functionId) return item.label;
   for (const NamedFunction& named : kOtherFunctions)
     if (named.functionId == functionId) return named.label;
   return u"Type " + Hex(binding.type, 2) + u", code " + Hex(binding.code, 4);
@@ -142,7 +143,7 @@ ButtonChoice ChoiceFromBinding(int buttonNumber, const ButtonBinding& binding, c
   if (binding.type == kBindingKey) {
     const int modifiers = static_cast<int>(binding.code);
     if (!IsOfferedKey(buttonNumber, binding)) return KeptChoice(buttonNumber, binding, modifiers);
-    const int key = binding.extra == 0 ? 0 : NamedKeyOfUsage(binding.extra);
+    const int key = NamedKeyOfUsage(binding.extra);
     return ButtonChoice{BuildBindingLabel(modifiers, binding.extra),
                         key == 0 ? kFnModifiersOnly : kFnKeyBase + key, modifiers, std::nullopt};
   }
