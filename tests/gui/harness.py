@@ -60,6 +60,8 @@ POLL_SECONDS = 0.05
 DUMP_ATTEMPTS = 3
 QUIT_GRACE_SECONDS = 5
 PROGRAM_TIMEOUT_SECONDS = 120
+# A program just started under Wine on a loaded machine may take well over 10 s to show its window.
+START_TIMEOUT = 30
 # The pointer rests here between clicks, off every window, so that no
 # button shows its pointer-over look in a screenshot.
 POINTER_REST = (1279, 1023)
@@ -288,12 +290,16 @@ class Desktop:
                 raise WaitTimeout(f"timed out after {timeout} s waiting for {what}; windows: {snapshot.summary()}")
             time.sleep(POLL_SECONDS)
 
-    def wait_main(self, timeout=15):
+    def wait_main(self, timeout=START_TIMEOUT):
         return self.wait("the visible main window", lambda s: s.main(visible=True), timeout)
 
     def wait_titled(self, title, timeout=10):
         return self.wait(f"a window titled {title!r}", lambda s: next(iter(s.titled(title, True)), None),
                          timeout)
+
+    def wait_started(self, title):
+        """Waits for the first window of a program that was just started."""
+        return self.wait_titled(title, START_TIMEOUT)
 
     def wait_message_box(self, text, timeout=10):
         def found(snapshot):

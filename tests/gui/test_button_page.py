@@ -454,7 +454,7 @@ class HotkeyPopup(ButtonPageCase):
 
     def start_fixture(self):
         self.fixture_program = self.start(OPTIONS.fixture)
-        return DESKTOP.wait_titled(FIXTURE_TITLE)
+        return DESKTOP.wait_started(FIXTURE_TITLE)
 
     def end_fixture(self):
         self.fixture_program.kill()

@@ -316,7 +316,7 @@ class SmallFaults(FaultCase):
     def test_closing_the_tray_menu_leaves_the_window_under_the_program_in_use(self):
         main = self.launch()
         self.start(OPTIONS.fixture)
-        other = DESKTOP.wait_titled(FIXTURE_TITLE)
+        other = DESKTOP.wait_started(FIXTURE_TITLE)
 
         def order(snapshot):
             """Top-level windows from the top of the z-order down."""

@@ -51,7 +51,7 @@ class Harness(GuiCase):
 
     def test_click_key_screenshot_and_quit(self):
         program = self.start(OPTIONS.fixture)
-        window = DESKTOP.wait_titled(FIXTURE_TITLE)
+        window = DESKTOP.wait_started(FIXTURE_TITLE)
         button = window.control(FIXTURE_BUTTON)
         self.assertEqual((button.text, button.rect), ("Press", [50, 60, 120, 40]))
         before = DESKTOP.screenshot(window, "harness-fixture")
@@ -525,7 +525,7 @@ class ComboMenus(GuiCase):
             self.fail(f"the combo fixture is not built: {OPTIONS.combo_fixture}")
         folder = AppFolder(self.tmp, OPTIONS.combo_fixture, OPTIONS.resources)
         self.start(folder.exe)
-        self.window = DESKTOP.wait_titled(self.TITLE)
+        self.window = DESKTOP.wait_started(self.TITLE)
 
     # -- looking
 

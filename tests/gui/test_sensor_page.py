@@ -432,7 +432,7 @@ class SliderControl(GuiCase):
     def setUp(self):
         super().setUp()
         self.start(OPTIONS.slider_fixture)
-        self.window = DESKTOP.wait_titled(self.TITLE)
+        self.window = DESKTOP.wait_started(self.TITLE)
 
     def report(self):
         window = DESKTOP.snapshot().titled(self.TITLE)[0]
