@@ -254,7 +254,10 @@ void CAdvancedSettingsDlg::ToggleSmoothing() {
 }
 
 void CAdvancedSettingsDlg::OpenColourDialog(int index) {
-  CCPILedSetDlg dialog(index + 1, *this);
+  // The dialog is titled with the name the page gives the level's colour.
+  wchar_t name[64] = {};
+  GetWindowTextW(levels_[index].frame[kBottomSegment].GetSafeHwnd(), name, static_cast<int>(std::size(name)));
+  CCPILedSetDlg dialog(index + 1, levelColour_[index], name, *this);
   dialog.DoModal();
 }
 
