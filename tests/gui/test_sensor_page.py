@@ -142,11 +142,22 @@ class SensorCase(ProgramCase):
     def frame_colours(self, shot, level):
         return {shot.pixel(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y) for x, y in self.light_guide_points(level)}
 
+    def assert_frame_shows(self, shot, level, colour, in_use):
+        """A level's light guides show its colour; dimmed, plainly darker, when the level is off."""
+        seen = self.frame_colours(shot, level)
+        if in_use:
+            self.assertEqual(seen, {rgb(colour)})
+            return
+        self.assertEqual(len(seen), 1, f"the light guides of level {level + 1} differ: {seen}")
+        dimmed, full = seen.pop(), rgb(colour)
+        self.assertTrue(all(d <= f for d, f in zip(dimmed, full)) and sum(dimmed) < 0.6 * sum(full),
+                        f"level {level + 1} is off but shows {dimmed}, not a dimmed {full}")
+
     def assert_page_shows(self, shot, main, cpi, colours, in_use, smoothing):
         self.assertEqual(self.texts(main), cpi)
         for level in range(4):
             with self.subTest(level=level + 1):
-                self.assertEqual(self.frame_colours(shot, level), {rgb(colours[level])})
+                self.assert_frame_shows(shot, level, colours[level], in_use[level])
                 self.assertEqual(self.looks_pressed(shot, SWITCHES[level][1]), in_use[level])
                 self.assertEqual(self.looks_pressed(shot, BADGES[level][1]), in_use[level])
         self.assertEqual(self.looks_pressed(shot, SMOOTHING_SWITCH[1]), smoothing)
@@ -399,7 +410,7 @@ class ColourDialog(SensorCase):
                 self.wait_dialog_closed(main)
                 shot = self.page_shot(f"sensor-page-after-{how}")
                 for level in range(4):
-                    self.assertEqual(self.frame_colours(shot, level), {rgb(DISTINCT_COLOURS[level])})
+                    self.assert_frame_shows(shot, level, DISTINCT_COLOURS[level], DISTINCT_IN_USE[level])
         dialog = self.open_colour_dialog(2, 1)
         self.assertEqual(dialog.owner, main.hwnd)
         self.assertEqual(dialog.client[2:], COLOUR_SIZE)
@@ -420,7 +431,7 @@ class ColourDialog(SensorCase):
         expected[2] = PALETTE["B3"][2]
         shot = self.page_shot("sensor-page-colour-saved")
         for level in range(4):
-            self.assertEqual(self.frame_colours(shot, level), {rgb(expected[level])}, f"level {level + 1}")
+            self.assert_frame_shows(shot, level, expected[level], DISTINCT_IN_USE[level])
 
     def test_save_without_a_choice_gives_black_and_a_second_click_clears(self):
         main = self.open_page()
