@@ -505,8 +505,8 @@ class HotkeyPopup(ButtonPageCase):
         self.wait_popup_closed()
         self.wait_labels(["Left click", "Right click", "Middle click", "Ctrl+Shift+F5", "IE Backward"])
         self.apply_and_check()
-        # Type 2 (a key), modifiers 3 (Ctrl and Shift), usage 0x3E (F5).
-        self.assertEqual(self.bound_buttons()[3][1:], (2, 3, 0x3E))
+        # Type 2 (a key), modifiers 3 (Ctrl and Shift), usage 0x3E (F5), named as the page names it.
+        self.assertEqual(self.bound_buttons()[3], ("Ctrl+Shift+F5", 2, 3, 0x3E))
 
     def test_a_key_from_the_list_of_keys_a_keyboard_may_lack(self):
         self.launch()
