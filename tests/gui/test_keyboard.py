@@ -47,7 +47,7 @@ SAVED_TEXT = "Saved to the mouse"
 CONFIRMATION_SECONDS = 2.0
 RESTORE_NO_ID = RESTORE_NO[0]
 HOTKEY_TITLE = "Custom Hotkey"
-HOTKEY_KEY_FIELD, HOTKEY_SHIFT = ID.IDC_HOTKEY_KEY, ID.IDC_HOTKEY_SHIFT
+HOTKEY_KEY_FIELD, HOTKEY_SHIFT, HOTKEY_KEY_LIST = ID.IDC_HOTKEY_KEY, ID.IDC_HOTKEY_SHIFT, ID.IDC_HOTKEY_KEY_LIST
 FUNCTION_MENU_KEYBOARD_KEY = 7
 
 
@@ -218,11 +218,17 @@ class Keyboard(KeyboardCase):
                 if close == "Return":
                     # The chord taken, Tab reaches the toggles and Space flips one.
                     DESKTOP.press_keys(popup, "Tab")
-                    DESKTOP.wait("the focus on Shift",
-                                 lambda s: s.focus == s.titled(HOTKEY_TITLE, True)[0].control(HOTKEY_SHIFT).hwnd)
+                    self.wait_popup_focus(HOTKEY_SHIFT)
                     DESKTOP.press_keys(popup, "space")
-                    field = "Ctrl+F5"
-                    self.wait_key_field(field)
+                    self.wait_key_field("Ctrl+F5")
+                else:
+                    # The list of other keys, from the keys too.
+                    DESKTOP.press_keys(popup, *["Tab"] * 5)
+                    self.wait_popup_focus(HOTKEY_KEY_LIST)
+                    DESKTOP.press_keys(popup, "Return")
+                    DESKTOP.wait("the list of other keys", lambda s: len(s.menus(main.pid)) == 1)
+                    DESKTOP.press_keys(popup, "Down", "Return")
+                    self.wait_key_field("F14")
                 DESKTOP.press_keys(popup, close)
                 DESKTOP.wait("the pop-up closed", lambda s: not s.titled(HOTKEY_TITLE, True))
                 self.wait_focus((BUTTON_PAGE, function_button(3)))
@@ -231,6 +237,10 @@ class Keyboard(KeyboardCase):
         self.apply_and_check(lambda: self.keys("Return"))
         button = self.ctl.show()["buttons"][2]
         self.assertEqual((button["label"], button["type"], button["code"], button["extra"]), ("Ctrl+F5", 2, 1, 0x3E))
+
+    def wait_popup_focus(self, control):
+        DESKTOP.wait(f"the focus on {control}",
+                     lambda s: s.focus == s.titled(HOTKEY_TITLE, True)[0].control(control).hwnd)
 
     def key_field(self, snapshot=None):
         popup = (snapshot or DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
