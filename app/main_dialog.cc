@@ -303,7 +303,10 @@ void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
 
 void CMobrinDlg::LoadPagesFromProfile() {
   // A page not built yet loads the profile when it is.
-  ForEachBuiltPage([this](CPage& page) { page.LoadFromProfile(profile_); });
+  ForEachBuiltPage([this](CPage& page) {
+    page.DropPendingChoices();
+    page.LoadFromProfile(profile_);
+  });
 }
 
 void CMobrinDlg::SetFirmwareVersionText(const std::wstring& text) {
@@ -353,6 +356,7 @@ void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
 
 void CMobrinDlg::ShowNoMouse() {
   KillTimer(GetSafeHwnd(), kArrivalDiscoveryTimer);
+  ForEachBuiltPage([](CPage& page) { page.DropPendingChoices(); });
   ClearPageSelection();
   SetPageButtonsEnabled(false);
   HideAllPages();

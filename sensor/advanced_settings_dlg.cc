@@ -283,7 +283,7 @@ void CAdvancedSettingsDlg::OpenColourDialog(int index) {
   wchar_t name[64] = {};
   GetWindowTextW(levels_[index].frame[kBottomSegment].GetSafeHwnd(), name, static_cast<int>(std::size(name)));
   CCPILedSetDlg dialog(index + 1, levelColour_[index], name, *this);
-  dialog.DoModal();
+  RunChoicePopup(dialog);
 }
 
 bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {
