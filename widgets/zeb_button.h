@@ -36,6 +36,10 @@ class CZebButton : public framework::CButton {
   // the keys; it keeps the focus, so the keyboard user stays where they were.
   void SetBusy(bool busy);
   bool IsBusy() const { return isBusy_; }
+  // A mark on the button's corner: what it would write differs from what
+  // the mouse holds. Repaints on a change.
+  void SetMarked(bool marked);
+  bool IsMarked() const { return marked_; }
 
   void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -73,6 +77,7 @@ class CZebButton : public framework::CButton {
   ButtonLook look_ = kLookNormal;
   bool selected_ = false;
   bool takesEnter_ = true;
+  bool marked_ = false;
 };
 
 // A toggle: a completed click flips `selected` (the checked state); it shows
