@@ -378,7 +378,10 @@ void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
 
 void CMobrinDlg::LoadPagesFromProfile() {
   // A page not built yet loads the profile when it is.
-  ForEachBuiltPage([this](CPage& page) { page.LoadFromProfile(profile_); });
+  ForEachBuiltPage([this](CPage& page) {
+    page.DropPendingChoices();
+    page.LoadFromProfile(profile_);
+  });
   CompareWithMouse();
 }
 
@@ -429,6 +432,7 @@ void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
 
 void CMobrinDlg::ShowNoMouse() {
   KillTimer(GetSafeHwnd(), kArrivalDiscoveryTimer);
+  ForEachBuiltPage([](CPage& page) { page.DropPendingChoices(); });
   ClearPageSelection();
   SetPageButtonsEnabled(false);
   HideAllPages();

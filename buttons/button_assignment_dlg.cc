@@ -121,7 +121,7 @@ bool CButtonAssignmentDlg::OnFunctionChosen(int controlId, int functionId) {
 void CButtonAssignmentDlg::RunHotkeyPopup(CQuoBnComboButton& button) {
   CCustomHotkeyPop popup(this);
   popup.targetButton = &button;
-  popup.DoModal();
+  RunChoicePopup(popup);
   // "Keyboard key" itself never becomes the button's function: it keeps what
   // Save gave it, or what it had.
   button.SetAdoptsSelection(false);

@@ -42,7 +42,7 @@ struct ModifierName {
 };
 // In the order the button page writes them.
 constexpr ModifierName kModifierNames[] = {
-    {kModShift, "Shift"}, {kModCtrl, "Ctrl"}, {kModAlt, "Alt"}, {kModWin, "Win"}};
+    {kModCtrl, "Ctrl"}, {kModShift, "Shift"}, {kModAlt, "Alt"}, {kModWin, "Win"}};
 constexpr int kAllModifiers = kModShift | kModCtrl | kModAlt | kModWin;
 
 std::string Trimmed(std::string text) {

@@ -15,7 +15,7 @@ std::string KeyLabel(int virtualKey);
 // ignored; a few alternative spellings such as "escape" or "pgup" accepted).
 std::optional<int> KeyFromName(const std::string& name);
 
-// "Shift+Ctrl+A": every modifier of the mask, then the key of the usage
+// "Ctrl+Shift+A": every modifier of the mask, then the key of the usage
 // (none for 0). Nothing when a part cannot be named: a mask with other bits,
 // a usage without a key name, or neither a modifier nor a key.
 std::optional<std::string> KeyBindingLabel(int modifiers, int keyUsage);

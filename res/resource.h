@@ -108,6 +108,7 @@
 #define IDC_HOTKEY_ALT 1124
 #define IDC_HOTKEY_WIN 1125
 #define IDC_HOTKEY_KEY 1139
+#define IDC_HOTKEY_KEY_LIST 1140
 
 // Colour dialog
 #define IDC_COLOUR_CLOSE 1127

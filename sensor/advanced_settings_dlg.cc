@@ -258,7 +258,7 @@ void CAdvancedSettingsDlg::ToggleSmoothing() {
 
 void CAdvancedSettingsDlg::OpenColourDialog(int index) {
   CCPILedSetDlg dialog(index + 1, *this);
-  dialog.DoModal();
+  RunChoicePopup(dialog);
 }
 
 bool CAdvancedSettingsDlg::OnCommand(int controlId, int notifyCode, HWND) {

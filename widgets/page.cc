@@ -1,5 +1,7 @@
 #include "widgets/page.h"
 
+#include "widgets/quo_bn_menu.h"
+
 namespace korvid {
 
 CPage::CPage(int templateId, framework::CWnd* parent, PageHost& host)
@@ -10,6 +12,20 @@ void CPage::AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const S
   applyFeedback_.Attach(button, *this, busySheet, confirmationRect);
   hasApplyFeedback_ = true;
   marksUnapplied_ = marksUnapplied;
+}
+
+INT_PTR CPage::RunChoicePopup(framework::CDialogEx& popup) {
+  if (choicePopup_) return -1;
+  choicePopup_ = &popup;
+  const INT_PTR result = popup.DoModal();
+  choicePopup_ = nullptr;
+  return result;
+}
+
+void CPage::DropPendingChoices() {
+  CloseMenusOwnedBy(GetSafeHwnd());
+  // Ended as its own Cancel would be, whatever the pop-up does on OK.
+  if (choicePopup_) choicePopup_->EndDialog(IDCANCEL);
 }
 
 INT_PTR CPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -50,6 +50,11 @@ class CPage : public CZebImageDialog, public ProfilePage {
   // The mouse's firmware version as the window reads it.
   virtual void ShowFirmwareVersion(const std::wstring&) {}
 
+  // The mouse went, came back or was reset: a menu of the page that is open
+  // closes, and the pop-up of a choice the page runs closes without storing
+  // anything, so that nothing chosen for one mouse lands on another.
+  void DropPendingChoices();
+
  protected:
   PageHost& Host() const { return host_; }
   // The writes to the mouse show beside `button` (see ApplyFeedback): its
@@ -57,9 +62,13 @@ class CPage : public CZebImageDialog, public ProfilePage {
   // with `marksUnapplied`, also the mark while the pages differ from the mouse.
   void AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const SkinRect& confirmationRect,
                            bool marksUnapplied = true);
+  // Runs `popup` modally as the page's one pop-up of a choice, which
+  // DropPendingChoices closes; while one is up no second one opens (-1).
+  INT_PTR RunChoicePopup(framework::CDialogEx& popup);
 
  private:
   PageHost& host_;
+  framework::CDialogEx* choicePopup_ = nullptr;
   ApplyFeedback applyFeedback_;
   bool hasApplyFeedback_ = false;
   bool marksUnapplied_ = false;

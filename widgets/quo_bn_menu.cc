@@ -283,7 +283,25 @@ int CQuoBnMenu::NextEnabledItem(int index, int step) const {
 
 CQuoBnMenu* CQuoBnMenu::OpenMenuForKeys() {
   auto* menu = dynamic_cast<CQuoBnMenu*>(FromHandle(MenuHookWindow()));
-  return menu && menu->IsWindowVisible() ? menu : nullptr;
+  if (!menu || !menu->IsWindowVisible()) return nullptr;
+  // A control's menu left open over a control no longer shown (its page was
+  // hidden) is stale: it closes rather than take keys meant for the window.
+  CQuoBnMenu* root = menu->Root();
+  HWND owner = root->Owner();
+  if (owner && (GetWindowLongW(owner, GWL_STYLE) & WS_CHILD) && !::IsWindowVisible(owner)) {
+    root->Hide();
+    return nullptr;
+  }
+  return menu;
+}
+
+void CloseMenusOwnedBy(HWND window) {
+  auto* menu = dynamic_cast<CQuoBnMenu*>(CQuoBnMenu::FromHandle(MenuHookWindow()));
+  if (!menu) return;
+  CQuoBnMenu* root = menu;
+  while (root->ParentMenu()) root = root->ParentMenu();
+  HWND owner = root->Owner();
+  if (owner && (owner == window || IsChild(window, owner))) root->Hide();
 }
 
 bool CQuoBnMenu::OnKey(UINT virtualKey) {
@@ -335,10 +353,17 @@ void CQuoBnMenu::ChooseItem(int index) {
   }
   const QuoMenuItem* item = FindItem(chosen.id);
   if (!item) return;
+  Choose(*item);
+}
+
+void CQuoBnMenu::Choose(const QuoMenuItem& item) {
   // The owner may change the menu while it handles the choice.
-  const int id = item->id;
-  if (item->enabled && owner_) SendMessageW(owner_, WM_SYSCOMMAND, static_cast<WPARAM>(menuId_), id);
+  const int id = item.id;
+  const bool chooses = item.enabled && owner_;
+  // The menu is gone before the owner hears of the choice: a pop-up the
+  // owner opens for it is never shown beside a menu that could open another.
   Hide();
+  if (chooses) SendMessageW(owner_, WM_SYSCOMMAND, static_cast<WPARAM>(menuId_), id);
 }
 
 void CQuoBnMenu::OnButtonUp(POINT p) {
@@ -346,15 +371,9 @@ void CQuoBnMenu::OnButtonUp(POINT p) {
   const int index = HitTest(p);
   if (index < 0) return;
   const QuoMenuItem* item = FindItem(items_[static_cast<size_t>(index)].id);
-  if (!item) return;
-  // The owner may change the menu while it handles the choice.
-  const int id = item->id;
-  const bool hasSubmenu = item->hasSubmenu != 0;
-  if (item->enabled && owner_) {
-    if (hasSubmenu) return;
-    SendMessageW(owner_, WM_SYSCOMMAND, static_cast<WPARAM>(menuId_), id);
-  }
-  if (!hasSubmenu) Hide();
+  // An item with a sub-menu keeps the menu open.
+  if (!item || item->hasSubmenu) return;
+  Choose(*item);
 }
 
 bool CQuoBnMenu::ContainsCursor(POINT cursor) const {

@@ -64,6 +64,8 @@ class CQuoBnMenu : public framework::CWnd {
   // key was one of them.
   bool OnKey(UINT virtualKey);
   // The innermost open menu, which keys go to; null when no menu is open.
+  // A control's menu still open while the control is hidden closes here
+  // instead: a hidden menu takes no keys.
   static CQuoBnMenu* OpenMenuForKeys();
 
   // The identifier its choices are reported under (WM_SYSCOMMAND's wParam).
@@ -91,6 +93,8 @@ class CQuoBnMenu : public framework::CWnd {
   // Chooses item `index` as a click on it would; an item with a sub-menu
   // opens it with its first item highlighted.
   void ChooseItem(int index);
+  // Closes the menu tree, then reports `item` to the owner when it is enabled.
+  void Choose(const QuoMenuItem& item);
   void OpenSubmenu(int index);
   // The next enabled item from `index` in `step` direction, wrapping; -1 if none.
   int NextEnabledItem(int index, int step) const;
@@ -116,5 +120,8 @@ class CQuoBnMenu : public framework::CWnd {
   std::vector<QuoMenuItem> items_;
   std::vector<std::unique_ptr<CQuoBnMenu>> subMenus_;
 };
+
+// Closes the open menu tree when its owner is `window` or a control inside it.
+void CloseMenusOwnedBy(HWND window);
 
 }  // namespace korvid

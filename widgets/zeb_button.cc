@@ -85,6 +85,24 @@ void CZebCheckBox::OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
   Repaint();
 }
 
+void CZebCheckBox::PressFromKeyboard() {
+  if (!IsWindowEnabled() || isBusy_) return;
+  ToggleSelected();
+  Repaint();
+  CZebButton::PressFromKeyboard();
+}
+
+LRESULT CZebCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (wParam == VK_SPACE && (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR)) {
+    // Flipped at the press, once however long Space is held; the standard
+    // button would report a click at the release without flipping anything.
+    constexpr LPARAM kRepeat = 1 << 30;
+    if (message == WM_KEYDOWN && !(lParam & kRepeat)) PressFromKeyboard();
+    return 0;
+  }
+  return CZebButton::WindowProc(message, wParam, lParam);
+}
+
 LRESULT CZebButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (isBusy_) {
     switch (message) {

@@ -80,13 +80,15 @@ class CZebButton : public framework::CButton {
   bool marked_ = false;
 };
 
-// A toggle: a completed click flips `selected` (the checked state); it shows
-// only its normal and pressed looks.
+// A toggle: a completed click, or Space while it has the focus, flips
+// `selected` (the checked state); it shows only its normal and pressed looks.
 class CZebCheckBox : public CZebButton {
  public:
   bool IsChecked() const { return IsSelected(); }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void PressFromKeyboard() override;
   Gdiplus::Image* ImageToDraw() const override;
   void OnButtonUp(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   bool TakesPressedFromMove() const override { return false; }

@@ -13,10 +13,10 @@ import shutil
 import time
 
 import harness
-from harness import (BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON, FIXTURE_TITLE, ID,
-                     MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE,
-                     RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, Korvidctl, ProgramCase,
-                     WaitTimeout, centre, function_button, menu_height, menu_item_centre)
+from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON,
+                     FIXTURE_TITLE, ID, MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST,
+                     PROFILE_FILE, RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, WM_COMMAND,
+                     Korvidctl, ProgramCase, WaitTimeout, centre, function_button, menu_height, menu_item_centre)
 
 # Function buttons 6 and 7 and the seven labels stay hidden.
 HIDDEN_CONTROLS = (function_button(6), function_button(7)) + tuple(
@@ -36,12 +36,20 @@ TOOLTIP_CLASS = "tooltips_class32"
 HOTKEY_TITLE = "Custom Hotkey"
 HOTKEY_SIZE = [462, 260]
 CTRL, SHIFT, ALT, WIN = ID.IDC_HOTKEY_CTRL, ID.IDC_HOTKEY_SHIFT, ID.IDC_HOTKEY_ALT, ID.IDC_HOTKEY_WIN
-KEY_FIELD, CANCEL, SAVE = ID.IDC_HOTKEY_KEY, ID.IDC_HOTKEY_CANCEL, ID.IDC_HOTKEY_SAVE
+KEY_FIELD, CANCEL, SAVE, KEY_LIST = ID.IDC_HOTKEY_KEY, ID.IDC_HOTKEY_CANCEL, ID.IDC_HOTKEY_SAVE, ID.IDC_HOTKEY_KEY_LIST
 HOTKEY_RECTS = {SHIFT: (38, 145, 27, 27), CTRL: (140, 145, 28, 27), ALT: (245, 145, 29, 27),
                 WIN: (338, 145, 29, 27), KEY_FIELD: (43, 88, 377, 43), SAVE: (218, 205, 97, 37),
-                CANCEL: (327, 205, 99, 37)}
+                CANCEL: (327, 205, 99, 37), KEY_LIST: (43, 205, 163, 37)}
+# The pop-up's list of the keys a keyboard may lack, in its order.
+LISTED_KEYS = tuple(f"F{n}" for n in range(13, 25)) + (
+    "Volume Mute", "Volume Down", "Volume Up ", "<>", "CONVERT", "NONCONVERT", "CLEAR", "SELECT", "EXECUTE",
+    "HELP", "SEPARATOR", "ATTN", "CRSEL", "EXSEL")
 # A point of the pop-up's body beside its title, on no control.
 BODY_POINT = (300, 24)
+# The sensor page's first level colour, which opens the colour dialog, and a
+# swatch of that dialog.
+LEVEL1_COLOUR_RECT = (40, 207, 225, 84)
+COLOUR_SAVE, GREEN_SWATCH_RECT = ID.IDC_COLOUR_SAVE, (113, 47, 99, 64)
 
 
 class ButtonPageCase(ProgramCase):
@@ -162,7 +170,7 @@ class ButtonPage(ButtonPageCase):
         popup = self.open_hotkey_popup(4)
         self.click_popup(popup, CTRL)
         DESKTOP.press_keys(popup, "a")
-        self.wait_key_field("A")
+        self.wait_key_field("Ctrl+A")
         self.click_popup(popup, SAVE)
         self.wait_popup_closed()
         expected = ["Left click", "Right click", "Scroll Down", "Ctrl+A", "Disable button"]
@@ -286,6 +294,52 @@ class ButtonPage(ButtonPageCase):
         self.wait_labels(FACTORY_LABELS, "the labels after restoring the defaults")
 
 
+    def test_a_choice_left_open_at_an_unplug_is_dropped(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        before = self.ctl.show()
+
+        def replug(what, gone):
+            self.mouse.unplug()
+            DESKTOP.wait(f"{what} closed by the unplug", lambda s: gone(s))
+            self.wait_page(NO_MOUSE_PAGE, f"the no-mouse page after the unplug with {what} open")
+            self.mouse.plug()
+            self.wait_page(BUTTON_PAGE, f"the button page after the replug with {what} open")
+
+        # The hotkey pop-up with a key captured, the colour dialog with a
+        # swatch picked: each closes, storing nothing.
+        popup = self.open_hotkey_popup(3)
+        DESKTOP.press_keys(popup, "a")
+        self.wait_key_field("A")
+        replug("the hotkey pop-up", lambda s: not s.titled(HOTKEY_TITLE, True))
+        self.wait_labels(FACTORY_LABELS, "the labels after the pop-up was dropped")
+        main = self.show_page(ADVANCED)
+        self.click_on_page(main, LEVEL1_COLOUR_RECT)
+        dialog = DESKTOP.wait("the colour dialog", lambda s: next(
+            (w for w in s.of_process(main.pid) if w.hwnd != main.hwnd and w.control(COLOUR_SAVE) is not None), None))
+        DESKTOP.click(dialog, *centre(GREEN_SWATCH_RECT))
+        replug("the colour dialog",
+               lambda s: not any(w.control(COLOUR_SAVE) is not None for w in s.of_process(main.pid)))
+        # A menu open at the unplug closes, and takes no keys after the replug.
+        self.open_menu(5)
+        replug("a menu", lambda s: not self.menus(s))
+        DESKTOP.key(self.main(), "Down", "Return")
+        time.sleep(SETTLE_SECONDS)
+        # Applied as a click would report it: the keys may have sent the window away.
+        start = len(self.mouse.log())
+        page = DESKTOP.snapshot().main().control(BUTTON_PAGE)
+        DESKTOP.post(page, WM_COMMAND, BUTTON_PAGE_APPLY[0], page.control(BUTTON_PAGE_APPLY[0]).hwnd)
+        self.wait_commit(start)
+        self.assertEqual(self.ctl.show(), before)
+
+
+def union(a, b):
+    """The smallest screen rectangle holding two (x, y, width, height)."""
+    left, top = min(a[0], b[0]), min(a[1], b[1])
+    right, bottom = max(a[0] + a[2], b[0] + b[2]), max(a[1] + a[3], b[1] + b[3])
+    return left, top, right - left, bottom - top
+
+
 def centre_strip(rect):
     """The text part of a function button: the left two thirds, inside its frame."""
     x, y, width, height = rect
@@ -341,13 +395,14 @@ class HotkeyPopup(ButtonPageCase):
         self.assertEqual(popup.client, popup.rect, "the pop-up has a frame or caption")
         self.assertEqual(popup.owner, main.hwnd)
         self.assert_centred(popup, main)
+        self.assertEqual(self.menus(), [], "the menu that opened the pop-up is still open")
         for control, rect in HOTKEY_RECTS.items():
             with self.subTest(control=control):
                 self.assertEqual(popup.control(control).rect, list(rect))
         self.click_popup(popup, SHIFT)
         self.click_popup(popup, CTRL)
         DESKTOP.press_keys(popup, "F5")
-        self.wait_key_field("F5")
+        self.wait_key_field("Ctrl+Shift+F5")
         DESKTOP.xdotool("mousemove", *POINTER_REST)
         shot = DESKTOP.screenshot(popup, "popup-hotkey-captured")
         self.assertGreater(shot.colours(), 50)
@@ -358,14 +413,13 @@ class HotkeyPopup(ButtonPageCase):
     def test_escape_as_the_first_key_is_captured_and_keeps_the_popup_open(self):
         self.launch()
         popup = self.open_hotkey_popup(5)
-        for key, name in (("Escape", "ESC"), ("Return", "ENTER"), ("Escape", "ESC")):
-            with self.subTest(key=key):
-                DESKTOP.press_keys(popup, key)
-                self.wait_key_field(name)
-                time.sleep(SETTLE_SECONDS)
-                self.assertIsNotNone(self.popup(), f"{key} closed the pop-up")
-        self.click_popup(popup, SAVE)
-        self.wait_popup_closed()
+        DESKTOP.press_keys(popup, "Escape")
+        self.wait_key_field("ESC")
+        time.sleep(SETTLE_SECONDS)
+        self.assertIsNotNone(self.popup(), "Escape closed the pop-up")
+        # The chord taken, Enter is the dialog's: it saves.
+        DESKTOP.press_keys(popup, "Return")
+        self.wait_popup_closed("the pop-up closed by Enter")
         self.wait_labels(["Left click", "Right click", "Middle click", "IE Forward", "ESC"])
 
     def test_cancel_and_save_with_nothing_chosen_change_nothing(self):
@@ -376,7 +430,7 @@ class HotkeyPopup(ButtonPageCase):
         popup = self.open_hotkey_popup(4)
         self.click_popup(popup, ALT)
         DESKTOP.press_keys(popup, "b")
-        self.wait_key_field("B")
+        self.wait_key_field("Alt+B")
         self.click_popup(popup, CANCEL)
         self.wait_popup_closed("the pop-up closed by Cancel")
         self.wait_labels(labels, "the labels after Cancel")
@@ -429,6 +483,50 @@ class HotkeyPopup(ButtonPageCase):
         self.wait_labels(["Left click", "Right click", "Middle click", "F13", "IE Backward"])
         self.apply_and_check()
         self.assertEqual(self.bound_buttons()[2:4], [("Middle click", 0, 4, 0), ("F13", 2, 0, 0x68)])
+
+    def test_a_chord_is_taken_as_it_is_pressed(self):
+        self.launch()
+        popup = self.open_hotkey_popup(4)
+        # Ctrl and Shift held: the field shows them live, waiting for the key.
+        DESKTOP.xdotool("windowfocus", popup.xid, "keydown", "ctrl+shift")
+        try:
+            self.wait_key_field("Ctrl+Shift+")
+            DESKTOP.xdotool("mousemove", *POINTER_REST)
+            DESKTOP.screenshot(popup, "popup-hotkey-chord-held")
+            DESKTOP.xdotool("key", "F5")
+        finally:
+            DESKTOP.xdotool("keyup", "ctrl+shift")
+        self.wait_key_field("Ctrl+Shift+F5")
+        # The chord is taken: another key changes nothing.
+        DESKTOP.press_keys(popup, "g")
+        time.sleep(SETTLE_SECONDS)
+        self.assertEqual(self.key_field(), "Ctrl+Shift+F5")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Middle click", "Ctrl+Shift+F5", "IE Backward"])
+        self.apply_and_check()
+        # Type 2 (a key), modifiers 3 (Ctrl and Shift), usage 0x3E (F5), named as the page names it.
+        self.assertEqual(self.bound_buttons()[3], ("Ctrl+Shift+F5", 2, 3, 0x3E))
+
+    def test_a_key_from_the_list_of_keys_a_keyboard_may_lack(self):
+        self.launch()
+        popup = self.open_hotkey_popup(5)
+        menu = DESKTOP.open_menu(self.program_pid(), lambda: self.click_popup(popup, KEY_LIST),
+                                 "the list of other keys")
+        self.assertEqual(menu.rect[3], menu_height(len(LISTED_KEYS)))
+        DESKTOP.xdotool("mousemove", *menu_item_centre(menu, LISTED_KEYS.index("F17")))
+        time.sleep(SETTLE_SECONDS)
+        DESKTOP.screenshot_screen("popup-hotkey-key-list", union(popup.rect, menu.rect))
+        DESKTOP.click_and_rest(*menu_item_centre(menu, LISTED_KEYS.index("F17")))
+        self.wait_menus(0, "the list closed by the choice")
+        self.wait_key_field("F17")
+        self.click_popup(popup, CTRL)
+        self.wait_key_field("Ctrl+F17")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        self.wait_labels(["Left click", "Right click", "Middle click", "IE Forward", "Ctrl+F17"])
+        self.apply_and_check()
+        self.assertEqual(self.bound_buttons()[4], ("Ctrl+F17", 2, 1, 0x6C))
 
     def test_keys_reach_other_windows_and_no_hook_is_left(self):
         self.launch_traced()

@@ -47,6 +47,9 @@ CONFIRMATION_CLASS = "KorvidSavedConfirmation"
 SAVED_TEXT = "Saved to the mouse"
 CONFIRMATION_SECONDS = 2.0
 RESTORE_NO_ID = RESTORE_NO[0]
+HOTKEY_TITLE = "Custom Hotkey"
+HOTKEY_KEY_FIELD, HOTKEY_SHIFT, HOTKEY_KEY_LIST = ID.IDC_HOTKEY_KEY, ID.IDC_HOTKEY_SHIFT, ID.IDC_HOTKEY_KEY_LIST
+FUNCTION_MENU_KEYBOARD_KEY = 7
 
 
 def page_rect(rect):
@@ -194,6 +197,58 @@ class Keyboard(KeyboardCase):
         DESKTOP.wait("the colour dialog closed",
                      lambda s: not any(w.control(COLOUR_SAVE) is not None for w in s.of_process(main.pid)))
         self.wait_focus((SENSOR_PAGE, LEVEL_COLOURS[0]))
+
+    def test_hotkey_popup_opened_and_finished_from_the_keys(self):
+        self.launch()
+        self.wait_page(BUTTON_PAGE)
+        self.tab_through([(None, b) for b in TOP_ROW[1:]] + [(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[:3]])
+        for opener, chord, field, close in (("Return", "ctrl+shift+F5", "Ctrl+Shift+F5", "Return"),
+                                            ("space", "x", "X", "Escape")):
+            with self.subTest(opener=opener):
+                main = self.main()
+                self.keys(opener)
+                DESKTOP.wait("the function menu", lambda s: s.menus(main.pid))
+                # The menu opens on the current item, or on the first.
+                current = 2 if opener == "Return" else 0
+                self.keys(*["Down"] * (FUNCTION_MENU_KEYBOARD_KEY - current), opener)
+                popup = DESKTOP.wait_titled(HOTKEY_TITLE)
+                time.sleep(SETTLE_SECONDS)
+                self.assertEqual(self.key_field(), "", f"the {opener} that opened the pop-up was captured")
+                DESKTOP.press_keys(popup, chord)
+                self.wait_key_field(field)
+                if close == "Return":
+                    # The chord taken, Tab reaches the toggles and Space flips one.
+                    DESKTOP.press_keys(popup, "Tab")
+                    self.wait_popup_focus(HOTKEY_SHIFT)
+                    DESKTOP.press_keys(popup, "space")
+                    self.wait_key_field("Ctrl+F5")
+                else:
+                    # The list of other keys, from the keys too.
+                    DESKTOP.press_keys(popup, *["Tab"] * 5)
+                    self.wait_popup_focus(HOTKEY_KEY_LIST)
+                    DESKTOP.press_keys(popup, "Return")
+                    DESKTOP.wait("the list of other keys", lambda s: len(s.menus(main.pid)) == 1)
+                    DESKTOP.press_keys(popup, "Down", "Return")
+                    self.wait_key_field("F14")
+                DESKTOP.press_keys(popup, close)
+                DESKTOP.wait("the pop-up closed", lambda s: not s.titled(HOTKEY_TITLE, True))
+                self.wait_focus((BUTTON_PAGE, function_button(3)))
+                self.assertTrue(self.main().control(function_button(3)).text.endswith(": Ctrl+F5"))
+        self.tab_through([(BUTTON_PAGE, c) for c in BUTTON_PAGE_ORDER[3:]])
+        self.apply_and_check(lambda: self.keys("Return"))
+        button = self.ctl.show()["buttons"][2]
+        self.assertEqual((button["label"], button["type"], button["code"], button["extra"]), ("Ctrl+F5", 2, 1, 0x3E))
+
+    def wait_popup_focus(self, control):
+        DESKTOP.wait(f"the focus on {control}",
+                     lambda s: s.focus == s.titled(HOTKEY_TITLE, True)[0].control(control).hwnd)
+
+    def key_field(self, snapshot=None):
+        popup = (snapshot or DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)
+        return popup[0].control(HOTKEY_KEY_FIELD).text if popup else None
+
+    def wait_key_field(self, text):
+        DESKTOP.wait(f"the key field showing {text!r}", lambda s: self.key_field(s) == text)
 
     def test_escape_closes_a_menu_and_escape_or_enter_in_a_field_do_nothing(self):
         self.launch()

@@ -156,7 +156,7 @@ class ChangeAndApply(KorvidctlCase):
         self.assertEqual(self.mouse.commands_sent()[2:], ["03", "07", "03", "08", "04"])
         shown = self.show()
         self.assertEqual([b["label"] for b in shown["buttons"]][2:],
-                         ["Shift+Ctrl+A", "Scroll Down", "Disable button"])
+                         ["Ctrl+Shift+A", "Scroll Down", "Disable button"])
         self.assertEqual(shown["levels"][0]["cpi"], 1250)
         self.assertFalse(shown["levels"][1]["enabled"])
         self.assertEqual(shown["levels"][2]["colour"], "#102030")

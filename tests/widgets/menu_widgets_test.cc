@@ -54,7 +54,8 @@ void PrintTo(const SysCommand& c, std::ostream* out) {
   *out << "(0x" << std::hex << c.wParam << std::dec << ", " << c.lParam << (c.menuVisible ? ", open)" : ", closed)");
 }
 
-SysCommand ChoiceWhileOpen(WPARAM source, LPARAM id) { return {source, id, true}; }
+// The menu tree has closed before its owner hears of a choice.
+SysCommand ChoiceAfterClosing(WPARAM source, LPARAM id) { return {source, id, false}; }
 constexpr SysCommand kStayOnTopOn{kStayOnTopRequest, 1, true};
 constexpr SysCommand kStayOnTopOff{kStayOnTopRequest, 0, false};
 
@@ -380,7 +381,7 @@ TEST_F(MenuWidgetsTest, ReleaseOnAnItemChoosesOnlyAnEnabledPlainItem) {
     std::vector<SysCommand> expected;
     bool staysOpen;
   } cases[] = {
-      {"enabled item", 0, {ChoiceWhileOpen(kMenuId, 31), kStayOnTopOn, kStayOnTopOff}, false},
+      {"enabled item", 0, {kStayOnTopOn, kStayOnTopOff, ChoiceAfterClosing(kMenuId, 31)}, false},
       {"disabled item", 1, {kStayOnTopOn, kStayOnTopOff}, false},
       {"item with a sub-menu", 2, {}, true},
       {"disabled item with a sub-menu", 3, {}, true},
@@ -518,13 +519,14 @@ TEST_F(CascadeTest, ChoiceInASubMenuClosesTheWholeTree) {
   dialog_.watched = sub_->GetSafeHwnd();
   dialog_.commands.clear();
   SendMouse(*sub_, WM_LBUTTONUP, 1);
-  ASSERT_FALSE(dialog_.commands.empty());
-  EXPECT_EQ(dialog_.commands.front(), ChoiceWhileOpen(kCascade, 61));
+  ASSERT_GE(dialog_.commands.size(), 2u);
+  EXPECT_EQ(dialog_.commands.back(), ChoiceAfterClosing(kCascade, 61));
   EXPECT_FALSE(sub_->IsWindowVisible());
   EXPECT_FALSE(menu_.IsWindowVisible());
   EXPECT_EQ(MenuHookWindow(), nullptr);
-  EXPECT_EQ(dialog_.commands.back().wParam, kStayOnTopRequest);
-  EXPECT_EQ(dialog_.commands.back().lParam, 0);
+  const SysCommand& beforeChoice = dialog_.commands[dialog_.commands.size() - 2];
+  EXPECT_EQ(beforeChoice.wParam, kStayOnTopRequest);
+  EXPECT_EQ(beforeChoice.lParam, 0);
 }
 
 // --- Keys: the innermost open menu takes them through its dialog ---
@@ -574,7 +576,7 @@ TEST_F(CascadeTest, KeysMoveTheHighlightOpenAndCloseTheSubMenuAndChoose) {
   EXPECT_TRUE(PressKey(dialog_, focus, VK_DOWN));
   EXPECT_TRUE(PressKey(dialog_, focus, VK_RETURN));
   ASSERT_FALSE(dialog_.commands.empty());
-  EXPECT_EQ(dialog_.commands.front(), ChoiceWhileOpen(kCascade, 61));
+  EXPECT_EQ(dialog_.commands.back(), ChoiceAfterClosing(kCascade, 61));
   EXPECT_FALSE(menu_.IsWindowVisible());
   EXPECT_EQ(MenuHookWindow(), nullptr);
   EXPECT_EQ(CQuoBnMenu::OpenMenuForKeys(), nullptr);
@@ -927,7 +929,7 @@ TEST_F(ComboTest, ChoiceInTheMenuBecomesTheLabelAndReachesTheParent) {
   ASSERT_TRUE(MenuOpen());
   dialog_.commands.clear();
   SendMouse(*combo.Menu(), WM_LBUTTONUP, 3);
-  const std::vector<SysCommand> expected{ChoiceWhileOpen(IDC_TEST_BN_COMBO, 2102), kStayOnTopOn, kStayOnTopOff};
+  const std::vector<SysCommand> expected{kStayOnTopOn, kStayOnTopOff, ChoiceAfterClosing(IDC_TEST_BN_COMBO, 2102)};
   EXPECT_EQ(dialog_.commands, expected);
   EXPECT_EQ(combo.Label(), L"Right Click");
   EXPECT_EQ(combo.FunctionId(), 2102);
@@ -975,11 +977,39 @@ TEST_F(ComboTest, KeysOpenTheMenuOnTheCurrentItemAndChooseAnother) {
   EXPECT_EQ(combo.Label(), L"Middle Click");
   EXPECT_EQ(combo.FunctionId(), 2103);
   ASSERT_FALSE(dialog_.commands.empty());
-  EXPECT_EQ(dialog_.commands.front(), ChoiceWhileOpen(IDC_TEST_BN_COMBO, 2103));
+  EXPECT_EQ(dialog_.commands.back(), ChoiceAfterClosing(IDC_TEST_BN_COMBO, 2103));
 
   combo.SetMenuEnabled(false);
   SendMessageW(button_, WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_FALSE(MenuOpen()) << "a fixed button opened its menu";
+}
+
+TEST_F(ComboTest, AMenuOverAHiddenButtonTakesNoKeysAndTheButtonsWindowClosesIt) {
+  FillMenu();
+  CQuoBnComboButton& combo = dialog_.bnCombo;
+  combo.SelectItem(2101);
+  // Hidden with the window that holds it (a page the window hides), the
+  // button's open menu closes at the next key, which goes on untouched.
+  SendMessageW(button_, WM_KEYDOWN, VK_SPACE, 0);
+  ASSERT_TRUE(MenuOpen());
+  ShowWindow(button_, SW_HIDE);
+  dialog_.commands.clear();
+  EXPECT_FALSE(PressKey(dialog_, Dialog(), VK_DOWN));
+  EXPECT_FALSE(PressKey(dialog_, Dialog(), VK_RETURN));
+  EXPECT_FALSE(MenuOpen());
+  EXPECT_EQ(MenuHookWindow(), nullptr);
+  for (const SysCommand& command : dialog_.commands) EXPECT_EQ(command.wParam, kStayOnTopRequest) << "a choice";
+  EXPECT_EQ(combo.FunctionId(), 2101);
+  ShowWindow(button_, SW_SHOW);
+
+  // The window that holds the button closes its menu; another control does not.
+  SendMessageW(button_, WM_KEYDOWN, VK_SPACE, 0);
+  ASSERT_TRUE(MenuOpen());
+  CloseMenusOwnedBy(dialog_.combo.GetSafeHwnd());
+  EXPECT_TRUE(MenuOpen());
+  CloseMenusOwnedBy(Dialog());
+  EXPECT_FALSE(MenuOpen());
+  EXPECT_EQ(MenuHookWindow(), nullptr);
 }
 
 TEST_F(ComboTest, StayOnTopRequestPassesUpUnchanged) {

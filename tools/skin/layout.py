@@ -115,3 +115,5 @@ KEY_TOGGLES = (  # (rect, caption)
 )
 KEY_SAVE = Rect(218, 205, 97, 37)
 KEY_CANCEL = Rect(327, 205, 99, 37)
+# The drop list of the keys a keyboard may lack.
+KEY_LIST = Rect(43, 205, 163, 37)

@@ -548,7 +548,7 @@ def mix_light(colour, t):
 def _key_background():
     img = popup_frame(L.KEY_SIZE, "Custom Hotkey")
     hline(img, 16, L.KEY_SIZE[0] - 16, 44, SEPARATOR)
-    draw_text(img, (L.KEY_FIELD.x, 53), "Press a key on your keyboard, then choose its modifiers.",
+    draw_text(img, (L.KEY_FIELD.x, 53), "Press a key combination, or pick a key from Other keys.",
               font("regular", 13), TEXT_SOFT, "la")
     section_title(img, L.KEY_FIELD.x, 73, "Key")
     well(img, L.KEY_FIELD, 7)
@@ -565,6 +565,7 @@ def key_sheet(state):
         check_box(img, rect, checked=state == DOWN, state=state)
     button(img, L.KEY_SAVE, state, "Save", kind="primary", size=15)
     button(img, L.KEY_CANCEL, state, "Cancel", size=15)
+    combo_frame(img, L.KEY_LIST, state)
     return img
 
 
