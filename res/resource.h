@@ -114,6 +114,12 @@
 #define IDC_COLOUR_CLOSE 1127
 #define IDC_COLOUR_SAVE 1150
 #define IDC_COLOUR_CANCEL 1151
+// The level's name, the custom colour's label, field, preview and hint.
+#define IDC_COLOUR_TITLE 1136
+#define IDC_COLOUR_CUSTOM_LABEL 1137
+#define IDC_COLOUR_CUSTOM 1138
+#define IDC_COLOUR_PREVIEW 1140
+#define IDC_COLOUR_HINT 1141
 // Palette buttons: the top row A1 to A8 (palette 1 to 8), the bottom row
 // B1 to B8 (palette 9 to 16).
 #define IDC_COLOUR_A1 1142

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "profile/device_model.h"
 #include "res/resource.h"
 #include "sensor/cpi_led_set_dlg.h"
@@ -90,6 +92,16 @@ void PlaceButton(CZebButton& button, const SkinRect& rect) {
   PlaceSkinnedButton(button, rect, kSensorNormal, kSensorOver, kSensorDown);
 }
 
+// A switch's art is the square at the bottom of its control (level 1's control
+// reaches far above it); its focus mark goes there, in the look that shows on
+// the gold of a switch that is on.
+void PlaceSwitch(CZebButton& button, const SkinRect& rect) {
+  PlaceButton(button, rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const int side = std::min(width, height);
+  button.SetFocusMark(RECT{0, height - side, width, height}, FocusMarkLook::kOnGold);
+}
+
 // A button that only shows a look the page gives it: no mouse input, no off image.
 void PlaceIndicator(CZebButton& button, const SkinRect& rect) {
   PlaceButton(button, rect);
@@ -131,7 +143,7 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   for (const LiftOffItem& item : kLiftOffItems) liftOff_.AddMenuItem(item.code, item.text);
   liftOff_.SelectItem(kLiftOff2mm);
 
-  PlaceButton(smoothingSwitch_, kSmoothingSwitchRect);
+  PlaceSwitch(smoothingSwitch_, kSmoothingSwitchRect);
   PlaceIndicator(smoothingIndicator_, kSmoothingIndicatorRect);
   // The normal look of Apply is the one on the off sheet.
   PlaceSkinnedButton(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
@@ -163,7 +175,7 @@ void CAdvancedSettingsDlg::PlaceLevel(int index) {
     segment.fillColour = place.initialFill;
   }
   level.frame[kBottomSegment].focusArea = kColourHintArea;
-  PlaceButton(level.levelSwitch, place.switchRect);
+  PlaceSwitch(level.levelSwitch, place.switchRect);
   PlaceIndicator(level.badge, place.badgeRect);
   PlaceButton(level.up, place.upRect);
   PlaceButton(level.down, place.downRect);
@@ -179,6 +191,19 @@ void CAdvancedSettingsDlg::ShowLevelInUse(int index, bool inUse) {
   Level& level = levels_[index];
   level.levelSwitch.SetSelected(inUse);
   level.badge.SetLook(inUse ? kBadgeLit : kBadgeDark);
+  // A level out of use is drawn dimmed: its value, its steps and its colour.
+  if (level.field.dimmed == inUse) {
+    level.field.dimmed = !inUse;
+    level.field.Invalidate(false);
+  }
+  level.up.SetDimmed(!inUse);
+  level.down.SetDimmed(!inUse);
+  for (CZebStatic& segment : level.frame) {
+    if (segment.dimmed == inUse) {
+      segment.dimmed = !inUse;
+      segment.Invalidate(false);
+    }
+  }
 }
 
 void CAdvancedSettingsDlg::ShowLevelColour(int index) {
@@ -257,7 +282,10 @@ void CAdvancedSettingsDlg::ToggleSmoothing() {
 }
 
 void CAdvancedSettingsDlg::OpenColourDialog(int index) {
-  CCPILedSetDlg dialog(index + 1, *this);
+  // The dialog is titled with the name the page gives the level's colour.
+  wchar_t name[64] = {};
+  GetWindowTextW(levels_[index].frame[kBottomSegment].GetSafeHwnd(), name, static_cast<int>(std::size(name)));
+  CCPILedSetDlg dialog(index + 1, levelColour_[index], name, *this);
   RunChoicePopup(dialog);
 }
 

@@ -118,6 +118,26 @@ std::optional<uint32_t> ColourFromText(std::string_view text) {
   return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
 }
 
+CustomColour CustomColourFromText(std::wstring_view text) {
+  const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  if (text.empty()) return {};
+  std::string narrow;
+  for (wchar_t c : text) {
+    if (c <= 0 || c > 0x7F) return {CustomColour::Kind::kInvalid};
+    narrow.push_back(static_cast<char>(c));
+  }
+  const std::optional<uint32_t> colour = ColourFromText(narrow);
+  if (!colour) return {CustomColour::Kind::kInvalid};
+  return {CustomColour::Kind::kColour, *colour};
+}
+
+std::wstring CustomColourText(uint32_t colorref) {
+  const std::string text = ColourText(colorref);
+  return std::wstring(text.begin(), text.end());
+}
+
 uint32_t PaletteColour(int index) {
   return index >= 0 && index <= kPaletteSize ? kPalette[static_cast<size_t>(index)] : kPalette[0];
 }

@@ -61,6 +61,19 @@ std::string ColourText(uint32_t colorref);
 // "#RRGGBB" or "RRGGBB" (either case) into 0x00BBGGRR; nothing otherwise.
 std::optional<uint32_t> ColourFromText(std::string_view text);
 
+// What the colour dialog's custom colour field holds: no text (no colour
+// chosen), a colour as ColourFromText reads it with blanks around it, or
+// text that is no colour, which is never saved.
+struct CustomColour {
+  enum class Kind { kNone, kColour, kInvalid };
+  Kind kind = Kind::kNone;
+  uint32_t colour = 0;  // 0x00BBGGRR, for kColour
+  bool operator==(const CustomColour&) const = default;
+};
+CustomColour CustomColourFromText(std::wstring_view text);
+// The field's text for a colour: "#RRGGBB".
+std::wstring CustomColourText(uint32_t colorref);
+
 // The colour dialog's palette: index 1 to 16, 0 for no choice (black).
 inline constexpr int kPaletteSize = 16;
 uint32_t PaletteColour(int index);

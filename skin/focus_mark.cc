@@ -6,8 +6,10 @@ namespace {
 constexpr Gdiplus::REAL kRingWidth = 2.0f;
 constexpr Gdiplus::REAL kCornerRadius = 5.0f;
 constexpr wchar_t kCuesProperty[] = L"korvid.keyboardCues";
-// A faint dark rim outside the ring keeps it readable on the gold faces.
+// A faint dark rim outside the ring keeps it readable on the gold faces; the
+// white ring on gold has a solid one, as wide as the ring.
 constexpr Gdiplus::ARGB kRimColour = 0x99000000;
+constexpr Gdiplus::ARGB kSolidRimColour = 0xFF141414;
 
 void AddRoundedRect(Gdiplus::GraphicsPath& path, Gdiplus::REAL x, Gdiplus::REAL y, Gdiplus::REAL width,
                     Gdiplus::REAL height, Gdiplus::REAL radius) {
@@ -22,7 +24,7 @@ void AddRoundedRect(Gdiplus::GraphicsPath& path, Gdiplus::REAL x, Gdiplus::REAL 
 
 }  // namespace
 
-void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect) {
+void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect, FocusMarkLook look) {
   const Gdiplus::REAL width = static_cast<Gdiplus::REAL>(rect.right - rect.left);
   const Gdiplus::REAL height = static_cast<Gdiplus::REAL>(rect.bottom - rect.top);
   if (width < 6 || height < 6) return;
@@ -30,16 +32,19 @@ void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect) {
   graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   const Gdiplus::REAL left = static_cast<Gdiplus::REAL>(rect.left);
   const Gdiplus::REAL top = static_cast<Gdiplus::REAL>(rect.top);
+  const bool onGold = look == FocusMarkLook::kOnGold;
   {
+    const Gdiplus::REAL rimWidth = onGold ? kRingWidth : 1.0f;
     Gdiplus::GraphicsPath rim;
-    AddRoundedRect(rim, left + 0.5f, top + 0.5f, width - 1.0f, height - 1.0f, kCornerRadius + 1.0f);
-    Gdiplus::Pen pen{Gdiplus::Color(kRimColour), 1.0f};
+    AddRoundedRect(rim, left + rimWidth / 2.0f, top + rimWidth / 2.0f, width - rimWidth, height - rimWidth,
+                   kCornerRadius + 1.0f);
+    Gdiplus::Pen pen{Gdiplus::Color(onGold ? kSolidRimColour : kRimColour), rimWidth};
     graphics.DrawPath(&pen, &rim);
   }
   Gdiplus::GraphicsPath ring;
-  const Gdiplus::REAL inset = 1.0f + kRingWidth / 2.0f;
+  const Gdiplus::REAL inset = (onGold ? kRingWidth : 1.0f) + kRingWidth / 2.0f;
   AddRoundedRect(ring, left + inset, top + inset, width - 2.0f * inset, height - 2.0f * inset, kCornerRadius);
-  Gdiplus::Pen pen{Gdiplus::Color(kFocusMarkColour), kRingWidth};
+  Gdiplus::Pen pen{Gdiplus::Color(onGold ? kFocusMarkOnGoldColour : kFocusMarkColour), kRingWidth};
   graphics.DrawPath(&pen, &ring);
   graphics.SetSmoothingMode(previous);
 }

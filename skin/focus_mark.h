@@ -10,8 +10,13 @@ namespace korvid {
 // the skin, so that it stands out on them as on the dark fields.
 inline constexpr Gdiplus::ARGB kFocusMarkColour = 0xFFFFEBAA;
 
+// The mark's look: the gold ring, or on a control whose own look is gold
+// (a switch that is on) a white ring on a dark rim, which stands out there.
+enum class FocusMarkLook { kGold, kOnGold };
+inline constexpr Gdiplus::ARGB kFocusMarkOnGoldColour = 0xFFFFFFFF;
+
 // Draws the mark inside `rect` (client pixels of the control).
-void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect);
+void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect, FocusMarkLook look = FocusMarkLook::kGold);
 void DrawFocusMark(HDC dc, const RECT& rect);
 // The mark of a text field whose window reaches past the frame the skin
 // draws around it, where a ring would cut across that frame: a line under

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/buffered_paint.h"
+#include "skin/dimmed_look.h"
 #include "skin/focus_mark.h"
 #include "skin/text.h"
 #include "widgets/control_values.h"
@@ -104,6 +105,7 @@ void CQuoEdit::Paint(HDC dc) const {
     TextOutW(dc, x, 0, text.c_str(), length);
     RestoreDC(dc, saved);
   }
+  if (dimmed) DrawDimmedVeil(dc, client);
   if (ShowsFocusMark(GetSafeHwnd())) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);

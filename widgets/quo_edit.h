@@ -24,6 +24,8 @@ class CQuoEdit : public framework::CEdit {
   void SetText(const std::wstring& text) const;
 
   COLORREF textColour = RGB(255, 255, 255);
+  // The dimmed look of a field whose setting is switched off; the owner repaints.
+  bool dimmed = false;
   // The wheel and the Up and Down keys add or take one step, bounded by the
   // maximum on the way up and the minimum on the way down; only while
   // stepping is on.

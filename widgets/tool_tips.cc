@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "framework/handles.h"
 #include "framework/window.h"
 
 namespace korvid {
@@ -16,6 +19,44 @@ namespace {
 // (the pointer leaving a disabled control's area straight out of the window).
 constexpr WORD kReshowMs = 1000;
 constexpr UINT_PTR kLeaveSubclassId = 0x4B54;
+constexpr UINT_PTR kFitSubclassId = 0x4B46;
+// Between the text and the tip's margins the control keeps a few pixels of
+// its own on each side, and its drawing can run a few pixels past its own
+// measure; this much room on each side holds both.
+constexpr int kTextRoom = 4;
+
+// The width a tip needs for `text` in its own font, margins and border
+// included.
+int TipWidthFor(HWND tip, const std::wstring& text) {
+  framework::WindowDc dc(tip);
+  if (!dc.get()) return 0;
+  framework::SelectObjectGuard font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)));
+  RECT measured{};
+  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &measured,
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  RECT margin{};
+  SendMessageW(tip, TTM_GETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
+  RECT window{0, 0, std::max<int>(measured.right - measured.left, extent.cx) + margin.left + margin.right +
+                        2 * kTextRoom, 0};
+  AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongW(tip, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(tip, GWL_EXSTYLE)));
+  return window.right - window.left;
+}
+
+// Widens the tip, whenever it sizes itself, to the text its owner answered.
+LRESULT CALLBACK FitTipToText(HWND tip, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR text) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(tip, FitTipToText, id);
+  if (message == WM_WINDOWPOSCHANGING) {
+    auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+    const auto& shown = *reinterpret_cast<const std::wstring*>(text);
+    if (!(position->flags & SWP_NOSIZE) && !shown.empty()) {
+      position->cx = std::max(position->cx, TipWidthFor(tip, shown));
+    }
+  }
+  return DefSubclassProc(tip, message, wParam, lParam);
+}
 
 // Hides the tip and ends the tip control's checks for a leave: a move over
 // a window that has no tool counts as the pointer having left every tool, so
@@ -47,12 +88,14 @@ LRESULT CALLBACK HideTipOnLeave(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-HWND CreateToolTips(HWND owner) {
+HWND CreateToolTips(HWND owner, const std::wstring& shownText) {
   HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, framework::ModuleInstance(),
                              nullptr);
-  if (tip) SendMessageW(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(kReshowMs, 0));
+  if (!tip) return nullptr;
+  SendMessageW(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(kReshowMs, 0));
+  SetWindowSubclass(tip, FitTipToText, kFitSubclassId, reinterpret_cast<DWORD_PTR>(&shownText));
   return tip;
 }
 
@@ -94,6 +137,12 @@ bool AnswerToolTipText(NMHDR& request, std::span<const ToolTipText> texts) {
 NMHDR* ToolTipTextRequest(LPARAM notification) {
   auto* header = reinterpret_cast<NMHDR*>(notification);
   return header && header->code == TTN_NEEDTEXTW ? header : nullptr;
+}
+
+std::wstring ToolTipAnswerText(const NMHDR& request) {
+  const auto& display = reinterpret_cast<const NMTTDISPINFOW&>(request);
+  if (display.lpszText && !IS_INTRESOURCE(display.lpszText)) return display.lpszText;
+  return display.szText;
 }
 
 int ToolTipControlId(const NMHDR& request) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <span>
+#include <string>
 
 #include "framework/win32.h"
 
@@ -9,8 +10,11 @@ namespace korvid {
 inline constexpr wchar_t kApplyToolTip[] = L"Apply settings and store it onboard mouse memory";
 
 // A tool-tip control for controls of `owner`; it lives as long as its owner's
-// top-level window. Null when it could not be made.
-HWND CreateToolTips(HWND owner);
+// top-level window. Null when it could not be made. Whenever the tip sizes
+// itself it is made wide enough for `shownText`, measured in its own font:
+// the owner keeps there the text it last answered (ToolTipAnswerText), and
+// keeps the string for as long as the tip lives.
+HWND CreateToolTips(HWND owner, const std::wstring& shownText);
 // Gives `tool` a tip whose text `owner` is asked for when it shows
 // (TTN_NEEDTEXTW).
 void AddToolTip(HWND tip, HWND owner, HWND tool);
@@ -32,5 +36,7 @@ struct ToolTipText {
 bool AnswerToolTipText(NMHDR& request, std::span<const ToolTipText> texts);
 // The text request a WM_NOTIFY carries (TTN_NEEDTEXTW), or null.
 NMHDR* ToolTipTextRequest(LPARAM notification);
+// The text an answered request gives the tip.
+std::wstring ToolTipAnswerText(const NMHDR& request);
 
 }  // namespace korvid

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "skin/dimmed_look.h"
 #include "skin/focus_mark.h"
 
 namespace korvid {
@@ -18,6 +19,12 @@ void CZebButton::SetSelected(bool value) {
   if (value == selected_) return;
   selected_ = value;
   Repaint();
+}
+
+void CZebButton::SetDimmed(bool dimmed) {
+  if (dimmed == dimmed_) return;
+  dimmed_ = dimmed;
+  if (GetSafeHwnd()) Repaint();
 }
 
 void CZebButton::SetLook(ButtonLook look) {
@@ -230,9 +237,12 @@ void CZebButton::DrawItem(const DRAWITEMSTRUCT& item) {
   if (image) {
     graphics.DrawImage(image, 0, 0, item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top);
   }
+  if (dimmed_) DrawDimmedVeil(graphics, item.rcItem);
   // Not over the busy look: while the button writes, the mark has no say.
   if (marked_ && !isBusy_) DrawChangeMark(graphics, item.rcItem);
-  if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(graphics, item.rcItem);
+  if (ShowsFocusMark(GetSafeHwnd())) {
+    DrawFocusMark(graphics, IsRectEmpty(&focusArea_) ? item.rcItem : focusArea_, focusLook_);
+  }
 }
 
 }  // namespace korvid

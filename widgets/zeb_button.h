@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/handles.h"
 #include "framework/window.h"
+#include "skin/focus_mark.h"
 
 namespace korvid {
 
@@ -30,6 +31,15 @@ class CZebButton : public framework::CButton {
   // Enter presses the focused button (the default); a button that only picks
   // a choice (a palette swatch) leaves Enter to its dialog instead.
   void SetTakesEnter(bool takesEnter) { takesEnter_ = takesEnter; }
+  // The dimmed look of a control whose setting is switched off; repaints on a change.
+  void SetDimmed(bool dimmed);
+  bool IsDimmed() const { return dimmed_; }
+  // Where the focus mark goes, in client pixels (empty: the whole button),
+  // and its look.
+  void SetFocusMark(const RECT& area, FocusMarkLook look) {
+    focusArea_ = area;
+    focusLook_ = look;
+  }
   // The look while the button's action runs (a write to the mouse).
   void SetBusyImage(framework::ImagePtr busy) { busy_ = std::move(busy); }
   // A busy button shows its busy look and takes no press, from the mouse or
@@ -78,6 +88,9 @@ class CZebButton : public framework::CButton {
   bool selected_ = false;
   bool takesEnter_ = true;
   bool marked_ = false;
+  bool dimmed_ = false;
+  RECT focusArea_{};
+  FocusMarkLook focusLook_ = FocusMarkLook::kGold;
 };
 
 // A toggle: a completed click, or Space while it has the focus, flips

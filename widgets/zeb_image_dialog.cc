@@ -46,7 +46,7 @@ void CZebImageDialog::BindControls(std::initializer_list<ControlBinding> binding
   for (const ControlBinding& binding : bindings) binding.control.SubclassDlgItem(binding.id, *this);
 }
 
-void CZebImageDialog::CreateToolTips() { toolTip_ = korvid::CreateToolTips(GetSafeHwnd()); }
+void CZebImageDialog::CreateToolTips() { toolTip_ = korvid::CreateToolTips(GetSafeHwnd(), shownToolTipText_); }
 
 void CZebImageDialog::AddToolTips(std::span<const ToolTipText> texts) {
   toolTipTexts_ = texts;
@@ -105,6 +105,7 @@ INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
   if (message == WM_NOTIFY) {
     if (NMHDR* request = ToolTipTextRequest(lParam)) {
       const bool answered = OnToolTipText(*request);
+      shownToolTipText_ = answered ? ToolTipAnswerText(*request) : std::wstring();
       SetMessageResult(answered ? TRUE : FALSE);
       return answered ? TRUE : FALSE;
     }

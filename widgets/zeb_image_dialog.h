@@ -1,6 +1,7 @@
 #pragma once
 #include <initializer_list>
 #include <span>
+#include <string>
 
 #include "framework/dialog.h"
 #include "framework/handles.h"
@@ -55,6 +56,7 @@ class CZebImageDialog : public framework::CDialogEx {
  private:
   framework::ImagePtr background_;
   HWND toolTip_ = nullptr;  // destroyed with the dialog, its owner
+  std::wstring shownToolTipText_;  // the last text answered, which the tip fits
   std::span<const ToolTipText> toolTipTexts_;
 };
 

@@ -1,5 +1,6 @@
 #include "widgets/zeb_static.h"
 
+#include "skin/dimmed_look.h"
 #include "skin/focus_mark.h"
 #include "skin/text.h"
 
@@ -83,12 +84,13 @@ void CZebStatic::DrawItem(const DRAWITEMSTRUCT& item) {
     if (imageIndex >= 0 && imageIndex < static_cast<int>(images.size()) && images[imageIndex]) {
       graphics.DrawImage(images[imageIndex].get(), r.left, r.top, width, height);
     }
-    if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(graphics, IsRectEmpty(&focusArea) ? r : focusArea);
   }
   if (textIndex >= 0 && textIndex < static_cast<int>(texts.size())) {
     DrawTextCentered(item.hDC, texts[textIndex], ArgbToColorref(textColour), centreHorizontally, true, r,
                      font_.get());
   }
+  if (dimmed) DrawDimmedVeil(item.hDC, r);
+  if (ShowsFocusMark(GetSafeHwnd())) DrawFocusMark(item.hDC, IsRectEmpty(&focusArea) ? r : focusArea);
 }
 
 }  // namespace korvid

@@ -31,6 +31,8 @@ class CZebStatic : public framework::CStatic {
   bool centreHorizontally = true;
   // Where the focus mark goes, in client pixels; empty for the whole control.
   RECT focusArea{};
+  // The dimmed look of a control whose setting is switched off; the owner repaints.
+  bool dimmed = false;
 
   void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -485,6 +485,16 @@ class Image:
         return len({data[i:i + 3] for i in range(0, len(data), 3)})
 
 
+def text_room_right(shot):
+    """Columns of background between the last dark (text) pixel and the right
+    border of a shot of a tool tip, taken at the tip's own rectangle."""
+    inner = range(1, shot.height - 1)
+    for x in range(shot.width - 2, 0, -1):
+        if any(sum(shot.pixel(x, y)) < 3 * 128 for y in inner):
+            return shot.width - 2 - x
+    return shot.width - 2
+
+
 def region_distance(a, b):
     """Mean absolute difference per colour channel of two equal-sized regions."""
     if len(a) != len(b) or not a:

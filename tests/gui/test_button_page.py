@@ -16,7 +16,8 @@ import harness
 from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, DESKTOP, FIXTURE_BUTTON,
                      FIXTURE_TITLE, ID, MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST,
                      PROFILE_FILE, RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, WM_COMMAND,
-                     Korvidctl, ProgramCase, WaitTimeout, centre, function_button, menu_height, menu_item_centre)
+                     Korvidctl, ProgramCase, WaitTimeout, centre, function_button, menu_height, menu_item_centre,
+                     text_room_right)
 
 # Function buttons 6 and 7 and the seven labels stay hidden.
 HIDDEN_CONTROLS = (function_button(6), function_button(7)) + tuple(
@@ -31,6 +32,9 @@ FACTORY_LABELS = ["Left click", "Right click", "Middle click", "IE Forward", "IE
 APPLY_TIP = "Apply settings and store it onboard mouse memory"
 KEY_TIP = "Bind button to a custom hotkey"
 TOOLTIP_CLASS = "tooltips_class32"
+# Background columns a tip keeps after its last letter: a tip sized short of
+# its text has its last letter clipped with only the control's own 2 left.
+TIP_TEXT_ROOM = 4
 
 # The custom hotkey pop-up, in its client pixels.
 HOTKEY_TITLE = "Custom Hotkey"
@@ -239,6 +243,8 @@ class ButtonPage(ButtonPageCase):
         self.choose(5, "IE Forward")
         self.wait_labels(["Left click", "Right click", "Ctrl+Shift+A", "Scroll Up", "IE Forward"])
         self.assertEqual(self.hover_tip(self.button_centre(5)), "Bind IE forward button")
+        self.choose(3, "Middle click")
+        self.assertEqual(self.hover_tip(self.button_centre(3)), "Bind wheel button")
 
     def hover_tip(self, point):
         """The text of the tool tip shown while the pointer rests at a screen point."""
@@ -251,6 +257,9 @@ class ButtonPage(ButtonPageCase):
             shown = [w for w in snapshot.of_process(pid) if w.record["class"] == TOOLTIP_CLASS and w.text]
             return shown[0] if shown else None
         found = DESKTOP.wait(f"a tool tip at {point}", tip)
+        # The tip is as wide as its text: its last letter clear of the border.
+        shot = DESKTOP.screenshot_screen("button-page-tip", found.rect)
+        self.assertGreaterEqual(text_room_right(shot), TIP_TEXT_ROOM, f"the tip {found.text!r} cuts its text off")
         DESKTOP.xdotool("mousemove", *POINTER_REST)
         return found.text
 

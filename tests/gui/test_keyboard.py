@@ -22,6 +22,8 @@ from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, C
 
 # The skin's focus mark: a ring of pale gold just inside the control.
 FOCUS_GOLD = (0xFF, 0xEB, 0xAA)
+# On a switch, gold while on, the mark is white on a dark rim.
+FOCUS_ON_GOLD = (0xFF, 0xFF, 0xFF)
 # Tab order: the page buttons along the top, then the shown page's controls
 # in reading order.
 TOP_ROW = [BUTTON_SETTING, ADVANCED, SUPPORT, HELP, MINIMISE, CLOSE]
@@ -37,6 +39,9 @@ SENSOR_PAGE_ORDER = ([c for level in zip(LEVEL_SWITCHES, CPI_FIELDS, LEVEL_COLOU
 SUPPORT_PAGE_ORDER = [ID.IDC_FIRMWARE_UPDATE, ID.IDC_SOFTWARE_UPDATE, RESTORE_BUTTON[0]]
 HELP_PAGE_ORDER = [ID.IDC_FAQ_BUTTON, ID.IDC_EMAIL_BUTTON]
 CPI1_FIELD_RECT = (64, 170, 151, 35)
+# Level 1's switch control reaches from the page's header down to its art.
+LEVEL1_SWITCH_ART = (239, 75, 23, 22)
+LEVEL1_SWITCH_ABOVE_ART = (239, 15, 23, 58)
 LEVEL_COLOUR_RECT = (40, 207, 225, 84)
 COLOUR_SAVE = ID.IDC_COLOUR_SAVE
 LIFT_OFF_RECT = (733, 202, 263, 28)
@@ -141,6 +146,15 @@ class Keyboard(KeyboardCase):
         self.assertFalse(has_colour(button, combo_rect, FOCUS_GOLD), "the mark stayed on the combo")
         self.keys("ctrl+Tab")
         self.wait_page(SENSOR_PAGE)
+        # Ctrl+Tab lands on level 1's switch, gold while the level is in use:
+        # its mark, white on a dark rim, rings the switch's art and nothing
+        # of the tall control above it.
+        self.wait_focus((SENSOR_PAGE, LEVEL_SWITCHES[0]))
+        switch = DESKTOP.screenshot(self.main(), "focus-mark-level-switch")
+        self.assertTrue(has_colour(switch, page_rect(LEVEL1_SWITCH_ART), FOCUS_ON_GOLD), "no focus mark on the switch")
+        for colour in (FOCUS_GOLD, FOCUS_ON_GOLD):
+            self.assertFalse(has_colour(switch, page_rect(LEVEL1_SWITCH_ABOVE_ART), colour),
+                             "a focus mark above the switch")
         self.tab_through([(SENSOR_PAGE, CPI_FIELDS[0])])
         field_shot = DESKTOP.screenshot(self.main(), "focus-mark-field")
         self.assertTrue(has_colour(field_shot, page_rect(CPI1_FIELD_RECT), FOCUS_GOLD), "no focus mark on the field")

@@ -57,15 +57,18 @@ SLIDERS = tuple(getattr(ID, f"IDC_SENSOR_SLIDER{n}") for n in range(1, 6))
 # The colour dialog's controls, in its client rectangle; the shown palette
 # buttons with their colours as "#RRGGBB".
 COLOUR_CLOSE = (ID.IDC_COLOUR_CLOSE, (389, 7, 24, 23))
-COLOUR_CANCEL = (ID.IDC_COLOUR_CANCEL, (218, 184, 189, 61))
-COLOUR_SAVE = (ID.IDC_COLOUR_SAVE, (14, 184, 189, 61))
+COLOUR_CANCEL = (ID.IDC_COLOUR_CANCEL, (218, 232, 189, 61))
+COLOUR_SAVE = (ID.IDC_COLOUR_SAVE, (14, 232, 189, 61))
+COLOUR_CUSTOM = (ID.IDC_COLOUR_CUSTOM, (156, 190, 98, 26))
+COLOUR_HINT = (ID.IDC_COLOUR_HINT, (312, 186, 100, 32))
+NOT_A_COLOUR = "Not a colour"
 PALETTE = {name: (getattr(ID, "IDC_COLOUR_" + name), rect, colour) for name, rect, colour in (
     ("A1", (13, 47, 101, 64), "#FF0000"), ("A2", (113, 47, 99, 64), "#00FF00"),
     ("A3", (211, 49, 99, 62), "#0000FF"), ("A4", (309, 49, 99, 62), "#FFEB00"),
     ("B1", (13, 110, 101, 63), "#FF9600"), ("B2", (113, 110, 99, 63), "#9B00FF"),
     ("B3", (211, 110, 99, 63), "#00FFFF"), ("B4", (309, 110, 99, 63), "#FFFFFF"))}
 HIDDEN_PALETTE = tuple(getattr(ID, f"IDC_COLOUR_{row}{n}") for row in "AB" for n in range(5, 9))
-COLOUR_SIZE = [421, 258]
+COLOUR_SIZE = [421, 306]
 
 # A mouse whose block holds four different CPI values and colours, one
 # level off, lift-off 11 (3mm) and smoothing 1.
@@ -74,6 +77,8 @@ DISTINCT = ("cpi1=650", "cpi2=1850", "cpi3=4200", "cpi4=12800", "colour1=#FF2040
 DISTINCT_CPI = ["650", "1850", "4200", "12800"]
 DISTINCT_COLOURS = ["#FF2040", "#20E060", "#3060FF", "#FFB000"]
 DISTINCT_IN_USE = [True, False, True, True]
+# Where each level's LED colour (red, green, blue, then its flags) is in the mouse's block.
+CPI_LED_OFFSETS = (37, 41, 45, 196)
 TIMER_TICKS_SECONDS = 0.6   # four ticks of the page's 150 ms timer
 
 
@@ -137,11 +142,22 @@ class SensorCase(ProgramCase):
     def frame_colours(self, shot, level):
         return {shot.pixel(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y) for x, y in self.light_guide_points(level)}
 
+    def assert_frame_shows(self, shot, level, colour, in_use):
+        """A level's light guides show its colour; dimmed, plainly darker, when the level is off."""
+        seen = self.frame_colours(shot, level)
+        if in_use:
+            self.assertEqual(seen, {rgb(colour)})
+            return
+        self.assertEqual(len(seen), 1, f"the light guides of level {level + 1} differ: {seen}")
+        dimmed, full = seen.pop(), rgb(colour)
+        self.assertTrue(all(d <= f for d, f in zip(dimmed, full)) and sum(dimmed) < 0.6 * sum(full),
+                        f"level {level + 1} is off but shows {dimmed}, not a dimmed {full}")
+
     def assert_page_shows(self, shot, main, cpi, colours, in_use, smoothing):
         self.assertEqual(self.texts(main), cpi)
         for level in range(4):
             with self.subTest(level=level + 1):
-                self.assertEqual(self.frame_colours(shot, level), {rgb(colours[level])})
+                self.assert_frame_shows(shot, level, colours[level], in_use[level])
                 self.assertEqual(self.looks_pressed(shot, SWITCHES[level][1]), in_use[level])
                 self.assertEqual(self.looks_pressed(shot, BADGES[level][1]), in_use[level])
         self.assertEqual(self.looks_pressed(shot, SMOOTHING_SWITCH[1]), smoothing)
@@ -184,6 +200,19 @@ class SensorCase(ProgramCase):
         main = self.main()
         self.click(FRAMES[level][segment][1])
         return self.colour_dialog(main)
+
+    def dialog_key(self, *keys):
+        """Keys to the open colour dialog, sent through the main window's X
+        focus, which outlives the dialog: with the focus on the dialog's own X
+        window, the key's release is lost with it."""
+        DESKTOP.xdotool("windowfocus", self.main().xid, "key", *keys)
+
+    def swatches_pressed(self, shot):
+        """The names of the swatches that look selected in a shot of the colour dialog."""
+        normal, down = SHEETS["Color_Normal.bmp"], SHEETS["Color_Down.bmp"]
+        return {name for name, (_, rect, _) in PALETTE.items()
+                if region_distance(shot.region(*rect), down.region(*rect))
+                < region_distance(shot.region(*rect), normal.region(*rect))}
 
     def wait_dialog_closed(self, main):
         DESKTOP.wait("the colour dialog closed", lambda s: not any(
@@ -371,9 +400,7 @@ class ColourDialog(SensorCase):
         ways_out = [
             ("cancel", lambda d: DESKTOP.click(d, *centre(COLOUR_CANCEL[1]))),
             ("close", lambda d: DESKTOP.click(d, *centre(COLOUR_CLOSE[1]))),
-            # The key through the main window's X focus, which outlives the dialog: with
-            # the focus on the dialog's own X window, the key's release is lost with it.
-            ("enter", lambda d: DESKTOP.xdotool("windowfocus", main.xid, "key", "Return")),
+            ("escape", lambda d: self.dialog_key("Escape")),
         ]
         for how, leave in ways_out:
             with self.subTest(how=how):
@@ -383,7 +410,7 @@ class ColourDialog(SensorCase):
                 self.wait_dialog_closed(main)
                 shot = self.page_shot(f"sensor-page-after-{how}")
                 for level in range(4):
-                    self.assertEqual(self.frame_colours(shot, level), {rgb(DISTINCT_COLOURS[level])})
+                    self.assert_frame_shows(shot, level, DISTINCT_COLOURS[level], DISTINCT_IN_USE[level])
         dialog = self.open_colour_dialog(2, 1)
         self.assertEqual(dialog.owner, main.hwnd)
         self.assertEqual(dialog.client[2:], COLOUR_SIZE)
@@ -397,19 +424,14 @@ class ColourDialog(SensorCase):
         DESKTOP.click(dialog, *centre(PALETTE["B3"][1]))
         time.sleep(SETTLE_SECONDS)
         shot = DESKTOP.screenshot(dialog, "colour-dialog-selection")
-        sheets = {state: SHEETS[f"Color_{state}.bmp"] for state in ("Normal", "Down")}
-        for name, (_, rect, _) in PALETTE.items():
-            seen = shot.region(*rect)
-            pressed = region_distance(seen, sheets["Down"].region(*rect)) < region_distance(
-                seen, sheets["Normal"].region(*rect))
-            self.assertEqual(pressed, name == "B3", f"{name} looks {'selected' if pressed else 'normal'}")
+        self.assertEqual(self.swatches_pressed(shot), {"B3"})
         DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
         self.wait_dialog_closed(main)
         expected = list(DISTINCT_COLOURS)
         expected[2] = PALETTE["B3"][2]
         shot = self.page_shot("sensor-page-colour-saved")
         for level in range(4):
-            self.assertEqual(self.frame_colours(shot, level), {rgb(expected[level])}, f"level {level + 1}")
+            self.assert_frame_shows(shot, level, expected[level], DISTINCT_IN_USE[level])
 
     def test_save_without_a_choice_gives_black_and_a_second_click_clears(self):
         main = self.open_page()
@@ -420,6 +442,69 @@ class ColourDialog(SensorCase):
         self.wait_dialog_closed(main)
         self.apply()
         self.assertEqual(self.ctl.show()["levels"][0]["colour"], "#000000")
+
+
+    def test_opens_on_the_level_colour_and_enter_saves_the_focused_choice(self):
+        main = self.open_page(("colour1=#FF2040", "colour2=#00FF00", "colour3=#0000FF", "colour4=#FFB000"))
+        self.wait_texts("the mouse's CPI values", ["400", "800", "1600", "3200"])
+        # A swatch's colour opens marked, another one in the field; the
+        # dialog names its level as the page does.
+        table = [(1, "A2", "#00FF00"), (0, None, "#FF2040")]
+        for level, swatch, text in table:
+            with self.subTest(level=level + 1):
+                dialog = self.open_colour_dialog(level, 2)
+                self.assertEqual(dialog.title, f"CPI level {level + 1} colour")
+                self.assertEqual(dialog.control(COLOUR_CUSTOM[0]).text, text)
+                shot = DESKTOP.screenshot(dialog, f"colour-dialog-opens-level-{level + 1}")
+                self.assertEqual(self.swatches_pressed(shot), {swatch} if swatch else set())
+                # Enter at once keeps the level's colour.
+                self.dialog_key("Return")
+                self.wait_dialog_closed(main)
+        # Enter on a swatch just picked saves it; so does Enter on one only
+        # reached with the keys (Shift+Tab from the field to the last swatch).
+        dialog = self.open_colour_dialog(2)
+        DESKTOP.click(dialog, *centre(PALETTE["A4"][1]))
+        self.dialog_key("Return")
+        self.wait_dialog_closed(main)
+        dialog = self.open_colour_dialog(3)
+        self.assertEqual(self.swatches_pressed(DESKTOP.screenshot(dialog, "colour-dialog-custom-focused")), set())
+        self.dialog_key("shift+Tab", "Return")
+        self.wait_dialog_closed(main)
+        expected = ["#FF2040", "#00FF00", PALETTE["A4"][2], PALETTE["B4"][2]]
+        shot = self.page_shot("sensor-page-enter-saved")
+        for level in range(4):
+            self.assertEqual(self.frame_colours(shot, level), {rgb(expected[level])}, f"level {level + 1}")
+
+    def test_custom_colour_reaches_the_block_and_text_that_is_no_colour_is_not_saved(self):
+        main = self.open_page()
+        block = self.mouse.block()
+        dialog = self.open_colour_dialog(2)
+        # Text that is no colour: shown as such, and Save keeps the dialog open.
+        DESKTOP.click(dialog, *centre(COLOUR_CUSTOM[1]))
+        self.dialog_key("ctrl+a", "numbersign", "1", "2", "x", "y", "3", "4")
+        DESKTOP.wait("the field shown as no colour", lambda s: s.titled("CPI level 3 colour", True) and s.titled(
+            "CPI level 3 colour", True)[0].control(COLOUR_HINT[0]).text == NOT_A_COLOUR)
+        DESKTOP.screenshot(dialog, "colour-dialog-not-a-colour")
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
+        time.sleep(SETTLE_SECONDS)
+        self.assertTrue(DESKTOP.snapshot().titled("CPI level 3 colour", True), "Save closed the dialog")
+        self.dialog_key("Escape")
+        self.wait_dialog_closed(main)
+        # A colour outside the palette, typed, saved, applied.
+        dialog = self.open_colour_dialog(1)
+        DESKTOP.click(dialog, *centre(COLOUR_CUSTOM[1]))
+        self.dialog_key("ctrl+a", "numbersign", "1", "2", "A", "B", "3", "4")
+        DESKTOP.wait("#12AB34 typed", lambda s: s.titled("CPI level 2 colour", True) and s.titled(
+            "CPI level 2 colour", True)[0].control(COLOUR_CUSTOM[0]).text == "#12AB34")
+        DESKTOP.screenshot(dialog, "colour-dialog-custom-colour")
+        DESKTOP.click(dialog, *centre(COLOUR_SAVE[1]))
+        self.wait_dialog_closed(main)
+        self.apply()
+        written = self.mouse.block()
+        for level, offset in enumerate(CPI_LED_OFFSETS):
+            expected = bytes([0x12, 0xAB, 0x34]) if level == 1 else block[offset:offset + 3]
+            self.assertEqual(written[offset:offset + 3], expected, f"level {level + 1}'s LED")
+        self.assertEqual(self.ctl.show()["levels"][1]["colour"], "#12AB34")
 
 
 class SliderControl(GuiCase):

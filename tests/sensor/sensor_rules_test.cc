@@ -113,6 +113,36 @@ TEST(Colours, ConversionsBetweenRecordArgbAndText) {
     EXPECT_EQ(ColourFromText(bad), std::nullopt) << bad;
 }
 
+// The colour dialog's custom field: a colour with or without "#" and blanks
+// around it; anything else is no colour, never a colour read halfway.
+TEST(Colours, CustomColourField) {
+  using Kind = CustomColour::Kind;
+  const struct {
+    const wchar_t* text;
+    CustomColour expected;
+  } cases[] = {
+      {L"", {}},
+      {L"   ", {}},
+      {L"#12AB34", {Kind::kColour, 0x34AB12}},
+      {L" 12ab34\t", {Kind::kColour, 0x34AB12}},
+      {L"#000000", {Kind::kColour, 0x000000}},
+      {L"#12AB3", {Kind::kInvalid}},
+      {L"#12AB345", {Kind::kInvalid}},
+      {L"#12 AB34", {Kind::kInvalid}},
+      {L"red", {Kind::kInvalid}},
+      {L"##12AB34", {Kind::kInvalid}},
+      {L"#12AB3\u0664", {Kind::kInvalid}},  // a digit of another script
+      {L"\uFF03" L"12AB34", {Kind::kInvalid}},  // a full-width "#"
+  };
+  for (const auto& c : cases) {
+    const CustomColour seen = CustomColourFromText(c.text);
+    EXPECT_EQ(static_cast<int>(seen.kind), static_cast<int>(c.expected.kind)) << testing::PrintToString(c.text);
+    EXPECT_EQ(seen.colour, c.expected.colour) << testing::PrintToString(c.text);
+  }
+  EXPECT_EQ(CustomColourText(0x34AB12), L"#12AB34");
+  EXPECT_EQ(CustomColourFromText(CustomColourText(0x15C4FD)).colour, 0x15C4FDu);
+}
+
 // Whatever a damaged profile or another program left in the record, what the
 // page's rules store is something the page can show and the mouse takes.
 TEST(ApplySensorRules, StoresOnlyWhatThePageWouldStore) {

@@ -89,10 +89,14 @@ NOTICE_ICON = Rect(30, 64, 52, 52)
 NOTICE_BUTTONS = (Rect(364, 248, 90, 36), Rect(267, 248, 90, 36), Rect(170, 248, 90, 36))
 
 # Colour dialog.
-COLOUR_SIZE = (421, 258)
+COLOUR_SIZE = (421, 306)
 COLOUR_CLOSE = Rect(389, 7, 24, 23)
-COLOUR_SAVE = Rect(14, 184, 189, 61)
-COLOUR_CANCEL = Rect(218, 184, 189, 61)
+COLOUR_SAVE = Rect(14, 232, 189, 61)
+COLOUR_CANCEL = Rect(218, 232, 189, 61)
+# The custom colour row: the wells the program writes the field and the
+# preview into (the title, the row's label and hint are the program's).
+COLOUR_CUSTOM_WELL = Rect(148, 184, 112, 36)
+COLOUR_PREVIEW_WELL = Rect(268, 184, 36, 36)
 COLOUR_SWATCHES = (  # (rect, RGB)
     (Rect(13, 47, 101, 64), (255, 0, 0)),
     (Rect(113, 47, 99, 64), (0, 255, 0)),

@@ -416,7 +416,8 @@ def nodevice_sheet(state=NORMAL):
 
 def popup_frame(size, title=None):
     """Background shared by every pop-up: a framed dark panel with a gold
-    top edge and the small brand mark."""
+    top edge and the small brand mark. A title of "" leaves the mark alone,
+    beside the place where the program writes its own title."""
     w, h = size
     img = backdrop(w, h, top=(36, 36, 38), bottom=(22, 22, 23))
     for x in (0, w - 1):
@@ -424,8 +425,9 @@ def popup_frame(size, title=None):
     hline(img, 0, w, h - 1, (70, 70, 74))
     hline(img, 0, w, 0, GOLD)
     hline(img, 0, w, 1, GOLD_DEEP, 160)
-    if title:
+    if title is not None:
         draw_mark(img, Rect(16, 13, 18, 18), GOLD)
+    if title:
         draw_text(img, (42, 22.5), title, font("bold", 16), TEXT, "lm")
     return img
 
@@ -506,9 +508,12 @@ def notice_sheet(kind, state):
 # ---------------------------------------------------------------- colour ----
 
 def _colour_background():
-    img = popup_frame(L.COLOUR_SIZE, "CPI LED Colour")
+    # The title names the level, so the program writes it.
+    img = popup_frame(L.COLOUR_SIZE, "")
     grid = union(*(rect for rect, _ in L.COLOUR_SWATCHES))
     rounded_box(img, grid.inset(-3), 9, fill=(20, 20, 21), outline=(48, 48, 50))
+    well(img, L.COLOUR_CUSTOM_WELL, 7)
+    well(img, L.COLOUR_PREVIEW_WELL, 7)
     return img
 
 
