@@ -10,14 +10,18 @@
 #include "app/messages.h"
 #include "buttons/button_assignment_dlg.h"
 #include "device/hid_notifications_win32.h"
+#include "device/outcome_reason.h"
 #include "device/session.h"
 #include "profile/profile_file.h"
 #include "res/resource.h"
 #include "sensor/advanced_settings_dlg.h"
+#include "sensor/sensor_rules.h"
 #include "skin/sheets.h"
 #include "support/connection_rules.h"
 #include "support/help_page.h"
 #include "support/no_mouse.h"
+#include "support/notice_popup.h"
+#include "support/pop_system_message_dlg.h"
 #include "support/support_update_dlg.h"
 #include "widgets/skin_layout.h"
 #include "widgets/page.h"
@@ -31,24 +35,25 @@ namespace {
 // The pages, in the order of their buttons along the top, which Ctrl+Tab
 // follows; the first shows when the mouse is connected.
 const PageRow kPageRows[] = {
-    {IDC_BUTTON_SETTING_BUTTON, RectAt(67, 32, 135, 58), false,
+    {IDC_BUTTON_SETTING_BUTTON, RectAt(67, 32, 135, 58), false, true,
      [](framework::CWnd& window, PageHost& host, const std::wstring&) -> std::unique_ptr<CPage> {
        return std::make_unique<CButtonAssignmentDlg>(&window, host);
      }},
-    {IDC_ADVANCED_BUTTON, RectAt(340, 32, 123, 58), false,
+    {IDC_ADVANCED_BUTTON, RectAt(340, 32, 123, 58), false, true,
      [](framework::CWnd& window, PageHost& host, const std::wstring&) -> std::unique_ptr<CPage> {
        return std::make_unique<CAdvancedSettingsDlg>(&window, host);
      }},
-    {IDC_SUPPORT_BUTTON, RectAt(609, 32, 119, 58), false,
+    // The support address and the FAQ are needed most while no mouse is found.
+    {IDC_SUPPORT_BUTTON, RectAt(609, 32, 119, 58), false, false,
      [](framework::CWnd& window, PageHost& host, const std::wstring& configFile) -> std::unique_ptr<CPage> {
        return std::make_unique<CSupportUpdateDlg>(
            &window, host, ReadConfigValue(configFile, kDownloadsUrlKey, kDefaultDownloadsUrl));
      }},
-    {IDC_HELP_BUTTON, RectAt(867, 32, 137, 58), true,
+    {IDC_HELP_BUTTON, RectAt(867, 32, 137, 58), true, false,
      [](framework::CWnd& window, PageHost& host, const std::wstring& configFile) -> std::unique_ptr<CPage> {
        return std::make_unique<CNoDevice>(&window, host, ReadConfigValue(configFile, kFaqUrlKey, kDefaultFaqUrl));
      }},
-    {0, {}, true,
+    {0, {}, true, false,
      [](framework::CWnd& window, PageHost& host, const std::wstring&) -> std::unique_ptr<CPage> {
        return std::make_unique<CNoMouse>(&window, host);
      }},
@@ -91,6 +96,7 @@ CMobrinDlg::CMobrinDlg(bool startHidden)
   dataRoot_ = ResolveDataRoot(configFilePath_);
   ResetToDefaultProfile(profile_);
   LoadSavedProfile();
+  mouseCopy_.held = MouseBlockOf(profile_);
   // The first read is mostly the protocol's pauses: it runs on the worker
   // while the window is built, into a copy of the saved profile.
   connection_ = StartingWithRead(worker_.Read(profile_));
@@ -219,6 +225,7 @@ bool CMobrinDlg::BuildPage(Page& entry) {
   page.LoadFromProfile(profile_);
   page.ShowFirmwareVersion(firmwareText_);
   if (worker_.ApplyBusy()) SendMessageW(window, kApplyProgressMessage, static_cast<WPARAM>(ApplyProgress::kRunning), 0);
+  SendMessageW(window, kUnappliedChangesMessage, unapplied_ ? 1 : 0, 0);
   // Every image the page shows is a cut or a copy of its own by now.
   ReleaseSkinSheets();
   return true;
@@ -230,7 +237,7 @@ void CMobrinDlg::ShowPageWindow(Page& page) {
 
 void CMobrinDlg::SetPageButtonsEnabled(bool enabled) {
   for (Page& page : pages_) {
-    if (!page.row->buttonId) continue;
+    if (!page.row->buttonId || !page.row->needsMouse) continue;
     page.button.EnableWindow(enabled);
     page.button.Invalidate(false);
   }
@@ -260,7 +267,7 @@ void CMobrinDlg::ShowPage(Page& page) {
   KeepFocusOnShownControls();
 }
 
-void CMobrinDlg::DiscoverMouse(std::function<void(bool found)> answer) {
+void CMobrinDlg::DiscoverMouse(std::function<void(MouseLookup found)> answer) {
   discoveryAnswers_.push_back(std::move(answer));
   if (discovery_ == 0) discovery_ = worker_.Discover();
 }
@@ -274,29 +281,97 @@ void CMobrinDlg::TakeDeviceNews() {
       case DeviceNews::Kind::kDiscovered:
         if (news->ticket == discovery_) {
           discovery_ = 0;
-          const bool found = news->outcome.result == SessionResult::kDone;
+          const MouseLookup found = news->outcome.result == SessionResult::kDone ? MouseLookup::kFound
+                                    : MouseHeldElsewhere(news->outcome)          ? MouseLookup::kBusy
+                                                                                 : MouseLookup::kNotFound;
           // An answer may open a modal message, inside which more news is
           // taken: the answers are taken out first.
           for (const auto& answer : std::exchange(discoveryAnswers_, {})) answer(found);
         }
         break;
       case DeviceNews::Kind::kAppliesFinished:
-        OnAppliesFinished(news->outcome.result);
+        OnAppliesFinished(news->outcome);
         break;
     }
   }
 }
 
 void CMobrinDlg::OnMouseRead(const DeviceNews& read) {
-  // A mouse that was found but could not be read (busy, failing) is there all the same.
-  const ConnectionStep step = korvid::OnMouseRead(connection_, read.ticket,
-                                                  read.outcome.result != SessionResult::kNoMouse);
+  // A mouse that was found but could not be read (busy, failing) is there
+  // all the same; so is one whose interface another program held at the
+  // start (after an arrival that looks like an interface not ready yet,
+  // which the retries wait for).
+  const bool found = read.outcome.result != SessionResult::kNoMouse ||
+                     (connection_.phase == ConnectionPhase::kStarting && MouseHeldElsewhere(read.outcome));
+  const ConnectionStep step = korvid::OnMouseRead(connection_, read.ticket, found);
   if (step.kind != ConnectionStep::Kind::kShowConnected) {
     TakeConnectionStep(step);
     return;
   }
-  if (read.outcome.result == SessionResult::kDone) profile_ = read.profile;
+  UnconfirmedCheck check = UnconfirmedCheck::kNothingUnconfirmed;
+  if (read.outcome.result == SessionResult::kDone) {
+    check = korvid::OnMouseRead(mouseCopy_, MouseBlockOf(read.profile));
+    // Settings sent but not in the mouse stay on the pages, for Apply to
+    // send again; the mark on Apply shows that they differ.
+    if (check != UnconfirmedCheck::kMouseLacksThem) profile_ = read.profile;
+  }
   ShowConnected(read.outcome);
+  CompareWithMouse();
+  if (check != UnconfirmedCheck::kNothingUnconfirmed) {
+    CNoticePopup notice(ReplugCheckNotice(check == UnconfirmedCheck::kMouseHoldsThem), this);
+    notice.DoModal();
+  }
+}
+
+void CMobrinDlg::PageChanged() {
+  // After the page has acted on its control, once for a burst of them.
+  if (compareDue_) return;
+  compareDue_ = true;
+  PostMessageW(GetSafeHwnd(), kCompareWithMouseMessage, 0, 0);
+}
+
+void CMobrinDlg::CompareWithMouse() {
+  compareDue_ = false;
+  // What an Apply would send, the pages' controls left as they are.
+  ProfileRecord pages = profile_;
+  ForEachBuiltPage([&pages](CPage& page) { page.CopyToProfile(pages); });
+  ApplySensorRules(pages);
+  const bool unapplied = PagesDiffer(mouseCopy_, MouseBlockOf(pages));
+  if (unapplied == unapplied_) return;
+  unapplied_ = unapplied;
+  ForEachBuiltPage([unapplied](CPage& page) {
+    SendMessageW(page.GetSafeHwnd(), kUnappliedChangesMessage, unapplied ? 1 : 0, 0);
+  });
+}
+
+void CMobrinDlg::RequestExit() {
+  if (askingAboutExit_) return;
+  CompareWithMouse();
+  if (unapplied_) {
+    BringBack();
+    askingAboutExit_ = true;
+    CNoticePopup question(UnappliedChangesQuestion(), this);
+    const INT_PTR answer = question.DoModal();
+    askingAboutExit_ = false;
+    if (answer == kAnswerCancel || answer < 0) return;
+    if (answer == kAnswerYes) {
+      // The program ends once the mouse holds them; a failure keeps it open.
+      exitAfterApply_ = true;
+      StartApply();
+      if (!worker_.ApplyBusy()) exitAfterApply_ = false;
+      return;
+    }
+  }
+  EndProgram();
+}
+
+void CMobrinDlg::EndProgram() {
+  // An apply only waiting is dropped; the one writing the mouse is waited
+  // for when the window goes. Untitled, the window is no longer found by a
+  // new copy, which then waits for this one to end.
+  worker_.DropPendingApply();
+  SetWindowText(L"");
+  PostQuitMessage(0);
 }
 
 void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
@@ -310,6 +385,7 @@ void CMobrinDlg::LoadPagesFromProfile() {
     page.DropPendingChoices();
     page.LoadFromProfile(profile_);
   });
+  CompareWithMouse();
 }
 
 void CMobrinDlg::SetFirmwareVersionText(const std::wstring& text) {
@@ -405,12 +481,7 @@ bool CMobrinDlg::OnSystemCommand(WPARAM command, LPARAM argument) {
     if (argument == kTrayConfigMouse) {
       BringBack();
     } else if (argument == kTrayExitSoftware) {
-      // An apply only waiting is dropped; the one writing the mouse is
-      // waited for when the window goes. Untitled, the window is no longer
-      // found by a new copy, which then waits for this one to end.
-      worker_.DropPendingApply();
-      SetWindowText(L"");
-      PostQuitMessage(0);
+      RequestExit();
     }
     // A choice is not a system command: passed on, a menu identifier that
     // looked like one (move, size, minimise) would act on the window.
@@ -475,6 +546,9 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case kDeviceNewsMessage:
       TakeDeviceNews();
+      return TRUE;
+    case kCompareWithMouseMessage:
+      CompareWithMouse();
       return TRUE;
     default:
       if (tray_.OnTaskbarCreated(message)) return TRUE;

@@ -11,6 +11,7 @@
 #include "app/connection_state.h"
 #include "app/device_source.h"
 #include "app/device_worker.h"
+#include "app/mouse_copy.h"
 #include "app/stay_on_top.h"
 #include "app/tray_icon.h"
 #include "device/session.h"
@@ -36,10 +37,9 @@ struct PageRow {
   int buttonId;  // 0: shown without a button, while no mouse is connected
   SkinRect buttonRect;
   bool notice;
+  bool needsMouse;  // its button is off while no mouse is connected
   std::unique_ptr<CPage> (*make)(framework::CWnd& window, PageHost& host, const std::wstring& configFile);
 };
-
-using ApplyOutcome = SessionResult;
 
 // The main window: page buttons along the top, one page shown below them,
 // the one profile record, and the link to the mouse. Its pages reach it as
@@ -63,7 +63,8 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // succeeded or failed once the spell of writes has ended.
   void StartApply() override;
   void RestoreDefaultProfile() override;
-  void DiscoverMouse(std::function<void(bool found)> answer) override;
+  void DiscoverMouse(std::function<void(MouseLookup found)> answer) override;
+  void PageChanged() override;
 
   // How long a start waits for the mouse's first read before the window
   // shows: a normal read (about 130 ms) shows the mouse's settings at once;
@@ -115,8 +116,14 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void TakeDeviceNews();
   void OnMouseRead(const DeviceNews& read);
   // The applies asked for are done; the last one's outcome.
-  void OnAppliesFinished(ApplyOutcome outcome);
-  void ShowApplyOutcome(ApplyOutcome outcome);
+  void OnAppliesFinished(const SessionOutcome& outcome);
+  void ShowApplyOutcome(const SessionOutcome& outcome);
+  // Compares the pages with what the mouse holds and tells the pages when
+  // that changes (the mark on their Apply buttons).
+  void CompareWithMouse();
+  // Exit Software: asks first when the pages hold unapplied settings.
+  void RequestExit();
+  void EndProgram();
   // Sends kApplyProgressMessage to every page built.
   void TellPagesApplyProgress(ApplyProgress progress);
   // Acts on a step of the connection state (arrival, removal, read).
@@ -158,9 +165,14 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
   StayOnTop stayOnTop_;
   bool showingApplyFailure_ = false;  // an apply's failure message is up
+  MouseCopy mouseCopy_;
+  bool unapplied_ = false;       // the pages differ from the mouse, as last told
+  bool compareDue_ = false;      // kCompareWithMouseMessage is on its way
+  bool askingAboutExit_ = false;  // the question before the end is up
+  bool exitAfterApply_ = false;   // the question was answered Apply
   // The discovery Update Firmware asked for, and who waits for its answer.
   uint64_t discovery_ = 0;
-  std::vector<std::function<void(bool)>> discoveryAnswers_;
+  std::vector<std::function<void(MouseLookup)>> discoveryAnswers_;
   // Where the device worker posts word of its news: the window while it
   // exists. The worker stops telling before the window object goes.
   std::atomic<HWND> newsWindow_{nullptr};

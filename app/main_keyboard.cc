@@ -26,12 +26,15 @@ void CMobrinDlg::SwitchPage(int step) {
   for (int i = 0; i < count; ++i) {
     if (pages[i]->button.IsSelected()) current = i;
   }
-  // Without a mouse the page buttons are off and there is nothing to switch to.
+  // Without a mouse only the pages that need none are switched between.
   if (current < 0 || !pages[current]->button.IsWindowEnabled()) return;
+  int nextIndex = (current + step + count) % count;
+  while (!pages[nextIndex]->button.IsWindowEnabled()) nextIndex = (nextIndex + step + count) % count;
+  if (nextIndex == current) return;
   HWND focus = GetFocus();
   bool focusOnPageButton = false;
   for (const Page* page : pages) focusOnPageButton |= focus == page->button.GetSafeHwnd();
-  Page& next = *pages[(current + step + count) % count];
+  Page& next = *pages[nextIndex];
   ShowPage(next);
   HWND shown = next.page->GetSafeHwnd();
   HWND first = focusOnPageButton ? nullptr : GetNextDlgTabItem(shown, nullptr, FALSE);

@@ -5,15 +5,11 @@ namespace korvid {
 
 inline constexpr wchar_t kMainWindowTitle[] = L"Korvid Configuration Software";
 
-inline constexpr wchar_t kApplyFailed[] = L"Apply Failed";
 inline constexpr wchar_t kRegisterNotificationFailed[] = L"RegisterDeviceNotification Failed!";
 // Followed by the profiles folder, then kSaveFailureReason and the reason.
 inline constexpr wchar_t kProfileNotSaved[] =
     L"The profile could not be saved, so the mouse was not changed.\n\n"
     L"Profile folder: ";
 inline constexpr wchar_t kSaveFailureReason[] = L"\nReason: ";
-// Below "Apply Failed" when another program kept the mouse busy.
-inline constexpr wchar_t kMouseBusy[] =
-    L"The mouse is busy with another program. Try again when it has finished.";
 
 }  // namespace korvid

@@ -1,14 +1,17 @@
 // The main window's profile commands: save, apply on the device worker, restore.
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "app/main_dialog.h"
 #include "app/messages.h"
+#include "device/outcome_reason.h"
 #include "device/session.h"
 #include "framework/wide_text.h"
 #include "profile/profile_file.h"
 #include "profile/text.h"
 #include "sensor/sensor_rules.h"
+#include "support/notice_popup.h"
 #include "support/pop_system_message_dlg.h"
 #include "widgets/page.h"
 
@@ -37,13 +40,22 @@ void CMobrinDlg::StartApply() {
   // The device worker writes a copy: later edits cannot mix into it. While
   // an apply runs, this one waits in place of any other that waits.
   if (worker_.RequestApply(profile_)) TellPagesApplyProgress(ApplyProgress::kRunning);
+  OnApplyAsked(mouseCopy_, MouseBlockOf(profile_));
+  CompareWithMouse();
 }
 
-void CMobrinDlg::OnAppliesFinished(ApplyOutcome outcome) {
+void CMobrinDlg::OnAppliesFinished(const SessionOutcome& outcome) {
+  const bool done = outcome.result == SessionResult::kDone;
   // A click since the worker posted this has begun another spell, which
   // will report in its turn; its pages already know it runs.
   if (!worker_.ApplyBusy()) {
-    TellPagesApplyProgress(outcome == ApplyOutcome::kDone ? ApplyProgress::kSucceeded : ApplyProgress::kFailed);
+    TellPagesApplyProgress(done ? ApplyProgress::kSucceeded : ApplyProgress::kFailed);
+    OnAppliesEnded(mouseCopy_, outcome);
+    CompareWithMouse();
+    if (std::exchange(exitAfterApply_, false) && done) {
+      EndProgram();
+      return;
+    }
   }
   ShowApplyOutcome(outcome);
 }
@@ -54,20 +66,18 @@ void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
   });
 }
 
-void CMobrinDlg::ShowApplyOutcome(ApplyOutcome outcome) {
-  if (outcome == ApplyOutcome::kDone) return;
+void CMobrinDlg::ShowApplyOutcome(const SessionOutcome& outcome) {
+  if (outcome.result == SessionResult::kDone) return;
   // Clicks queued before the message appeared are handled inside its modal
   // loop and may fail the same way: the message already up tells the user.
   if (showingApplyFailure_) return;
   showingApplyFailure_ = true;
-  if (outcome == ApplyOutcome::kNoMouse) {
+  if (MouseNotFound(outcome)) {
     CPopSystemMessageDlg popup(kMessageNoMouse, this);
     popup.DoModal();
-  } else if (outcome == ApplyOutcome::kBusy) {
-    const std::wstring text = std::wstring(kApplyFailed) + L"\n\n" + kMouseBusy;
-    MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
   } else {
-    MessageBoxW(GetSafeHwnd(), kApplyFailed, kMessageCaption, MB_OK | MB_ICONERROR);
+    CNoticePopup notice(ApplyFailureNotice(outcome), this);
+    notice.DoModal();
   }
   showingApplyFailure_ = false;
 }

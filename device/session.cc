@@ -63,6 +63,7 @@ SessionOutcome WriteAndCommitBytes(LinkState& link, const ConfigBlock& block, ui
   bool commitSent = false;
   if (CommitProfile(link, profileIndex, &commitSent) != kCommandOk) {
     SessionOutcome failed = Failed(found, SessionStep::kCommit, link);
+    failed.commitSent = commitSent;
     // Once the commit went out, what matters is that the mouse may have
     // taken it, whatever became of its reply.
     if (commitSent && failed.detail != SessionDetail::kMouseGone) failed.detail = SessionDetail::kCommitReplyLost;

@@ -47,6 +47,9 @@ struct SessionOutcome {
   // (a block read not marked ready).
   uint32_t error = kErrorSuccess;
   SessionDetail detail = SessionDetail::kNone;
+  // kFailed at kCommit: the commit went out to the mouse, which may hold the
+  // new settings whatever became of its reply.
+  bool commitSent = false;
   // "V1.09" for the mouse found; kNoFirmwareVersion ("-.--") when none was.
   std::string firmwareVersion = kNoFirmwareVersion;
   // The interface found (kDone, kFailed) or, with kInterfaceHeld and

@@ -12,6 +12,7 @@
 #include "device/hid_trace.h"
 #include "device/link.h"
 #include "device/mouse_lock.h"
+#include "device/outcome_reason.h"
 #include "device/session.h"
 #include "korvid_version.h"
 #include "profile/device_model.h"
@@ -204,7 +205,7 @@ int Diag(const std::filesystem::path& emulatorFolder, bool verbose, bool require
       lock = AcquireMouseLock(port->LockKey(link.path), link.lockWaitMs, locked, &error);
       switch (locked) {
         case MouseLockResult::kHeld: detail = "held"; return true;
-        case MouseLockResult::kBusy: detail = kMouseBusy; return false;
+        case MouseLockResult::kBusy: detail = korvid::kMouseBusyReason; return false;
         case MouseLockResult::kUnavailable: detail = "none to take"; return true;
         case MouseLockResult::kFailed: break;
       }

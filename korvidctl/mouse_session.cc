@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "device/hid_trace.h"
+#include "device/outcome_reason.h"
 #include "emulator/emulated_mouse.h"
 #include "korvidctl/diag.h"
 #include "korvidctl/exit_codes.h"
@@ -13,58 +14,18 @@ using namespace korvid;
 
 namespace {
 
-
-const char* StepFailure(SessionStep step) {
-  switch (step) {
-    case SessionStep::kStatus: return "the mouse did not answer the status query";
-    case SessionStep::kReadBlock: return "the mouse did not return its configuration";
-    case SessionStep::kWriteBlock: return "the mouse did not take the configuration block";
-    case SessionStep::kCommit: return "the mouse did not commit the configuration";
-    case SessionStep::kNone: break;
-  }
-  return "the mouse failed";
-}
-
-const char* StepName(SessionStep step) {
-  switch (step) {
-    case SessionStep::kStatus: return "status query";
-    case SessionStep::kReadBlock: return "configuration read";
-    case SessionStep::kWriteBlock: return "configuration write";
-    case SessionStep::kCommit: return "commit";
-    case SessionStep::kNone: break;
-  }
-  return "request";
-}
-
+// korvidctl's own advice after the session's reason.
 std::string NoMouseMessage(const SessionOutcome& outcome) {
-  switch (outcome.detail) {
-    case SessionDetail::kInterfaceHeld: return kMouseBusy;
-    case SessionDetail::kAccessDenied: {
-      std::string message = "cannot open the mouse's configuration interface " + outcome.interfacePath +
-                            ": permission denied";
-      const std::string advice = AccessDeniedAdvice();
-      return advice.empty() ? message : message + ". " + advice;
-    }
-    default: return "no Korvid mouse found";
-  }
+  std::string message = OutcomeReason(outcome);
+  if (outcome.detail != SessionDetail::kAccessDenied) return message;
+  const std::string advice = AccessDeniedAdvice();
+  return advice.empty() ? message : message + ". " + advice;
 }
 
 std::string FailedMessage(const SessionOutcome& outcome) {
-  if (outcome.detail == SessionDetail::kMouseGone) return "the mouse went away during the command";
-  if (outcome.detail == SessionDetail::kLockFailed)
-    return "the lock that keeps other programs off the mouse could not be made (system error " +
-           std::to_string(outcome.error) + "); --no-lock goes on without it";
-  if (outcome.detail == SessionDetail::kCommitReplyLost && outcome.error != kErrorSuccess)
-    return "the configuration block was written and the commit sent, but the mouse's reply to the commit "
-           "was lost: the new settings may or may not be in use";
-  if (outcome.detail == SessionDetail::kCommitReplyLost)
-    return "the configuration block was written and the commit sent, but the mouse did not confirm the "
-           "commit: the new settings may or may not be in use";
-  // Windows error codes; the Linux backend maps errno onto them.
-  const std::string code = std::to_string(outcome.error);
-  if (outcome.detail == SessionDetail::kRefused)
-    return std::string("the mouse refused the request (") + StepName(outcome.failedStep) + ", error " + code + ")";
-  return StepFailure(outcome.failedStep) + (outcome.error != kErrorSuccess ? " (error " + code + ")" : std::string());
+  std::string message = OutcomeReason(outcome);
+  if (outcome.detail == SessionDetail::kLockFailed) message += "; --no-lock goes on without it";
+  return message;
 }
 
 }  // namespace
@@ -85,7 +46,7 @@ int OutcomeExitCode(const SessionOutcome& outcome) {
 std::string OutcomeMessage(const SessionOutcome& outcome) {
   switch (outcome.result) {
     case SessionResult::kDone: return {};
-    case SessionResult::kBusy: return kMouseBusy;
+    case SessionResult::kBusy: return kMouseBusyReason;
     case SessionResult::kNoMouse: return NoMouseMessage(outcome);
     case SessionResult::kFailed: break;
   }

@@ -16,8 +16,6 @@ namespace korvidctl {
 // timing.
 std::unique_ptr<korvid::HidPort> MakeCommandPort(const std::filesystem::path& emulatorFolder, bool verbose);
 
-inline constexpr char kMouseBusy[] = "the mouse is busy with another program";
-
 // The exit code and the message of an operation's outcome ("" for success).
 int OutcomeExitCode(const korvid::SessionOutcome& outcome);
 std::string OutcomeMessage(const korvid::SessionOutcome& outcome);

@@ -231,10 +231,13 @@ void CAdvancedSettingsDlg::LoadFromProfile(const ProfileRecord& loaded) {
 }
 
 void CAdvancedSettingsDlg::StoreToProfile(ProfileRecord& profile) {
+  for (Level& level : levels_) level.field.SetText(CpiText(RoundCpi(CpiFromText(level.field.GetText()))));
+  CopyToProfile(profile);
+}
+
+void CAdvancedSettingsDlg::CopyToProfile(ProfileRecord& profile) {
   for (int i = 0; i < kCpiLevels; ++i) {
-    CQuoEdit& field = levels_[i].field;
-    const int cpi = RoundCpi(CpiFromText(field.GetText()));
-    field.SetText(CpiText(cpi));
+    const int cpi = RoundCpi(CpiFromText(levels_[i].field.GetText()));
     profile.cpi[i] = {static_cast<uint16_t>(cpi), static_cast<uint16_t>(cpi)};
   }
   profile.cpiColour = levelColour_;

@@ -28,6 +28,7 @@ class CAdvancedSettingsDlg : public CPage {
 
   void LoadFromProfile(const ProfileRecord& profile) override;
   void StoreToProfile(ProfileRecord& profile) override;
+  void CopyToProfile(ProfileRecord& profile) override;
   // Level 1 to 4 takes this colour (0x00BBGGRR) and shows it at once.
   void SetLevelColour(int level, uint32_t colour);
 

@@ -2,11 +2,11 @@
 
 #include <shellapi.h>
 
-#include "framework/message_caption.h"
 #include "framework/shell.h"
 #include "res/resource.h"
 #include "skin/sheets.h"
 #include "support/connection_rules.h"
+#include "support/notice_popup.h"
 #include "support/pop_system_message_dlg.h"
 #include "widgets/skin_layout.h"
 
@@ -56,7 +56,8 @@ BOOL CSupportUpdateDlg::OnInitDialog() {
   PlaceButton(softwareUpdateButton_, kSoftwareUpdateRect);
   PlaceButton(firmwareUpdateButton_, kFirmwareUpdateRect);
   PlaceButton(restoreDefaultsButton_, kRestoreDefaultsRect);
-  AttachApplyFeedback(restoreDefaultsButton_, kUpdateBusy, kRestoreSavedRect);
+  // Restore Defaults writes the defaults, not the pages: it takes no mark.
+  AttachApplyFeedback(restoreDefaultsButton_, kUpdateBusy, kRestoreSavedRect, false);
   titleTip_.Create(this);
   return TRUE;
 }
@@ -68,11 +69,14 @@ void CSupportUpdateDlg::OnSoftwareUpdate() { OpenInShellAsync(downloadsUrl_); }
 void CSupportUpdateDlg::OnFirmwareUpdate() {
   // The look for the mouse runs on the window's device worker: the tool
   // starts when the answer comes, and the page stays responsive meanwhile.
-  Host().DiscoverMouse([this](bool found) { LaunchFirmwareTool(found); });
+  Host().DiscoverMouse([this](MouseLookup found) { LaunchFirmwareTool(found); });
 }
 
-void CSupportUpdateDlg::LaunchFirmwareTool(bool mouseFound) {
-  if (mouseFound) {
+void CSupportUpdateDlg::LaunchFirmwareTool(MouseLookup found) {
+  if (found == MouseLookup::kBusy) {
+    CNoticePopup notice(MouseBusyNotice(), this);
+    notice.DoModal();
+  } else if (found == MouseLookup::kFound) {
     const std::wstring tool = GetModuleFolder() + kFirmwareToolFolder + kFirmwareToolExecutable;
     const DWORD attributes = GetFileAttributesW(tool.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -88,10 +92,8 @@ void CSupportUpdateDlg::LaunchFirmwareTool(bool mouseFound) {
 }
 
 void CSupportUpdateDlg::ReportMissingFirmwareTool(const std::wstring& toolPath) {
-  const std::wstring text = FirmwareToolMissingText(toolPath, downloadsUrl_);
-  if (MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_YESNO | MB_ICONWARNING) == IDYES) {
-    OnSoftwareUpdate();
-  }
+  CNoticePopup notice(FirmwareToolMissingNotice(toolPath, downloadsUrl_), this);
+  if (notice.DoModal() == kAnswerYes) OnSoftwareUpdate();
 }
 
 void CSupportUpdateDlg::OnRestoreDefaults() {

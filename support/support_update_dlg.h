@@ -14,14 +14,6 @@ inline constexpr wchar_t kFirmwareToolFolder[] = L"\\Korvid Firmware Update Tool
 inline constexpr wchar_t kFirmwareToolExecutable[] = L"\\Korvid Firmware Update Tool.exe";
 inline constexpr wchar_t kFirmwareToolArguments[] = L"0";
 
-// The message when Update Firmware finds no tool: where it was looked for,
-// and the downloads page the tool comes from.
-inline std::wstring FirmwareToolMissingText(const std::wstring& toolPath, const std::wstring& downloadsUrl) {
-  return L"The firmware update tool was not found. It was looked for here:\n" + toolPath +
-         L"\n\nThe tool comes with the Korvid software on the downloads page:\n" + downloadsUrl +
-         L"\n\nOpen the downloads page now?";
-}
-
 // The support page: program and firmware versions, the downloads page, the
 // firmware update tool and the restore of the default settings.
 class CSupportUpdateDlg : public CPage {
@@ -38,8 +30,8 @@ class CSupportUpdateDlg : public CPage {
   void OnSoftwareUpdate();
   void OnFirmwareUpdate();
   // The answer to Update Firmware's look for the mouse: starts the tool, or
-  // says that no mouse was found.
-  void LaunchFirmwareTool(bool mouseFound);
+  // says that no mouse was found or that another program holds it.
+  void LaunchFirmwareTool(MouseLookup found);
   void OnRestoreDefaults();
   // Names where the tool was looked for and offers the downloads page.
   void ReportMissingFirmwareTool(const std::wstring& toolPath);

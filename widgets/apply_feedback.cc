@@ -83,4 +83,8 @@ void ApplyFeedback::Show(ApplyProgress progress) {
   }
 }
 
+void ApplyFeedback::ShowUnapplied(bool unapplied) {
+  if (button_) button_->SetMarked(unapplied);
+}
+
 }  // namespace korvid

@@ -43,6 +43,8 @@ class ApplyFeedback {
   // of the page) and makes the confirmation's window on `page`.
   void Attach(CZebButton& button, const framework::CWnd& page, SkinSheet busySheet, const SkinRect& confirmationRect);
   void Show(ApplyProgress progress);
+  // The button's mark that the pages differ from the mouse.
+  void ShowUnapplied(bool unapplied);
 
  private:
   CZebButton* button_ = nullptr;

@@ -7,9 +7,11 @@ namespace korvid {
 CPage::CPage(int templateId, framework::CWnd* parent, PageHost& host)
     : CZebImageDialog(templateId, parent), host_(host) {}
 
-void CPage::AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const SkinRect& confirmationRect) {
+void CPage::AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const SkinRect& confirmationRect,
+                                bool marksUnapplied) {
   applyFeedback_.Attach(button, *this, busySheet, confirmationRect);
   hasApplyFeedback_ = true;
+  marksUnapplied_ = marksUnapplied;
 }
 
 INT_PTR CPage::RunChoicePopup(framework::CDialogEx& popup) {
@@ -39,12 +41,18 @@ INT_PTR CPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     RedrawWindow(GetSafeHwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
   }
+  if (message == kUnappliedChangesMessage) {
+    if (marksUnapplied_) applyFeedback_.ShowUnapplied(wParam != 0);
+    return TRUE;
+  }
   if (message == WM_SYSCOMMAND && wParam == kStayOnTopRequest) {
     SendMessageW(GetParent(), WM_SYSCOMMAND, wParam, lParam);
     SetMessageResult(0);
     return TRUE;
   }
-  return CZebImageDialog::DialogProc(message, wParam, lParam);
+  const INT_PTR handled = CZebImageDialog::DialogProc(message, wParam, lParam);
+  if (message == WM_COMMAND || message == WM_SYSCOMMAND) host_.PageChanged();
+  return handled;
 }
 
 }  // namespace korvid

@@ -20,6 +20,9 @@ class ProfilePage {
   virtual void LoadFromProfile(const ProfileRecord& profile) = 0;
   // Writes what the page edits into `profile`, leaving the rest alone.
   virtual void StoreToProfile(ProfileRecord& profile) = 0;
+  // What StoreToProfile would write, with the page's controls left exactly
+  // as they are (a field being typed in keeps its text).
+  virtual void CopyToProfile(ProfileRecord& profile) { StoreToProfile(profile); }
 
  protected:
   ~ProfilePage() = default;
@@ -29,7 +32,10 @@ class ProfilePage {
 // through its PageHost. Enter and Escape do nothing on a page; a stay-on-top
 // request from its combo buttons and menus goes up to the window; the
 // window's word on an apply shows as the feedback beside the page's button,
-// when it has one. A page that shows nothing of the profile or the mouse
+// when it has one, and so does the window's word that the pages differ from
+// the mouse (the mark on an Apply button). Every notification a page's
+// control sends it is passed on to the window as PageChanged, after the page
+// has acted on it. A page that shows nothing of the profile or the mouse
 // leaves the ProfilePage calls and ShowFirmwareVersion as they are.
 class CPage : public CZebImageDialog, public ProfilePage {
  public:
@@ -52,8 +58,10 @@ class CPage : public CZebImageDialog, public ProfilePage {
  protected:
   PageHost& Host() const { return host_; }
   // The writes to the mouse show beside `button` (see ApplyFeedback): its
-  // busy look and the confirmation at `confirmationRect`, cut from `busySheet`.
-  void AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const SkinRect& confirmationRect);
+  // busy look and the confirmation at `confirmationRect`, cut from `busySheet`;
+  // with `marksUnapplied`, also the mark while the pages differ from the mouse.
+  void AttachApplyFeedback(CZebButton& button, SkinSheet busySheet, const SkinRect& confirmationRect,
+                           bool marksUnapplied = true);
   // Runs `popup` modally as the page's one pop-up of a choice, which
   // DropPendingChoices closes; while one is up no second one opens (-1).
   INT_PTR RunChoicePopup(framework::CDialogEx& popup);
@@ -63,6 +71,7 @@ class CPage : public CZebImageDialog, public ProfilePage {
   framework::CDialogEx* choicePopup_ = nullptr;
   ApplyFeedback applyFeedback_;
   bool hasApplyFeedback_ = false;
+  bool marksUnapplied_ = false;
 };
 
 }  // namespace korvid

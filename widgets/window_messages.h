@@ -14,6 +14,11 @@ inline constexpr UINT kDeviceNewsMessage = WM_APP + 1;
 // Sent by the main window to every page it has built: how the writing of the
 // profile goes (wParam an ApplyProgress, widgets/apply_progress.h).
 inline constexpr UINT kApplyProgressMessage = WM_APP + 2;
+// Sent by the main window to every page it has built: whether the pages
+// hold settings the mouse does not (wParam 1) or not (0).
+inline constexpr UINT kUnappliedChangesMessage = WM_APP + 3;
+// Posted by the main window to itself: compare the pages with the mouse.
+inline constexpr UINT kCompareWithMouseMessage = WM_APP + 4;
 
 // WM_USER range: numbers other processes and hooks send.
 

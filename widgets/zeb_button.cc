@@ -189,6 +189,25 @@ void CZebButton::PressFromKeyboard() {
                reinterpret_cast<LPARAM>(GetSafeHwnd()));
 }
 
+namespace {
+
+// The mark of a button whose write is due: a gold dot ringed in the skin's
+// ink, in the button's top-right corner.
+constexpr Gdiplus::ARGB kChangeMarkColour = 0xFFFDC415;
+constexpr Gdiplus::ARGB kChangeMarkRing = 0xFF161617;
+constexpr Gdiplus::REAL kChangeMarkRadius = 6.0F, kChangeMarkInset = 13.0F, kChangeMarkRingWidth = 2.5F;
+
+void DrawChangeMark(Gdiplus::Graphics& graphics, const RECT& rect) {
+  const Gdiplus::REAL x = static_cast<Gdiplus::REAL>(rect.right) - kChangeMarkInset - 2 * kChangeMarkRadius;
+  const Gdiplus::REAL y = static_cast<Gdiplus::REAL>(rect.top) + kChangeMarkInset;
+  Gdiplus::SolidBrush dot{Gdiplus::Color(kChangeMarkColour)};
+  Gdiplus::Pen ring{Gdiplus::Color(kChangeMarkRing), kChangeMarkRingWidth};
+  graphics.FillEllipse(&dot, x, y, 2 * kChangeMarkRadius, 2 * kChangeMarkRadius);
+  graphics.DrawEllipse(&ring, x, y, 2 * kChangeMarkRadius, 2 * kChangeMarkRadius);
+}
+
+}  // namespace
+
 Gdiplus::Image* CZebButton::ImageToDraw() const {
   if (isBusy_ && busy_) return busy_.get();
   if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
@@ -205,6 +224,12 @@ Gdiplus::Image* CZebCheckBox::ImageToDraw() const {
   return normal_.get();
 }
 
+void CZebButton::SetMarked(bool marked) {
+  if (marked == marked_) return;
+  marked_ = marked;
+  Repaint();
+}
+
 void CZebButton::DrawItem(const DRAWITEMSTRUCT& item) {
   Gdiplus::Image* image = ImageToDraw();
   Gdiplus::Graphics graphics(item.hDC);
@@ -213,6 +238,8 @@ void CZebButton::DrawItem(const DRAWITEMSTRUCT& item) {
     graphics.DrawImage(image, 0, 0, item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top);
   }
   if (dimmed_) DrawDimmedVeil(graphics, item.rcItem);
+  // Not over the busy look: while the button writes, the mark has no say.
+  if (marked_ && !isBusy_) DrawChangeMark(graphics, item.rcItem);
   if (ShowsFocusMark(GetSafeHwnd())) {
     DrawFocusMark(graphics, IsRectEmpty(&focusArea_) ? item.rcItem : focusArea_, focusLook_);
   }

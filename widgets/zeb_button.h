@@ -46,6 +46,10 @@ class CZebButton : public framework::CButton {
   // the keys; it keeps the focus, so the keyboard user stays where they were.
   void SetBusy(bool busy);
   bool IsBusy() const { return isBusy_; }
+  // A mark on the button's corner: what it would write differs from what
+  // the mouse holds. Repaints on a change.
+  void SetMarked(bool marked);
+  bool IsMarked() const { return marked_; }
 
   void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -83,6 +87,7 @@ class CZebButton : public framework::CButton {
   ButtonLook look_ = kLookNormal;
   bool selected_ = false;
   bool takesEnter_ = true;
+  bool marked_ = false;
   bool dimmed_ = false;
   RECT focusArea_{};
   FocusMarkLook focusLook_ = FocusMarkLook::kGold;

@@ -34,7 +34,8 @@ class FakeHost : public PageHost {
  public:
   void StartApply() override { ++applies; }
   void RestoreDefaultProfile() override {}
-  void DiscoverMouse(std::function<void(bool)> answer) override { answer(true); }
+  void DiscoverMouse(std::function<void(MouseLookup)> answer) override { answer(MouseLookup::kFound); }
+  void PageChanged() override {}
   int applies = 0;
 };
 

@@ -126,6 +126,13 @@ class Snapshot:
         return [w for w in self.windows if w.visible and w.record["class"] == MESSAGE_BOX_CLASS
                 and w.title == MESSAGE_BOX_CAPTION]
 
+    def notices(self):
+        """The skinned pop-ups that tell what happened: titled with their headline,
+        their words in the label (the no-mouse pop-up and the restore question aside)."""
+        return [w for w in self.windows if w.visible and w.record["class"] == MESSAGE_BOX_CLASS
+                and w.title not in (NO_MOUSE_TITLE, RESTORE_TITLE, MESSAGE_BOX_CAPTION)
+                and w.control(ID.IDC_MESSAGE_LABEL) is not None and w.control(ID.IDC_MESSAGE_YES) is not None]
+
     def summary(self):
         return "; ".join(f"{w.title!r}/{w.record['class']} pid={w.pid} visible={w.visible}"
                          for w in self.windows if w.title)
@@ -309,6 +316,11 @@ class Desktop:
                     return box
             return None
         return self.wait(f"the message box {text!r}", found, timeout)
+
+    def wait_notice(self, headline, timeout=10):
+        """The skinned pop-up titled `headline`; its words are notice_text(popup)."""
+        return self.wait(f"the pop-up {headline!r}",
+                         lambda s: next((w for w in s.notices() if w.title == headline), None), timeout)
 
     # -- acting, as a user
 
@@ -637,10 +649,16 @@ MAIN_BUTTONS = {
     BUTTON_SETTING: (67, 32, 135, 58), ADVANCED: (340, 32, 123, 58), SUPPORT: (609, 32, 119, 58),
 }
 PAGE_BUTTONS = (HELP, BUTTON_SETTING, ADVANCED, SUPPORT)
+# The page buttons switched off while no mouse is connected; Help and Support stay on.
+MOUSE_PAGE_BUTTONS = (BUTTON_SETTING, ADVANCED)
 PAGE_OF_BUTTON = {BUTTON_SETTING: BUTTON_PAGE, ADVANCED: SENSOR_PAGE, SUPPORT: SUPPORT_PAGE, HELP: HELP_PAGE}
 # Controls of the pages, in page client rectangles.
 BUTTON_PAGE_APPLY = (ID.IDC_BUTTON_PAGE_APPLY, (686, 426, 219, 61))
 SENSOR_PAGE_APPLY = (ID.IDC_SENSOR_PAGE_APPLY, (783, 457, 215, 60))
+SMOOTHING_SWITCH = (ID.IDC_SMOOTHING_SWITCH, (732, 126, 34, 33))
+# The mark on an Apply button while the pages differ from the mouse: a dot
+# this many pixels square, this far inside the button's top-right corner.
+CHANGE_MARK_SIZE, CHANGE_MARK_INSET = 12, 13
 SOFTWARE_LABEL, FIRMWARE_LABEL = ID.IDC_SOFTWARE_VERSION, ID.IDC_FIRMWARE_VERSION
 RESTORE_BUTTON = (ID.IDC_RESTORE_DEFAULTS, (893, 156, 120, 47))
 FIRMWARE_UPDATE_BUTTON = (368, 87, 120, 47)
@@ -651,6 +669,8 @@ RESTORE_YES = (ID.IDC_MESSAGE_YES, (202, 187, 90, 36))
 RESTORE_NO = (ID.IDC_MESSAGE_NO, (299, 187, 90, 35))
 NO_MOUSE_TITLE = "No mouse found"
 NO_MOUSE_OK = (ID.IDC_MESSAGE_YES, (299, 187, 90, 35))
+# A notice's buttons, from the right: OK (or No, or Cancel), then Yes or Discard, then Apply.
+NOTICE_PLACES = ((364, 248, 90, 36), (267, 248, 90, 36), (170, 248, 90, 36))
 
 # The emulated mouse's firmware, release number 0x0109.
 FIRMWARE_VERSION_TEXT = "V1.09"
@@ -674,6 +694,11 @@ SETTLE_SECONDS = 0.5
 APPLY_TIMEOUT = 15
 # The mouse's short reply: its status replies are this long.
 SHORT_REPLY_BYTES = 64
+
+
+def notice_text(popup):
+    """The words of a skinned notice, as its label holds them."""
+    return popup.control(ID.IDC_MESSAGE_LABEL).text.replace("\r", "")
 
 
 def function_button(number):
@@ -973,6 +998,30 @@ class ProgramCase(GuiCase):
         DESKTOP.click_control(box, box.control(IDOK) or box.control(IDCANCEL))
         DESKTOP.wait("the message box closed", lambda s: not s.message_boxes())
 
+    def shows_change_mark(self, shot, apply_rect, normal_sheet):
+        """Whether the Apply button at `apply_rect` (page pixels) carries the mark that
+        the pages differ from the mouse: its corner differs from the page's normal sheet."""
+        x = apply_rect[0] + apply_rect[2] - CHANGE_MARK_INSET - CHANGE_MARK_SIZE
+        y = apply_rect[1] + CHANGE_MARK_INSET
+        seen = shot.region(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, CHANGE_MARK_SIZE, CHANGE_MARK_SIZE)
+        return region_distance(seen, normal_sheet.region(x, y, CHANGE_MARK_SIZE, CHANGE_MARK_SIZE)) > 20
+
+    def wait_change_mark(self, apply_rect, normal_sheet, marked, name, timeout=5):
+        """Waits until the shown page's Apply shows the mark (or not); keeps the screenshot as `name`."""
+        deadline = time.monotonic() + timeout
+        while True:
+            shot = DESKTOP.screenshot(self.main(), name)
+            if self.shows_change_mark(shot, apply_rect, normal_sheet) == marked:
+                return shot
+            if time.monotonic() > deadline:
+                raise WaitTimeout(f"timed out waiting for Apply {'with' if marked else 'without'} its mark ({name})")
+            time.sleep(0.1)
+
+    def dismiss_notice(self, popup):
+        """Clicks a skinned notice's right-hand button (OK, No, Cancel) and waits until it has closed."""
+        DESKTOP.click(popup, *centre(NOTICE_PLACES[0]))
+        DESKTOP.wait("the pop-up closed", lambda s: all(w.hwnd != popup.hwnd for w in s.notices()))
+
     # -- applying
 
     def apply_and_check(self, press=None):
@@ -1008,8 +1057,15 @@ class FaultCase(ProgramCase):
             main = snapshot.main()
             if main is None or self.shown_pages(main) != [page]:
                 return None
-            return main if all(main.control(b).enabled == buttons_enabled for b in PAGE_BUTTONS) else None
+            return main if self.buttons_state(main) == buttons_enabled else None
         return DESKTOP.wait(what, reached, timeout)
+
+    def buttons_state(self, main):
+        """True with every page button on, False with only Help and Support on (no mouse), else None."""
+        if not all(main.control(b).enabled for b in (HELP, SUPPORT)):
+            return None
+        mouse_buttons = {main.control(b).enabled for b in MOUSE_PAGE_BUTTONS}
+        return next(iter(mouse_buttons)) if len(mouse_buttons) == 1 else None
 
     def bring_back_through_tray(self):
         x, y = DESKTOP.tray_icon()
@@ -1022,10 +1078,10 @@ class FaultCase(ProgramCase):
     def popups(self, snapshot=None):
         """The failure messages shown: message boxes and the no-mouse pop-up."""
         snapshot = snapshot or DESKTOP.snapshot()
-        return snapshot.message_boxes() + snapshot.titled(NO_MOUSE_TITLE, True)
+        return snapshot.message_boxes() + snapshot.notices() + snapshot.titled(NO_MOUSE_TITLE, True)
 
     def close_popup(self, popup):
-        control = IDOK if popup.title != NO_MOUSE_TITLE else NO_MOUSE_OK[0]
+        control = IDOK if popup.title == MESSAGE_BOX_CAPTION else NO_MOUSE_OK[0]
         DESKTOP.post(popup, WM_COMMAND, control, popup.control(control).hwnd if popup.control(control) else 0)
         DESKTOP.wait("the message closed", lambda s: all(w.hwnd != popup.hwnd for w in self.popups(s)))
 
@@ -1068,7 +1124,8 @@ class FaultCase(ProgramCase):
         self.wait_page(BUTTON_PAGE)
         self.apply_and_check()
         time.sleep(SETTLE_SECONDS)
-        self.assertEqual(DESKTOP.snapshot().message_boxes(), [], "the apply showed a message")
+        snapshot = DESKTOP.snapshot()
+        self.assertEqual(snapshot.message_boxes() + snapshot.notices(), [], "the apply showed a message")
 
     def run_ctl(self, *args, timeout=60):
         return self.ctl.run_wine(*args, timeout=timeout)

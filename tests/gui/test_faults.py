@@ -24,11 +24,16 @@ import harness
 from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, CHANGED_SETTINGS,
                      DESKTOP, FIRMWARE_UPDATE_BUTTON, FIRMWARE_VERSION_TEXT, FIXTURE_TITLE, HELP, ID, IDCANCEL, IDOK,
                      LIST_FILE, MAIN_TITLE, MESSAGE_BOX_TEXT_ID, NO_MOUSE_PAGE, NO_VERSION_TEXT, OPTIONS,
+                     MOUSE_PAGE_BUTTONS, NOTICE_PLACES, notice_text, sheet, SMOOTHING_SWITCH, SENSOR_PAGE_APPLY,
                      PAGE_BUTTONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROFILE_NAME, SENSOR_PAGE, SETTLE_SECONDS,
                      SUPPORT, WS_EX_TOPMOST, FaultCase, Korvidctl, centre, field, read_profile_list, replies_read,
                      reply_read, wine_path)
 
 LONG = False
+
+SENT_NOT_CONFIRMED = ("The settings were sent, but the mouse was unplugged before it confirmed. "
+                      "Plug it in again to check.")
+UNAPPLIED_QUESTION = "Apply your changes?"
 
 CPI1_FIELD = ID.IDC_CPI1_FIELD
 BLOCK_BYTES = 1024
@@ -139,6 +144,48 @@ class HotPlug(FaultCase):
         self.assertNotEqual(self.firmware_text(main), NO_VERSION_TEXT)
 
 
+    def test_unplug_after_the_commit_is_told_and_the_replug_read_says_whether_the_mouse_holds_them(self):
+        self.launch()
+        normal = sheet("MSensor_Normal.png")
+        for holds in (True, False):
+            with self.subTest(holds=holds):
+                sensor = self.show_page(ADVANCED)
+                before = self.mouse.block()
+                self.click_on_page(sensor, SMOOTHING_SWITCH[1])
+                start = len(self.mouse.log())
+                # The commit's reply comes late: the unplug lands after the commit went out.
+                self.mouse.faults("delay 1000 cmd=04\n")
+                self.click_on_page(sensor, SENSOR_PAGE_APPLY[1])
+                self.wait_log("the commit sent", lambda log: sets(log[start:], "04"))
+                self.mouse.unplug()
+                popup = DESKTOP.wait_notice("Settings not confirmed", timeout=APPLY_TIMEOUT)
+                self.assertEqual(notice_text(popup), SENT_NOT_CONFIRMED)
+                self.assertEqual(DESKTOP.snapshot().message_boxes(), [])
+                DESKTOP.screenshot(popup, "message-sent-not-confirmed")
+                self.dismiss_notice(popup)
+                self.clear_faults()
+                sent = self.mouse.block()
+                self.assertNotEqual(sent, before, "the mouse did not take the commit")
+                if not holds:
+                    # Another computer puts the mouse's old settings back while it is out.
+                    with open(self.mouse.path("block.bin"), "wb") as f:
+                        f.write(before)
+                start = len(self.mouse.log())
+                self.plug_in()
+                answer = DESKTOP.wait_notice("Settings confirmed" if holds else "Settings not in the mouse",
+                                             timeout=APPLY_TIMEOUT)
+                self.assert_mouse_read_since(start)
+                DESKTOP.screenshot(answer, f"message-replug-{'holds' if holds else 'lacks'}-settings")
+                self.dismiss_notice(answer)
+                self.wait_state(BUTTON_PAGE, True, "the button page after the replug")
+                self.show_page(ADVANCED)
+                # Settings the mouse lacks stay on the page, marked for Apply to send again.
+                self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, not holds, f"replug-{holds}-apply-mark")
+        self.apply_and_check(lambda: self.click_on_page(self.main(), SENSOR_PAGE_APPLY[1]))
+        self.assertEqual(self.mouse.block(), sent)
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, False, "replug-applied-again", timeout=APPLY_TIMEOUT)
+
+
 class ManyApplies(FaultCase):
     """Apply clicked many times; an unplug meanwhile; Exit while applies wait, then a new start."""
 
@@ -214,7 +261,7 @@ class SlowMouse(FaultCase):
         # Shown while the first read still runs: as without the mouse.
         self.assertEqual(blocks_read(self.mouse.log()), [], "the window waited for the mouse before showing")
         self.assertEqual(self.visible_pages(main), [NO_MOUSE_PAGE])
-        self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
+        self.assertFalse(any(main.control(b).enabled for b in MOUSE_PAGE_BUTTONS))
         # A click is handled at once: the window goes to the tray and comes back.
         self.hide(main)
         self.bring_back_through_tray()
@@ -312,6 +359,62 @@ class SmallFaults(FaultCase):
                 self.assertTrue(self.program.wait_exit(10), "the program did not exit after UI load failed!")
                 self.assertEqual(DESKTOP.snapshot().titled(MAIN_TITLE), [])
         self.tmp = base
+
+    def test_exit_with_unapplied_changes_asks_once_apply_discard_or_cancel(self):
+        main = self.launch()
+        before = self.mouse.block()
+        self.click_on_page(self.show_page(ADVANCED), SMOOTHING_SWITCH[1])
+        self.choose_exit_software(main)
+        question = DESKTOP.wait_notice(UNAPPLIED_QUESTION)
+        answers = {name: question.control(control) for name, control in
+                   (("cancel", ID.IDC_MESSAGE_CLOSE), ("discard", ID.IDC_MESSAGE_NO), ("apply", ID.IDC_MESSAGE_YES))}
+        self.assertEqual([answers[name].rect for name in ("cancel", "discard", "apply")],
+                         [list(place) for place in NOTICE_PLACES])
+        self.assertTrue(all(a.visible for a in answers.values()))
+        self.assert_centred(question, self.main())
+        DESKTOP.screenshot(question, "question-unapplied-changes")
+        # Cancel: the program stays, the changes with it.
+        DESKTOP.click(question, *centre(NOTICE_PLACES[0]))
+        DESKTOP.wait("the question closed", lambda s: not s.notices())
+        time.sleep(SETTLE_SECONDS)
+        self.assertTrue(self.program.running())
+        self.assertEqual(self.popups(), [])
+        # Discard: the program ends and the mouse keeps what it had.
+        self.choose_exit_software(main)
+        DESKTOP.click(DESKTOP.wait_notice(UNAPPLIED_QUESTION), *centre(NOTICE_PLACES[1]))
+        self.assertTrue(self.program.wait_exit(10), "Discard did not end the program")
+        self.assertEqual(self.mouse.block(), before)
+        # Apply: written to the mouse, then the program ends.
+        self.program = self.relaunch()
+        main = DESKTOP.wait_main()
+        self.click_on_page(self.show_page(ADVANCED), SMOOTHING_SWITCH[1])
+        self.choose_exit_software(main)
+        question = DESKTOP.wait_notice(UNAPPLIED_QUESTION)
+        start = len(self.mouse.log())
+        DESKTOP.click(question, *centre(NOTICE_PLACES[2]))
+        self.assert_apply_exchange(self.wait_commit(start))
+        self.assertTrue(self.program.wait_exit(10), "Apply did not end the program")
+        self.assertNotEqual(self.mouse.block(), before)
+        # Nothing unapplied: Exit asks nothing.
+        self.program = self.relaunch()
+        main = DESKTOP.wait_main()
+        self.wait_page(BUTTON_PAGE)
+        self.choose_exit_software(main)
+        self.assertTrue(self.program.wait_exit(10), "Exit asked although nothing was unapplied")
+
+    def test_exit_whose_apply_fails_stays_with_the_failure_message(self):
+        main = self.launch()
+        before = self.mouse.block()
+        self.click_on_page(self.show_page(ADVANCED), SMOOTHING_SWITCH[1])
+        self.mouse.faults("send-error 31 1 cmd=08\n")
+        self.choose_exit_software(main)
+        DESKTOP.click(DESKTOP.wait_notice(UNAPPLIED_QUESTION), *centre(NOTICE_PLACES[2]))
+        failure = DESKTOP.wait_notice("The mouse refused the settings", timeout=APPLY_TIMEOUT)
+        self.assertTrue(self.program.running())
+        self.dismiss_notice(failure)
+        time.sleep(SETTLE_SECONDS)
+        self.assertTrue(self.program.running(), "the program ended although the mouse lacks the settings")
+        self.assertEqual(self.mouse.block(), before)
 
     def test_closing_the_tray_menu_leaves_the_window_under_the_program_in_use(self):
         main = self.launch()

@@ -29,6 +29,7 @@ from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BU
                      FIXTURE_BUTTON, FIXTURE_TITLE, HELP, HELP_PAGE, ID, IDCANCEL, IDOK, LIST_FILE, MAIN_BUTTONS,
                      MAIN_CLIENT_SIZE, MAIN_TITLE, MENU_FRAME, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, MENU_RIGHT_STRIP,
                      MESSAGE_BOX_TEXT_ID, MINIMISE, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NO_VERSION_TEXT, OPTIONS, PAGES,
+                     MOUSE_PAGE_BUTTONS, NOTICE_PLACES, SMOOTHING_SWITCH, notice_text,
                      PAGE_BUTTONS, PAGE_OF_BUTTON, PAGE_ORIGIN, POINTER_REST, RESTORE_BUTTON, RESTORE_NO,
                      RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SOFTWARE_LABEL,
                      STAY_ON_TOP, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID, WM_SYSCOMMAND, WS_EX_TOPMOST,
@@ -101,15 +102,25 @@ class StartAndConnection(ProgramCase):
         main = self.wait_page(NO_MOUSE_PAGE)
         self.assertEqual([page for page in PAGES if main.control(page) is not None], [NO_MOUSE_PAGE])
         enabled = self.enabled_buttons(main)
-        self.assertEqual(enabled, {HELP: False, BUTTON_SETTING: False, ADVANCED: False, SUPPORT: False,
+        # Help and Support stay reachable: the FAQ and the support address are needed most now.
+        self.assertEqual(enabled, {HELP: True, BUTTON_SETTING: False, ADVANCED: False, SUPPORT: True,
                                    MINIMISE: True, CLOSE: True})
         shot = DESKTOP.screenshot(main, "main-no-mouse-page")
         self.assert_main_screenshot(shot)
         self.assertEqual(self.mouse.log(), [])
         # A disabled page button does nothing when clicked.
         self.click_main(main, ADVANCED)
-        self.click_main(main, SUPPORT)
         self.assertEqual(self.visible_pages(self.wait_page(NO_MOUSE_PAGE)), [NO_MOUSE_PAGE])
+        for button, page in ((HELP, HELP_PAGE), (SUPPORT, SUPPORT_PAGE)):
+            self.click_main(main, button)
+            main = self.wait_page(page, f"{page} without a mouse")
+            self.assertEqual(self.visible_pages(main), [page])
+            DESKTOP.screenshot(main, f"main-no-mouse-{page}")
+        self.assertEqual(self.firmware_text(main), NO_VERSION_TEXT)
+        # The mouse plugged in then shows its settings as usual.
+        self.mouse.plug()
+        main = self.wait_page(BUTTON_PAGE, "the button page after plugging in")
+        self.assertTrue(all(main.control(b).enabled for b in PAGE_BUTTONS))
 
     def test_unplug_on_sensor_page_then_plug_in(self):
         self.launch()
@@ -118,7 +129,8 @@ class StartAndConnection(ProgramCase):
         self.mouse.unplug()
         main = self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
         main = self.wait_firmware_text(NO_VERSION_TEXT, "the firmware label cleared")
-        self.assertFalse(any(main.control(b).enabled for b in PAGE_BUTTONS))
+        self.assertFalse(any(main.control(b).enabled for b in MOUSE_PAGE_BUTTONS))
+        self.assertTrue(main.control(HELP).enabled and main.control(SUPPORT).enabled)
         self.assert_selected(DESKTOP.screenshot(main, "main-after-unplug"), None)
         reads = len(self.mouse.log())
         self.mouse.plug()
@@ -234,16 +246,24 @@ class SupportPage(ProgramCase):
         self.assertEqual(self.visible_pages(self.main()), [SUPPORT_PAGE])
         self.assertEqual(self.no_popups(), [])
 
-    def test_firmware_update_without_reaching_the_mouse_shows_no_mouse_popup(self):
+    def test_firmware_update_without_reaching_the_mouse_says_whether_it_is_missing_or_busy(self):
         main = self.launch()
         launched = self.install_firmware_tool()
         main = self.show_page(SUPPORT)
-        self.mouse.faults("open-error 32 1\n")
-        self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
-        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE)
-        self.assert_no_mouse_popup(popup, main, "popup-no-mouse-firmware-update")
-        self.close_no_mouse_popup(popup)
-        self.assertFalse(os.path.exists(launched), "the tool started without the mouse")
+        for code in (2, 32):
+            with self.subTest(code=code):
+                self.mouse.faults(f"open-error {code} 1\n")
+                self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
+                if code == 2:
+                    popup = DESKTOP.wait_titled(NO_MOUSE_TITLE)
+                    self.assert_no_mouse_popup(popup, main, "popup-no-mouse-firmware-update")
+                    self.close_no_mouse_popup(popup)
+                else:
+                    popup = DESKTOP.wait_notice("Mouse busy")
+                    self.assertEqual(DESKTOP.snapshot().titled(NO_MOUSE_TITLE, True), [])
+                    DESKTOP.screenshot(popup, "message-mouse-busy-firmware-update")
+                    self.dismiss_notice(popup)
+                self.assertFalse(os.path.exists(launched), "the tool started without the mouse")
 
 
 class Apply(ProgramCase):
@@ -275,16 +295,58 @@ class Apply(ProgramCase):
                 self.assertEqual(self.no_popups(), [])
                 self.assertEqual(self.visible_pages(self.main()), [PAGE_OF_BUTTON[button]])
 
-    def test_apply_without_reaching_the_mouse_shows_no_mouse_popup(self):
+    def test_apply_without_reaching_the_mouse_says_whether_it_is_missing_or_busy(self):
         self.skip_through_standin("the system opens the interface, not the fault script")
-        # Another program holds the mouse: the apply's discovery cannot open it.
-        read, block, main = self.apply_with_faults("open-error 32 1\n")
-        popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
-        self.assert_no_mouse_popup(popup, main, "popup-no-mouse")
-        self.assert_profile_saved(read)
-        self.assertEqual(self.mouse.block(), block)
-        self.assertNotIn("08", [field(l, "cmd") for l in self.mouse.log()])
-        self.close_no_mouse_popup(popup)
+        # The apply's discovery cannot open the mouse: not there (error 2), or
+        # another program holds it (a sharing violation, 32).
+        self.launch(settings=CHANGED_SETTINGS)
+        read = self.ctl.show()
+        block = self.mouse.block()
+        main = self.wait_page(BUTTON_PAGE)
+        for code in (2, 32):
+            with self.subTest(code=code):
+                self.mouse.faults(f"open-error {code} 1\n")
+                self.click_on_page(main, BUTTON_PAGE_APPLY[1])
+                if code == 2:
+                    popup = DESKTOP.wait_titled(NO_MOUSE_TITLE, timeout=APPLY_TIMEOUT)
+                    self.assert_no_mouse_popup(popup, main, "popup-no-mouse")
+                else:
+                    popup = DESKTOP.wait_notice("Mouse busy", timeout=APPLY_TIMEOUT)
+                    self.assertEqual(notice_text(popup),
+                                     "The mouse is busy with another program. Try again when it has finished.")
+                    self.assertEqual(DESKTOP.snapshot().titled(NO_MOUSE_TITLE, True), [])
+                    self.assert_centred(popup, main)
+                    DESKTOP.screenshot(popup, "message-mouse-busy")
+                self.assert_profile_saved(read)
+                self.assertEqual(self.mouse.block(), block)
+                self.assertNotIn("08", [field(l, "cmd") for l in self.mouse.log()])
+                if code == 2:
+                    self.close_no_mouse_popup(popup)
+                else:
+                    self.dismiss_notice(popup)
+
+    def test_apply_marks_unapplied_changes_until_applied_or_undone(self):
+        self.launch()
+        sensor = self.show_page(ADVANCED)
+        normal = sheet("MSensor_Normal.png")
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, False, "apply-mark-none")
+        self.click_on_page(sensor, SMOOTHING_SWITCH[1])
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "apply-mark-unapplied")
+        # Undone by hand: the pages equal the mouse again.
+        self.click_on_page(sensor, SMOOTHING_SWITCH[1])
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, False, "apply-mark-undone")
+        self.click_on_page(sensor, SMOOTHING_SWITCH[1])
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "apply-mark-unapplied")
+        # The other page's Apply would send the same settings: it shows the mark too.
+        self.show_page(BUTTON_SETTING)
+        buttons_normal = sheet("Buttons_Normal.bmp")
+        self.wait_change_mark(BUTTON_PAGE_APPLY[1], buttons_normal, True, "apply-mark-button-page")
+        smoothing = self.ctl.show()["smoothing"]
+        self.apply_and_check()
+        self.assertNotEqual(self.ctl.show()["smoothing"], smoothing)
+        self.wait_change_mark(BUTTON_PAGE_APPLY[1], buttons_normal, False, "apply-mark-applied", timeout=APPLY_TIMEOUT)
+        self.show_page(ADVANCED)
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, False, "apply-mark-applied-sensor")
 
     def test_profile_that_cannot_be_saved_is_reported_and_not_applied(self):
         self.launch(settings=CHANGED_SETTINGS)
@@ -308,13 +370,15 @@ class Apply(ProgramCase):
 
     def test_failed_write_shows_apply_failed_then_next_apply_succeeds(self):
         read, block, _ = self.apply_with_faults("send-error 31 1 cmd=08\n")
-        box = DESKTOP.wait_message_box("Apply Failed")
-        self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "Apply Failed")
+        # The mouse refused the write: said so, with the reason.
+        box = DESKTOP.wait_notice("The mouse refused the settings")
+        self.assertEqual(notice_text(box), "The mouse did not take the new settings; it keeps the ones it had.\n\n"
+                         "Reason: the mouse refused the request (configuration write, error 31).")
         DESKTOP.screenshot(box, "message-apply-failed")
         profile = self.assert_profile_saved(read)
         self.assertEqual(self.mouse.block(), block, "a failed write changed the stored block")
         self.assertNotIn("04", [field(l, "cmd") for l in self.mouse.log()])
-        self.dismiss_message_box(box)
+        self.dismiss_notice(box)
         self.apply_and_check()
         self.assertEqual(self.mouse.block(), self.ctl.block(profile))
         time.sleep(SETTLE_SECONDS)

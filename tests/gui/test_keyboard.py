@@ -17,7 +17,8 @@ from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, C
                      FIRMWARE_TOOL_FOLDER, FIRMWARE_UPDATE_BUTTON, HELP, HELP_PAGE, ID, MESSAGE_BOX_TEXT_ID, MINIMISE,
                      OPTIONS, PAGE_ORIGIN, RESTORE_BUTTON, RESTORE_NO, RESTORE_TITLE, RESTORE_YES, SENSOR_PAGE,
                      SENSOR_PAGE_APPLY, SETTLE_SECONDS, SUPPORT, SUPPORT_PAGE, TRAY_CALLBACK, TRAY_ICON_ID,
-                     ProgramCase, centre, field, function_button, region_distance, sheet, wine_path)
+                     NOTICE_PLACES, ProgramCase, centre, field, function_button, notice_text, region_distance, sheet,
+                     wine_path)
 
 # The skin's focus mark: a ring of pale gold just inside the control.
 FOCUS_GOLD = (0xFF, 0xEB, 0xAA)
@@ -436,9 +437,9 @@ class ApplyFeedback(KeyboardCase):
         main = self.wait_page(BUTTON_PAGE)
         self.mouse.faults("send-error 31 1 cmd=08\n")
         self.click_on_page(main, BUTTON_PAGE_APPLY[1])
-        box = DESKTOP.wait_message_box("Apply Failed")
+        box = DESKTOP.wait_notice("The mouse refused the settings")
         self.assertFalse(self.confirmation(DESKTOP.snapshot(), BUTTON_PAGE).visible)
-        self.dismiss_message_box(box)
+        self.dismiss_notice(box)
         deadline = time.monotonic() + CONFIRMATION_SECONDS + 1
         while time.monotonic() < deadline:
             self.assertFalse(self.confirmation(DESKTOP.snapshot(), BUTTON_PAGE).visible,
@@ -519,15 +520,18 @@ class FirmwareToolMissing(KeyboardCase):
         self.launch()
         main = self.show_page(SUPPORT)
         self.click_on_page(main, FIRMWARE_UPDATE_BUTTON)
-        box = DESKTOP.wait_message_box("The firmware update tool was not found")
-        text = box.control(MESSAGE_BOX_TEXT_ID).text
+        box = DESKTOP.wait_notice("Firmware update tool not found")
+        text = notice_text(box)
         tool = os.path.join(self.folder.app, FIRMWARE_TOOL_FOLDER, FIRMWARE_TOOL_FOLDER + ".exe")
-        self.assertIn(wine_path(tool), text.replace("\r", ""))
+        # The whole path, on a line of its own.
+        self.assertIn("\n" + wine_path(tool) + "\n", text)
         self.assertIn(self.DOWNLOADS_URL, text)
-        self.assertTrue(box.control(self.YES) and box.control(self.NO), "no Yes and No to the downloads page")
+        yes, no = box.control(ID.IDC_MESSAGE_YES), box.control(ID.IDC_MESSAGE_NO)
+        self.assertTrue(yes.visible and no.visible, "no Yes and No to the downloads page")
+        self.assertEqual((no.rect, yes.rect), (list(NOTICE_PLACES[0]), list(NOTICE_PLACES[1])))
         DESKTOP.screenshot(box, "message-firmware-tool-missing")
-        DESKTOP.click_control(box, box.control(self.NO))
-        DESKTOP.wait("the message closed", lambda s: not s.message_boxes())
+        DESKTOP.click(box, *centre(NOTICE_PLACES[0]))
+        DESKTOP.wait("the message closed", lambda s: not s.notices())
         self.assertEqual(self.visible_pages(self.main()), [SUPPORT_PAGE])
         self.assertEqual(self.no_popups(), [])
 

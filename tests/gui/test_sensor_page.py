@@ -14,7 +14,8 @@ import time
 import harness
 from harness import (ADVANCED, BUTTON_PAGE, CONVERT, DESKTOP, ID, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE,
                      OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE,
-                     RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SUPPORT, GuiCase, Image,
+                     RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SMOOTHING_SWITCH, SUPPORT, GuiCase,
+                     Image,
                      ProgramCase, centre, region_distance)
 
 LEVELS = range(1, 5)
@@ -46,7 +47,6 @@ FRAMES = tuple(zip(
                                             (271, 430, 225, 84)]),
     per_level("IDC_LEVEL{n}_FRAME_RIGHT", [(240, 156, 25, 52), (472, 156, 24, 52), (240, 379, 25, 52),
                                            (472, 379, 24, 52)])))
-SMOOTHING_SWITCH = (ID.IDC_SMOOTHING_SWITCH, (732, 126, 34, 33))
 SMOOTHING_INDICATOR = (ID.IDC_SMOOTHING_INDICATOR, (775, 133, 33, 20))
 LIFT_OFF = (ID.IDC_LIFT_OFF, (733, 202, 263, 28))
 LIFT_OFF_ITEMS = ("2mm [default]", "3mm")

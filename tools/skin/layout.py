@@ -82,6 +82,12 @@ MESSAGE_SIZE = (420, 245)
 MESSAGE_YES = Rect(202, 187, 90, 36)
 MESSAGE_NO = Rect(299, 187, 90, 35)
 
+# Notices: the messages whose words the program draws itself, and the
+# question before the program ends. Three button places, right to left.
+NOTICE_SIZE = (470, 300)
+NOTICE_ICON = Rect(30, 64, 52, 52)
+NOTICE_BUTTONS = (Rect(364, 248, 90, 36), Rect(267, 248, 90, 36), Rect(170, 248, 90, 36))
+
 # Colour dialog.
 COLOUR_SIZE = (421, 306)
 COLOUR_CLOSE = Rect(389, 7, 24, 23)

@@ -475,6 +475,36 @@ def message_sheet(kind, state):
     return img
 
 
+# Notices: the frame, the mark and the buttons; the program draws the words.
+# kind: the buttons' labels from the right, the primary one first.
+NOTICES = {
+    "ok": ("OK",),
+    "yesno": ("Yes", "No"),
+    "unapplied": ("Apply", "Discard", "Cancel"),
+}
+
+
+def _notice_background():
+    img = popup_frame(L.NOTICE_SIZE, "Korvid")
+    hline(img, 16, L.NOTICE_SIZE[0] - 16, 44, SEPARATOR)
+    disc = L.NOTICE_ICON
+    glow(img, disc, 26, GOLD, strength=50, spread=6, clip=disc.inset(-14))
+    rounded_box(img, disc, 26, fill=(28, 28, 29), outline=GOLD, width=2)
+    draw_text(img, (disc.cx, disc.cy + 1), "!", font("bold", 28), GOLD, "mm")
+    return img
+
+
+def notice_sheet(kind, state):
+    img = _once("notice", _notice_background)
+    labels = NOTICES[kind]
+    # The primary answer stands left of the others, as in the question
+    # pop-up; a lone OK is primary where it stands.
+    places = L.NOTICE_BUTTONS[:len(labels)][::-1]
+    for index, (rect, label) in enumerate(zip(places, labels)):
+        button(img, rect, state, label, kind="primary" if index == 0 else "secondary", size=15)
+    return img
+
+
 # ---------------------------------------------------------------- colour ----
 
 def _colour_background():
