@@ -259,6 +259,9 @@ void CMobrinDlg::ShowPage(Page& page) {
   if (window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE)) return;
   ClearPageSelection();
   page.button.SetSelected(true);
+  // A page seen for the first time is built while the shown one stays, so
+  // that the window never shows its content area empty meanwhile.
+  BuildPage(page);
   HideAllPages();
   ShowPageWindow(page);
   KeepFocusOnShownControls();

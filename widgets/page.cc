@@ -33,6 +33,14 @@ INT_PTR CPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     applyFeedback_.Show(static_cast<ApplyProgress>(wParam));
     return TRUE;
   }
+  if (message == WM_WINDOWPOSCHANGED &&
+      (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)) {
+    // A page shown is drawn whole, its controls with it, before anything
+    // else runs: painted control by control from the message loop, it would
+    // show for a moment with some of its controls still missing.
+    RedrawWindow(GetSafeHwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
+  }
   if (message == kUnappliedChangesMessage) {
     if (marksUnapplied_) applyFeedback_.ShowUnapplied(wParam != 0);
     return TRUE;

@@ -396,6 +396,16 @@ class Desktop:
         """The screen where a top-level window is, with its menus over it."""
         return self.screenshot_screen(name, window.rect)
 
+    def screenshot_now(self, name, region):
+        """A region of the whole screen as it is at this moment, changing or
+        not (frames of a change as it happens), kept as <name>.png."""
+        x, y, width, height = region
+        path = os.path.join(self.screenshots, name + ".png")
+        subprocess.run([IMPORT, "-display", self.display, "-window", "root", "-crop",
+                        f"{width}x{height}+{x}+{y}", "+repage", path], check=True, timeout=20,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return Image(path)
+
     def _steady_import(self, name, what):
         path = os.path.join(self.screenshots, name + ".png")
         previous = None

@@ -142,6 +142,13 @@ class StartAndConnection(ProgramCase):
         self.assertEqual(again[:2], ["03", "07"], "the mouse was not read again")
 
 
+# The pages' size, and the support page's controls in its client pixels.
+PAGE_SIZE = (1062, 554)
+SUPPORT_PAGE_CONTROLS = ((ID.IDC_SOFTWARE_UPDATE, (367, 156, 122, 47)), (ID.IDC_FIRMWARE_UPDATE, (368, 87, 120, 47)),
+                         (ID.IDC_RESTORE_DEFAULTS, (893, 156, 120, 47)))
+FIRST_VISIT_WATCH_SECONDS = 1.2
+
+
 class Pages(ProgramCase):
     """The page buttons, and the keys that must not close the window."""
 
@@ -164,17 +171,42 @@ class Pages(ProgramCase):
                 self.assertEqual(DESKTOP.screenshot(again, name + "-clicked-again").rgb, shot.rgb)
         self.assertEqual(self.folder.profile_files(), [])
 
+    def test_a_page_seen_first_shows_whole_from_its_first_frame(self):
+        main = self.launch()
+        self.wait_page(BUTTON_PAGE)
+        x, y = main.client[0] + PAGE_ORIGIN[0], main.client[1] + PAGE_ORIGIN[1]
+        area = (x, y, PAGE_SIZE[0], PAGE_SIZE[1])
+        before = DESKTOP.screenshot_screen("page-first-visit-before", area)
+        # The frames from the click on, while the support page is built and shown.
+        DESKTOP.click(main, *centre(MAIN_BUTTONS[SUPPORT]))
+        frames, started = [], time.monotonic()
+        while time.monotonic() - started < FIRST_VISIT_WATCH_SECONDS:
+            frames.append(DESKTOP.screenshot_now(f"page-first-visit-{len(frames):02d}", area))
+        self.wait_page(SUPPORT_PAGE)
+        after = DESKTOP.screenshot_screen("page-first-visit-after", area)
+        # Each frame shows the page before or the support page whole, with its
+        # controls; never the content area empty or a page without controls.
+        controls = [rect for _, rect in SUPPORT_PAGE_CONTROLS]
+        for number, frame in enumerate(frames):
+            with self.subTest(frame=number):
+                whole = region_distance(frame.rgb, after.rgb)
+                if region_distance(frame.rgb, before.rgb) < whole:
+                    self.assertLess(region_distance(frame.rgb, before.rgb), 1, "neither page shows")
+                    continue
+                self.assertLess(whole, 1, "neither page shows")
+                for rect in controls:
+                    self.assertLess(region_distance(frame.region(*rect), after.region(*rect)), 2,
+                                    f"the support page shows without its control at {rect}")
+
     def test_support_and_help_page_controls(self):
         self.launch()
         self.show_page(ADVANCED)
         self.show_page(SUPPORT)
         main = self.show_page(HELP)
         support = main.control(SUPPORT_PAGE)
-        expected = {ID.IDC_SOFTWARE_UPDATE: [367, 156, 122, 47], ID.IDC_FIRMWARE_UPDATE: [368, 87, 120, 47],
-                    ID.IDC_RESTORE_DEFAULTS: [893, 156, 120, 47]}
-        for control, rect in expected.items():
+        for control, rect in SUPPORT_PAGE_CONTROLS:
             with self.subTest(control=control):
-                self.assertEqual(support.control(control).rect, rect)
+                self.assertEqual(support.control(control).rect, list(rect))
         help_page = main.control(HELP_PAGE)
         self.assertEqual(help_page.control(ID.IDC_FAQ_BUTTON).rect, [616, 189, 395, 47])
         self.assertEqual(help_page.control(ID.IDC_EMAIL_BUTTON).rect, [676, 341, 277, 23])
