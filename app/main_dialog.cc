@@ -317,9 +317,16 @@ void CMobrinDlg::OnMouseRead(const DeviceNews& read) {
   }
   ShowConnected(read.outcome);
   CompareWithMouse();
-  if (check != UnconfirmedCheck::kNothingUnconfirmed) {
-    CNoticePopup notice(ReplugCheckNotice(check == UnconfirmedCheck::kMouseHoldsThem), this);
+  if (check == UnconfirmedCheck::kMouseHoldsThem) {
+    // Told as a commit is: the pages' "Saved to the mouse", no message to
+    // answer (the window may be in the tray).
+    TellPagesApplyProgress(ApplyProgress::kSucceeded);
+  } else if (check == UnconfirmedCheck::kMouseLacksThem && !showingNotice_) {
+    // Under a failure message already up, the mark on Apply tells it alone.
+    showingNotice_ = true;
+    CNoticePopup notice(ReplugLacksSettingsNotice(), this);
     notice.DoModal();
+    showingNotice_ = false;
   }
 }
 

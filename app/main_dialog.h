@@ -164,7 +164,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   ConnectionState connection_;
   std::unique_ptr<DeviceChangeSource> deviceChanges_;
   StayOnTop stayOnTop_;
-  bool showingApplyFailure_ = false;  // an apply's failure message is up
+  bool showingNotice_ = false;  // an apply's failure or the replug's check is up
   MouseCopy mouseCopy_;
   bool unapplied_ = false;       // the pages differ from the mouse, as last told
   bool compareDue_ = false;      // kCompareWithMouseMessage is on its way

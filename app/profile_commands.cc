@@ -70,8 +70,8 @@ void CMobrinDlg::ShowApplyOutcome(const SessionOutcome& outcome) {
   if (outcome.result == SessionResult::kDone) return;
   // Clicks queued before the message appeared are handled inside its modal
   // loop and may fail the same way: the message already up tells the user.
-  if (showingApplyFailure_) return;
-  showingApplyFailure_ = true;
+  if (showingNotice_) return;
+  showingNotice_ = true;
   if (MouseNotFound(outcome)) {
     CPopSystemMessageDlg popup(kMessageNoMouse, this);
     popup.DoModal();
@@ -79,7 +79,7 @@ void CMobrinDlg::ShowApplyOutcome(const SessionOutcome& outcome) {
     CNoticePopup notice(ApplyFailureNotice(outcome), this);
     notice.DoModal();
   }
-  showingApplyFailure_ = false;
+  showingNotice_ = false;
 }
 
 void CMobrinDlg::RestoreDefaultProfile() {

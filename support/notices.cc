@@ -32,10 +32,7 @@ Notice ApplyFailureNotice(const SessionOutcome& outcome) {
   return {kApplyFailed, WithReason(L"The mouse may not hold the new settings.", outcome)};
 }
 
-Notice ReplugCheckNotice(bool mouseHoldsThem) {
-  if (mouseHoldsThem) {
-    return {L"Settings confirmed", L"The mouse holds the settings that were sent before it was unplugged."};
-  }
+Notice ReplugLacksSettingsNotice() {
   return {L"Settings not in the mouse",
           L"The mouse does not hold the settings that were sent before it was unplugged. The pages still show "
           L"them: press Apply to send them again."};

@@ -32,9 +32,9 @@ inline constexpr wchar_t kReasonPrefix[] = L"Reason: ";
 Notice ApplyFailureNotice(const SessionOutcome& outcome);
 // Another program holds the mouse (whichever layer found it so).
 Notice MouseBusyNotice();
-// The read at the replug after an unconfirmed apply: whether the mouse holds
-// the settings that were sent.
-Notice ReplugCheckNotice(bool mouseHoldsThem);
+// The read at the replug after an unconfirmed apply found that the mouse
+// lacks the settings that were sent.
+Notice ReplugLacksSettingsNotice();
 // Update Firmware found no tool: where it was looked for (the whole path) and
 // the downloads page; Yes opens that page.
 Notice FirmwareToolMissingNotice(const std::wstring& toolPath, const std::wstring& downloadsUrl);

@@ -32,6 +32,9 @@ from test_korvidctl import hexbytes  # noqa: E402
 
 MAIN_TITLE = "Korvid Configuration Software"
 MESSAGE_BOX_CLASS = "#32770"
+# The confirmation a page shows beside its button once the mouse holds its settings.
+CONFIRMATION_CLASS = "KorvidSavedConfirmation"
+SAVED_TEXT = "Saved to the mouse"
 MESSAGE_BOX_CAPTION = "Korvid Configuration"
 MESSAGE_BOX_TEXT_ID = 0xFFFF
 # With no shell, Wine keeps the tray icons in a window of its own; the
@@ -125,6 +128,12 @@ class Snapshot:
     def message_boxes(self):
         return [w for w in self.windows if w.visible and w.record["class"] == MESSAGE_BOX_CLASS
                 and w.title == MESSAGE_BOX_CAPTION]
+
+    def saved_confirmation(self, page):
+        """The "Saved to the mouse" window of a page of the main window, or None."""
+        main = self.main()
+        owner = main.control(page) if main else None
+        return next((w for w in owner.children if w.record["class"] == CONFIRMATION_CLASS), None) if owner else None
 
     def notices(self):
         """The skinned pop-ups that tell what happened: titled with their headline,

@@ -27,7 +27,7 @@ from harness import (ADVANCED, APPLY_TIMEOUT, BUTTON_PAGE, BUTTON_PAGE_APPLY, BU
                      MOUSE_PAGE_BUTTONS, NOTICE_PLACES, notice_text, sheet, SMOOTHING_SWITCH, SENSOR_PAGE_APPLY,
                      PAGE_BUTTONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROFILE_NAME, SENSOR_PAGE, SETTLE_SECONDS,
                      SUPPORT, WS_EX_TOPMOST, FaultCase, Korvidctl, centre, field, read_profile_list, replies_read,
-                     reply_read, wine_path)
+                     reply_read, wine_path, SAVED_TEXT)
 
 LONG = False
 
@@ -172,11 +172,21 @@ class HotPlug(FaultCase):
                         f.write(before)
                 start = len(self.mouse.log())
                 self.plug_in()
-                answer = DESKTOP.wait_notice("Settings confirmed" if holds else "Settings not in the mouse",
-                                             timeout=APPLY_TIMEOUT)
-                self.assert_mouse_read_since(start)
-                DESKTOP.screenshot(answer, f"message-replug-{'holds' if holds else 'lacks'}-settings")
-                self.dismiss_notice(answer)
+                if holds:
+                    # Told as a commit is, with nothing to answer.
+                    confirmation = DESKTOP.wait(
+                        "the replug's read told as saved",
+                        lambda s: next((c for c in [s.saved_confirmation(BUTTON_PAGE)] if c and c.visible), None),
+                        timeout=APPLY_TIMEOUT)
+                    self.assertEqual(confirmation.text, SAVED_TEXT)
+                    self.assert_mouse_read_since(start)
+                    DESKTOP.screenshot(self.main(), "replug-holds-settings")
+                    self.assertEqual(DESKTOP.snapshot().notices(), [])
+                else:
+                    answer = DESKTOP.wait_notice("Settings not in the mouse", timeout=APPLY_TIMEOUT)
+                    self.assert_mouse_read_since(start)
+                    DESKTOP.screenshot(answer, "message-replug-lacks-settings")
+                    self.dismiss_notice(answer)
                 self.wait_state(BUTTON_PAGE, True, "the button page after the replug")
                 self.show_page(ADVANCED)
                 # Settings the mouse lacks stay on the page, marked for Apply to send again.
