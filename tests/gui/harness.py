@@ -521,6 +521,14 @@ def region_distance(a, b):
     return sum(abs(x - y) for x, y in zip(a, b)) / len(a)
 
 
+def link_or_copy(source, target):
+    """A hard link to `source` where the file system allows one, else a copy."""
+    try:
+        os.link(source, target)
+    except OSError:
+        shutil.copy2(source, target)
+
+
 class AppFolder:
     """A private copy of the program: the exe, its sheets and a Config.ini
     pointing at a private data folder; beside it the emulated mouse's folder.
@@ -544,10 +552,11 @@ class AppFolder:
             if name in without or name == "Config.ini":
                 continue
             source = os.path.join(resources, name)
-            try:
-                os.link(source, os.path.join(own_resources, name))
-            except OSError:
-                shutil.copy2(source, own_resources)
+            if os.path.isdir(source):
+                # A scale step's folder of sheets.
+                shutil.copytree(source, os.path.join(own_resources, name), copy_function=link_or_copy)
+            else:
+                link_or_copy(source, os.path.join(own_resources, name))
         with open(os.path.join(own_resources, "Config.ini"), "w", newline="\r\n") as ini:
             ini.write(f"[ConfigData]\nDataPath={wine_path(self.data)}\n")
 
