@@ -269,8 +269,8 @@ class Run:
     def pid(self):
         return host_pid(self.folder.exe)
 
-    def mouse_read(self, first_line=0):
-        return self.column.is_bare or replies_read(self.mouse.log()[first_line:], "07")
+    def mouse_read(self):
+        return self.column.is_bare or replies_read(self.mouse.log(), "07")
 
     def painted(self):
         """Whether the window shows, drawn as a settled run drew it."""
@@ -331,24 +331,32 @@ def measure_start(desktop, column, work, idle_seconds):
 
 def measure_apply(run):
     """Apply on the button page, from the click until the commit's reply has
-    been read, split at the first report the program sends."""
+    been read. The exchange log's lines, stamped as they appear, split it:
+    the click to the first report; within the commands (a request to its
+    replies, the protocol's pauses among them); between the commands (a
+    reply to the next request)."""
     apply_button = harness.centre(harness.BUTTON_PAGE_APPLY[1], harness.PAGE_ORIGIN)
     first_line = len(run.mouse.log())
-    seen = []
+    stamped = []
 
     def committed():
         lines = run.mouse.log()[first_line:]
-        if lines and not seen:
-            seen.append(time.perf_counter())
+        now = time.perf_counter()
+        stamped.extend((now, line) for line in lines[len(stamped):])
         return replies_read(lines, "04")
 
     clicked = click(client_point(run.column.origin, apply_button))
     wait_for("the commit", committed)
-    done = time.perf_counter()
+    within = between = 0.0
+    for (before, earlier), (after, later) in zip(stamped, stamped[1:]):
+        if earlier[0] == "GET" and later[0] == "SET":
+            between += after - before
+        else:
+            within += after - before
     sh(["xdotool", "mousemove", *map(str, AWAY)])
     time.sleep(SETTLE_SECONDS)
-    return {"apply": (done - clicked) * 1000, "apply to first report": (seen[0] - clicked) * 1000,
-            "apply exchange": (done - seen[0]) * 1000}
+    return {"apply": (stamped[-1][0] - clicked) * 1000, "apply to first report": (stamped[0][0] - clicked) * 1000,
+            "apply within commands": within * 1000, "apply between commands": between * 1000}
 
 
 def measure_show_from_tray(run):
@@ -399,8 +407,9 @@ def rows(read_ms, apply_ms):
         Row("Apply, click to commit", "apply", "ms", None, lambda p, b: p / apply_ms, "x {:.2f}", 1.03,
             f"<= 1.03 x {apply_ms} ms of pauses"),
         Row("  click to the first report", "apply to first report", "ms"),
-        Row("  first report to the commit's reply", "apply exchange", "ms", None, lambda p, b: p - apply_ms,
+        Row("  within the commands", "apply within commands", "ms", None, lambda p, b: p - apply_ms,
             "{:+.0f} ms", None, f"beyond the {apply_ms} ms of pauses"),
+        Row("  between the commands", "apply between commands", "ms"),
         Row("/tray: resident memory, settled", "tray rss settled", "MiB", "rss shown", lambda p, b: p - b,
             "{:+.1f} MiB", 8, "<= bare shown + 8 MiB"),
         Row("  of it anonymous", "tray anon settled", "MiB", "anon shown", lambda p, b: p - b, "{:+.1f} MiB"),
@@ -465,7 +474,8 @@ def megabytes(size):
 
 def print_disk(build):
     """What the installer installs, from its build's own lists: the programs it
-    staged (stripped), the README, the sheets of sheets.nsh by scale step."""
+    staged (stripped), the README, the sheets of sheets.nsh by scale step;
+    and the installer."""
     installer_build = os.path.join(build, "packaging", "installer")
     sheets_nsh = os.path.join(installer_build, "sheets.nsh")
     setups = [f for f in os.listdir(build) if f.startswith("KorvidConfig-") and f.endswith("-setup.exe")]
@@ -481,13 +491,14 @@ def print_disk(build):
         steps[100 if step == "." else int(step)] = steps.get(100 if step == "." else int(step), 0) + \
             os.path.getsize(sheet)
     stage = os.path.join(installer_build, "stage")
-    files = {name: os.path.getsize(os.path.join(stage, name)) for name in sorted(os.listdir(stage))}
+    files = {name + " stripped": os.path.getsize(os.path.join(stage, name)) for name in sorted(os.listdir(stage))}
+    files["README.txt"] = os.path.getsize(os.path.join(build, "generated", "README-users.txt"))
     for name, size in files.items():
-        print(f"  {name + ' stripped':40s}{megabytes(size)}")
+        print(f"  {name:40s}{megabytes(size)}")
     for step, size in sorted(steps.items()):
         print(f"  {f'art at {step} %':40s}{megabytes(size)}")
     installed = sum(files.values()) + sum(steps.values())
-    print(f"  {'installed (without the README)':40s}{megabytes(installed)}   <= 12 MB  "
+    print(f"  {'installed':40s}{megabytes(installed)}   <= 12 MB  "
           f"{'met' if installed <= 12e6 else 'not met'}")
     setup = os.path.getsize(os.path.join(build, setups[0]))
     print(f"  {setups[0]:40s}{megabytes(setup)}   <= 3 MB  {'met' if setup <= 3e6 else 'not met'}")
@@ -498,8 +509,9 @@ def print_disk(build):
 
 
 def stripped_copy(exe, folder):
-    """The program as users get it: the package target strips it, and Wine
-    reads a program's sections into memory, debug information included."""
+    """A program or DLL as users get it: the package target strips it, and
+    Wine reads a program's sections into memory, debug information included.
+    The HID stand-in's DLLs too, which stand for the system's."""
     target = os.path.join(folder, os.path.basename(exe))
     subprocess.run(["x86_64-w64-mingw32-strip", "-o", target, exe], check=True)
     return target
@@ -534,17 +546,20 @@ def main():
         prefix = os.path.join(work, "prefix")
         shutil.copytree(source_prefix, prefix, symlinks=True)
         programs = os.path.join(work, "programs")
-        os.makedirs(programs)
+        stripped_standin = os.path.join(programs, "standin")
+        os.makedirs(stripped_standin)
+        for dll in standin.DLLS:
+            stripped_copy(os.path.join(standin_dir, dll), stripped_standin)
         resources = os.path.join(program_dir, "Resources")
         columns = [
             Column("bare", stripped_copy(needed[2], programs), BARE_TITLE, resources),
-            Column("shipped", stripped_copy(needed[0], programs), harness.MAIN_TITLE, resources, standin_dir,
+            Column("shipped", stripped_copy(needed[0], programs), harness.MAIN_TITLE, resources, stripped_standin,
                    args.length),
             Column("emulated", stripped_copy(needed[1], programs), harness.MAIN_TITLE, resources),
         ]
         desktop = harness.Desktop(prefix, needed[3], os.path.join(work, "screens"))
         desktop.start()
-        # xdotool looks at this display.
+        # xdotool looks at this display; the runs read its pixels through the desktop.
         os.environ["DISPLAY"] = desktop.display
         desktop.screen = Screen(desktop.display)
         results = {column.key: [] for column in columns}
