@@ -62,7 +62,10 @@ def step_sheet(name, dpi):
     step = art_step(dpi)
     if step == 100:
         return Image(os.path.join(OPTIONS.resources, name))
-    return Image(os.path.join(OPTIONS.resources, str(step), os.path.splitext(name)[0] + ".png"))
+    path = os.path.join(OPTIONS.resources, str(step), os.path.splitext(name)[0] + ".png")
+    if not os.path.isfile(path):
+        raise AssertionError(f"the build drew no {step} % art: {path} is missing")
+    return Image(path)
 
 
 def gray_levels(image, rect):
