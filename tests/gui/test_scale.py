@@ -21,7 +21,8 @@ from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, C
                      OPTIONS, PAGE_BUTTONS, PAGE_ORIGIN, PROFILE_FILE, RESTORE_BUTTON, RESTORE_NO, RESTORE_TITLE,
                      SMOOTHING_SWITCH, SUPPORT, SUPPORT_PAGE, GuiCase, Image, centre, end_programs, function_button,
                      menu_item_centre, region_distance, scaled, scaled_centre, scaled_rect)
-from test_button_page import (CTRL, FACTORY_LABELS, FUNCTION_BUTTON_RECTS, HOTKEY_SIZE, SAVE, ButtonPageCase)
+from test_button_page import (CTRL, FACTORY_LABELS, FUNCTION_BUTTON_RECTS, HOTKEY_SIZE, HOTKEY_TITLE, MENU, SAVE,
+                              ButtonPageCase)
 from test_faults import UNAPPLIED_QUESTION
 from test_sensor_page import COLOUR_CANCEL, COLOUR_SAVE, COLOUR_SIZE, FRAMES, LIFT_OFF
 
@@ -269,16 +270,13 @@ class ScaleWalk(ScaleCase):
             self.click_button(number)
             self.assert_no_menu_opens(f"button {number} opened a menu")
         page = self.page()
-        for number in (3, 4, 5):
+        for number, item in ((3, "Scroll Down"), (5, "Disable button"), (4, "Keyboard key")):
             menu = self.open_menu(number)
             self.assert_menu_under(menu, page.control(function_button(number)), f"button {number}")
             if number == 3:
                 self.screenshot_with_menus(self.main(), "button-page-menu-open")
-            DESKTOP.key(self.main(), "Escape")
-            DESKTOP.wait("the menu closed", lambda s: not s.menus(self.program_pid()))
-        self.choose(3, "Scroll Down")
-        self.choose(5, "Disable button")
-        popup = self.open_hotkey_popup(4)
+            DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index(item), self.dpi))
+        popup = DESKTOP.wait_titled(HOTKEY_TITLE)
         self.assert_popup_size(popup, HOTKEY_SIZE, "the hotkey pop-up")
         self.click_popup(popup, CTRL)
         DESKTOP.press_keys(popup, "a")
