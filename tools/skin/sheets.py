@@ -32,7 +32,7 @@ def page_header(img, title, subtitle):
 
 
 def page_backdrop(size):
-    return backdrop(size[0], size[1], offset=L.PAGE_ORIGIN)
+    return _once(("page", size), lambda: backdrop(size[0], size[1], offset=L.PAGE_ORIGIN))
 
 
 # ------------------------------------------------------------------ main ----
