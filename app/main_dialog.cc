@@ -167,6 +167,12 @@ void CMobrinDlg::CentreOnScreen() {
 }
 
 void CMobrinDlg::LayOut() {
+  SetUiDpi(DpiOfWindow(GetSafeHwnd()));
+  LayOutWindow();
+  CreatePages();
+}
+
+void CMobrinDlg::LayOutWindow() {
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kMainBackground));
   PlaceSkinnedButton(minimiseButton_, kMinimiseRect, kMainNormal, kMainOver, kMainDown);
@@ -178,7 +184,6 @@ void CMobrinDlg::LayOut() {
     // off sheet shows that they are.
     page.button.SetOffImage(CropSkinImage(kMainOff, page.row->buttonRect));
   }
-  CreatePages();
 }
 
 void CMobrinDlg::ShowStarting() {
@@ -220,7 +225,7 @@ bool CMobrinDlg::BuildPage(Page& entry) {
   // The page answers to its template number, so that tools and tests
   // can tell the pages apart.
   SetWindowLongPtrW(window, GWLP_ID, page.TemplateId());
-  page.MoveWindow(kPageX, kPageY, kPageWidth, entry.row->notice ? kNoticePageHeight : kPageHeight);
+  PlaceControl(page, RectAt(kPageX, kPageY, kPageWidth, entry.row->notice ? kNoticePageHeight : kPageHeight));
   page.ShowWindow(SW_HIDE);
   page.LoadFromProfile(profile_);
   page.ShowFirmwareVersion(firmwareText_);
@@ -556,6 +561,13 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case kCompareWithMouseMessage:
       CompareWithMouse();
+      return TRUE;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      SetMessageResult(0);
+      return TRUE;
+    case kRescaleMessage:
+      RescaleWhenPagesAreFree();
       return TRUE;
     default:
       if (tray_.OnTaskbarCreated(message)) return TRUE;

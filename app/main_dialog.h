@@ -134,8 +134,14 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void ShowStarting();
   void ShowNoMouse();
   void LayOut();
+  void LayOutWindow();
   void CentreOnScreen();
   void CreatePages();
+  // Display scale: the window moved to a monitor of another DPI, or the
+  // monitor's scale changed.
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  void RescaleWhenPagesAreFree();
+  void RescaleTo(int dpi, const RECT& suggested);
   bool OnDeviceChange(WPARAM event, LPARAM data);
   void BringBack();
   LRESULT OnTrayIcon(LPARAM mouseMessage);
@@ -170,6 +176,12 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   bool compareDue_ = false;      // kCompareWithMouseMessage is on its way
   bool askingAboutExit_ = false;  // the question before the end is up
   bool exitAfterApply_ = false;   // the question was answered Apply
+  // A scale change waiting for a busy page (kRescaleMessage).
+  struct PendingRescale {
+    int dpi;
+    RECT suggested;
+  };
+  std::optional<PendingRescale> pendingRescale_;
   // The discovery Update Firmware asked for, and who waits for its answer.
   uint64_t discovery_ = 0;
   std::vector<std::function<void(MouseLookup)>> discoveryAnswers_;

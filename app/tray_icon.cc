@@ -6,13 +6,14 @@
 #include <iterator>
 
 #include "framework/window.h"
+#include "skin/ui_scale.h"
 #include "widgets/menu_rules.h"
 
 namespace korvid {
 namespace {
 
 constexpr wchar_t kTrayTip[] = L"Korvid Configuration Software";
-constexpr RECT kTrayMenuRect{0, 0, 105, 10};
+constexpr SkinRect kTrayMenuRect = RectAt(0, 0, 105, 10);
 
 }  // namespace
 
@@ -52,7 +53,9 @@ void TrayIcon::OpenMenu(bool fromKeyboard) {
   if (fromKeyboard && menu_ && menu_->IsWindowVisible()) return;
   if (!menu_) {
     auto menu = std::make_unique<CQuoBnMenu>();
-    if (!menu->Create(nullptr, L"menu", 0, kTrayMenuRect, window_, static_cast<int>(GetTickCount()))) return;
+    if (!menu->Create(nullptr, L"menu", 0, ScaledRect(kTrayMenuRect), window_, static_cast<int>(GetTickCount()))) {
+      return;
+    }
     menu->SetOwner(window_);
     menu->AddItem(kTrayConfigMouse, L"Config Mouse", 0, 1, 0);
     menu->AddItem(kTrayExitSoftware, L"Exit Software", 0, 1, 0);

@@ -11,6 +11,7 @@
 #include "widgets/skin_layout.h"
 #include "widgets/tool_tips.h"
 #include "widgets/window_messages.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -97,7 +98,8 @@ void PlaceButton(CZebButton& button, const SkinRect& rect) {
 // the gold of a switch that is on.
 void PlaceSwitch(CZebButton& button, const SkinRect& rect) {
   PlaceButton(button, rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const SkinRect placed = Scaled(rect);
+  const int width = placed.right - placed.left, height = placed.bottom - placed.top;
   const int side = std::min(width, height);
   button.SetFocusMark(RECT{0, height - side, width, height}, FocusMarkLook::kOnGold);
 }

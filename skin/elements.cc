@@ -81,7 +81,7 @@ SkinElement GetSkinElementImage(int element, int state, const SkinRect& rect) {
       break;
     case ElementKind::kCut:
       if (state < 0 || state > 3 || range->sheetByState[state] == kNone) break;
-      result.owned = CropSkinImage(Sheet(range->sheetByState[state]), rect);
+      result.owned = CropSkinImage(static_cast<SkinSheet>(range->sheetByState[state]), rect);
       break;
   }
   return result;

@@ -18,6 +18,7 @@ struct SkinElement {
   // A copy that the caller owns, whatever the element's kind.
   framework::ImagePtr Take();
 };
+// The rectangle of a cut is in logical pixels.
 SkinElement GetSkinElementImage(int element, int state, const SkinRect& rect);
 
 }  // namespace korvid

@@ -1,4 +1,5 @@
 #include "skin/focus_mark.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -27,24 +28,25 @@ void AddRoundedRect(Gdiplus::GraphicsPath& path, Gdiplus::REAL x, Gdiplus::REAL 
 void DrawFocusMark(Gdiplus::Graphics& graphics, const RECT& rect, FocusMarkLook look) {
   const Gdiplus::REAL width = static_cast<Gdiplus::REAL>(rect.right - rect.left);
   const Gdiplus::REAL height = static_cast<Gdiplus::REAL>(rect.bottom - rect.top);
-  if (width < 6 || height < 6) return;
+  if (width < ScaledF(6) || height < ScaledF(6)) return;
+  const Gdiplus::REAL ringWidth = ScaledF(kRingWidth), cornerRadius = ScaledF(kCornerRadius);
   const Gdiplus::SmoothingMode previous = graphics.GetSmoothingMode();
   graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   const Gdiplus::REAL left = static_cast<Gdiplus::REAL>(rect.left);
   const Gdiplus::REAL top = static_cast<Gdiplus::REAL>(rect.top);
   const bool onGold = look == FocusMarkLook::kOnGold;
   {
-    const Gdiplus::REAL rimWidth = onGold ? kRingWidth : 1.0f;
+    const Gdiplus::REAL rimWidth = onGold ? ringWidth : ScaledF(1.0f);
     Gdiplus::GraphicsPath rim;
     AddRoundedRect(rim, left + rimWidth / 2.0f, top + rimWidth / 2.0f, width - rimWidth, height - rimWidth,
-                   kCornerRadius + 1.0f);
+                   cornerRadius + ScaledF(1.0f));
     Gdiplus::Pen pen{Gdiplus::Color(onGold ? kSolidRimColour : kRimColour), rimWidth};
     graphics.DrawPath(&pen, &rim);
   }
   Gdiplus::GraphicsPath ring;
-  const Gdiplus::REAL inset = (onGold ? kRingWidth : 1.0f) + kRingWidth / 2.0f;
-  AddRoundedRect(ring, left + inset, top + inset, width - 2.0f * inset, height - 2.0f * inset, kCornerRadius);
-  Gdiplus::Pen pen{Gdiplus::Color(onGold ? kFocusMarkOnGoldColour : kFocusMarkColour), kRingWidth};
+  const Gdiplus::REAL inset = (onGold ? ringWidth : ScaledF(1.0f)) + ringWidth / 2.0f;
+  AddRoundedRect(ring, left + inset, top + inset, width - 2.0f * inset, height - 2.0f * inset, cornerRadius);
+  Gdiplus::Pen pen{Gdiplus::Color(onGold ? kFocusMarkOnGoldColour : kFocusMarkColour), ringWidth};
   graphics.DrawPath(&pen, &ring);
   graphics.SetSmoothingMode(previous);
 }
@@ -55,10 +57,10 @@ void DrawFocusMark(HDC dc, const RECT& rect) {
 }
 
 void DrawFocusUnderline(HDC dc, int left, int right, int top) {
-  if (right - left < 6) return;
+  if (right - left < Scaled(6)) return;
   Gdiplus::Graphics graphics(dc);
   Gdiplus::SolidBrush brush{Gdiplus::Color(kFocusMarkColour)};
-  graphics.FillRectangle(&brush, left, top, right - left, static_cast<int>(kRingWidth));
+  graphics.FillRectangle(&brush, left, top, right - left, Scaled(static_cast<int>(kRingWidth)));
 }
 
 bool ShowsFocusMark(HWND control) {

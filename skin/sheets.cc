@@ -10,6 +10,7 @@
 
 #include "framework/message_caption.h"
 #include "framework/shell.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -134,7 +135,59 @@ void ReportLoadFailure() {
   PostQuitMessage(0);
 }
 
-std::wstring SheetPath(SkinSheet sheet) { return GetModuleFolder() + L"\\Resources" + kSheetFiles[sheet]; }
+std::wstring ResourcesFolder() { return GetModuleFolder() + L"\\Resources"; }
+
+std::wstring SheetPath(SkinSheet sheet) { return ResourcesFolder() + kSheetFiles[sheet]; }
+
+// A step's art is a PNG under the 100 % file's name in the step's folder:
+// "\Main_BK.bmp" at 150 % is "\150\Main_BK.png".
+std::wstring StepSheetPath(SkinSheet sheet, int step) {
+  std::wstring name = kSheetFiles[sheet];
+  const size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  return ResourcesFolder() + L"\\" + std::to_wstring(step) + name + L".png";
+}
+
+// The image resampled to a size, with the filter that keeps thin lines and
+// text readable when the art is made smaller.
+BitmapPtr Resampled(Gdiplus::Bitmap& image, int width, int height) {
+  BitmapPtr resampled = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+  if (resampled->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  Gdiplus::Graphics graphics(resampled.get());
+  graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
+  graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+  // Mirrored beyond the edges, so that the border pixels are not blended
+  // with nothing.
+  Gdiplus::ImageAttributes edges;
+  edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  const Gdiplus::Rect target(0, 0, width, height);
+  if (graphics.DrawImage(&image, target, 0, 0, static_cast<INT>(image.GetWidth()), static_cast<INT>(image.GetHeight()),
+                         Gdiplus::UnitPixel, &edges) != Gdiplus::Ok) {
+    return nullptr;
+  }
+  return resampled;
+}
+
+// The sheet at a DPI: the art of the DPI's step, or the 100 % art when the
+// step's file is missing, resampled when it is not drawn for that DPI.
+BitmapPtr LoadSheetAt(SkinSheet sheet, int dpi) {
+  const int step = ArtStepFor(dpi);
+  BitmapPtr image;
+  int drawnFor = kLogicalDpi;
+  if (step != 100) {
+    image = LoadBitmapFile(StepSheetPath(sheet, step));
+    if (image) drawnFor = DpiOfArtStep(step);
+  }
+  if (!image) image = LoadBitmapFile(SheetPath(sheet));
+  if (!image || drawnFor == dpi) return image;
+  const int logicalWidth = UnscaleFromDpi(static_cast<int>(image->GetWidth()), drawnFor);
+  const int logicalHeight = UnscaleFromDpi(static_cast<int>(image->GetHeight()), drawnFor);
+  const int width = ScaleToDpi(logicalWidth, dpi), height = ScaleToDpi(logicalHeight, dpi);
+  if (width <= 0 || height <= 0) return nullptr;
+  if (width == static_cast<int>(image->GetWidth()) && height == static_cast<int>(image->GetHeight())) return image;
+  return Resampled(*image, width, height);
+}
 
 }  // namespace
 
@@ -163,7 +216,7 @@ void UnloadSkin() { ReleaseSkinSheets(); }
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet) {
   if (!loaded) LoadSkin();
   if (sheet < 0 || sheet >= kSheetCount) return nullptr;
-  if (!sheets[sheet]) sheets[sheet] = LoadBitmapFile(SheetPath(sheet));
+  if (!sheets[sheet]) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
   return sheets[sheet].get();
 }
 
@@ -181,6 +234,8 @@ ImagePtr CropSkinImage(Gdiplus::Image* sheet, const SkinRect& rect) {
   return cut;
 }
 
-ImagePtr CropSkinImage(SkinSheet sheet, const SkinRect& rect) { return CropSkinImage(SkinSheetImage(sheet), rect); }
+ImagePtr CropSkinImage(SkinSheet sheet, const SkinRect& logicalRect) {
+  return CropSkinImage(SkinSheetImage(sheet), Scaled(logicalRect));
+}
 
 }  // namespace korvid

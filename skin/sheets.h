@@ -3,6 +3,7 @@
 
 #include "framework/handles.h"
 #include "framework/win32.h"
+#include "skin/display_scale.h"
 #include "skin/sheet_list.h"
 
 // The skin's sheets: whole-window images, one per look and state, in the
@@ -15,11 +16,6 @@ namespace korvid {
 // File name of a sheet, with its leading backslash ("\Main_BK.bmp").
 const wchar_t* SkinFileName(SkinSheet sheet);
 
-struct SkinRect {
-  int left, top, right, bottom;
-};
-constexpr SkinRect RectAt(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
-
 bool SkinLoaded();
 // Checks that every sheet is in the Resources folder and starts as an image
 // should; reports "UI load failed!" and asks the program to end when one
@@ -29,14 +25,19 @@ void LoadSkin();
 void ReleaseSkinSheets();
 // Releases the sheets; GDI+ must still be running.
 void UnloadSkin();
-// The sheet itself, decoded on first use and owned by the skin until the
-// next release (so keep a copy or a cut, never this pointer), or null when
-// it cannot be loaded.
+// The sheet itself at the windows' scale (UiDpi), decoded on first use and
+// owned by the skin until the next release (so keep a copy or a cut, never
+// this pointer), or null when it cannot be loaded. The art of the scale's
+// step is used, resampled when the scale lies between steps; a step whose
+// file is missing falls back to the 100 % art.
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet);
-// A new bitmap holding the rectangle of the sheet. An empty sheet reports
-// "UI load failed!" and asks the program to end.
+// A new bitmap holding the rectangle of the sheet, in the sheet's own
+// pixels; none for a rectangle outside the sheet. An empty sheet reports "UI load failed!"
+// and asks the program to end.
 framework::ImagePtr CropSkinImage(Gdiplus::Image* sheet, const SkinRect& rect);
-framework::ImagePtr CropSkinImage(SkinSheet sheet, const SkinRect& rect);
+// The same for a rectangle in logical pixels, cut from the sheet at the
+// windows' scale.
+framework::ImagePtr CropSkinImage(SkinSheet sheet, const SkinRect& logicalRect);
 
 // A new GDI+ image read from a file through memory, so the file is not held
 // open; null when the file is not an image.

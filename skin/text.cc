@@ -1,4 +1,5 @@
 #include "skin/text.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 
@@ -33,7 +34,7 @@ void DrawTextGdiPlus(Gdiplus::Graphics& graphics, Gdiplus::ARGB colour, const st
 framework::FontHandle CreateArialFont(int height, int weight) {
   // Grey-scale smoothing, as the text drawn into the skin's art: the run-time
   // texts sit beside it and must not look jagged next to it.
-  return framework::FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  return framework::FontHandle(CreateFontW(Scaled(height), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FF_SWISS,
                                            L"Arial"));
 }

@@ -7,6 +7,7 @@
 // Text helpers shared by the skinned controls.
 namespace korvid {
 
+// Arial of a logical height, at the windows' scale.
 framework::FontHandle CreateArialFont(int height, int weight);
 // An ARGB colour for GDI: the alpha is dropped.
 constexpr COLORREF ArgbToColorref(Gdiplus::ARGB colour) {

@@ -6,6 +6,7 @@
 #include "skin/sheets.h"
 #include "support/pop_system_message_dlg.h"
 #include "widgets/skin_layout.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -45,6 +46,8 @@ std::unique_ptr<Gdiplus::Bitmap> DrawNotice(Gdiplus::Image& sheet, const Notice&
   auto canvas = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
   Gdiplus::Graphics graphics(canvas.get());
   graphics.DrawImage(&sheet, 0, 0, width, height);
+  // The words are laid out in logical pixels and drawn at the sheet's scale.
+  graphics.ScaleTransform(ScaledF(1.0f), ScaledF(1.0f));
   graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
   Gdiplus::StringFormat format;
   format.SetTrimming(Gdiplus::StringTrimmingNone);

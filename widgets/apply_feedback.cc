@@ -1,6 +1,7 @@
 #include "widgets/apply_feedback.h"
 
 #include "framework/buffered_paint.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -17,8 +18,9 @@ SkinRect WindowRectIn(HWND window, HWND parent) {
 
 }  // namespace
 
-bool SavedConfirmation::Create(HWND page, const SkinRect& rect, framework::ImagePtr image) {
+bool SavedConfirmation::Create(HWND page, const SkinRect& logicalRect, framework::ImagePtr image) {
   image_ = std::move(image);
+  const SkinRect rect = Scaled(logicalRect);
   if (GetSafeHwnd() || !RegisterStandardClass(kConfirmationClass)) return false;
   return CreateEx(0, kConfirmationClass, kSavedToTheMouse, WS_CHILD | WS_CLIPSIBLINGS, rect.left, rect.top,
                   rect.right - rect.left, rect.bottom - rect.top, page, nullptr);
@@ -69,7 +71,8 @@ LRESULT SavedConfirmation::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
 void ApplyFeedback::Attach(CZebButton& button, const framework::CWnd& page, SkinSheet busySheet,
                            const SkinRect& confirmationRect) {
   button_ = &button;
-  button.SetBusyImage(CropSkinImage(busySheet, WindowRectIn(button.GetSafeHwnd(), page.GetSafeHwnd())));
+  // The button stands where it was placed, in device pixels already.
+  button.SetBusyImage(CropSkinImage(SkinSheetImage(busySheet), WindowRectIn(button.GetSafeHwnd(), page.GetSafeHwnd())));
   confirmation_.Create(page.GetSafeHwnd(), confirmationRect, CropSkinImage(busySheet, confirmationRect));
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/combo_buttons.h"
 
 #include "skin/text.h"
+#include "skin/ui_scale.h"
 #include "widgets/window_messages.h"
 
 namespace korvid {
@@ -177,7 +178,7 @@ LRESULT ComboButtonBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
 void ComboButtonBase::DrawItem(const DRAWITEMSTRUCT& item) {
   CZebButton::DrawItem(item);
   RECT textRect = item.rcItem;
-  textRect.left += style_.labelInset;
+  textRect.left += Scaled(style_.labelInset);
   const COLORREF colour = ArgbToColorref(GetLook() == kLookOver ? highlightColour_ : textColour_);
   if (LabelFits(item.hDC, item.rcItem)) {
     DrawTextCentered(item.hDC, label_, colour, false, true, textRect, font_.get());
@@ -186,7 +187,7 @@ void ComboButtonBase::DrawItem(const DRAWITEMSTRUCT& item) {
   // A label longer than its field (four modifiers and a long key name) ends
   // in an ellipsis before the field's square arrow zone at the right, rather
   // than running under the arrow.
-  textRect.right -= (item.rcItem.bottom - item.rcItem.top) + kArrowZoneGap;
+  textRect.right -= (item.rcItem.bottom - item.rcItem.top) + Scaled(kArrowZoneGap);
   framework::SelectObjectGuard select(item.hDC, font_.get());
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, colour);
@@ -198,7 +199,8 @@ bool ComboButtonBase::LabelFits(HDC dc, const RECT& field) const {
   framework::SelectObjectGuard select(dc, font_.get());
   SIZE extent{};
   GetTextExtentPoint32W(dc, label_.c_str(), static_cast<int>(label_.size()), &extent);
-  const LONG room = field.right - field.left - style_.labelInset - (field.bottom - field.top) - kArrowZoneGap;
+  const LONG room =
+      field.right - field.left - Scaled(style_.labelInset) - (field.bottom - field.top) - Scaled(kArrowZoneGap);
   return extent.cx <= room;
 }
 

@@ -1,14 +1,18 @@
 #include "widgets/menu_rules.h"
 
+#include "skin/display_scale.h"
+
 namespace korvid {
 
-MenuLayout LayoutMenu(int itemCount, int textHeight, int width, int rightStrip) {
+MenuLayout LayoutMenu(int itemCount, int textHeight, int width, int rightStrip, int dpi) {
   MenuLayout layout;
   if (itemCount <= 0) return layout;
-  layout.height = itemCount * textHeight + kMenuExtraHeight;
+  const int itemTop = ScaleToDpi(kMenuItemTop, dpi);
+  const int right = width - ScaleToDpi(rightStrip, dpi);
+  layout.height = itemCount * textHeight + ScaleToDpi(kMenuExtraHeight, dpi);
   layout.items.reserve(static_cast<size_t>(itemCount));
   for (int i = 0; i < itemCount; ++i) {
-    layout.items.push_back({1, kMenuItemTop + i * textHeight, width - rightStrip, kMenuItemTop + (i + 1) * textHeight});
+    layout.items.push_back({1, itemTop + i * textHeight, right, itemTop + (i + 1) * textHeight});
   }
   return layout;
 }

@@ -21,11 +21,12 @@ struct PixelRect {
   bool operator==(const PixelRect&) const = default;
 };
 
-// Items are one text line high, stacked from 4 pixels below the menu's top;
-// the menu is as high as its items plus 8.
+// Items are one text line high, stacked from 4 logical pixels below the
+// menu's top; the menu is as high as its items plus 8.
 inline constexpr int kMenuItemTop = 4;
 inline constexpr int kMenuExtraHeight = 8;
-// A combo button's menu leaves a strip at its right edge outside every item.
+// A combo button's menu leaves a strip at its right edge outside every item
+// (logical pixels).
 inline constexpr int kComboMenuRightStrip = 15;
 
 struct MenuLayout {
@@ -33,8 +34,9 @@ struct MenuLayout {
   std::vector<PixelRect> items;
 };
 // Lays out `itemCount` items of `textHeight` in a menu `width` wide whose
-// items end `rightStrip` pixels before its right edge.
-MenuLayout LayoutMenu(int itemCount, int textHeight, int width, int rightStrip);
+// items end `rightStrip` logical pixels before its right edge, at `dpi`
+// (the text height and the width are device pixels).
+MenuLayout LayoutMenu(int itemCount, int textHeight, int width, int rightStrip, int dpi);
 
 // The index of the first item containing p, or -1.
 int HitTestItems(const std::vector<PixelRect>& items, PixelPoint p);

@@ -29,6 +29,13 @@ void CPage::DropPendingChoices() {
 }
 
 INT_PTR CPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  struct Handling {
+    int& depth;
+    explicit Handling(int& d) : depth(d) { ++depth; }
+    ~Handling() { --depth; }
+    Handling(const Handling&) = delete;
+    Handling& operator=(const Handling&) = delete;
+  } handling(handling_);
   if (message == kApplyProgressMessage && hasApplyFeedback_) {
     applyFeedback_.Show(static_cast<ApplyProgress>(wParam));
     return TRUE;

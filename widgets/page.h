@@ -54,6 +54,10 @@ class CPage : public CZebImageDialog, public ProfilePage {
   // closes, and the pop-up of a choice the page runs closes without storing
   // anything, so that nothing chosen for one mouse lands on another.
   void DropPendingChoices();
+  // Whether one of the page's messages is being handled further up the
+  // stack (a pop-up or a message box it opened runs a loop of its own): the
+  // page must not be destroyed before it returns.
+  bool HandlingMessage() const { return handling_ > 0; }
 
  protected:
   PageHost& Host() const { return host_; }
@@ -72,6 +76,7 @@ class CPage : public CZebImageDialog, public ProfilePage {
   ApplyFeedback applyFeedback_;
   bool hasApplyFeedback_ = false;
   bool marksUnapplied_ = false;
+  int handling_ = 0;
 };
 
 }  // namespace korvid

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "skin/text.h"
+#include "skin/ui_scale.h"
 #include "widgets/input_hooks.h"
 #include "widgets/window_messages.h"
 
@@ -116,7 +117,7 @@ void CQuoBnMenu::LayoutItems() {
     }
   }
   const int width = bounds.right - bounds.left;
-  const MenuLayout layout = LayoutMenu(static_cast<int>(items_.size()), textHeight, width, itemRightStrip_);
+  const MenuLayout layout = LayoutMenu(static_cast<int>(items_.size()), textHeight, width, itemRightStrip_, UiDpi());
   for (size_t i = 0; i < items_.size(); ++i) items_[i].rect = ToRect(layout.items[i]);
   SetWindowPos(window, nullptr, bounds.left, bounds.top, width, layout.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -187,7 +188,7 @@ CQuoBnMenu* CQuoBnMenu::GetSubMenu(int id) {
     if (subMenu->menuId_ == id) return subMenu.get();
   }
   auto subMenu = std::make_unique<CQuoBnMenu>();
-  if (!subMenu->Create(nullptr, L"menu", 0, RECT{0, 0, 50, 10}, owner_, id)) return nullptr;
+  if (!subMenu->Create(nullptr, L"menu", 0, ScaledRect(RectAt(0, 0, 50, 10)), owner_, id)) return nullptr;
   subMenu->parentMenu_ = this;
   subMenu->owner_ = owner_;
   subMenu->SetItemRightStrip(itemRightStrip_);
@@ -210,7 +211,7 @@ void CQuoBnMenu::Paint(HDC dc) const {
   FrameRect(dc, &client, frame.get());
   for (size_t i = 0; i < items_.size(); ++i) {
     RECT textRect = items_[i].rect;
-    OffsetRect(&textRect, kTextIndent, 0);
+    OffsetRect(&textRect, Scaled(kTextIndent), 0);
     const Gdiplus::ARGB colour = static_cast<int>(i) == hoverIndex_ ? highlightColour_ : textColour_;
     DrawTextCentered(dc, items_[i].text, ArgbToColorref(colour), false, true, textRect, font_.get());
   }
@@ -260,7 +261,8 @@ void CQuoBnMenu::OpenSubmenu(int index) {
   const int itemTop = item.rect.top;
   CQuoBnMenu* subMenu = GetSubMenu(item.id);
   if (subMenu && !subMenu->items_.empty()) {
-    subMenu->PopupAt(PopupCorner::kTopLeft, bounds.right - kSubmenuOverlap, bounds.top + itemTop - kSubmenuOverlap);
+    const int overlap = Scaled(kSubmenuOverlap);
+    subMenu->PopupAt(PopupCorner::kTopLeft, bounds.right - overlap, bounds.top + itemTop - overlap);
   }
 }
 

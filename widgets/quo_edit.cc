@@ -7,6 +7,7 @@
 #include "skin/focus_mark.h"
 #include "skin/text.h"
 #include "widgets/control_values.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -60,7 +61,7 @@ void CQuoEdit::OnReflectedCommand(int notifyCode) {
 int CQuoEdit::CharacterX(HDC dc, const std::wstring& text, int index) const {
   const LRESULT origin = SendMessageW(GetSafeHwnd(), EM_POSFROMCHAR, 0, 0);
   // The first character's place already holds the margin and the scrolling.
-  const int x0 = origin == -1 ? kTextInset : static_cast<short>(LOWORD(origin));
+  const int x0 = origin == -1 ? Scaled(kTextInset) : static_cast<short>(LOWORD(origin));
   if (index <= 0) return x0;
   SIZE extent{};
   GetTextExtentPoint32W(dc, text.c_str(), index, &extent);
@@ -109,7 +110,7 @@ void CQuoEdit::Paint(HDC dc) const {
   if (ShowsFocusMark(GetSafeHwnd())) {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    DrawFocusUnderline(dc, x, client.right - 2, metrics.tmHeight + 1);
+    DrawFocusUnderline(dc, x, client.right - Scaled(2), metrics.tmHeight + Scaled(1));
   }
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 #include "skin/sheets.h"
+#include "skin/ui_scale.h"
 #include "framework/window.h"
 #include "widgets/zeb_button.h"
 
 namespace korvid {
 
-// Moves a control to its rectangle in its parent's client pixels.
-inline void PlaceControl(const framework::CWnd& control, const SkinRect& rect) {
+// Moves a control to its rectangle, in logical pixels of its parent's
+// client area.
+inline void PlaceControl(const framework::CWnd& control, const SkinRect& logicalRect) {
+  const SkinRect rect = Scaled(logicalRect);
   control.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "skin/text.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -12,6 +13,8 @@ constexpr Gdiplus::ARGB kFill = 0xFFFFFFFF;
 constexpr Gdiplus::ARGB kTextColour = 0xFF575757;
 constexpr int kShadowRight = 12;
 constexpr int kShadowBottom = 2;
+// 9 points at 100 %.
+constexpr Gdiplus::REAL kFontPixels = 12.0f;
 
 void RegisterTipClass() {
   WNDCLASSW existing{};
@@ -45,10 +48,11 @@ CTitleTip::CTitleTip() {
   RegisterTipClass();
   Gdiplus::FontFamily arial(L"Arial");
   if (arial.GetLastStatus() == Gdiplus::Ok) {
-    font_ = std::make_unique<Gdiplus::Font>(&arial, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    font_ = std::make_unique<Gdiplus::Font>(&arial, ScaledF(kFontPixels), Gdiplus::FontStyleRegular,
+                                            Gdiplus::UnitPixel);
   } else {
-    font_ = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), 9.0f,
-                                            Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    font_ = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), ScaledF(kFontPixels),
+                                            Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
   }
 }
 
@@ -86,15 +90,16 @@ void CTitleTip::Paint() {
     Gdiplus::Graphics boxGraphics(&box);
     boxGraphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     const int l = client.left, t = client.top, r = client.right, b = client.bottom;
+    const int shadowRight = Scaled(kShadowRight), shadowBottom = Scaled(kShadowBottom);
     Gdiplus::GraphicsPath path;
-    const Gdiplus::Point corners[] = {{l, b - kShadowBottom}, {l, t}, {r - kShadowRight, t},
-                                      {r - kShadowRight, b - kShadowBottom}};
+    const Gdiplus::Point corners[] = {{l, b - shadowBottom}, {l, t}, {r - shadowRight, t},
+                                      {r - shadowRight, b - shadowBottom}};
     path.AddPolygon(corners, 4);
     Gdiplus::SolidBrush fill{Gdiplus::Color(kFill)};
-    Gdiplus::Pen outline(Gdiplus::Color(kOutline), 1.0f);
+    Gdiplus::Pen outline(Gdiplus::Color(kOutline), ScaledF(1.0f));
     boxGraphics.FillPath(&fill, &path);
     boxGraphics.DrawPath(&outline, &path);
-    const RECT textRect{l + 5, t + 5, r - kShadowRight, b - 7};
+    const RECT textRect{l + Scaled(5), t + Scaled(5), r - shadowRight, b - Scaled(7)};
     DrawTextGdiPlus(boxGraphics, kTextColour, text_, false, textRect, *font_);
     graphics.DrawImage(&box, 0, 0, width, height);
   }

@@ -19,6 +19,9 @@ inline constexpr UINT kApplyProgressMessage = WM_APP + 2;
 inline constexpr UINT kUnappliedChangesMessage = WM_APP + 3;
 // Posted by the main window to itself: compare the pages with the mouse.
 inline constexpr UINT kCompareWithMouseMessage = WM_APP + 4;
+// Main window: the display scale changed while a page was busy; the window
+// is rebuilt at the new scale when the page has returned.
+inline constexpr UINT kRescaleMessage = WM_APP + 5;
 
 // WM_USER range: numbers other processes and hooks send.
 

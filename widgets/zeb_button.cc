@@ -4,6 +4,7 @@
 
 #include "skin/dimmed_look.h"
 #include "skin/focus_mark.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 
@@ -198,12 +199,13 @@ constexpr Gdiplus::ARGB kChangeMarkRing = 0xFF161617;
 constexpr Gdiplus::REAL kChangeMarkRadius = 6.0F, kChangeMarkInset = 13.0F, kChangeMarkRingWidth = 2.5F;
 
 void DrawChangeMark(Gdiplus::Graphics& graphics, const RECT& rect) {
-  const Gdiplus::REAL x = static_cast<Gdiplus::REAL>(rect.right) - kChangeMarkInset - 2 * kChangeMarkRadius;
-  const Gdiplus::REAL y = static_cast<Gdiplus::REAL>(rect.top) + kChangeMarkInset;
+  const Gdiplus::REAL inset = ScaledF(kChangeMarkInset), diameter = ScaledF(2 * kChangeMarkRadius);
+  const Gdiplus::REAL x = static_cast<Gdiplus::REAL>(rect.right) - inset - diameter;
+  const Gdiplus::REAL y = static_cast<Gdiplus::REAL>(rect.top) + inset;
   Gdiplus::SolidBrush dot{Gdiplus::Color(kChangeMarkColour)};
-  Gdiplus::Pen ring{Gdiplus::Color(kChangeMarkRing), kChangeMarkRingWidth};
-  graphics.FillEllipse(&dot, x, y, 2 * kChangeMarkRadius, 2 * kChangeMarkRadius);
-  graphics.DrawEllipse(&ring, x, y, 2 * kChangeMarkRadius, 2 * kChangeMarkRadius);
+  Gdiplus::Pen ring{Gdiplus::Color(kChangeMarkRing), ScaledF(kChangeMarkRingWidth)};
+  graphics.FillEllipse(&dot, x, y, diameter, diameter);
+  graphics.DrawEllipse(&ring, x, y, diameter, diameter);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "skin/sheets.h"
 #include "widgets/keyboard_cues.h"
 #include "widgets/quo_bn_menu.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 
@@ -89,6 +90,7 @@ bool CZebImageDialog::PreTranslateMessage(MSG& message) {
 
 INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
+    KeepOwnLayoutAtDpiChanges(GetSafeHwnd());
     const INT_PTR result = CDialogEx::DialogProc(message, wParam, lParam);
     // A window and the pages inside it are built: every image they show is
     // a cut or a copy of their own by now.
@@ -97,6 +99,15 @@ INT_PTR CZebImageDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) 
       InitialiseKeyboardCues(GetSafeHwnd());
     }
     return result;
+  }
+  if (message == WM_DPICHANGED) {
+    // A pop-up keeps the scale it was made at and goes where the system
+    // puts it; the main window rebuilds itself instead.
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(GetSafeHwnd(), nullptr, suggested->left, suggested->top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetMessageResult(0);
+    return TRUE;
   }
   if (message == WM_ERASEBKGND && PaintBackground(reinterpret_cast<HDC>(wParam))) {
     SetMessageResult(TRUE);

@@ -8,6 +8,7 @@
 #include "framework/buffered_paint.h"
 #include "skin/text.h"
 #include "widgets/control_values.h"
+#include "skin/ui_scale.h"
 
 namespace korvid {
 namespace {
@@ -59,7 +60,7 @@ void CZebSliderCtrl::Paint(HDC dc) const {
   if (showValue) {
     const RECT text{std::max(centre - thumbWidth, static_cast<int>(client.left)), client.top + thumbHeight,
                     std::min(centre + thumbWidth, static_cast<int>(client.right)),
-                    client.top + thumbHeight + kValueTextHeight};
+                    client.top + thumbHeight + Scaled(kValueTextHeight)};
     DrawTextCentered(dc, std::to_wstring(position), ArgbToColorref(valueColour), true, false, text,
                      valueFont.get());
   }

@@ -6,7 +6,7 @@ namespace korvid {
 namespace {
 
 TEST(MenuLayout, NineItemsOfSixteenPixelsStackFromFourPixelsDown) {
-  const MenuLayout layout = LayoutMenu(9, 16, 280, kComboMenuRightStrip);
+  const MenuLayout layout = LayoutMenu(9, 16, 280, kComboMenuRightStrip, 96);
   EXPECT_EQ(layout.height, 9 * 16 + 8);
   ASSERT_EQ(layout.items.size(), 9u);
   for (int i = 0; i < 9; ++i) {
@@ -15,14 +15,22 @@ TEST(MenuLayout, NineItemsOfSixteenPixelsStackFromFourPixelsDown) {
 }
 
 TEST(MenuLayout, FullWidthItemsAndEmptyMenu) {
-  EXPECT_EQ(LayoutMenu(2, 18, 105, 0).items.back(), (PixelRect{1, 22, 105, 40}));
-  const MenuLayout empty = LayoutMenu(0, 16, 105, 15);
+  EXPECT_EQ(LayoutMenu(2, 18, 105, 0, 96).items.back(), (PixelRect{1, 22, 105, 40}));
+  const MenuLayout empty = LayoutMenu(0, 16, 105, 15, 96);
   EXPECT_EQ(empty.height, 0);
   EXPECT_TRUE(empty.items.empty());
 }
 
+TEST(MenuLayout, MarginsAndStripGrowWithTheScaleTheTextHeightAlreadyHas) {
+  // At 150 % the text is measured in the larger font already: 24 high.
+  const MenuLayout layout = LayoutMenu(2, 24, 420, kComboMenuRightStrip, 144);
+  EXPECT_EQ(layout.height, 2 * 24 + 12);
+  EXPECT_EQ(layout.items.front(), (PixelRect{1, 6, 420 - 23, 30}));  // 22.5 rounds up
+  EXPECT_EQ(layout.items.back(), (PixelRect{1, 30, 420 - 23, 54}));
+}
+
 TEST(MenuHitTest, EdgesBelongToTheItemBelowAndTheStripToNone) {
-  const std::vector<PixelRect> items = LayoutMenu(3, 16, 100, kComboMenuRightStrip).items;
+  const std::vector<PixelRect> items = LayoutMenu(3, 16, 100, kComboMenuRightStrip, 96).items;
   struct Case {
     PixelPoint point;
     int expected;
