@@ -23,10 +23,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "skin"))
 from PIL import Image, ImageChops  # noqa: E402
 
 import layout as L  # noqa: E402
-from generate_skin import SHEET_LIST, read_sheet_list, sheet_path  # noqa: E402
-from skinkit import STEPS  # noqa: E402
+from generate_skin import SHEET_LIST, read_sheet_list, read_steps, sheet_path  # noqa: E402
 
 RESOURCES = None
+STEPS = read_steps()
 ICON = None
 # The small icon at 100, 125, 150 and 200 %, the large one at the same, and
 # the Explorer's big views.

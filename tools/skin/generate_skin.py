@@ -16,18 +16,21 @@ Needs Pillow (Debian python3-pil) and the fonts-liberation package.
 """
 import argparse
 import os
+import re
 import sys
 
 sys.dont_write_bytecode = True   # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from skinkit import BUSY, DOWN, NORMAL, OFF, OVER, STEPS, SkinError, check_fonts, set_scale  # noqa: E402
+from skinkit import BUSY, DOWN, NORMAL, OFF, OVER, SkinError, check_fonts, set_scale  # noqa: E402
 import sheets  # noqa: E402
 from mark import write_icon  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # The one list of the sheets, which the program's build reads too.
 SHEET_LIST = os.path.join(HERE, "..", "..", "skin", "sheets.txt")
+# The scale steps, as the program knows them (kArtSteps).
+STEPS_HEADER = os.path.join(HERE, "..", "..", "skin", "display_scale.h")
 STATES = (NORMAL, OVER, DOWN, OFF, BUSY)
 
 
@@ -68,6 +71,18 @@ def read_sheet_list(path):
     return entries
 
 
+def read_steps(path=STEPS_HEADER):
+    """The scale steps in percent, from the program's kArtSteps."""
+    try:
+        with open(path, encoding="utf-8") as header:
+            found = re.search(r"kArtSteps\[\]\s*=\s*\{([0-9,\s]+)\}", header.read())
+    except OSError as error:
+        raise SkinError("cannot read the scale steps: %s" % error)
+    if not found:
+        raise SkinError("%s declares no kArtSteps" % path)
+    return [int(word) for word in found.group(1).split(",") if word.strip()]
+
+
 def sheet_path(out_folder, name, step):
     """Where a sheet of the list goes at a scale step."""
     if step == 100:
@@ -105,8 +120,9 @@ def draw_step(entries, out_folder, step):
             raise SkinError("cannot write %s: %s" % (path, error))
 
 
-def generate(out_folder, icon_path=None, sheet_list=SHEET_LIST, steps=STEPS):
+def generate(out_folder, icon_path=None, sheet_list=SHEET_LIST, steps=None):
     check_fonts()
+    steps = steps or read_steps()
     entries = read_sheet_list(sheet_list)
     make_folder(out_folder)
     for step in steps:
@@ -125,10 +141,9 @@ def step_list(text):
         steps = [int(word) for word in text.split(",")]
     except ValueError:
         raise argparse.ArgumentTypeError("steps are percentages separated by commas: %r" % text)
-    wrong = [step for step in steps if step not in STEPS]
+    wrong = [step for step in steps if step < 100]
     if wrong:
-        raise argparse.ArgumentTypeError("no scale step %s (the steps are %s)"
-                                         % (wrong[0], ", ".join(map(str, STEPS))))
+        raise argparse.ArgumentTypeError("a step is a percentage from 100 up, not %d" % wrong[0])
     return steps
 
 
@@ -137,8 +152,8 @@ def main(argv=None):
     parser.add_argument("--out", required=True, help="folder for the skin sheets")
     parser.add_argument("--icon", help="path of the .ico file to write")
     parser.add_argument("--sheets", default=SHEET_LIST, help="the sheet list (default: skin/sheets.txt)")
-    parser.add_argument("--steps", type=step_list, default=STEPS,
-                        help="scale steps to draw, in percent (default: %s)" % ",".join(map(str, STEPS)))
+    parser.add_argument("--steps", type=step_list,
+                        help="scale steps to draw, in percent (default: the program's, from skin/display_scale.h)")
     args = parser.parse_args(argv)
     try:
         generate(args.out, args.icon, args.sheets, args.steps)

@@ -48,8 +48,6 @@ DANGER = (232, 72, 77)
 BUTTON_RADIUS = 6
 CARD_RADIUS = 10
 
-STEPS = (100, 125, 150, 175, 200)   # the scale steps the sheets are drawn at, in percent
-
 _scale = 1    # 1 exactly at 100 %, so that drawing there is today's arithmetic
 
 
@@ -95,10 +93,11 @@ def union(*rects):
 # ---------------------------------------------------------------- scale -----
 
 def set_scale(percent):
-    """Draws from now on at PERCENT of the logical size."""
+    """Draws from now on at PERCENT (a whole number from 100 up) of the
+    logical size."""
     global _scale
-    if percent not in STEPS:
-        raise SkinError("no scale step %r (the steps are %s)" % (percent, ", ".join(map(str, STEPS))))
+    if not isinstance(percent, int) or percent < 100:
+        raise SkinError("a scale is a whole percentage from 100 up, not %r" % (percent,))
     _scale = 1 if percent == 100 else percent / 100
 
 
