@@ -35,17 +35,25 @@ ART_DISTANCE = 2.0
 SIZE_SLACK = 1
 # A menu opens this close to its combo's bottom edge.
 MENU_SLACK = 2
+# The text of a function button's label: its rectangle less its frame and,
+# at the right, its arrow.
+LABEL_INSET, LABEL_ARROW = 2, 40
 # Regions whose edges must stay sharp at 200 %, in logical client pixels: a
 # page button's caption (the skin's art) and the third function button's
 # label (text the program writes).
 SHARP_REGIONS = {
     "page-button": MAIN_BUTTONS[BUTTON_SETTING],
-    "button-label": tuple(a + b for a, b in zip(FUNCTION_BUTTON_RECTS[3], PAGE_ORIGIN + (0, 0))),
+    "button-label": (PAGE_ORIGIN[0] + FUNCTION_BUTTON_RECTS[3][0] + LABEL_INSET,
+                     PAGE_ORIGIN[1] + FUNCTION_BUTTON_RECTS[3][1] + LABEL_INSET,
+                     FUNCTION_BUTTON_RECTS[3][2] - 2 * LABEL_INSET - LABEL_ARROW,
+                     FUNCTION_BUTTON_RECTS[3][3] - 2 * LABEL_INSET),
 }
 # A region is as sharp as another when its edge sharpness is at least this
-# share of the other's. Text drawn at twice the size keeps about 0.85 of it;
-# a bitmap stretched to twice its size with a smooth filter about 0.5-0.6.
-SHARP_SHARE = 0.75
+# share of the other's. Measured here: the skin's art drawn at 200 % keeps
+# about 0.95 of its sharpness at 100 %, and the label's text (drawn without
+# smoothing at 100 %, smoothed at 200 %) about 0.75; the 100 % regions
+# stretched to twice their size with a smooth filter keep 0.4 to 0.55.
+SHARP_SHARE = 0.65
 # Steps of less than this share of a region's contrast are no edges (gradients, dither).
 EDGE_STEP_FLOOR = 0.1
 # The smooth filters a stretched bitmap is drawn with: ImageMagick's names.
