@@ -355,8 +355,9 @@ class ScaleWalk(ScaleCase):
         self.close_by(popup, NO_MOUSE_OK[1], "the no-mouse pop-up")
 
 
-# Where the window is told to go at 150 %: its suggested rectangle's place.
-MOVED_TO = (100, 60)
+# Where the window is told to go at 150 % and then back at 100 %: the
+# suggested rectangles' places.
+MOVED_TO, MOVED_BACK_TO = (100, 60), (40, 30)
 # The fixture's rectangle at its start and the one it is told to take.
 FIXTURE_RECT = [100, 100, 400, 300]
 FIXTURE_SUGGESTED = (300, 200, 600, 450)
@@ -393,9 +394,29 @@ class MonitorChange(ScaleCase):
         main = self.wait_page(BUTTON_PAGE)
         shot = self.screenshot(main, "moved-from-96")
         self.assert_step_art(shot, BUTTON_SETTING)
-        # The page is the one at the new scale: its Apply is where 150 % puts it.
+        # The page is the one at the new scale: its menus open under its
+        # combos, its pop-ups are drawn at 150 %, its Apply is where 150 % puts it.
+        menu = self.open_menu(4)
+        self.assert_menu_under(menu, self.page().control(function_button(4)), "button 4 after the move")
+        DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index("Keyboard key"), self.dpi))
+        popup = DESKTOP.wait_titled(HOTKEY_TITLE)
+        self.assert_popup_size(popup, HOTKEY_SIZE, "the hotkey pop-up after the move")
+        DESKTOP.press_keys(popup, "F5")
+        self.wait_key_field("F5")
+        self.screenshot(popup, "hotkey-popup-moved-from-96")
+        self.click_popup(popup, SAVE)
+        self.wait_popup_closed()
+        edited[3] = "F5"
+        self.wait_labels(edited)
         self.apply_and_check(lambda: self.click_on_page(main, BUTTON_PAGE_APPLY[1]))
         self.assertEqual([b[0] for b in self.bound_buttons()], edited)
+        # And back on a monitor at 100 %: the window as it started, with the 100 % art.
+        self.dpi = LOGICAL_DPI
+        DESKTOP.send_dpi_changed(main, LOGICAL_DPI, MOVED_BACK_TO + MAIN_CLIENT_SIZE)
+        main = DESKTOP.wait("the window back at 100 %", lambda s: next(
+            (w for w in [s.main(True)] if w is not None and w.rect == list(MOVED_BACK_TO + MAIN_CLIENT_SIZE)), None))
+        self.wait_labels(edited, "the labels back at 100 %")
+        self.assert_step_art(self.screenshot(self.wait_page(BUTTON_PAGE), "moved-back-from-144"), BUTTON_SETTING)
 
 
 GROUPS = (ScaleSteps, ScaleWalk, MonitorChange)
