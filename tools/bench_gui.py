@@ -478,7 +478,9 @@ def print_disk(build):
     and the installer."""
     installer_build = os.path.join(build, "packaging", "installer")
     sheets_nsh = os.path.join(installer_build, "sheets.nsh")
-    setups = [f for f in os.listdir(build) if f.startswith("KorvidConfig-") and f.endswith("-setup.exe")]
+    # The newest installer, should older versions' lie beside it.
+    setups = sorted((f for f in os.listdir(build) if f.startswith("KorvidConfig-") and f.endswith("-setup.exe")),
+                    key=lambda f: os.path.getmtime(os.path.join(build, f)), reverse=True)
     if not os.path.exists(sheets_nsh) or not setups:
         print("  (no installer in the build: cmake --build BUILD --target setup)")
         return
