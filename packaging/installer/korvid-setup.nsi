@@ -1,8 +1,9 @@
 ; The Windows installer of Korvid Configuration Software (the setup target).
 ; Per user: no administrator rights, into the user's programs folder. The
 ; build defines: VERSION (1.0.9), VERSION_SHOWN (1.09), PROGRAM, KORVIDCTL,
-; README, ICON, ART (wizard.bmp, header.bmp), SHEETS_NSH (File lines of the
-; skin sheets), UNSHEETS_NSH (their Delete lines), OUTFILE, and from the
+; README, ICON, ART (wizard.bmp, header.bmp), SHEETS_NSH (SetOutPath and File
+; lines of the skin sheets, folder by folder), UNSHEETS_NSH (their Delete
+; lines and the RMDir of the scale steps' folders), OUTFILE, and from the
 ; program's headers WINDOW_TITLE, INSTANCE_MUTEX and TRAY_ARGUMENT.
 ;
 ; Silent: /S, /D=FOLDER (last), /STARTUP=1 or /STARTUP=0.
@@ -188,7 +189,6 @@ Section "Install"
   File "/oname=${EXE}" "${PROGRAM}"
   File "/oname=korvidctl.exe" "${KORVIDCTL}"
   File "/oname=README.txt" "${README}"
-  SetOutPath "$INSTDIR\Resources"
   !include "${SHEETS_NSH}"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"

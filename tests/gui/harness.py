@@ -151,6 +151,14 @@ class WaitTimeout(AssertionError):
     pass
 
 
+def link_or_copy(source, target):
+    """A hard link to source at target, or a copy where links cannot be made."""
+    try:
+        os.link(source, target)
+    except OSError:
+        shutil.copy2(source, target)
+
+
 def wine_path(path):
     """The Windows name of a Unix path: drive Z: is the Unix root."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -543,11 +551,11 @@ class AppFolder:
         for name in os.listdir(resources):
             if name in without or name == "Config.ini":
                 continue
-            source = os.path.join(resources, name)
-            try:
-                os.link(source, os.path.join(own_resources, name))
-            except OSError:
-                shutil.copy2(source, own_resources)
+            source, target = os.path.join(resources, name), os.path.join(own_resources, name)
+            if os.path.isdir(source):   # a scale step's sheets
+                shutil.copytree(source, target, copy_function=link_or_copy)
+            else:
+                link_or_copy(source, target)
         with open(os.path.join(own_resources, "Config.ini"), "w", newline="\r\n") as ini:
             ini.write(f"[ConfigData]\nDataPath={wine_path(self.data)}\n")
 

@@ -39,6 +39,11 @@ def plain(text):
     return (text or "").replace("&", "")
 
 
+def files_under(folder):
+    """The files in a folder and its subfolders, as sorted relative paths."""
+    return sorted(os.path.relpath(os.path.join(d, f), folder) for d, _, files in os.walk(folder) for f in files)
+
+
 class Machine:
     """The prefix's user folders and registry, as Windows names them."""
 
@@ -135,8 +140,10 @@ class InstallerCase(GuiCase):
         folder = self.machine.install_dir()
         for name in INSTALLED_FILES:
             self.assertTrue(os.path.isfile(os.path.join(folder, name)), name)
-        sheets = sorted(os.listdir(OPTIONS.resources))
-        self.assertEqual(sorted(os.listdir(os.path.join(folder, "Resources"))), sheets)
+        # The sheets, with the folder of each larger scale step.
+        sheets = files_under(OPTIONS.resources)
+        self.assertTrue(any(os.path.dirname(sheet) for sheet in sheets), "no scale step folder in the build")
+        self.assertEqual(files_under(os.path.join(folder, "Resources")), sheets)
         _, mismatch, errors = filecmp.cmpfiles(OPTIONS.resources, os.path.join(folder, "Resources"), sheets,
                                                shallow=False)
         self.assertEqual(mismatch + errors, [], "sheets that differ from the build's")

@@ -1,10 +1,10 @@
 """Illustrations: the mouse drawings and the small tab icons."""
 import math
 
-from PIL import Image, ImageChops, ImageDraw, ImageFilter
+from PIL import Image, ImageChops, ImageDraw
 
-from skinkit import (GOLD, INK, SCALE, TEXT_MUTED, TEXT_SOFT, Rect, aa_draw, draw_text, font,
-                     put, rgba, solid, stroke, vgradient)
+from skinkit import (GOLD, INK, TEXT_MUTED, TEXT_SOFT, Rect, aa_draw, aa_layer, draw_text, font,
+                     rgba, shape_mask, soft_shadow, stroke, vgradient)
 from mark import draw_mark
 
 
@@ -23,11 +23,8 @@ def mouse_outline(w, h, steps=240):
     return pts
 
 
-def _body_mask(w, h):
-    big = Image.new("L", (w * SCALE, h * SCALE), 0)
-    ImageDraw.Draw(big).polygon([(x * SCALE, y * SCALE) for x, y in mouse_outline(w, h)],
-                                fill=255)
-    return big
+def _draw_body(d, s, w, h):
+    d.polygon([(x * s, y * s) for x, y in mouse_outline(w, h)], fill=255)
 
 
 def _split_y(w, h, x):
@@ -40,33 +37,46 @@ def draw_mouse(img, rect, callouts=None):
     """Detailed mouse for the button page.  callouts maps a part name to
     the (x, y) sheet position of its numbered marker."""
     w, h = rect.w, rect.h
-    s = SCALE
-    body_big = _body_mask(w, h)
     # Shadow and faint gold halo under the body.
-    shadow = Image.new("L", (w + 80, h + 80), 0)
-    shadow.paste(body_big.resize((w, h), Image.LANCZOS), (40, 52))
-    shadow = shadow.filter(ImageFilter.GaussianBlur(16)).point(lambda v: v * 150 // 255)
-    put(img, solid(w + 80, h + 80, (0, 0, 0)), (rect.x - 40, rect.y - 40), shadow)
-    halo = Image.new("L", (w + 80, h + 80), 0)
-    halo.paste(body_big.resize((w, h), Image.LANCZOS), (40, 40))
-    halo = halo.filter(ImageFilter.GaussianBlur(22)).point(lambda v: v * 40 // 255)
-    put(img, solid(w + 80, h + 80, GOLD), (rect.x - 40, rect.y - 40), halo)
+    body_mask = shape_mask(rect, lambda d, s: _draw_body(d, s, w, h))
+    soft_shadow(img, rect, body_mask, (0, 0, 0), blur_radius=16, strength=150, drop=12, margin=40)
+    soft_shadow(img, rect, body_mask, GOLD, blur_radius=22, strength=40, margin=40)
+    aa_layer(img, rect, lambda layer, s: _paint_mouse(layer, s, w, h))
+    mark = int(w * 0.20)
+    draw_mark(img, Rect(int(rect.x + w / 2 - mark / 2), int(rect.y + h * 0.66), mark, mark),
+              GOLD)
 
-    layer = Image.new("RGBA", (w * s, h * s), (0, 0, 0, 0))
-    body = vgradient(w * s, h * s, (58, 58, 61), (22, 22, 24))
+    if callouts:
+        anchors = {
+            "left": (rect.x + w * 0.27, rect.y + h * 0.16),
+            "right": (rect.x + w * 0.73, rect.y + h * 0.16),
+            "middle": (rect.x + w / 2, rect.y + h * 0.185),
+            "forward": (rect.x + w * 0.07, rect.y + h * 0.48),
+            "back": (rect.x + w * 0.07, rect.y + h * 0.605),
+        }
+        for number, (part, marker) in enumerate(callouts, start=1):
+            _callout(img, anchors[part], marker, number)
+
+
+def _paint_mouse(layer, s, w, h):
+    """The mouse's body of logical size w x h onto a layer, s its pixels per
+    logical pixel."""
+    body_big = Image.new("L", layer.size, 0)
+    _draw_body(ImageDraw.Draw(body_big), s, w, h)
+    body = vgradient(*layer.size, (58, 58, 61), (22, 22, 24))
     layer.paste(body, (0, 0), body_big)
     d = ImageDraw.Draw(layer)
 
     # Main buttons: lighter panels in front of the split line, with a gap
     # down the middle.
     gap = 2.2
-    buttons = Image.new("L", (w * s, h * s), 0)
+    buttons = Image.new("L", layer.size, 0)
     bd = ImageDraw.Draw(buttons)
     edge = [(x, _split_y(w, h, x)) for x in [w * i / 40 for i in range(41)]]
-    bd.polygon([(0, 0), (w * s, 0)] + [(x * s, y * s) for x, y in reversed(edge)], fill=255)
-    bd.rectangle(((w / 2 - gap) * s, 0, (w / 2 + gap) * s, h * s), fill=0)
+    bd.polygon([(0, 0), (layer.size[0], 0)] + [(x * s, y * s) for x, y in reversed(edge)], fill=255)
+    bd.rectangle(((w / 2 - gap) * s, 0, (w / 2 + gap) * s, layer.size[1]), fill=0)
     buttons = ImageChops.multiply(buttons, body_big)
-    panel = vgradient(w * s, h * s, (74, 74, 78), (40, 40, 43))
+    panel = vgradient(*layer.size, (74, 74, 78), (40, 40, 43))
     layer.paste(panel, (0, 0), buttons)
     # Split line and centre groove.
     d.line([(x * s, (y + 1.2) * s) for x, y in edge], fill=(12, 12, 12, 255), width=int(2.2 * s))
@@ -93,21 +103,6 @@ def draw_mouse(img, rect, callouts=None):
     # Rim light.
     outline = [(x * s, y * s) for x, y in mouse_outline(w, h)]
     d.line(outline + [outline[0]], fill=(110, 110, 116, 255), width=int(1.3 * s))
-    put(img, layer.resize((w, h), Image.LANCZOS), (rect.x, rect.y))
-    mark = int(w * 0.20)
-    draw_mark(img, Rect(int(rect.x + w / 2 - mark / 2), int(rect.y + h * 0.66), mark, mark),
-              GOLD)
-
-    if callouts:
-        anchors = {
-            "left": (rect.x + w * 0.27, rect.y + h * 0.16),
-            "right": (rect.x + w * 0.73, rect.y + h * 0.16),
-            "middle": (rect.x + w / 2, rect.y + h * 0.185),
-            "forward": (rect.x + w * 0.07, rect.y + h * 0.48),
-            "back": (rect.x + w * 0.07, rect.y + h * 0.605),
-        }
-        for number, (part, marker) in enumerate(callouts, start=1):
-            _callout(img, anchors[part], marker, number)
 
 
 def _callout(img, anchor, marker, number):

@@ -1,29 +1,36 @@
 #!/usr/bin/python3
-"""Writes the Korvid skin: every sheet of the Resources folder and the
-program icon.
+"""Writes the Korvid skin: every sheet of the Resources folder at every
+scale step, and the program icon.
 
-usage: generate_skin.py --out FOLDER --icon PATH/korvid.ico [--sheets LIST]
+usage: generate_skin.py --out FOLDER [--icon PATH/korvid.ico] [--sheets LIST]
+                        [--steps 100,125,...]
 
 LIST is the sheet list, skin/sheets.txt by default: each sheet's file and
-how it is drawn.
+how it is drawn.  The 100 % sheets go into FOLDER under their own names;
+each other step's into FOLDER/<percent>/, as PNG under the same stem
+(Resources/150/Main_BK.png), RGB where the 100 % sheet is a bitmap and RGBA
+where it is a PNG.  --steps draws only the steps listed (default: all).
 
 Prints nothing on success; on failure prints the reason and exits with 1.
 Needs Pillow (Debian python3-pil) and the fonts-liberation package.
 """
 import argparse
 import os
+import re
 import sys
 
 sys.dont_write_bytecode = True   # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from skinkit import BUSY, DOWN, NORMAL, OFF, OVER, SkinError, check_fonts  # noqa: E402
+from skinkit import BUSY, DOWN, NORMAL, OFF, OVER, SkinError, check_fonts, set_scale  # noqa: E402
 import sheets  # noqa: E402
 from mark import write_icon  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # The one list of the sheets, which the program's build reads too.
 SHEET_LIST = os.path.join(HERE, "..", "..", "skin", "sheets.txt")
+# The scale steps, as the program knows them (kArtSteps).
+STEPS_HEADER = os.path.join(HERE, "..", "..", "skin", "display_scale.h")
 STATES = (NORMAL, OVER, DOWN, OFF, BUSY)
 
 
@@ -64,42 +71,92 @@ def read_sheet_list(path):
     return entries
 
 
-def save(img, path):
-    if path.endswith(".png"):
+def read_steps(path=STEPS_HEADER):
+    """The scale steps in percent, from the program's kArtSteps."""
+    try:
+        with open(path, encoding="utf-8") as header:
+            found = re.search(r"kArtSteps\[\]\s*=\s*\{([0-9,\s]+)\}", header.read())
+    except OSError as error:
+        raise SkinError("cannot read the scale steps: %s" % error)
+    if not found:
+        raise SkinError("%s declares no kArtSteps" % path)
+    return [int(word) for word in found.group(1).split(",") if word.strip()]
+
+
+def sheet_path(out_folder, name, step):
+    """Where a sheet of the list goes at a scale step."""
+    if step == 100:
+        return os.path.join(out_folder, name)
+    return os.path.join(out_folder, str(step), os.path.splitext(name)[0] + ".png")
+
+
+def save(img, name, step, path):
+    """Saves a sheet: at 100 % in its list file's format, at the other steps
+    as PNG in the 100 % file's colour mode."""
+    if step != 100:
+        img.convert("RGBA" if name.endswith(".png") else "RGB").save(path, "PNG", compress_level=9)
+    elif name.endswith(".png"):
         img.save(path, "PNG", optimize=False)   # 32-bit RGBA
     else:
         img.convert("RGB").save(path, "BMP")    # 24-bit
 
 
-def generate(out_folder, icon_path, sheet_list=SHEET_LIST):
-    check_fonts()
-    entries = read_sheet_list(sheet_list)
+def make_folder(folder):
     try:
-        os.makedirs(out_folder, exist_ok=True)
-        icon_folder = os.path.dirname(os.path.abspath(icon_path))
-        os.makedirs(icon_folder, exist_ok=True)
+        os.makedirs(folder, exist_ok=True)
     except OSError as error:
         raise SkinError("cannot create folder: %s" % error)
+
+
+def draw_step(entries, out_folder, step):
+    set_scale(step)
     for name, draw, state in entries:
+        path = sheet_path(out_folder, name, step)
+        make_folder(os.path.dirname(os.path.abspath(path)))
         img = draw(state)
         try:
-            save(img, os.path.join(out_folder, name))
+            save(img, name, step, path)
         except OSError as error:
-            raise SkinError("cannot write %s: %s" % (name, error))
+            raise SkinError("cannot write %s: %s" % (path, error))
+
+
+def generate(out_folder, icon_path=None, sheet_list=SHEET_LIST, steps=None):
+    check_fonts()
+    steps = steps or read_steps()
+    entries = read_sheet_list(sheet_list)
+    make_folder(out_folder)
+    for step in steps:
+        draw_step(entries, out_folder, step)
+    if icon_path:
+        make_folder(os.path.dirname(os.path.abspath(icon_path)))
+        try:
+            write_icon(icon_path)
+        except OSError as error:
+            raise SkinError("cannot write %s: %s" % (icon_path, error))
+
+
+def step_list(text):
+    """The --steps argument: percentages separated by commas."""
     try:
-        write_icon(icon_path)
-    except OSError as error:
-        raise SkinError("cannot write %s: %s" % (icon_path, error))
+        steps = [int(word) for word in text.split(",")]
+    except ValueError:
+        raise argparse.ArgumentTypeError("steps are percentages separated by commas: %r" % text)
+    wrong = [step for step in steps if step < 100]
+    if wrong:
+        raise argparse.ArgumentTypeError("a step is a percentage from 100 up, not %d" % wrong[0])
+    return steps
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description="Writes the Korvid skin sheets and icon.")
     parser.add_argument("--out", required=True, help="folder for the skin sheets")
-    parser.add_argument("--icon", required=True, help="path of the .ico file to write")
+    parser.add_argument("--icon", help="path of the .ico file to write")
     parser.add_argument("--sheets", default=SHEET_LIST, help="the sheet list (default: skin/sheets.txt)")
+    parser.add_argument("--steps", type=step_list,
+                        help="scale steps to draw, in percent (default: the program's, from skin/display_scale.h)")
     args = parser.parse_args(argv)
     try:
-        generate(args.out, args.icon, args.sheets)
+        generate(args.out, args.icon, args.sheets, args.steps)
     except SkinError as error:
         print("generate_skin: %s" % error, file=sys.stderr)
         return 1

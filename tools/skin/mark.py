@@ -5,10 +5,12 @@ import struct
 
 from PIL import Image
 
-from skinkit import (GOLD, GOLD_DEEP, GOLD_SOFT, Rect, aa_draw, draw_text, font, rgba,
+from skinkit import (GOLD, GOLD_DEEP, GOLD_SOFT, Rect, aa_draw, at_scale, draw_text, font, rgba,
                      text_width, vgradient)
 
-ICON_SIZES = (16, 24, 32, 48, 64, 256)
+# The small icon at 100, 125, 150 and 200 % (16, 20, 24, 32), the large one
+# (32, 40, 48, 64), and the 256 of the Explorer's big views.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 
 
 def _polygons(detailed):
@@ -50,7 +52,8 @@ def draw_wordmark(img, x, y, height, colour=GOLD, text_colour=(240, 240, 240)):
 
 
 def icon_image(size):
-    """One icon frame: a dark rounded tile with the gold mark, tuned per size."""
+    """One icon frame: a dark rounded tile with the gold mark, tuned per size.
+    Drawn in pixels: the caller draws at scale 100."""
     img = Image.new("RGBA", (size, size), (0, 0, 0, 0))
     inset = 0 if size <= 24 else max(1, size // 32)
     tile = Rect(inset, inset, size - 2 * inset, size - 2 * inset)
@@ -105,7 +108,8 @@ def write_icon(path):
     """Writes the multi-size program icon: bitmaps up to 64 px, PNG at 256."""
     entries = []
     for size in ICON_SIZES:
-        img = icon_image(size)
+        with at_scale(100):
+            img = icon_image(size)
         if size >= 256:
             buf = io.BytesIO()
             img.save(buf, "PNG", optimize=True)

@@ -1,24 +1,26 @@
 """One function per sheet family: each draws the whole window with every
 control in one state.  Backgrounds are drawn once per family and copied, so
 every state of a family shares the same pixels outside its controls."""
-from PIL import Image, ImageChops, ImageFilter
+from PIL import ImageChops
 
 import layout as L
 from art import draw_mouse, draw_unplugged_mouse, number_badge, tab_icon
 from mark import draw_mark, draw_wordmark
 from skinkit import (BUSY, CARD_EDGE, DANGER, DOWN, GOLD, GOLD_DEEP, GOLD_SOFT, INK, NORMAL, OFF,
                      OVER, SEPARATOR, TEXT, TEXT_MUTED, TEXT_OFF, TEXT_SOFT, WELL, Rect,
-                     aa_draw, arrow_button, backdrop, busy_button, button, card, check_box, close_glyph,
-                     combo_frame, draw_text, fade_hline, fit_size, font, glow, glyph, hline,
-                     paragraph, pill, put, ring_mask, rounded_box, rounded_mask, rgba,
-                     saved_confirmation, section_title, solid, stroke, text_in_rect, text_width, union, vgradient,
-                     vline, well)
+                     aa_draw, area_mask, arrow_button, backdrop, blur, busy_button, button, card,
+                     check_box, close_glyph, combo_frame, draw_text, fade_hline, fill_gradient, fill_mask,
+                     fit_size, font, glow, glyph, hline, new_sheet, paragraph, pill, put, ring_mask,
+                     rounded_box, rounded_mask, rgba, saved_confirmation, scale, section_title,
+                     see_through, stroke, text_in_rect, text_width, union, vline, well)
 
 _cache = {}
 
 
 def _once(key, make):
-    """Background of a family, drawn on first use; callers get a copy."""
+    """Background of a family, drawn on first use at each scale; callers get
+    a copy."""
+    key = (key, scale())
     if key not in _cache:
         _cache[key] = make()
     return _cache[key].copy()
@@ -30,7 +32,7 @@ def page_header(img, title, subtitle):
 
 
 def page_backdrop(size):
-    return backdrop(size[0], size[1], offset=L.PAGE_ORIGIN)
+    return _once(("page", size), lambda: backdrop(size[0], size[1], offset=L.PAGE_ORIGIN))
 
 
 # ------------------------------------------------------------------ main ----
@@ -39,8 +41,7 @@ def _main_background():
     w, h = L.MAIN_SIZE
     img = backdrop(w, h)
     # Title strip with its own slightly lighter gradient.
-    strip = vgradient(w, L.PAGE_ORIGIN[1], (36, 36, 38), (22, 22, 23))
-    put(img, strip, (0, 0))
+    fill_gradient(img, Rect(0, 0, w, L.PAGE_ORIGIN[1]), (36, 36, 38), (22, 22, 23))
     hline(img, 0, w, L.PAGE_ORIGIN[1] - 1, (0, 0, 0), 255)
     fade_hline(img, 0, w, L.PAGE_ORIGIN[1] - 2, GOLD, 70)
     hline(img, 0, w, 0, GOLD, 200)
@@ -62,17 +63,14 @@ def main_sheet(state):
     for rect, label, icon in L.MAIN_TABS:
         if state == OVER:
             # A faint lift behind the hovered tab, kept inside its rectangle.
-            layer = vgradient(rect.w, rect.h, (48, 48, 50), (36, 36, 38))
-            put(img, layer, (rect.x, rect.y), rounded_mask(rect.w, rect.h + 8, 8).crop(
-                (0, 0, rect.w, rect.h)).point(lambda v: v * 200 // 255))
+            fill_gradient(img, rect, (48, 48, 50), (36, 36, 38),
+                          rounded_mask(rect, 8, extend=8).point(lambda v: v * 200 // 255))
             glow(img, Rect(rect.x + 12, rect.bottom - 3, rect.w - 24, 2), 1, GOLD,
                  strength=120, spread=3, clip=rect)
             hline(img, rect.x + 12, rect.right - 12, rect.bottom - 3, GOLD, 140)
             colour = (255, 255, 255)
         elif state == DOWN:
-            layer = vgradient(rect.w, rect.h, (30, 28, 22), (58, 48, 18))
-            put(img, layer, (rect.x, rect.y), rounded_mask(rect.w, rect.h + 8, 8).crop(
-                (0, 0, rect.w, rect.h)))
+            fill_gradient(img, rect, (30, 28, 22), (58, 48, 18), rounded_mask(rect, 8, extend=8))
             glow(img, Rect(rect.x + 8, rect.bottom - 4, rect.w - 16, 3), 1, GOLD,
                  strength=150, spread=3, clip=rect)
             rounded_box(img, Rect(rect.x + 8, rect.bottom - 4, rect.w - 16, 4), 2, fill=GOLD)
@@ -144,17 +142,14 @@ def _level_box(index):
 
 
 def _led_transparency(index):
-    """Transparency (255 = fully see-through) of a level's light guide, in
-    the level box's coordinates: a rounded ring with a soft halo, limited
-    to the frame segments."""
+    """Transparency (255 = fully see-through) of a level's light guide, a
+    mask of the level box: a rounded ring with a soft halo, limited to the
+    frame segments."""
     box = _level_box(index)
-    ring = ring_mask(box.w, box.h, 14, 3.0, inset=7)
-    halo = ring.filter(ImageFilter.GaussianBlur(3.5)).point(lambda v: min(255, v * 150 // 100))
+    ring = ring_mask(box, 14, 3.0, inset=7)
+    halo = blur(ring, 3.5).point(lambda v: min(255, v * 150 // 100))
     see = ImageChops.lighter(ring, halo.point(lambda v: v * 62 // 100))
-    segments = Image.new("L", (box.w, box.h), 0)
-    for seg in L.LEVEL_FRAMES[index]:
-        segments.paste(255, (seg.x - box.x, seg.y - box.y, seg.right - box.x, seg.bottom - box.y))
-    return ImageChops.multiply(see, segments)
+    return ImageChops.multiply(see, area_mask(box, L.LEVEL_FRAMES[index]))
 
 
 def _sensor_background():
@@ -169,8 +164,7 @@ def _sensor_background():
         glow(img, box, 14, (0, 0, 0), strength=110, spread=4, clip=box.inset(-6))
         rounded_box(img, box, 14, gradient=((36, 36, 38), (24, 24, 25)), outline=CARD_EDGE)
         # Dark bed under the light guide, so the LED colour reads as light.
-        ring = ring_mask(box.w, box.h, 14, 7, inset=5)
-        put(img, solid(box.w, box.h, (12, 12, 13)), (box.x, box.y), ring)
+        fill_mask(img, box, ring_mask(box, 14, 7, inset=5), (12, 12, 13))
         field, up, down = L.CPI_FIELDS[index], L.CPI_UP[index], L.CPI_DOWN[index]
         # The field writes its text at its top: the well is as high as the
         # text line and the arrows, so that the number sits in its middle.
@@ -249,13 +243,9 @@ def sensor_sheet(state):
         box = _level_box(index)
         see = _led_transparency(index)
         if state == NORMAL:
-            alpha = img.getchannel("A")
-            region = alpha.crop(box.box)
-            alpha.paste(ImageChops.subtract(region, see), box.box)
-            img.putalpha(alpha)
+            see_through(img, box, see)
         else:
-            colour = L.LEVEL_PREVIEW_COLOURS[index]
-            put(img, solid(box.w, box.h, colour), (box.x, box.y), see)
+            fill_mask(img, box, see, L.LEVEL_PREVIEW_COLOURS[index])
     return img
 
 
@@ -583,7 +573,7 @@ SLIDER_THUMB = Rect(40, 199, 20, 20)   # the thumb, below the panel
 
 
 def _slider_background():
-    img = Image.new("RGBA", SLIDER_SIZE, (0, 0, 0, 0))   # the thumb's strip stays see-through
+    img = new_sheet(*SLIDER_SIZE, colour=(0, 0, 0), alpha=0)   # the thumb's strip stays see-through
     put(img, popup_frame(SLIDER_PANEL, "Slider"), (0, 0))
     for track in SLIDER_TRACKS:
         groove = Rect(track.x + 4, track.y + 8, track.w - 8, 4)

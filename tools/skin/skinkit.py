@@ -3,9 +3,16 @@ shapes, glows, text and the stateful control looks (buttons, toggles, combo
 frames, arrows).
 
 All drawing goes onto RGBA images.  Shapes are rendered into a small patch at
-SCALE times the size and reduced, so edges are smooth; text is drawn at 1x
-with FreeType's own anti-aliasing.
+SCALE times the size and reduced, so edges are smooth; text is drawn at the
+sheet's own size with FreeType's own anti-aliasing.
+
+Every sheet is drawn at a scale step (100 % to 200 %): the callers work in
+logical pixels, the pixels of the 100 % sheet, and this toolkit alone turns
+them into the pixels of the sheet being drawn (set_scale, then px for
+lengths and device for rectangles).  A rectangle's edges land where the
+program cuts it: R(edge * scale), R rounding half up.
 """
+import contextlib
 import math
 import os
 from collections import namedtuple
@@ -40,6 +47,8 @@ DANGER = (232, 72, 77)
 
 BUTTON_RADIUS = 6
 CARD_RADIUS = 10
+
+_scale = 1    # 1 exactly at 100 %, so that drawing there is today's arithmetic
 
 
 class Rect(namedtuple("Rect", "x y w h")):
@@ -81,6 +90,55 @@ def union(*rects):
     return Rect(left, top, right - left, bottom - top)
 
 
+# ---------------------------------------------------------------- scale -----
+
+def set_scale(percent):
+    """Draws from now on at PERCENT (a whole number from 100 up) of the
+    logical size."""
+    global _scale
+    if not isinstance(percent, int) or percent < 100:
+        raise SkinError("a scale is a whole percentage from 100 up, not %r" % (percent,))
+    _scale = 1 if percent == 100 else percent / 100
+
+
+@contextlib.contextmanager
+def at_scale(percent):
+    """set_scale for the duration of a with block."""
+    before = _scale
+    set_scale(percent)
+    try:
+        yield
+    finally:
+        globals()["_scale"] = before
+
+
+def scale():
+    return _scale
+
+
+def px(length):
+    """A logical length (radius, line width, blur) in the sheet's pixels."""
+    return length * _scale
+
+
+def edge(position):
+    """A logical position on the sheet's pixel grid: R(position * scale),
+    rounded half up as the program rounds (and exact at 100 %)."""
+    return int(math.floor(position * _scale + 0.5))
+
+
+def device(rect):
+    """A logical rectangle in the sheet's pixels, edge by edge, so that
+    neighbouring rectangles stay neighbours."""
+    left, top = edge(rect.x), edge(rect.y)
+    return Rect(left, top, edge(rect.right) - left, edge(rect.bottom) - top)
+
+
+def hairline():
+    """Thickness of a one-pixel line at the current scale."""
+    return max(1, edge(1))
+
+
 # ---------------------------------------------------------------- fonts ----
 
 FONT_FILES = {
@@ -101,23 +159,35 @@ def check_fonts():
             + " (install the Debian package fonts-liberation)")
 
 
-_font_cache = {}
+_face_cache = {}
+
+
+class Font(namedtuple("Font", "style size")):
+    """A font at a logical size; its face is the FreeType font at the
+    current scale."""
+
+    @property
+    def face(self):
+        key = (self.style, edge(self.size))
+        if key not in _face_cache:
+            try:
+                _face_cache[key] = ImageFont.truetype(FONT_FILES[self.style], key[1])
+            except OSError as error:
+                raise SkinError("cannot load font %s: %s" % (FONT_FILES[self.style], error))
+        return _face_cache[key]
 
 
 def font(style, size):
-    key = (style, size)
-    if key not in _font_cache:
-        try:
-            _font_cache[key] = ImageFont.truetype(FONT_FILES[style], size)
-        except OSError as error:
-            raise SkinError("cannot load font %s: %s" % (FONT_FILES[style], error))
-    return _font_cache[key]
+    fnt = Font(style, size)
+    fnt.face   # a font that cannot load fails here, where it is asked for
+    return fnt
 
 
 def text_width(text, fnt, tracking=0):
+    """Logical width of a text line."""
     if not text:
         return 0
-    return fnt.getlength(text) + tracking * (len(text) - 1)
+    return fnt.face.getlength(text) / _scale + tracking * (len(text) - 1)
 
 
 def fit_size(texts, max_width, style, largest, smallest):
@@ -141,12 +211,14 @@ def rgba(colour, alpha=255):
 
 # ------------------------------------------------------------- surfaces ----
 
-def new_sheet(w, h, colour=INK):
-    return Image.new("RGBA", (w, h), rgba(colour))
+def new_sheet(w, h, colour=INK, alpha=255):
+    """A sheet of logical size w x h, filled with colour."""
+    return Image.new("RGBA", (edge(w), edge(h)), rgba(colour, alpha))
 
 
 def vgradient(w, h, top, bottom):
-    """Vertical gradient from top colour to bottom colour (RGB tuples)."""
+    """Vertical gradient from top colour to bottom colour (RGB tuples), w x h
+    pixels."""
     column = Image.new("RGBA", (1, max(h, 1)))
     for y in range(h):
         t = y / (h - 1) if h > 1 else 0
@@ -155,7 +227,7 @@ def vgradient(w, h, top, bottom):
 
 
 def put(img, layer, xy, mask=None):
-    """Alpha-composites an RGBA layer onto img at integer position xy,
+    """Alpha-composites an RGBA layer onto img at integer pixel position xy,
     optionally limited by an extra coverage mask."""
     if mask is not None:
         alpha = ImageChops.multiply(layer.getchannel("A"), mask)
@@ -165,7 +237,29 @@ def put(img, layer, xy, mask=None):
 
 
 def solid(w, h, colour, alpha=255):
+    """A w x h pixel layer of one colour."""
     return Image.new("RGBA", (w, h), rgba(colour, alpha))
+
+
+def fill_gradient(img, rect, top, bottom, mask=None):
+    """Vertical gradient over a logical rect, optionally through a mask of
+    its pixel size."""
+    area = device(rect)
+    put(img, vgradient(area.w, area.h, top, bottom), (area.x, area.y), mask)
+
+
+def copy_area(img, source, rect):
+    """Copies source's pixels (a sheet of img's size) inside a logical rect."""
+    area = device(rect)
+    put(img, source.crop(area.box), (area.x, area.y))
+
+
+def see_through(img, rect, mask):
+    """Lowers img's opacity by a mask (of rect's pixel size) at a logical rect."""
+    area = device(rect)
+    alpha = img.getchannel("A")
+    alpha.paste(ImageChops.subtract(alpha.crop(area.box), mask), area.box)
+    img.putalpha(alpha)
 
 
 # --------------------------------------------------------------- masks -----
@@ -174,37 +268,79 @@ def _reduce(big, size):
     return big.resize(size, Image.LANCZOS)
 
 
-def shape_mask(w, h, draw_fn):
-    """Coverage mask of size w x h; draw_fn(draw, s) paints white into a
-    mask SCALE times larger, s being the scale factor to apply."""
+def _shape_mask(w, h, draw_fn):
+    """Coverage mask of w x h pixels; draw_fn(draw, s) paints white into a
+    mask SCALE times larger, s being the factor to apply."""
     big = Image.new("L", (w * SCALE, h * SCALE), 0)
     draw_fn(ImageDraw.Draw(big), SCALE)
     return _reduce(big, (w, h))
 
 
-def rounded_mask(w, h, radius, inset=0.0):
+def _rounded_mask(w, h, radius, inset=0.0):
+    """Rounded rectangle filling w x h pixels less inset; all in pixels."""
     def draw(d, s):
         d.rounded_rectangle(
             (inset * s, inset * s, (w - inset) * s - 1, (h - inset) * s - 1),
             radius=max(radius * s, 0), fill=255)
-    return shape_mask(w, h, draw)
+    return _shape_mask(w, h, draw)
 
 
-def ring_mask(w, h, radius, width, inset=0.0):
-    outer = rounded_mask(w, h, radius, inset)
-    inner = rounded_mask(w, h, max(radius - width, 0), inset + width)
+def _ring_mask(w, h, radius, width, inset=0.0):
+    outer = _rounded_mask(w, h, radius, inset)
+    inner = _rounded_mask(w, h, max(radius - width, 0), inset + width)
     return ImageChops.subtract(outer, inner)
 
 
+def shape_mask(rect, draw_fn):
+    """Coverage mask of a logical rect's pixels; draw_fn(draw, s) paints
+    white in the rect's local logical coordinates times s."""
+    area = device(rect)
+    big = Image.new("L", (area.w * SCALE, area.h * SCALE), 0)
+    draw_fn(ImageDraw.Draw(big), SCALE * _scale)
+    return _reduce(big, (area.w, area.h))
+
+
+def rounded_mask(rect, radius, inset=0.0, extend=0):
+    """Coverage of a rounded rectangle filling a logical rect less inset;
+    extend reaches that many logical pixels below the rect, leaving its
+    bottom corners square."""
+    area = device(rect)
+    if not extend:
+        return _rounded_mask(area.w, area.h, px(radius), px(inset))
+    return _rounded_mask(area.w, area.h + edge(extend), px(radius), px(inset)).crop(
+        (0, 0, area.w, area.h))
+
+
+def ring_mask(rect, radius, width, inset=0.0):
+    """Coverage of a rounded ring of a logical width inside a logical rect."""
+    area = device(rect)
+    return _ring_mask(area.w, area.h, px(radius), px(width), px(inset))
+
+
+def area_mask(rect, parts):
+    """Full coverage of the parts (logical rects) in a mask of rect's pixels."""
+    area = device(rect)
+    mask = Image.new("L", (area.w, area.h), 0)
+    for part in map(device, parts):
+        mask.paste(255, (part.x - area.x, part.y - area.y, part.right - area.x, part.bottom - area.y))
+    return mask
+
+
+def blur(mask, radius):
+    """A mask softened by a Gaussian blur of a logical radius."""
+    return mask.filter(ImageFilter.GaussianBlur(px(radius)))
+
+
 def fill_mask(img, rect, mask, fill, alpha=255):
-    """Paints fill (an RGB colour or an RGBA image of the rect's size)
-    through mask at rect."""
-    if isinstance(fill, Image.Image):
-        layer = fill.copy()
+    """Paints fill (an RGB colour or a gradient as a (top, bottom) pair)
+    through mask (of the rect's pixel size) at a logical rect."""
+    area = device(rect)
+    if isinstance(fill[0], tuple):
+        layer = vgradient(area.w, area.h, *fill)
     else:
-        layer = solid(rect.w, rect.h, fill)
+        layer = solid(area.w, area.h, fill)
     a = mask if alpha == 255 else mask.point(lambda v: v * alpha // 255)
-    put(img, layer, (rect.x, rect.y), a)
+    put(img, layer, (area.x, area.y), a)
 
 
 def rounded_box(img, rect, radius, fill=None, outline=None, width=1,
@@ -213,14 +349,13 @@ def rounded_box(img, rect, radius, fill=None, outline=None, width=1,
     (top, bottom) pair) and an optional outline."""
     if rect.w <= 0 or rect.h <= 0:
         return
-    body = rounded_mask(rect.w, rect.h, radius)
+    body = rounded_mask(rect, radius)
     if gradient is not None:
-        fill_mask(img, rect, body, vgradient(rect.w, rect.h, *gradient))
+        fill_mask(img, rect, body, gradient)
     elif fill is not None:
         fill_mask(img, rect, body, fill)
     if outline is not None:
-        fill_mask(img, rect, ring_mask(rect.w, rect.h, radius, width), outline,
-                  outline_alpha)
+        fill_mask(img, rect, ring_mask(rect, radius, width), outline, outline_alpha)
 
 
 def glow(img, rect, radius, colour, strength=140, spread=3.0, clip=None):
@@ -228,44 +363,68 @@ def glow(img, rect, radius, colour, strength=140, spread=3.0, clip=None):
     clip (default: rect grown by the spread, which callers keep inside the
     control's own rectangle)."""
     area = clip or rect.inset(-int(math.ceil(spread * 2)))
-    mask = Image.new("L", (area.w, area.h), 0)
-    shape = rounded_mask(rect.w, rect.h, radius)
-    mask.paste(shape, (rect.x - area.x, rect.y - area.y))
-    mask = mask.filter(ImageFilter.GaussianBlur(spread))
+    shape = device(rect)
+    pixels = device(area)
+    mask = Image.new("L", (pixels.w, pixels.h), 0)
+    mask.paste(rounded_mask(rect, radius), (shape.x - pixels.x, shape.y - pixels.y))
+    mask = blur(mask, spread)
     mask = mask.point(lambda v: min(255, v * strength // 128))
     fill_mask(img, area, mask, colour)
 
 
+def soft_shadow(img, rect, mask, colour, blur_radius, strength, drop=0, margin=40):
+    """A blurred copy of mask (a shape of rect's pixel size) in colour,
+    moved drop logical pixels down, in an area margin around rect."""
+    shape = device(rect)
+    area = rect.inset(-margin)
+    pixels = device(area)
+    shade = Image.new("L", (pixels.w, pixels.h), 0)
+    shade.paste(mask, (shape.x - pixels.x, shape.y - pixels.y + edge(drop)))
+    shade = blur(shade, blur_radius).point(lambda v: v * strength // 255)
+    fill_mask(img, area, shade, colour)
+
+
 def hline(img, x0, x1, y, colour, alpha=255):
-    layer = solid(max(int(x1 - x0), 1), 1, colour, alpha)
-    put(img, layer, (x0, y))
+    """A one-pixel line from logical x0 to x1 at y."""
+    left = edge(x0)
+    layer = solid(max(edge(x1) - left, 1), hairline(), colour, alpha)
+    put(img, layer, (left, edge(y)))
 
 
 def vline(img, x, y0, y1, colour, alpha=255):
-    layer = solid(1, max(int(y1 - y0), 1), colour, alpha)
-    put(img, layer, (x, y0))
+    """A one-pixel line from logical y0 to y1 at x."""
+    top = edge(y0)
+    layer = solid(hairline(), max(edge(y1) - top, 1), colour, alpha)
+    put(img, layer, (edge(x), top))
 
 
 def fade_hline(img, x0, x1, y, colour, alpha=255):
     """Horizontal hairline that fades out towards both ends."""
-    w = int(x1 - x0)
-    layer = Image.new("RGBA", (w, 1))
+    left = edge(x0)
+    w = edge(x1) - left
+    row = Image.new("RGBA", (w, 1))
     for x in range(w):
         t = x / max(w - 1, 1)
         a = int(alpha * min(1.0, 4 * min(t, 1 - t)))
-        layer.putpixel((x, 0), rgba(colour, a))
-    put(img, layer, (x0, y))
+        row.putpixel((x, 0), rgba(colour, a))
+    put(img, row.resize((w, hairline()), Image.NEAREST), (left, edge(y)))
 
 
 # ---------------------------------------------------------------- paths -----
 
+def aa_layer(img, rect, paint):
+    """Runs paint(layer, s) on a transparent RGBA layer SCALE times the pixel
+    size of a logical rect (coordinates local to rect, logical, multiplied by
+    s) and composites the reduced layer onto img."""
+    area = device(rect)
+    big = Image.new("RGBA", (area.w * SCALE, area.h * SCALE), (0, 0, 0, 0))
+    paint(big, SCALE * _scale)
+    put(img, _reduce(big, (area.w, area.h)), (area.x, area.y))
+
+
 def aa_draw(img, rect, draw_fn):
-    """Runs draw_fn(draw, s) on a transparent RGBA patch SCALE times the size
-    of rect (coordinates local to rect, multiplied by s) and composites the
-    reduced patch onto img."""
-    big = Image.new("RGBA", (rect.w * SCALE, rect.h * SCALE), (0, 0, 0, 0))
-    draw_fn(ImageDraw.Draw(big), SCALE)
-    put(img, _reduce(big, (rect.w, rect.h)), (rect.x, rect.y))
+    """aa_layer with draw_fn(draw, s) given an ImageDraw of the layer."""
+    aa_layer(img, rect, lambda layer, s: draw_fn(ImageDraw.Draw(layer), s))
 
 
 def stroke(d, s, points, colour, width):
@@ -321,29 +480,31 @@ def lock_icon(img, rect, colour):
 # ----------------------------------------------------------------- text -----
 
 def draw_text(img, xy, text, fnt, colour, anchor="la", tracking=0, alpha=255):
-    """Text at xy with a Pillow anchor; tracking adds pixels between letters."""
+    """Text at logical xy with a Pillow anchor; tracking adds logical pixels
+    between letters."""
     d = ImageDraw.Draw(img)
     fill = rgba(colour, alpha)
+    face = fnt.face
+    x, y = px(xy[0]), px(xy[1])
     if not tracking:
-        d.text(xy, text, font=fnt, fill=fill, anchor=anchor)
+        d.text((x, y), text, font=face, fill=fill, anchor=anchor)
         return
-    total = text_width(text, fnt, tracking)
-    x, y = xy
+    total = px(text_width(text, fnt, tracking))
     if anchor[0] == "m":
         x -= total / 2
     elif anchor[0] == "r":
         x -= total
     for ch in text:
-        d.text((x, y), ch, font=fnt, fill=fill, anchor="l" + anchor[1])
-        x += fnt.getlength(ch) + tracking
+        d.text((x, y), ch, font=face, fill=fill, anchor="l" + anchor[1])
+        x += face.getlength(ch) + px(tracking)
 
 
 def text_in_rect(img, rect, text, fnt, colour, align="center", pad=0, tracking=0):
     """Text vertically centred on the rect's middle (by cap height, so
     upper- and lower-case labels sit alike)."""
     cy = rect.y + rect.h / 2
-    cap = fnt.getbbox("H", anchor="ls")
-    cap_h = cap[3] - cap[1]
+    cap = fnt.face.getbbox("H", anchor="ls")
+    cap_h = (cap[3] - cap[1]) / _scale
     baseline = cy + cap_h / 2
     if align == "center":
         draw_text(img, (rect.cx, baseline), text, fnt, colour, "ms", tracking)
@@ -369,7 +530,7 @@ def wrap(text, fnt, max_width):
 
 def paragraph(img, x, y, text, fnt, colour, max_width, leading=None):
     """Wrapped text from top-left (x, y); returns the y below the last line."""
-    leading = leading or int(fnt.size * 1.45)
+    leading = leading or int(fnt.size * 1.45)   # logical, as fnt.size is
     for line in wrap(text, fnt, max_width):
         draw_text(img, (x, y), line, fnt, colour, "la")
         y += leading
@@ -385,9 +546,9 @@ def section_title(img, x, y, text, colour=GOLD):
 _hex_cache = {}
 
 
-def hex_texture(w, h, cell=22, alpha=9, offset=(0, 0)):
-    """Faint honeycomb line pattern as an RGBA layer."""
-    key = (w, h, cell, alpha, offset)
+def hex_texture(w, h, cell=22, alpha=9, offset=(0, 0), width=1):
+    """Faint honeycomb line pattern as an RGBA layer, all in pixels."""
+    key = (w, h, cell, alpha, offset, width)
     if key in _hex_cache:
         return _hex_cache[key]
     layer = Image.new("RGBA", (w, h), (0, 0, 0, 0))
@@ -405,7 +566,7 @@ def hex_texture(w, h, cell=22, alpha=9, offset=(0, 0)):
         while x < w + dx:
             pts = [(x + r * math.cos(math.radians(a)), y + r * math.sin(math.radians(a)))
                    for a in range(30, 390, 60)]
-            d.line(pts, fill=colour, width=1)
+            d.line(pts, fill=colour, width=width)
             x += dx
         y += dy
         row += 1
@@ -414,7 +575,7 @@ def hex_texture(w, h, cell=22, alpha=9, offset=(0, 0)):
 
 
 def vignette(w, h, strength=70):
-    """Darkening towards the corners, as an RGBA layer."""
+    """Darkening towards the corners, as an RGBA layer of w x h pixels."""
     small_w, small_h = 48, 32
     small = Image.new("L", (small_w, small_h))
     for y in range(small_h):
@@ -430,11 +591,14 @@ def vignette(w, h, strength=70):
 
 
 def backdrop(w, h, offset=(0, 0), top=BG_TOP, bottom=BG_BOTTOM, texture=True):
-    """The common dark background: gradient, honeycomb texture, a faint
-    diagonal sheen and a vignette."""
+    """The common dark background of logical size w x h: gradient, honeycomb
+    texture, a faint diagonal sheen and a vignette.  offset is where the
+    backdrop sits in the window, so that textures continue across it."""
+    w, h = edge(w), edge(h)
     img = vgradient(w, h, top, bottom)
     if texture:
-        img.alpha_composite(hex_texture(w, h, offset=offset))
+        img.alpha_composite(hex_texture(w, h, cell=px(22), offset=(px(offset[0]), px(offset[1])),
+                                        width=hairline()))
     sheen = Image.new("L", (64, 64))
     for y in range(64):
         for x in range(64):
@@ -554,7 +718,7 @@ def saved_confirmation(img, rect, backdrop_img=None):
     in rect. With backdrop_img the rect is first cleared to that clean
     background, so that hint text drawn there beneath does not show."""
     if backdrop_img is not None:
-        put(img, backdrop_img.crop(rect.box), (rect.x, rect.y))
+        copy_area(img, backdrop_img, rect)
     fnt = font("bold", 14)
     label = "Saved to the mouse"
     disc_size = 20
@@ -577,8 +741,7 @@ def combo_frame(img, rect, state, chevron=True, fixed=False):
     fill = {NORMAL: (24, 24, 25), OVER: (30, 30, 31), DOWN: (20, 20, 20), OFF: (22, 22, 23)}[state]
     rounded_box(img, body, 4, fill=fill, outline=edge)
     if state == DOWN:
-        ring = ring_mask(body.w, body.h, 4, 2.5, inset=1)
-        fill_mask(img, body, ring.filter(ImageFilter.GaussianBlur(1.2)), GOLD, 90)
+        fill_mask(img, body, blur(ring_mask(body, 4, 2.5, inset=1), 1.2), GOLD, 90)
     zone = Rect(body.right - body.h - 2, body.y, body.h, body.h)
     colour = {NORMAL: TEXT_SOFT, OVER: GOLD, DOWN: GOLD, OFF: TEXT_OFF}[state]
     if chevron:
