@@ -957,10 +957,10 @@ class ProgramCase(GuiCase):
         self.program = self.relaunch()
         return None if without else DESKTOP.wait_main()
 
-    def relaunch(self):
+    def relaunch(self, args=()):
         if OPTIONS.standin:
-            return self.start(self.folder.exe, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
-        return self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder)
+            return self.start(self.folder.exe, args, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
+        return self.start(self.folder.exe, args, KORVID_EMULATOR=self.folder.mouse_folder)
 
     def skip_through_standin(self, why):
         if OPTIONS.standin:
