@@ -17,6 +17,13 @@ struct Job {
   ProfileRecord profile;  // kRead: the base the read writes into
 };
 
+// A profile to write, and how its save went: its commit waits for the save.
+struct ApplySlot {
+  enum class Save : uint8_t { kRunning, kSaved, kFailed };
+  ProfileRecord profile;
+  Save save = Save::kRunning;
+};
+
 }  // namespace
 
 // Shared with the worker's thread: a worker outliving a bounded stop still
@@ -28,8 +35,12 @@ struct DeviceWorker::State {
   Notify notify;  // cleared by Stop
   std::deque<Job> jobs;
   // The waiting apply's profile; a kApply job in `jobs` marks its place.
-  std::optional<ProfileRecord> pendingApply;
-  std::optional<ProfileRecord> runningApply;  // what the running apply writes
+  std::optional<ApplySlot> pendingApply;
+  std::optional<ApplySlot> runningApply;  // what the running apply writes
+  // Whose save SaveEnded tells of: the apply last asked for, if it has a
+  // save of its own (not when it joined the running apply of the same profile).
+  enum class SaveOf : uint8_t { kNone, kPending, kRunning };
+  SaveOf saveOf = SaveOf::kNone;
   bool running = false;                       // a job runs
   bool stopping = false;
   uint64_t lastTicket = 0;
@@ -38,6 +49,7 @@ struct DeviceWorker::State {
 
   void DropPendingApply() {
     pendingApply.reset();
+    if (saveOf == SaveOf::kPending) saveOf = SaveOf::kNone;
     jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [](const Job& job) { return job.kind == Job::Kind::kApply; }),
                jobs.end());
   }
@@ -68,10 +80,10 @@ struct DeviceWorker::State {
         item.profile = std::move(job.profile);
         break;
       case Job::Kind::kApply:
-        // runningApply is written only under the lock, by this thread; a
-        // request only compares with it.
+        // runningApply's profile is written only under the lock, by this
+        // thread; a request only compares with it.
         item.kind = DeviceNews::Kind::kAppliesFinished;
-        item.outcome = conversation->Apply(*runningApply);
+        item.outcome = conversation->Apply(runningApply->profile, [this] { return AwaitSave(); });
         break;
       case Job::Kind::kDiscover:
         item.kind = DeviceNews::Kind::kDiscovered;
@@ -89,6 +101,7 @@ struct DeviceWorker::State {
     }
     if (job.kind == Job::Kind::kApply) {
       runningApply.reset();
+      if (saveOf == SaveOf::kRunning) saveOf = SaveOf::kNone;
       if (item.outcome.result != SessionResult::kDone) DropPendingApply();
       // The spell of applies goes on while one waits: it reports once, at its end.
       if (pendingApply) {
@@ -97,6 +110,13 @@ struct DeviceWorker::State {
       }
     }
     Tell(std::move(item));
+  }
+
+  // The commit gate of the running apply: true once its profile is saved.
+  bool AwaitSave() {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return stopping || runningApply->save != ApplySlot::Save::kRunning; });
+    return runningApply->save == ApplySlot::Save::kSaved;
   }
 
   void Run() {
@@ -109,6 +129,7 @@ struct DeviceWorker::State {
       if (job.kind == Job::Kind::kApply) {
         runningApply = std::move(pendingApply);
         pendingApply.reset();
+        if (saveOf == SaveOf::kPending) saveOf = SaveOf::kRunning;
       }
       running = true;
       RunJob(job, lock);
@@ -146,16 +167,27 @@ bool DeviceWorker::RequestApply(ProfileRecord profile) {
   std::lock_guard lock(state_->mutex);
   if (state_->stopping) return false;
   const bool wasIdle = !state_->runningApply && !state_->pendingApply;
-  if (state_->runningApply && *state_->runningApply == profile) {
+  if (state_->runningApply && state_->runningApply->profile == profile) {
     // The running apply writes these very settings: nothing more to wait for.
     state_->DropPendingApply();
-  } else if (state_->pendingApply) {
-    *state_->pendingApply = std::move(profile);
+    state_->saveOf = State::SaveOf::kNone;
   } else {
-    state_->pendingApply = std::move(profile);
-    state_->Queue(Job{Job::Kind::kApply, 0, {}});
+    if (!state_->pendingApply) state_->Queue(Job{Job::Kind::kApply, 0, {}});
+    state_->pendingApply = ApplySlot{std::move(profile)};
+    state_->saveOf = State::SaveOf::kPending;
   }
   return wasIdle;
+}
+
+void DeviceWorker::SaveEnded(bool saved) {
+  std::lock_guard lock(state_->mutex);
+  std::optional<ApplySlot>* slot = nullptr;
+  if (state_->saveOf == State::SaveOf::kPending) slot = &state_->pendingApply;
+  if (state_->saveOf == State::SaveOf::kRunning) slot = &state_->runningApply;
+  state_->saveOf = State::SaveOf::kNone;
+  if (!slot || !*slot) return;
+  (*slot)->save = saved ? ApplySlot::Save::kSaved : ApplySlot::Save::kFailed;
+  state_->changed.notify_all();
 }
 
 bool DeviceWorker::ApplyBusy() const {

@@ -26,8 +26,9 @@ class MouseConversation {
   virtual ~MouseConversation() = default;
   // Discovery, status query, block read into `profile` (ReadMouseProfile).
   virtual SessionOutcome Read(ProfileRecord& profile) = 0;
-  // Discovery, status query, block write, commit (ApplyMouseProfile).
-  virtual SessionOutcome Apply(const ProfileRecord& profile) = 0;
+  // Discovery, status query, block write, commit (ApplyMouseProfile), the
+  // commit only once `mayCommit` says so.
+  virtual SessionOutcome Apply(const ProfileRecord& profile, const CommitGate& mayCommit) = 0;
   // Discovery alone (FindMouse).
   virtual SessionOutcome Discover() = 0;
   // Lets go of the mouse's interface (CloseConfigInterface).
@@ -79,7 +80,14 @@ class DeviceWorker {
   // A failed apply drops the waiting one: a mouse that has gone brings one
   // failure, not one per click. True when no apply ran or waited (a busy
   // spell begins, ended by one kAppliesFinished); false also once stopped.
+  //
+  // The caller saves the profile meanwhile and tells how that went with
+  // SaveEnded: the mouse is written while the save runs, but the commit of
+  // a profile waits for its save, and a failed save withholds it, so that the
+  // mouse never holds settings the saved profile lacks.
   bool RequestApply(ProfileRecord profile);
+  // The save of the profile last asked for has ended.
+  void SaveEnded(bool saved);
   // An apply runs or waits.
   bool ApplyBusy() const;
   // Forgets the waiting apply; the running one goes on.

@@ -132,8 +132,11 @@ BOOL CMobrinDlg::OnInitDialog() {
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   dragFullWindows_.emplace();
   ModifyStyle(WS_CAPTION, 0);
-  LayOut();
-  CentreOnScreen();
+  if (startHidden_) {
+    asleep_ = true;
+  } else {
+    LayOut();
+  }
   if (!RegisterHidNotifications(GetSafeHwnd())) {
     MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
@@ -147,8 +150,6 @@ BOOL CMobrinDlg::OnInitDialog() {
   if (!startHidden_) worker_.AwaitNews(kFirstReadBound);
   TakeDeviceNews();
   if (connection_.phase == ConnectionPhase::kStarting) ShowStarting();
-  CreateToolTips();
-  AddToolTips(kToolTips);
   // The tray icon waits until the window has shown and painted itself: a
   // timer's message comes after the first paint.
   SetTimer(GetSafeHwnd(), kAddTrayIconTimer, 0, nullptr);
@@ -167,9 +168,14 @@ void CMobrinDlg::CentreOnScreen() {
 }
 
 void CMobrinDlg::LayOut() {
+  if (laidOut_) return;
+  laidOut_ = true;
   SetUiDpi(DpiOfWindow(GetSafeHwnd()));
   LayOutWindow();
   CreatePages();
+  CentreOnScreen();
+  CreateToolTips();
+  AddToolTips(kToolTips);
 }
 
 void CMobrinDlg::LayOutWindow() {
@@ -217,6 +223,7 @@ void CMobrinDlg::ForEachBuiltPage(const std::function<void(CPage&)>& action) {
 }
 
 bool CMobrinDlg::BuildPage(Page& entry) {
+  if (!entry.page) return false;
   CPage& page = *entry.page;
   if (page.GetSafeHwnd()) return true;
   page.Create();
@@ -227,7 +234,7 @@ bool CMobrinDlg::BuildPage(Page& entry) {
   SetWindowLongPtrW(window, GWLP_ID, page.TemplateId());
   PlaceControl(page, RectAt(kPageX, kPageY, kPageWidth, entry.row->notice ? kNoticePageHeight : kPageHeight));
   page.ShowWindow(SW_HIDE);
-  page.LoadFromProfile(profile_);
+  page.LoadFromProfile(heldEdits_ ? *heldEdits_ : profile_);
   page.ShowFirmwareVersion(firmwareText_);
   if (worker_.ApplyBusy()) SendMessageW(window, kApplyProgressMessage, static_cast<WPARAM>(ApplyProgress::kRunning), 0);
   SendMessageW(window, kUnappliedChangesMessage, unapplied_ ? 1 : 0, 0);
@@ -237,7 +244,52 @@ bool CMobrinDlg::BuildPage(Page& entry) {
 }
 
 void CMobrinDlg::ShowPageWindow(Page& page) {
+  if (asleep_) {
+    pageToShow_ = &page;
+    return;
+  }
   if (BuildPage(page)) page.page->ShowWindow(SW_SHOW);
+}
+
+ProfileRecord CMobrinDlg::PagesProfile() {
+  ProfileRecord pages = heldEdits_ ? *heldEdits_ : profile_;
+  ForEachBuiltPage([&pages](CPage& page) { page.CopyToProfile(pages); });
+  return pages;
+}
+
+bool CMobrinDlg::TearDownPages(Page*& shown) {
+  shown = nullptr;
+  bool busy = false;
+  ForEachBuiltPage([&busy](CPage& page) { busy = busy || page.HandlingMessage(); });
+  if (busy) return false;
+  ProfileRecord edits = PagesProfile();
+  for (Page& entry : pages_) {
+    CPage* page = entry.page.get();
+    if (!page || !page->GetSafeHwnd()) continue;
+    page->DropPendingChoices();
+    if (GetWindowLongW(page->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE) shown = &entry;
+    page->DestroyWindow();
+  }
+  heldEdits_ = std::move(edits);
+  // Fresh page objects, without windows: a page's fonts and images go with it.
+  CreatePages();
+  return true;
+}
+
+void CMobrinDlg::PutToSleep() {
+  Page* shown = nullptr;
+  if (!TearDownPages(shown)) return;
+  asleep_ = true;
+  pageToShow_ = shown;
+  ReleaseSkinSheets();
+}
+
+void CMobrinDlg::WakeUp() {
+  if (!asleep_) return;
+  LayOut();
+  asleep_ = false;
+  if (Page* page = std::exchange(pageToShow_, nullptr)) ShowPageWindow(*page);
+  KeepFocusOnShownControls();
 }
 
 void CMobrinDlg::SetPageButtonsEnabled(bool enabled) {
@@ -345,8 +397,7 @@ void CMobrinDlg::PageChanged() {
 void CMobrinDlg::CompareWithMouse() {
   compareDue_ = false;
   // What an Apply would send, the pages' controls left as they are.
-  ProfileRecord pages = profile_;
-  ForEachBuiltPage([&pages](CPage& page) { page.CopyToProfile(pages); });
+  ProfileRecord pages = PagesProfile();
   ApplySensorRules(pages);
   const bool unapplied = PagesDiffer(mouseCopy_, MouseBlockOf(pages));
   if (unapplied == unapplied_) return;
@@ -392,6 +443,7 @@ void CMobrinDlg::ShowMouseRead(const SessionOutcome& outcome) {
 }
 
 void CMobrinDlg::LoadPagesFromProfile() {
+  heldEdits_.reset();
   // A page not built yet loads the profile when it is.
   ForEachBuiltPage([this](CPage& page) {
     page.DropPendingChoices();
@@ -458,6 +510,7 @@ void CMobrinDlg::ShowNoMouse() {
 }
 
 void CMobrinDlg::BringBack() {
+  WakeUp();
   HWND window = GetSafeHwnd();
   // A user who asks for the window wants to see it: a minimised one is
   // restored as well.
@@ -514,6 +567,7 @@ bool CMobrinDlg::OnCommand(int controlId, int notifyCode, HWND) {
       return true;
     case IDC_CLOSE_BUTTON:
       ShowWindow(SW_HIDE);
+      PutToSleep();
       return true;
     default:
       return false;

@@ -82,8 +82,8 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   };
   static constexpr size_t kPageCount = 5;
 
-  // `failure`, when given, says why a save failed.
-  bool SaveCurrentProfile(SaveFailure* failure = nullptr);
+  // What the pages show, into the profile record, with the sensor rules.
+  void StorePagesToProfile();
   // Shows what a read found: the firmware version and the settings on the
   // pages (the mouse's, or the saved profile's when it could not be read).
   void ShowMouseRead(const SessionOutcome& outcome);
@@ -96,6 +96,18 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   bool BuildPage(Page& page);
   void ShowPageWindow(Page& page);
   void LoadPagesFromProfile();
+  // The profile as the pages hold it: the profile record with what every
+  // built page's controls show, and the edits held while the pages' windows
+  // were gone, copied in.
+  ProfileRecord PagesProfile();
+  // Destroys every page's window, holding what the pages show in
+  // heldEdits_; returns the page that was shown, if any. Nothing is torn
+  // down while a page is handling a message further up the stack (false).
+  bool TearDownPages(Page*& shown);
+  // Hidden in the tray, the window holds no page and, until it first shows,
+  // no sheet: memory for what nobody sees. Shown again, it builds what it shows.
+  void PutToSleep();
+  void WakeUp();
   void SetFirmwareVersionText(const std::wstring& text);
   void SetPageButtonsEnabled(bool enabled);
   void ClearPageSelection();
@@ -133,6 +145,8 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // The start's read still runs: shown as without a mouse until it ends.
   void ShowStarting();
   void ShowNoMouse();
+  // Builds the window's skin, its page objects and its tool tips, once; a
+  // start in the tray does it when the window first shows.
   void LayOut();
   void LayOutWindow();
   void CentreOnScreen();
@@ -141,7 +155,6 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // monitor's scale changed.
   void OnDpiChanged(int dpi, const RECT& suggested);
   void RescaleWhenPagesAreFree();
-  void RescaleTo(int dpi, const RECT& suggested);
   bool OnDeviceChange(WPARAM event, LPARAM data);
   void BringBack();
   LRESULT OnTrayIcon(LPARAM mouseMessage);
@@ -182,6 +195,13 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
     RECT suggested;
   };
   std::optional<PendingRescale> pendingRescale_;
+  bool laidOut_ = false;
+  // Hidden in the tray with no page built; the page to show when it wakes.
+  bool asleep_ = false;
+  Page* pageToShow_ = nullptr;
+  // What the pages showed when their windows went, unapplied edits and all;
+  // a page built later shows it. A read or a reset of the profile drops it.
+  std::optional<ProfileRecord> heldEdits_;
   // The discovery Update Firmware asked for, and who waits for its answer.
   uint64_t discovery_ = 0;
   std::vector<std::function<void(MouseLookup)>> discoveryAnswers_;

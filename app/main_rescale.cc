@@ -14,52 +14,32 @@ void CMobrinDlg::OnDpiChanged(int dpi, const RECT& suggested) {
 
 void CMobrinDlg::RescaleWhenPagesAreFree() {
   if (!pendingRescale_) return;
-  bool busy = false;
-  ForEachBuiltPage([&busy](CPage& page) { busy = busy || page.HandlingMessage(); });
-  if (busy) {
-    // A page's pop-up or message box is up, further down this stack: the
-    // choice is dropped as at an unplug, and the pages are rebuilt once the
-    // page has returned.
-    ForEachBuiltPage([](CPage& page) { page.DropPendingChoices(); });
-    PostMessageW(GetSafeHwnd(), kRescaleMessage, 0, 0);
-    return;
-  }
   const PendingRescale rescale = *pendingRescale_;
-  pendingRescale_.reset();
-  RescaleTo(rescale.dpi, rescale.suggested);
-}
-
-void CMobrinDlg::RescaleTo(int dpi, const RECT& suggested) {
   HWND window = GetSafeHwnd();
-  if (dpi != UiDpi()) {
-    // What the pages show, unapplied edits and all, comes back on the pages
-    // built at the new scale.
-    ProfileRecord shown = profile_;
-    ForEachBuiltPage([&shown](CPage& page) {
-      page.DropPendingChoices();
-      page.CopyToProfile(shown);
-    });
-    Page* visible = nullptr;
-    std::array<bool, kPageCount> built{};
-    for (size_t i = 0; i < kPageCount; ++i) {
-      CPage* page = pages_[i].page.get();
-      built[i] = page && page->GetSafeHwnd();
-      if (built[i] && (GetWindowLongW(page->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE)) visible = &pages_[i];
-      if (built[i]) page->DestroyWindow();
+  if (rescale.dpi != UiDpi() && laidOut_) {
+    Page* shown = nullptr;
+    if (!TearDownPages(shown)) {
+      // A page's pop-up or message box is up, further down this stack: the
+      // choice is dropped as at an unplug, and the window is rebuilt once
+      // the page has returned.
+      ForEachBuiltPage([](CPage& page) { page.DropPendingChoices(); });
+      PostMessageW(window, kRescaleMessage, 0, 0);
+      return;
     }
-    SetUiDpi(dpi);
+    // What the pages showed, unapplied edits and all, comes back on the
+    // pages built at the new scale.
+    SetUiDpi(rescale.dpi);
     LayOutWindow();
-    // Every page is made anew: fonts and sizes are taken when a page is made.
+    // Fonts and sizes are taken when a page object is made.
     CreatePages();
-    for (size_t i = 0; i < kPageCount; ++i) {
-      if (!built[i] || !BuildPage(pages_[i])) continue;
-      pages_[i].page->LoadFromProfile(shown);
-    }
-    if (visible) ShowPageWindow(*visible);
+    if (shown) ShowPageWindow(*shown);
     KeepFocusOnShownControls();
-    CompareWithMouse();
   }
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  pendingRescale_.reset();
+  // Not laid out yet (a start in the tray), the window takes its monitor's
+  // scale when it first shows.
+  SetWindowPos(window, nullptr, rescale.suggested.left, rescale.suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

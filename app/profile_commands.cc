@@ -17,29 +17,38 @@
 
 namespace korvid {
 
-bool CMobrinDlg::SaveCurrentProfile(SaveFailure* failure) {
+void CMobrinDlg::StorePagesToProfile() {
   // A page not built yet has nothing the user changed; its values still pass
   // the sensor page's rules, so that a damaged saved profile (the one shown
   // when the mouse could not be read) never reaches the mouse as it is.
+  if (heldEdits_) {
+    // What the pages showed when their windows went; a page built since
+    // started from it.
+    profile_ = *heldEdits_;
+    heldEdits_.reset();
+  }
   ForEachBuiltPage([this](CPage& page) { page.StoreToProfile(profile_); });
   ApplySensorRules(profile_);
-  // The new files are written beside the old ones and replace them only when
-  // both are complete; a failed save leaves the previous profile in place.
-  return SaveProfileToFolder(profile_, std::filesystem::path(ProfilesFolderPath()), failure) == 1;
 }
 
 void CMobrinDlg::StartApply() {
+  StorePagesToProfile();
+  // The device worker writes a copy: later edits cannot mix into it. While
+  // an apply runs, this one waits in place of any other that waits. The
+  // mouse is written while the profile is saved here; its commit waits for
+  // the save, and a failed save withholds it.
+  if (worker_.RequestApply(profile_)) TellPagesApplyProgress(ApplyProgress::kRunning);
+  // The new files are written beside the old ones and replace them only when
+  // both are complete; a failed save leaves the previous profile in place.
   SaveFailure failure;
-  if (!SaveCurrentProfile(&failure)) {
-    if (!worker_.ApplyBusy()) TellPagesApplyProgress(ApplyProgress::kFailed);
+  const bool saved = SaveProfileToFolder(profile_, std::filesystem::path(ProfilesFolderPath()), &failure) == 1;
+  worker_.SaveEnded(saved);
+  if (!saved) {
     const std::wstring text = std::wstring(kProfileNotSaved) + ProfilesFolderPath() + kSaveFailureReason +
                               framework::ToWide(FromUtf8(failure.reason));
     MessageBoxW(GetSafeHwnd(), text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     return;
   }
-  // The device worker writes a copy: later edits cannot mix into it. While
-  // an apply runs, this one waits in place of any other that waits.
-  if (worker_.RequestApply(profile_)) TellPagesApplyProgress(ApplyProgress::kRunning);
   OnApplyAsked(mouseCopy_, MouseBlockOf(profile_));
   CompareWithMouse();
 }
@@ -67,7 +76,8 @@ void CMobrinDlg::TellPagesApplyProgress(ApplyProgress progress) {
 }
 
 void CMobrinDlg::ShowApplyOutcome(const SessionOutcome& outcome) {
-  if (outcome.result == SessionResult::kDone) return;
+  // A withheld commit follows a failed save, whose message says so.
+  if (outcome.result == SessionResult::kDone || CommitWithheld(outcome)) return;
   // Clicks queued before the message appeared are handled inside its modal
   // loop and may fail the same way: the message already up tells the user.
   if (showingNotice_) return;

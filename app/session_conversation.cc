@@ -13,7 +13,9 @@ class SessionConversation : public MouseConversation {
   explicit SessionConversation(std::unique_ptr<HidPort> port) : port_(std::move(port)) { link_.port = port_.get(); }
 
   SessionOutcome Read(ProfileRecord& profile) override { return ReadMouseProfile(link_, profile); }
-  SessionOutcome Apply(const ProfileRecord& profile) override { return ApplyMouseProfile(link_, profile); }
+  SessionOutcome Apply(const ProfileRecord& profile, const CommitGate& mayCommit) override {
+    return ApplyMouseProfile(link_, profile, mayCommit);
+  }
   SessionOutcome Discover() override { return FindMouse(link_); }
   void Close() override { CloseConfigInterface(link_); }
 

@@ -45,6 +45,8 @@ std::string FailedReason(const SessionOutcome& outcome) {
   if (outcome.detail == SessionDetail::kCommitReplyLost)
     return "the configuration block was written and the commit sent, but the mouse did not confirm the "
            "commit: the new settings may or may not be in use";
+  if (outcome.detail == SessionDetail::kCommitWithheld)
+    return "the commit was withheld: the mouse keeps the settings it had";
   // Windows error codes; the Linux backend maps errno onto them.
   const std::string code = std::to_string(outcome.error);
   if (outcome.detail == SessionDetail::kRefused)
@@ -61,6 +63,10 @@ bool MouseHeldElsewhere(const SessionOutcome& outcome) {
 
 bool MouseNotFound(const SessionOutcome& outcome) {
   return outcome.result == SessionResult::kNoMouse && outcome.detail == SessionDetail::kNone;
+}
+
+bool CommitWithheld(const SessionOutcome& outcome) {
+  return outcome.result == SessionResult::kFailed && outcome.detail == SessionDetail::kCommitWithheld;
 }
 
 bool UnpluggedAfterCommit(const SessionOutcome& outcome) {

@@ -17,6 +17,9 @@ bool MouseNotFound(const SessionOutcome& outcome);
 // The block was written and the commit sent, then the mouse went away
 // before its reply was read: the mouse may hold the new settings.
 bool UnpluggedAfterCommit(const SessionOutcome& outcome);
+// The block was written but its caller withheld the commit: the mouse keeps
+// what it had, and the caller has said why.
+bool CommitWithheld(const SessionOutcome& outcome);
 
 // The reason of an outcome; "" for kDone.
 std::string OutcomeReason(const SessionOutcome& outcome);

@@ -57,9 +57,16 @@ SessionOutcome FindAndLock(LinkState& link, std::unique_ptr<MouseLock>& lock) {
 // The block write and the commit of `block` under `profileIndex`; kDone, or
 // kFailed with the step.
 SessionOutcome WriteAndCommitBytes(LinkState& link, const ConfigBlock& block, uint8_t profileIndex,
-                                   SessionOutcome found) {
+                                   SessionOutcome found, const CommitGate& mayCommit = {}) {
   if (WriteConfigBlockBytes(link, block, profileIndex) != kCommandOk)
     return Failed(found, SessionStep::kWriteBlock, link);
+  if (mayCommit && !mayCommit()) {
+    SessionOutcome withheld = found;
+    withheld.result = SessionResult::kFailed;
+    withheld.failedStep = SessionStep::kCommit;
+    withheld.detail = SessionDetail::kCommitWithheld;
+    return withheld;
+  }
   bool commitSent = false;
   if (CommitProfile(link, profileIndex, &commitSent) != kCommandOk) {
     SessionOutcome failed = Failed(found, SessionStep::kCommit, link);
@@ -73,12 +80,13 @@ SessionOutcome WriteAndCommitBytes(LinkState& link, const ConfigBlock& block, ui
 }
 
 // The apply's commands after discovery; kDone, or kFailed with the step.
-SessionOutcome WriteAndCommit(LinkState& link, const ProfileRecord& profile, SessionOutcome found) {
+SessionOutcome WriteAndCommit(LinkState& link, const ProfileRecord& profile, SessionOutcome found,
+                              const CommitGate& mayCommit) {
   uint8_t status = 0;
   if (QueryStatus(link, status) != kCommandOk) return Failed(found, SessionStep::kStatus, link);
   DeviceImage image{};
   ProfileToImage(profile, image);
-  return WriteAndCommitBytes(link, PackBlock(image), profile.profileIndex, found);
+  return WriteAndCommitBytes(link, PackBlock(image), profile.profileIndex, found, mayCommit);
 }
 
 SessionOutcome StatusAndRead(LinkState& link, ConfigBlock& block, const SessionOutcome& found) {
@@ -122,11 +130,11 @@ SessionOutcome ReadMouseBlock(LinkState& link, ConfigBlock& block) {
   return outcome;
 }
 
-SessionOutcome ApplyMouseProfile(LinkState& link, const ProfileRecord& profile) {
+SessionOutcome ApplyMouseProfile(LinkState& link, const ProfileRecord& profile, const CommitGate& mayCommit) {
   std::unique_ptr<MouseLock> lock;
   const SessionOutcome found = FindAndLock(link, lock);
   if (found.result != SessionResult::kDone) return found;
-  const SessionOutcome outcome = WriteAndCommit(link, profile, found);
+  const SessionOutcome outcome = WriteAndCommit(link, profile, found, mayCommit);
   if (outcome.result == SessionResult::kFailed) DropConfigHandle(link);
   return outcome;
 }

@@ -34,6 +34,7 @@ enum class SessionDetail : uint8_t {
   kRefused,          // kFailed: the system or the mouse refused the request
   kLockFailed,       // kFailed: the mouse's lock could not be made (error: the system's code)
   kCommitReplyLost,  // kFailed at kCommit: block written, commit sent, its reply lost
+  kCommitWithheld,   // kFailed at kCommit: block written, the caller withheld the commit
 };
 
 // The command an operation stopped at.
@@ -69,7 +70,11 @@ SessionOutcome ReadMouseProfile(LinkState& link, ProfileRecord& profile);
 // Discovery, status query, block write of `profile` with its profileIndex,
 // commit of that index. A failed command drops the handle (connected keeps
 // its value), so that the next discovery opens the interface afresh.
-SessionOutcome ApplyMouseProfile(LinkState& link, const ProfileRecord& profile);
+// `mayCommit`, when given, is asked between the write and the commit (it may
+// wait); false withholds the commit, so that the mouse keeps the block it
+// had committed (kCommitWithheld).
+using CommitGate = std::function<bool()>;
+SessionOutcome ApplyMouseProfile(LinkState& link, const ProfileRecord& profile, const CommitGate& mayCommit = {});
 
 // Discovery, status query, block read of the block's bytes as they are.
 SessionOutcome ReadMouseBlock(LinkState& link, ConfigBlock& block);

@@ -34,6 +34,8 @@ struct GatedMouse {
   std::vector<std::u16string> written;
   std::vector<SessionResult> results;  // what each apply returns, in turn
   bool waiting = false;                // a job waits at the gate
+  bool asksToCommit = false;           // an apply asks its commit gate, as a real one does
+  std::vector<bool> commitAnswers;     // what the commit gates answered
 
   void Pass(const std::string& job) {
     std::unique_lock lock(mutex);
@@ -70,9 +72,17 @@ class GatedConversation : public MouseConversation {
     profile.cpi[0].x = 1250;
     return Done();
   }
-  SessionOutcome Apply(const ProfileRecord& profile) override {
+  SessionOutcome Apply(const ProfileRecord& profile, const CommitGate& mayCommit) override {
     SessionOutcome outcome = Done();
     outcome.result = mouse_->Apply(profile);
+    if (mouse_->asksToCommit) {
+      const bool answer = mayCommit();
+      std::lock_guard lock(mouse_->mutex);
+      mouse_->commitAnswers.push_back(answer);
+      mouse_->changed.notify_all();
+      if (!answer) outcome.detail = SessionDetail::kCommitWithheld;
+      if (!answer) outcome.result = SessionResult::kFailed;
+    }
     return outcome;
   }
   SessionOutcome Discover() override {
@@ -136,6 +146,63 @@ class DeviceWorkerTest : public ::testing::Test {
 };
 
 // -- the applies: coalesced as a user's clicks need
+
+// -- the commit waits for the profile's save
+
+TEST_F(DeviceWorkerTest, EachApplysCommitWaitsForItsOwnSaveAndAFailedSaveWithholdsIt) {
+  mouse->asksToCommit = true;
+  // "first" runs and its save succeeds; "second" waits behind it and its save
+  // fails; "third", asked while "second" still waits, replaces it and saves.
+  const struct {
+    std::vector<std::pair<const char16_t*, bool>> requests;  // in order, each with its save
+    std::vector<std::u16string> written;
+    std::vector<bool> answers;
+    SessionResult reported;
+  } cases[] = {
+      {{{u"first", true}}, {u"first"}, {true}, SessionResult::kDone},
+      {{{u"first", false}}, {u"first"}, {false}, SessionResult::kFailed},
+      {{{u"first", true}, {u"second", false}}, {u"first", u"second"}, {true, false}, SessionResult::kFailed},
+      {{{u"first", false}, {u"second", true}}, {u"first"}, {false}, SessionResult::kFailed},
+      {{{u"first", true}, {u"second", false}, {u"third", true}}, {u"first", u"third"}, {true, true},
+       SessionResult::kDone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.requests.size() << " requests, the last " << c.requests.back().second);
+    {
+      std::lock_guard lock(mouse->mutex);
+      mouse->written.clear();
+      mouse->commitAnswers.clear();
+    }
+    news.taken.clear();
+    for (const auto& [name, saved] : c.requests) {
+      worker.RequestApply(Named(name));
+      if (&name == &c.requests.front().first) mouse->AwaitJobAtGate();
+      worker.SaveEnded(saved);
+    }
+    mouse->Open(static_cast<int>(c.written.size()));
+    news.Await(worker, NewsKind::kAppliesFinished, 1);
+    std::lock_guard lock(mouse->mutex);
+    EXPECT_EQ(mouse->written, c.written);
+    EXPECT_EQ(mouse->commitAnswers, c.answers);
+    EXPECT_EQ(news.AppliesFinished(), std::vector<SessionResult>{c.reported});
+  }
+}
+
+TEST_F(DeviceWorkerTest, ACommitAskedBeforeTheSaveHasEndedWaitsForIt) {
+  mouse->asksToCommit = true;
+  worker.RequestApply(Named(u"slow save"));
+  mouse->Open();
+  // The apply is at its commit gate now, or soon: nothing answers it yet.
+  std::this_thread::sleep_for(50ms);
+  {
+    std::lock_guard lock(mouse->mutex);
+    EXPECT_TRUE(mouse->commitAnswers.empty());
+  }
+  worker.SaveEnded(true);
+  news.Await(worker, NewsKind::kAppliesFinished, 1);
+  std::lock_guard lock(mouse->mutex);
+  EXPECT_EQ(mouse->commitAnswers, std::vector<bool>{true});
+}
 
 TEST_F(DeviceWorkerTest, RequestsDuringAnApplyLeaveOnlyTheLatestPending) {
   EXPECT_TRUE(worker.RequestApply(Named(u"first")));
@@ -347,6 +414,7 @@ TEST(DeviceWorkerSession, ReadsAppliesDiscoversAndClosesTheMouse) {
   ProfileRecord changed = Named(u"mine");
   changed.cpi[0] = {2450, 2450};
   EXPECT_TRUE(worker.RequestApply(changed));
+  worker.SaveEnded(true);
   const uint64_t read = worker.Read(Named(u"base"));
   const uint64_t discovery = worker.Discover();
   worker.Close();
@@ -380,6 +448,7 @@ TEST(DeviceWorkerSession, AnApplyOutlivingItsWorkerUsesOnlyWhatTheWorkerOwns) {
   {
     DeviceWorker worker(MakeSessionConversation(emulator::MakeEmulatedPort(folder.path(), sleeper)), [] {});
     worker.RequestApply(Named(u"slow"));
+    worker.SaveEnded(true);
     gate->AwaitJobAtGate();
     EXPECT_FALSE(worker.Stop(20ms));
   }

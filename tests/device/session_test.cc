@@ -141,6 +141,31 @@ TEST_F(SessionTest, ApplyAsksStatusWritesTheProfileAndCommitsItsIndex) {
   EXPECT_TRUE(link.handle != nullptr);
 }
 
+TEST_F(SessionTest, TheCommitWaitsForItsGateWhichMayWithholdIt) {
+  // Withheld first: like any failed apply it lets go of the interface, so
+  // that the second apply starts from the same discovery.
+  for (const bool open : {false, true}) {
+    SCOPED_TRACE(open ? "gate open" : "gate closed");
+    port.setScript = {Succeed(), Succeed()};
+    port.getScript = {ReplyWithStatus(kStatusReady), ReplyWithStatus(kStatusReady)};
+    if (open) port.setScript.push_back(Succeed());
+    if (open) port.getScript.push_back(ReplyWithStatus(kStatusReady));
+    std::vector<std::string> logWhenAsked;
+    const SessionOutcome outcome = ApplyMouseProfile(link, MouseProfile(), [&] {
+      logWhenAsked = port.TakeLog();
+      return open;
+    });
+    // Asked once the block is written, before anything of the commit.
+    EXPECT_EQ(logWhenAsked, Concat(kDiscovery, {"set 64", "sleep 50", "get 64", "set 1041", "sleep 80", "get 64"}));
+    const std::vector<std::string> commit = {"set 64", "sleep 1500", "get 64"};
+    EXPECT_EQ(port.TakeLog(), open ? commit : std::vector<std::string>{"close config"});
+    EXPECT_EQ(outcome.result, open ? SessionResult::kDone : SessionResult::kFailed);
+    EXPECT_EQ(outcome.detail, open ? SessionDetail::kNone : SessionDetail::kCommitWithheld);
+    EXPECT_FALSE(outcome.commitSent);
+    port.sentReports.clear();
+  }
+}
+
 TEST_F(SessionTest, FindMouseOnlyDiscoversAndReadsTheVersion) {
   port.interfaces = {MouseConfig(0x0120)};
   const SessionOutcome outcome = FindMouse(link);

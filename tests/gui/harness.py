@@ -42,8 +42,9 @@ MESSAGE_BOX_TEXT_ID = 0xFFFF
 TRAY_TITLE = "Wine System Tray"
 TRAY_ICON_CENTRE = (10, 10)
 MENU_CLASS = "KorvidQuoMenu"
-SCREEN = "1280x1024x24"
 SCREEN_SIZE = [1280, 1024]
+# The screen of the display-scale tests: the main window at 200 % is 2136 x 1294.
+LARGE_SCREEN_SIZE = [2400, 1500]
 PREFIX_STAMP = "korvid-gui-2.stamp"
 # The server ends by itself this long after the last program of the prefix.
 SERVER_PERSIST_SECONDS = 10
@@ -65,9 +66,15 @@ QUIT_GRACE_SECONDS = 5
 PROGRAM_TIMEOUT_SECONDS = 120
 # A program just started under Wine on a loaded machine may take well over 10 s to show its window.
 START_TIMEOUT = 30
-# The pointer rests here between clicks, off every window, so that no
-# button shows its pointer-over look in a screenshot.
+# The pointer rests in the screen's bottom-right corner between clicks, off
+# every window, so that no button shows its pointer-over look in a
+# screenshot: here on the usual screen (Desktop.pointer_rest on any).
 POINTER_REST = (1279, 1023)
+# The system DPI of a prefix (96 at 100 %), which Wine reads at each program's start.
+DPI_KEY = "HKCU\\Control Panel\\Desktop"
+LOGICAL_DPI = 96
+# What a prefix of another DPI takes from the prepared one; drive C it shares.
+DPI_PREFIX_FILES = ("system.reg", "user.reg", "userdef.reg", ".update-timestamp")
 
 
 class Window:
@@ -164,12 +171,12 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def start_xvfb():
-    """A virtual screen on a free display, ready for clients: its process and its display name."""
+def start_xvfb(size=SCREEN_SIZE):
+    """A virtual screen of `size` on a free display, ready for clients: its process and its display name."""
     # -displayfd: the server picks a free display and reports it when ready.
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", SCREEN],
+        ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", f"{size[0]}x{size[1]}x24"],
         pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
         stderr=subprocess.DEVNULL)
     os.close(write_end)
@@ -200,30 +207,39 @@ class Desktop:
         self.display = None
         self.system_pids = set()
 
-    def configure(self, prefix, probe, screenshots):
-        self.prefix = prefix
+    def configure(self, prefix, probe, screenshots, screen_size=SCREEN_SIZE):
+        # The prefix programs run in: the prepared one, or one of another DPI beside it (use_dpi).
+        self.prefix = self.prepared_prefix = prefix
         self.probe = probe
         self.screenshots = screenshots
+        self.screen_size = list(screen_size)
+
+    @property
+    def pointer_rest(self):
+        return self.screen_size[0] - 1, self.screen_size[1] - 1
 
     # -- the session
 
     def start(self):
-        self.xvfb, self.display = start_xvfb()
+        self.xvfb, self.display = start_xvfb(self.screen_size)
         try:
             self._prepare_prefix()
-            if self.snapshot().desktop[2:] != SCREEN_SIZE:
-                # A server started without this display keeps the null
-                # driver's 1024x768 desktop, which clips the window.
-                self.restart_server()
-            desktop = self.snapshot().desktop[2:]
-            if desktop != SCREEN_SIZE:
-                raise RuntimeError(f"Wine's desktop is {desktop}, not the screen's {SCREEN_SIZE}")
+            self._check_desktop()
         except BaseException:
             self.stop()
             raise
+        os.makedirs(self.screenshots, exist_ok=True)
+
+    def _check_desktop(self):
+        if self.snapshot().desktop[2:] != self.screen_size:
+            # A server started without this display keeps the null
+            # driver's 1024x768 desktop, which clips the window.
+            self.restart_server()
+        desktop = self.snapshot().desktop[2:]
+        if desktop != self.screen_size:
+            raise RuntimeError(f"Wine's desktop is {desktop}, not the screen's {self.screen_size}")
         # Windows of Wine's own processes; everything else belongs to a test.
         self.system_pids = {w.pid for w in self.snapshot().windows}
-        os.makedirs(self.screenshots, exist_ok=True)
 
     def stop(self):
         if self.xvfb:
@@ -269,6 +285,49 @@ class Desktop:
         self._quiet(["wine", "cmd.exe", "/c", "exit"])
         # The first look at the windows starts Wine's desktop process for this display.
         self._quiet(["wine", self.probe, "dump"])
+
+    def use_dpi(self, dpi):
+        """From now on runs the programs at `dpi` (96 at 100 %, 144 at 150 %), as
+        Windows set to that scale does: in a prefix of their own beside the
+        prepared one, made anew from its registry with the system DPI set, on
+        its drive C. Returns what a program started there sees (korvid-probe
+        dpi: "system" and "logPixels")."""
+        prefix = f"{self.prepared_prefix}-dpi{dpi}"
+        self.prefix = prefix
+        if os.path.exists(os.path.join(prefix, "system.reg")):
+            # This run's earlier server there ends before its registry goes.
+            self._quiet(["wineserver", "-k"])
+            self._quiet(["wineserver", "-w"], timeout=30)
+        shutil.rmtree(prefix, ignore_errors=True)
+        os.makedirs(prefix)
+        for name in DPI_PREFIX_FILES:
+            shutil.copy2(os.path.join(self.prepared_prefix, name), prefix)
+        shutil.copytree(os.path.join(self.prepared_prefix, "dosdevices"), os.path.join(prefix, "dosdevices"),
+                        symlinks=True)
+        os.symlink(os.path.join(self.prepared_prefix, "drive_c"), os.path.join(prefix, "drive_c"))
+        if self._quiet(["wine", "reg", "add", DPI_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+                        "/f"]) != 0:
+            raise RuntimeError(f"cannot set the DPI in {prefix}")
+        # Wine's desktop process, started by the first program, takes the
+        # DPI at its start too: everything starts anew with it set.
+        self._quiet(["wineserver", "-k"])
+        self._quiet(["wineserver", "-w"], timeout=30)
+        self._start_server()
+        self._check_desktop()
+        code, out, err = self.run_wine([self.probe, "dpi"])
+        if code != 0:
+            raise RuntimeError(f"korvid-probe dpi failed ({code}): {err}")
+        return json.loads(out)
+
+    def send_dpi_changed(self, window, dpi, rect):
+        """WM_DPICHANGED to a window, as Windows sends it when the window moves to a
+        monitor of another scale: the new DPI and the suggested window
+        rectangle (x, y, width, height)."""
+        x, y, width, height = rect
+        code, _, err = self.run_wine([self.probe, "dpi-changed", str(window.hwnd), str(dpi), str(x), str(y),
+                                      str(x + width), str(y + height)])
+        if code != 0:
+            raise RuntimeError(f"korvid-probe dpi-changed failed ({code}): {err}")
 
     def restart_server(self):
         """The last resort when a program will not go: ends every process of the prefix."""
@@ -349,7 +408,7 @@ class Desktop:
         """A left click at client coordinates of a top-level window; the pointer then rests off it."""
         left, top = window.client[0] - window.rect[0], window.client[1] - window.rect[1]
         self.xdotool("mousemove", "--window", window.xid, x + left, y + top, "click", "1",
-                     "mousemove", *POINTER_REST)
+                     "mousemove", *self.pointer_rest)
 
     def click_control(self, window, control):
         """A left click at the centre of a control of the top-level window."""
@@ -363,7 +422,7 @@ class Desktop:
 
     def click_and_rest(self, x, y, button=1):
         """Clicks at a point of the screen; the pointer then rests off every window."""
-        self.xdotool("mousemove", x, y, "click", button, "mousemove", *POINTER_REST)
+        self.xdotool("mousemove", x, y, "click", button, "mousemove", *self.pointer_rest)
 
     def wait_unmapped(self, window, timeout=5):
         """Waits until the X server has unmapped a window that Wine already hides: a
@@ -456,9 +515,9 @@ class Desktop:
         time.sleep(MENU_NOTE_SECONDS)
         return menu
 
-    def click_tray_item(self, menu, row):
-        """Clicks on the text of an item of the tray icon's menu."""
-        self.click_at(menu.rect[0] + 30, menu_item_centre(menu, row)[1])
+    def click_tray_item(self, menu, row, dpi=LOGICAL_DPI):
+        """Clicks on the text of an item of the tray icon's menu (drawn at `dpi`)."""
+        self.click_at(menu.rect[0] + scaled(30, dpi), menu_item_centre(menu, row, dpi)[1])
 
     def wait_menu(self, pid, what="the menu"):
         """The first visible skinned menu of a process, once there is one."""
@@ -479,10 +538,11 @@ def menu_height(items):
     return items * MENU_ITEM_HEIGHT + MENU_EXTRA_HEIGHT
 
 
-def menu_item_centre(menu, index):
-    """The screen point at the centre of a menu's item, left of its strip."""
+def menu_item_centre(menu, index, dpi=LOGICAL_DPI):
+    """The screen point at the centre of a menu's item, left of its strip, in a menu drawn at `dpi`."""
     x, y, width, _ = menu.rect
-    return x + (width - MENU_RIGHT_STRIP) // 2, y + MENU_ITEM_TOP + index * MENU_ITEM_HEIGHT + MENU_ITEM_HEIGHT // 2
+    return (x + (width - scaled(MENU_RIGHT_STRIP, dpi)) // 2,
+            y + scaled(MENU_ITEM_TOP + index * MENU_ITEM_HEIGHT + MENU_ITEM_HEIGHT // 2, dpi))
 
 
 class Image:
@@ -728,6 +788,31 @@ def centre(rect, origin=(0, 0)):
     return origin[0] + x + width // 2, origin[1] + y + height // 2
 
 
+# -- display scale: the tests' places are logical pixels, the pixels at 96 DPI
+
+
+def scaled(value, dpi):
+    """A logical length or coordinate in the pixels of a window at `dpi`, rounded
+    as the program rounds: value * dpi / 96, halves away from zero (MulDiv)."""
+    size = (abs(value) * dpi * 2 + LOGICAL_DPI) // (2 * LOGICAL_DPI)
+    return -size if value < 0 else size
+
+
+def scaled_rect(rect, dpi):
+    """A logical rectangle (x, y, width, height) at `dpi`, scaled edge by edge as
+    the program scales it, so that rectangles that meet still meet."""
+    x, y, width, height = rect
+    left, top = scaled(x, dpi), scaled(y, dpi)
+    return left, top, scaled(x + width, dpi) - left, scaled(y + height, dpi) - top
+
+
+def scaled_centre(rect, dpi, origin=(0, 0)):
+    """The centre of a control's logical rectangle at `dpi`, in the client pixels
+    of the window whose logical point `origin` holds the control's window (a
+    page's PAGE_ORIGIN): the program places each window of its own."""
+    return centre(scaled_rect(rect, dpi), (scaled(origin[0], dpi), scaled(origin[1], dpi)))
+
+
 def read_profile_list(path):
     """Entry count, first profile index and first path of a pfList.dat."""
     with open(path, "rb") as f:
@@ -844,6 +929,9 @@ class GuiCase(unittest.TestCase):
 class ProgramCase(GuiCase):
     """The program in its own folder, with its own data folder and mouse."""
 
+    # The DPI the program runs at (Desktop.use_dpi): the places the cases click are scaled to it.
+    dpi = LOGICAL_DPI
+
     def setUp(self):
         super().setUp()
         if not os.path.exists(OPTIONS.program):
@@ -869,10 +957,10 @@ class ProgramCase(GuiCase):
         self.program = self.relaunch()
         return None if without else DESKTOP.wait_main()
 
-    def relaunch(self):
+    def relaunch(self, args=()):
         if OPTIONS.standin:
-            return self.start(self.folder.exe, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
-        return self.start(self.folder.exe, KORVID_EMULATOR=self.folder.mouse_folder)
+            return self.start(self.folder.exe, args, **standin.variables(self.folder.mouse_folder, OPTIONS.length))
+        return self.start(self.folder.exe, args, KORVID_EMULATOR=self.folder.mouse_folder)
 
     def skip_through_standin(self, why):
         if OPTIONS.standin:
@@ -923,10 +1011,10 @@ class ProgramCase(GuiCase):
     # -- acting
 
     def click_main(self, main, button):
-        DESKTOP.click(main, *centre(MAIN_BUTTONS[button]))
+        DESKTOP.click(main, *scaled_centre(MAIN_BUTTONS[button], self.dpi))
 
     def click_on_page(self, main, rect):
-        DESKTOP.click(main, *centre(rect, PAGE_ORIGIN))
+        DESKTOP.click(main, *scaled_centre(rect, self.dpi, PAGE_ORIGIN))
 
     def hide(self, main):
         """Close: the window goes to the tray."""
@@ -1164,13 +1252,13 @@ SHEETS = {}
 
 
 def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_beside=True, what="GUI",
-         prepare=None):
+         prepare=None, screen_size=SCREEN_SIZE):
     """Parses a script's options into OPTIONS, makes DESKTOP and runs the script's
     groups named on the command line (all by default); exits with their result.
     With `standin_options` the script takes --standin and --length. The Wine
     prefix is --prefix itself, or with `prefix_beside` one beside WINEPREFIX
     (or --prefix when it is not set). `prepare(options)`, when given, runs
-    before the desktop starts."""
+    before the desktop starts. The screen is `screen_size` pixels."""
     parser = argparse.ArgumentParser(usage=usage)
     for name in options:
         parser.add_argument("--" + name, required=True)
@@ -1198,7 +1286,7 @@ def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_be
         prefix = (os.environ.get("WINEPREFIX") or OPTIONS.prefix).rstrip("/") + "-gui"
     else:
         prefix = OPTIONS.prefix
-    DESKTOP.configure(prefix, OPTIONS.probe, OPTIONS.screenshots)
+    DESKTOP.configure(prefix, OPTIONS.probe, OPTIONS.screenshots, screen_size)
     run_groups(DESKTOP, groups, OPTIONS.groups, what)
 
 

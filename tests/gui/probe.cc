@@ -18,6 +18,19 @@
 //   korvid-probe usage PID   JSON of what a process holds: its kernel
 //                            handles, GDI objects and memory (working set and
 //                            committed bytes)
+//   korvid-probe dpi [HWND]  JSON of the session's DPI as programs see it: the
+//                            system's ("system"), the screen's LOGPIXELSX
+//                            ("logPixels") and, with HWND, the window's
+//                            ("window")
+//   korvid-probe dpi-changed HWND DPI LEFT TOP RIGHT BOTTOM
+//                            sends WM_DPICHANGED as Windows does when a window
+//                            moves to a monitor of another scale: DPI in both
+//                            halves of wParam, lParam the address of the
+//                            suggested window rectangle, written into the
+//                            window's process
+//
+// The probe is aware of each monitor's DPI: at any scale it sees the
+// windows' real pixels, as the X server and the screenshots do.
 //
 // Exit status: 0 success, 1 the window does not exist or the post failed,
 // 2 bad arguments.
@@ -42,6 +55,8 @@ constexpr int kExitUsage = 2;
 constexpr UINT kTextTimeoutMs = 500;
 constexpr int kMaxText = 4096;
 constexpr int kMaxClassName = 256;
+// A window rebuilds itself at a new DPI within this.
+constexpr UINT kDpiChangeTimeoutMs = 20000;
 const wchar_t kX11WindowProperty[] = L"__wine_x11_whole_window";
 const wchar_t kToolTipClass[] = L"tooltips_class32";
 
@@ -204,6 +219,13 @@ int Dump() {
 bool ParseNumber(const wchar_t* text, unsigned long long& value) {
   wchar_t* end = nullptr;
   value = std::wcstoull(text, &end, 0);
+  return end != text && *end == L'\0';
+}
+
+// A coordinate: negative on a monitor left of or above the primary one.
+bool ParseSigned(const wchar_t* text, LONG& value) {
+  wchar_t* end = nullptr;
+  value = std::wcstol(text, &end, 10);
   return end != text && *end == L'\0';
 }
 
@@ -410,6 +432,71 @@ int Usage(const wchar_t* pidText) {
   return kExitOk;
 }
 
+int Dpi(const wchar_t* handleText) {
+  HWND hwnd = nullptr;
+  if (handleText && !ParseWindow(handleText, hwnd)) return kExitUsage;
+  if (handleText && !IsWindow(hwnd)) return kExitFailed;
+  HDC screen = GetDC(nullptr);
+  const int logPixels = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  std::string out = "{\"system\": " + Number(GetDpiForSystem()) + ", \"logPixels\": " + Number(logPixels);
+  if (hwnd) out += ", \"window\": " + Number(GetDpiForWindow(hwnd));
+  Write(out + "}\n");
+  return kExitOk;
+}
+
+// Memory in another process, released when the value goes.
+class RemoteMemory {
+ public:
+  RemoteMemory(HANDLE process, SIZE_T size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  void* address() const { return address_; }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+// A message whose lParam points at a RECT is not carried between processes
+// by the system: the rectangle is written into the window's process and the
+// message sent with its address there, as the window's own system would.
+int DpiChanged(wchar_t** args) {
+  HWND hwnd = nullptr;
+  unsigned long long dpi = 0;
+  LONG edges[4] = {};
+  if (!ParseWindow(args[0], hwnd) || !ParseNumber(args[1], dpi) || dpi == 0 || dpi > 0xFFFF) return kExitUsage;
+  for (int i = 0; i < 4; ++i) {
+    if (!ParseSigned(args[2 + i], edges[i])) return kExitUsage;
+  }
+  if (!IsWindow(hwnd)) return kExitFailed;
+  const RECT suggested = {edges[0], edges[1], edges[2], edges[3]};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return kExitFailed;
+  int result = kExitFailed;
+  {
+    RemoteMemory rect(process, sizeof suggested);
+    SIZE_T written = 0;
+    if (rect.address() && WriteProcessMemory(process, rect.address(), &suggested, sizeof suggested, &written) &&
+        written == sizeof suggested) {
+      DWORD_PTR answer = 0;
+      const WPARAM both = MAKEWPARAM(static_cast<WORD>(dpi), static_cast<WORD>(dpi));
+      if (SendMessageTimeoutW(hwnd, WM_DPICHANGED, both, reinterpret_cast<LPARAM>(rect.address()), SMTO_BLOCK,
+                              kDpiChangeTimeoutMs, &answer)) {
+        result = kExitOk;
+      }
+    }
+  }
+  CloseHandle(process);
+  return result;
+}
+
 int Quit(const wchar_t* handleText) {
   HWND hwnd = nullptr;
   if (!ParseWindow(handleText, hwnd)) return kExitUsage;
@@ -421,14 +508,17 @@ int Quit(const wchar_t* handleText) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   if (argc == 2 && std::wcscmp(argv[1], L"dump") == 0) return Dump();
   if (argc == 3 && std::wcscmp(argv[1], L"quit") == 0) return Quit(argv[2]);
   if (argc == 3 && std::wcscmp(argv[1], L"names") == 0) return Names(argv[2]);
   if (argc == 6 && std::wcscmp(argv[1], L"post") == 0) return Post(argv[2], argv[3], argv[4], argv[5]);
   if (argc == 4 && std::wcscmp(argv[1], L"tray-delete") == 0) return TrayDelete(argv[2], argv[3]);
   if (argc == 3 && std::wcscmp(argv[1], L"usage") == 0) return Usage(argv[2]);
+  if ((argc == 2 || argc == 3) && std::wcscmp(argv[1], L"dpi") == 0) return Dpi(argc == 3 ? argv[2] : nullptr);
+  if (argc == 8 && std::wcscmp(argv[1], L"dpi-changed") == 0) return DpiChanged(argv + 2);
   std::fputs("usage: korvid-probe dump | quit HWND | names HWND | post HWND MESSAGE WPARAM LPARAM | "
-             "tray-delete HWND ID | usage PID\n",
+             "tray-delete HWND ID | usage PID | dpi [HWND] | dpi-changed HWND DPI LEFT TOP RIGHT BOTTOM\n",
              stderr);
   return kExitUsage;
 }

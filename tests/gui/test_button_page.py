@@ -17,7 +17,7 @@ from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, D
                      FIXTURE_TITLE, ID, MENU_RIGHT_STRIP, NO_MOUSE_PAGE, OPTIONS, PAGE_ORIGIN, POINTER_REST,
                      PROFILE_FILE, RESTORE_BUTTON, RESTORE_TITLE, RESTORE_YES, SETTLE_SECONDS, SUPPORT, WM_COMMAND,
                      Korvidctl, ProgramCase, WaitTimeout, centre, function_button, menu_height, menu_item_centre,
-                     text_room_right)
+                     scaled_centre, text_room_right)
 
 # Function buttons 6 and 7 and the seven labels stay hidden.
 HIDDEN_CONTROLS = (function_button(6), function_button(7)) + tuple(
@@ -102,7 +102,7 @@ class ButtonPageCase(ProgramCase):
         return main.client[0] + x, main.client[1] + y
 
     def click_button(self, number):
-        DESKTOP.click(self.main(), *centre(FUNCTION_BUTTON_RECTS[number], PAGE_ORIGIN))
+        self.click_on_page(self.main(), FUNCTION_BUTTON_RECTS[number])
 
     def open_menu(self, number):
         return DESKTOP.open_menu(self.program_pid(), lambda: self.click_button(number),
@@ -111,7 +111,7 @@ class ButtonPageCase(ProgramCase):
     def choose(self, number, item):
         """Chooses a menu item of function button n as a user does."""
         menu = self.open_menu(number)
-        DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index(item)))
+        DESKTOP.click_and_rest(*menu_item_centre(menu, MENU.index(item), self.dpi))
 
     # -- the pop-up
 
@@ -124,7 +124,7 @@ class ButtonPageCase(ProgramCase):
         return found[0] if found else None
 
     def click_popup(self, popup, control):
-        DESKTOP.click(popup, *centre(HOTKEY_RECTS[control]))
+        DESKTOP.click(popup, *scaled_centre(HOTKEY_RECTS[control], self.dpi))
 
     def key_field(self, snapshot=None):
         popup = (snapshot or DESKTOP.snapshot()).titled(HOTKEY_TITLE, True)

@@ -363,8 +363,11 @@ class Apply(ProgramCase):
         self.assertIn(wine_path(self.folder.profiles), box.control(MESSAGE_BOX_TEXT_ID).text.replace("\r", ""))
         self.dismiss_message_box(box)
         time.sleep(SETTLE_SECONDS)
-        self.assertEqual(self.mouse.log()[start:], [], "the mouse was written although the save failed")
+        # The block is written while the profile is saved; its commit waits for
+        # the save and never goes out when the save fails.
+        self.assertNotIn("04", [field(l, "cmd") for l in self.mouse.log()[start:]], "the apply was committed")
         self.assertEqual(self.mouse.block(), block)
+        self.assertEqual(DESKTOP.snapshot().notices(), [], "a second message about the same failure")
         with open(self.folder.profiles) as blocker:
             self.assertEqual(blocker.read(), "not a folder")
 
@@ -581,6 +584,41 @@ class Tray(ProgramCase):
         shown = DESKTOP.wait_main()
         self.assertEqual((shown.hwnd, shown.rect), (main.hwnd, main.rect))
         self.assertEqual(self.visible_pages(shown), [BUTTON_PAGE])
+
+    def built_pages(self, main):
+        return [page for page in PAGES if main.control(page) is not None]
+
+    def test_a_start_in_the_tray_builds_no_page_until_the_window_is_asked_for(self):
+        self.prepare_folder()
+        self.mouse.clear_log()
+        self.program = self.relaunch(args=("/tray",))
+        x, y = DESKTOP.tray_icon()
+        self.wait_mouse_read(0)
+        hidden = DESKTOP.snapshot().main(visible=False)
+        self.assertIsNotNone(hidden, "no main window")
+        self.assertEqual(self.built_pages(hidden), [], "a page was built for nobody to see")
+        DESKTOP.click_at(x, y, repeat=2)
+        shown = self.wait_page(BUTTON_PAGE)
+        self.assert_main_screenshot(DESKTOP.screenshot(shown, "first-show-from-the-tray"))
+
+    def test_close_lets_go_of_the_pages_and_the_window_comes_back_as_it_was(self):
+        main = self.launch()
+        sensor = self.show_page(ADVANCED)
+        normal = sheet("MSensor_Normal.png")
+        self.click_on_page(sensor, SMOOTHING_SWITCH[1])
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "close-edit-before")
+        self.hide(main)
+        self.assertEqual(self.built_pages(DESKTOP.snapshot().main(visible=False)), [],
+                         "the pages were kept in the tray")
+        x, y = DESKTOP.tray_icon()
+        DESKTOP.click_at(x, y, repeat=2)
+        shown = self.wait_page(SENSOR_PAGE)
+        self.assertEqual(shown.rect, main.rect)
+        # The edit not applied yet is still there, and so is its mark.
+        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "close-edit-after")
+        smoothing = self.ctl.show()["smoothing"]
+        self.apply_and_check(press=lambda: self.click_on_page(self.main(), SENSOR_PAGE_APPLY[1]))
+        self.assertNotEqual(self.ctl.show()["smoothing"], smoothing)
 
     def test_icon_comes_back_when_the_shell_restarts(self):
         main = self.launch()
