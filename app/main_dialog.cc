@@ -276,14 +276,6 @@ bool CMobrinDlg::TearDownPages(Page*& shown) {
   return true;
 }
 
-void CMobrinDlg::PutToSleep() {
-  Page* shown = nullptr;
-  if (!TearDownPages(shown)) return;
-  asleep_ = true;
-  pageToShow_ = shown;
-  ReleaseSkinSheets();
-}
-
 void CMobrinDlg::WakeUp() {
   if (!asleep_) return;
   LayOut();
@@ -567,7 +559,6 @@ bool CMobrinDlg::OnCommand(int controlId, int notifyCode, HWND) {
       return true;
     case IDC_CLOSE_BUTTON:
       ShowWindow(SW_HIDE);
-      PutToSleep();
       return true;
     default:
       return false;

@@ -104,9 +104,8 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // heldEdits_; returns the page that was shown, if any. Nothing is torn
   // down while a page is handling a message further up the stack (false).
   bool TearDownPages(Page*& shown);
-  // Hidden in the tray, the window holds no page and, until it first shows,
-  // no sheet: memory for what nobody sees. Shown again, it builds what it shows.
-  void PutToSleep();
+  // Started in the tray, the window holds no sheet and no page until it
+  // first shows: memory for what nobody sees. Shown, it builds what it shows.
   void WakeUp();
   void SetFirmwareVersionText(const std::wstring& text);
   void SetPageButtonsEnabled(bool enabled);
@@ -196,7 +195,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   };
   std::optional<PendingRescale> pendingRescale_;
   bool laidOut_ = false;
-  // Hidden in the tray with no page built; the page to show when it wakes.
+  // Started in the tray, nothing built yet; the page to show when it wakes.
   bool asleep_ = false;
   Page* pageToShow_ = nullptr;
   // What the pages showed when their windows went, unapplied edits and all;

@@ -601,25 +601,6 @@ class Tray(ProgramCase):
         shown = self.wait_page(BUTTON_PAGE)
         self.assert_main_screenshot(DESKTOP.screenshot(shown, "first-show-from-the-tray"))
 
-    def test_close_lets_go_of_the_pages_and_the_window_comes_back_as_it_was(self):
-        main = self.launch()
-        sensor = self.show_page(ADVANCED)
-        normal = sheet("MSensor_Normal.png")
-        self.click_on_page(sensor, SMOOTHING_SWITCH[1])
-        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "close-edit-before")
-        self.hide(main)
-        self.assertEqual(self.built_pages(DESKTOP.snapshot().main(visible=False)), [],
-                         "the pages were kept in the tray")
-        x, y = DESKTOP.tray_icon()
-        DESKTOP.click_at(x, y, repeat=2)
-        shown = self.wait_page(SENSOR_PAGE)
-        self.assertEqual(shown.rect, main.rect)
-        # The edit not applied yet is still there, and so is its mark.
-        self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "close-edit-after")
-        smoothing = self.ctl.show()["smoothing"]
-        self.apply_and_check(press=lambda: self.click_on_page(self.main(), SENSOR_PAGE_APPLY[1]))
-        self.assertNotEqual(self.ctl.show()["smoothing"], smoothing)
-
     def test_icon_comes_back_when_the_shell_restarts(self):
         main = self.launch()
         DESKTOP.tray_icon()
