@@ -132,11 +132,8 @@ BOOL CMobrinDlg::OnInitDialog() {
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   dragFullWindows_.emplace();
   ModifyStyle(WS_CAPTION, 0);
-  if (startHidden_) {
-    asleep_ = true;
-  } else {
-    LayOut();
-  }
+  // Started in the tray, the window builds its content when first shown.
+  if (!startHidden_) LayOut();
   if (!RegisterHidNotifications(GetSafeHwnd())) {
     MessageBoxW(GetSafeHwnd(), kRegisterNotificationFailed, kMessageCaption, MB_OK | MB_ICONWARNING);
   }
@@ -244,7 +241,7 @@ bool CMobrinDlg::BuildPage(Page& entry) {
 }
 
 void CMobrinDlg::ShowPageWindow(Page& page) {
-  if (asleep_) {
+  if (!laidOut_) {
     pageToShow_ = &page;
     return;
   }
@@ -271,15 +268,12 @@ bool CMobrinDlg::TearDownPages(Page*& shown) {
     page->DestroyWindow();
   }
   heldEdits_ = std::move(edits);
-  // Fresh page objects, without windows: a page's fonts and images go with it.
-  CreatePages();
   return true;
 }
 
 void CMobrinDlg::WakeUp() {
-  if (!asleep_) return;
+  if (laidOut_) return;
   LayOut();
-  asleep_ = false;
   if (Page* page = std::exchange(pageToShow_, nullptr)) ShowPageWindow(*page);
   KeepFocusOnShownControls();
 }

@@ -103,6 +103,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // Destroys every page's window, holding what the pages show in
   // heldEdits_; returns the page that was shown, if any. Nothing is torn
   // down while a page is handling a message further up the stack (false).
+  // The page objects stay until CreatePages makes them anew.
   bool TearDownPages(Page*& shown);
   // Started in the tray, the window holds no sheet and no page until it
   // first shows: memory for what nobody sees. Shown, it builds what it shows.
@@ -194,9 +195,9 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
     RECT suggested;
   };
   std::optional<PendingRescale> pendingRescale_;
+  // Whether LayOut has run. Until it has (a start in the tray) nothing is
+  // built, and the page to show waits in pageToShow_.
   bool laidOut_ = false;
-  // Started in the tray, nothing built yet; the page to show when it wakes.
-  bool asleep_ = false;
   Page* pageToShow_ = nullptr;
   // What the pages showed when their windows went, unapplied edits and all;
   // a page built later shows it. A read or a reset of the profile drops it.

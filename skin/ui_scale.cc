@@ -49,7 +49,6 @@ Gdiplus::REAL ScaledF(Gdiplus::REAL logical) {
   return logical * static_cast<Gdiplus::REAL>(uiDpi) / static_cast<Gdiplus::REAL>(kLogicalDpi);
 }
 
-int Unscaled(int device) { return UnscaleFromDpi(device, uiDpi); }
 
 int DpiOfWindow(HWND window) {
   if (window) {

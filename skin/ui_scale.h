@@ -15,8 +15,6 @@ int Scaled(int logical);
 SkinRect Scaled(const SkinRect& logical);
 RECT ScaledRect(const SkinRect& logical);
 Gdiplus::REAL ScaledF(Gdiplus::REAL logical);
-// A device length at the windows' DPI in logical pixels.
-int Unscaled(int device);
 
 // The DPI of a window's monitor as the system tells a per-monitor aware
 // program; the system DPI where the system cannot tell per window.

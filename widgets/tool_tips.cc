@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
 
 #include "framework/handles.h"
 #include "framework/window.h"
@@ -88,28 +87,6 @@ LRESULT CALLBACK HideTipOnLeave(HWND window, UINT message, WPARAM wParam, LPARAM
   return result;
 }
 
-using SystemParametersInfoForDpiFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-
-// The system's tip font (the status font) at a DPI; one font per DPI, kept
-// for the program's life as the tips that use it are.
-HFONT TipFontAt(int dpi) {
-  static std::map<int, framework::FontHandle> fonts;
-  if (const auto found = fonts.find(dpi); found != fonts.end()) return found->second.get();
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  const auto forDpi = user32 ? reinterpret_cast<SystemParametersInfoForDpiFunction>(reinterpret_cast<void*>(
-                                   GetProcAddress(user32, "SystemParametersInfoForDpi")))
-                             : nullptr;
-  bool read = forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi));
-  if (!read && SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    metrics.lfStatusFont.lfHeight = MulDiv(metrics.lfStatusFont.lfHeight, dpi, SystemDpi());
-    read = true;
-  }
-  if (!read) return nullptr;
-  return fonts.emplace(dpi, framework::FontHandle(CreateFontIndirectW(&metrics.lfStatusFont))).first->second.get();
-}
-
 }  // namespace
 
 HWND CreateToolTips(HWND owner, const std::wstring& shownText) {
@@ -119,11 +96,6 @@ HWND CreateToolTips(HWND owner, const std::wstring& shownText) {
                              nullptr);
   if (!tip) return nullptr;
   SendMessageW(tip, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(kReshowMs, 0));
-  // At 100 % the control's own font is the system's; at another scale the
-  // system may hand it the font of another DPI.
-  if (UiDpi() != kLogicalDpi) {
-    if (HFONT font = TipFontAt(UiDpi())) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  }
   SetWindowSubclass(tip, FitTipToText, kFitSubclassId, reinterpret_cast<DWORD_PTR>(&shownText));
   return tip;
 }
