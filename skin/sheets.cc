@@ -10,6 +10,7 @@
 
 #include "framework/message_caption.h"
 #include "framework/shell.h"
+#include "skin/sheet_layer.h"
 #include "skin/ui_scale.h"
 
 namespace korvid {
@@ -26,8 +27,6 @@ constexpr wchar_t kUiLoadFailed[] = L"UI load failed!";
 
 bool loaded = false;
 bool failureReported = false;
-std::array<BitmapPtr, kSheetCount> sheets;
-
 // Global memory freed when its stream is released; the stream lives as long
 // as the image made from it.
 class StreamOverMemory {
@@ -140,7 +139,7 @@ std::wstring ResourcesFolder() { return GetModuleFolder() + L"\\Resources"; }
 std::wstring SheetPath(SkinSheet sheet) { return ResourcesFolder() + kSheetFiles[sheet]; }
 
 // A step's art is a PNG under the 100 % file's name in the step's folder:
-// "\Main_BK.bmp" at 150 % is "\150\Main_BK.png".
+// "\Main_BK.png" at 150 % is "\150\Main_BK.png".
 std::wstring StepSheetPath(SkinSheet sheet, int step) {
   std::wstring name = kSheetFiles[sheet];
   const size_t dot = name.rfind(L'.');
@@ -169,24 +168,98 @@ BitmapPtr Resampled(Gdiplus::Bitmap& image, int width, int height) {
   return resampled;
 }
 
-// The sheet at a DPI: the art of the DPI's step, or the 100 % art when the
-// step's file is missing, resampled when it is not drawn for that DPI.
-BitmapPtr LoadSheetAt(SkinSheet sheet, int dpi) {
-  const int step = ArtStepFor(dpi);
-  BitmapPtr image;
-  int drawnFor = kLogicalDpi;
-  if (step != 100) {
-    image = LoadBitmapFile(StepSheetPath(sheet, step));
-    if (image) drawnFor = DpiOfArtStep(step);
+// A bitmap's pixels locked in memory for as long as it lives.
+class LockedPixels {
+ public:
+  LockedPixels(Gdiplus::Bitmap& bitmap, UINT mode, Gdiplus::PixelFormat format) : bitmap_(bitmap) {
+    const Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
+    locked_ = bitmap.LockBits(&all, mode, format, &data_) == Gdiplus::Ok;
   }
-  if (!image) image = LoadBitmapFile(SheetPath(sheet));
-  if (!image || drawnFor == dpi) return image;
+  LockedPixels(const LockedPixels&) = delete;
+  LockedPixels& operator=(const LockedPixels&) = delete;
+  ~LockedPixels() {
+    if (locked_) bitmap_.UnlockBits(&data_);
+  }
+  bool locked() const { return locked_; }
+  uint8_t* pixels() const { return static_cast<uint8_t*>(data_.Scan0); }
+  int stride() const { return data_.Stride; }
+
+ private:
+  Gdiplus::Bitmap& bitmap_;
+  Gdiplus::BitmapData data_{};
+  bool locked_ = false;
+};
+
+// A copy of the base with the layer's pixels over it, in the base's colour
+// format (with alpha unless the base is a plain colour bitmap); null when
+// the two do not fit together.
+BitmapPtr OverBase(Gdiplus::Bitmap& base, Gdiplus::Bitmap& layer) {
+  const UINT width = base.GetWidth(), height = base.GetHeight();
+  if (layer.GetWidth() != width || layer.GetHeight() != height) return nullptr;
+  const bool colourOnly = base.GetPixelFormat() == PixelFormat24bppRGB;
+  const Gdiplus::PixelFormat format = colourOnly ? PixelFormat24bppRGB : PixelFormat32bppARGB;
+  BitmapPtr sheet(base.Clone(0, 0, static_cast<INT>(width), static_cast<INT>(height), format));
+  if (!sheet || sheet->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  {
+    const LockedPixels to(*sheet, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite, format);
+    const LockedPixels from(layer, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+    if (!to.locked() || !from.locked() ||
+        !OverlayLayer({to.pixels(), to.stride(), colourOnly ? 3 : 4}, from.pixels(), from.stride(),
+                      static_cast<int>(width), static_cast<int>(height))) {
+      return nullptr;
+    }
+  }
+  return sheet;
+}
+
+// A sheet as the skin holds it, and the art step it is drawn at when it is
+// that step's art as drawn (0 when it was resampled).
+struct HeldSheet {
+  BitmapPtr image;
+  int artStep = 0;
+};
+std::array<HeldSheet, kSheetCount> sheets;
+
+HeldSheet LoadSheetAt(SkinSheet sheet, int dpi);
+
+// The sheet as a step's art draws it: its file, or its layer file over its
+// family's base; `dpi` is the one the skin holds its sheets at.
+BitmapPtr LoadArt(SkinSheet sheet, int step, int dpi) {
+  BitmapPtr file = LoadBitmapFile(step == 100 ? SheetPath(sheet) : StepSheetPath(sheet, step));
+  const SkinSheet base = kSheetBases[sheet];
+  if (!file || base == sheet) return file;
+  // The base is held like any sheet, as the family's other sheets and its
+  // windows want it too; it serves when it is the same step's art as drawn.
+  if (!sheets[base].image) sheets[base] = LoadSheetAt(base, dpi);
+  Gdiplus::Bitmap* baseArt = sheets[base].artStep == step ? sheets[base].image.get() : nullptr;
+  BitmapPtr ownBase;
+  if (!baseArt) {
+    ownBase = LoadArt(base, step, dpi);
+    baseArt = ownBase.get();
+  }
+  return baseArt ? OverBase(*baseArt, *file) : nullptr;
+}
+
+// The sheet at a DPI: the art of the DPI's step, or the 100 % art when the
+// step's files are missing, resampled when it is not drawn for that DPI.
+HeldSheet LoadSheetAt(SkinSheet sheet, int dpi) {
+  int step = ArtStepFor(dpi);
+  BitmapPtr image;
+  if (step != 100) image = LoadArt(sheet, step, dpi);
+  if (!image) {
+    step = 100;
+    image = LoadArt(sheet, step, dpi);
+  }
+  const int drawnFor = DpiOfArtStep(step);
+  if (!image || drawnFor == dpi) return {std::move(image), step};
   const int logicalWidth = UnscaleFromDpi(static_cast<int>(image->GetWidth()), drawnFor);
   const int logicalHeight = UnscaleFromDpi(static_cast<int>(image->GetHeight()), drawnFor);
   const int width = ScaleToDpi(logicalWidth, dpi), height = ScaleToDpi(logicalHeight, dpi);
-  if (width <= 0 || height <= 0) return nullptr;
-  if (width == static_cast<int>(image->GetWidth()) && height == static_cast<int>(image->GetHeight())) return image;
-  return Resampled(*image, width, height);
+  if (width <= 0 || height <= 0) return {};
+  if (width == static_cast<int>(image->GetWidth()) && height == static_cast<int>(image->GetHeight())) {
+    return {std::move(image), step};
+  }
+  return {Resampled(*image, width, height), 0};
 }
 
 }  // namespace
@@ -208,7 +281,7 @@ void LoadSkin() {
 }
 
 void ReleaseSkinSheets() {
-  for (auto& sheet : sheets) sheet.reset();
+  for (auto& sheet : sheets) sheet = {};
 }
 
 void UnloadSkin() { ReleaseSkinSheets(); }
@@ -216,8 +289,8 @@ void UnloadSkin() { ReleaseSkinSheets(); }
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet) {
   if (!loaded) LoadSkin();
   if (sheet < 0 || sheet >= kSheetCount) return nullptr;
-  if (!sheets[sheet]) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
-  return sheets[sheet].get();
+  if (!sheets[sheet].image) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
+  return sheets[sheet].image.get();
 }
 
 ImagePtr LoadImageFile(const std::wstring& path) { return LoadBitmapFile(path); }
