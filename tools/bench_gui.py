@@ -28,7 +28,9 @@ against its reference from the same run:
   resident memory hidden after Close against the bare window hidden, and
     the show again from the tray;
 then the disk: what the installer installs, as its build lists it, art per
-scale step, and the installer itself. Each time until the window shows
+scale step, and the installer itself; and the skin's decoding of all its
+sheets at 100 % (tools/bench/sheet_decode.cc, the median of its rounds)
+against the same sheets read as uncompressed bitmaps, as they once were. Each time until the window shows
 painted has beside it the time until it was first visible (mapped).
 "Painted" is a grid of the window's pixels matching those of a run that
 had settled (a warm-up run per program first, which is not counted).
