@@ -1,41 +1,37 @@
 #include "skin/sheet_layer.h"
 
 #include <cstddef>
+#include <cstdlib>
 
 namespace korvid {
 namespace {
 
-constexpr int kLayerBytesPerPixel = 4;
 constexpr int kAlpha = 3;
+constexpr uint8_t kOpaque = 0xFF;
 
-const uint8_t* LayerRow(const uint8_t* layer, int stride, int y) {
-  return layer + static_cast<ptrdiff_t>(stride) * y;
+bool Describes(const PixelRows& rows, int width) {
+  return rows.pixels && (rows.bytesPerPixel == 3 || rows.bytesPerPixel == 4) &&
+         std::abs(static_cast<long long>(rows.stride)) >= static_cast<long long>(width) * rows.bytesPerPixel;
 }
+
+uint8_t* Row(const PixelRows& rows, int y) { return rows.pixels + static_cast<ptrdiff_t>(rows.stride) * y; }
 
 }  // namespace
 
-bool OverlayLayer(const PixelRows& target, const uint8_t* layer, int layerStride, int width, int height) {
-  const int bytes = target.bytesPerPixel;
-  if (!target.pixels || !layer || width < 0 || height < 0 || (bytes != 3 && bytes != kLayerBytesPerPixel) ||
-      target.stride < width * bytes || layerStride < width * kLayerBytesPerPixel) {
+bool FillLayerFromBase(const PixelRows& layer, const PixelRows& base, int width, int height) {
+  if (width < 0 || height < 0 || layer.bytesPerPixel != 4 || !Describes(layer, width) || !Describes(base, width)) {
     return false;
   }
-  // A colour target cannot take a pixel the layer leaves partly see-through;
-  // refuse before anything is written.
-  if (bytes == 3) {
-    for (int y = 0; y < height; ++y) {
-      const uint8_t* from = LayerRow(layer, layerStride, y);
-      for (int x = 0; x < width; ++x, from += kLayerBytesPerPixel) {
-        if (from[kAlpha] != 0 && from[kAlpha] != 0xFF) return false;
-      }
-    }
-  }
+  const int baseBytes = base.bytesPerPixel;
   for (int y = 0; y < height; ++y) {
-    const uint8_t* from = LayerRow(layer, layerStride, y);
-    uint8_t* to = target.pixels + static_cast<ptrdiff_t>(target.stride) * y;
-    for (int x = 0; x < width; ++x, from += kLayerBytesPerPixel, to += bytes) {
-      if (from[kAlpha] == 0) continue;
-      for (int channel = 0; channel < bytes; ++channel) to[channel] = from[channel];
+    uint8_t* to = Row(layer, y);
+    const uint8_t* from = Row(base, y);
+    for (int x = 0; x < width; ++x, to += 4, from += baseBytes) {
+      if (to[kAlpha] != 0) continue;
+      to[0] = from[0];
+      to[1] = from[1];
+      to[2] = from[2];
+      to[kAlpha] = baseBytes == 4 ? from[kAlpha] : kOpaque;
     }
   }
   return true;

@@ -7,18 +7,18 @@
 namespace korvid {
 
 // Rows of 8-bit pixels in memory, blue first as Windows lays them out:
-// B, G, R with 3 bytes a pixel, or B, G, R, A with 4.
+// B, G, R with 3 bytes a pixel, or B, G, R, A with 4. A negative stride
+// runs from the bottom row up.
 struct PixelRows {
   uint8_t* pixels;
   int stride;  // bytes from one row to the next
   int bytesPerPixel;
 };
 
-// Writes the layer's pixels (B, G, R, A rows of the target's size) over the
-// target wherever the layer is not fully transparent: its colour, and its
-// alpha when the target has one. Returns false, leaving the target as it was,
-// when a 3-byte target would need a pixel that is not opaque or the
-// arguments do not describe pixels.
-bool OverlayLayer(const PixelRows& target, const uint8_t* layer, int layerStride, int width, int height);
+// Makes a decoded layer (4 bytes a pixel) the whole sheet: each of its fully
+// transparent pixels takes the base's pixel at the same place, opaque when
+// the base has no alpha; its other pixels stay as they are. Returns false,
+// changing nothing, when the arguments do not describe pixels of that size.
+bool FillLayerFromBase(const PixelRows& layer, const PixelRows& base, int width, int height);
 
 }  // namespace korvid

@@ -77,18 +77,33 @@ std::unique_ptr<StreamOverMemory> ReadImageFile(const std::wstring& path) {
   return memory;
 }
 
-BitmapPtr LoadBitmapFile(const std::wstring& path) {
-  const std::unique_ptr<StreamOverMemory> memory = ReadImageFile(path);
-  if (!memory) return nullptr;
-  BitmapPtr image(Gdiplus::Bitmap::FromStream(memory->stream()));
-  if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0) {
-    return nullptr;
+// An image decoded from a file read into memory. GDI+ may go back to the
+// file's bytes while the image lives, so they live as long.
+struct DecodedImage {
+  std::unique_ptr<StreamOverMemory> file;
+  BitmapPtr image;  // after the bytes, so that it goes first
+};
+
+DecodedImage DecodeImageFile(const std::wstring& path) {
+  DecodedImage decoded{ReadImageFile(path), nullptr};
+  if (!decoded.file) return {};
+  decoded.image.reset(Gdiplus::Bitmap::FromStream(decoded.file->stream()));
+  if (!decoded.image || decoded.image->GetLastStatus() != Gdiplus::Ok || decoded.image->GetWidth() == 0 ||
+      decoded.image->GetHeight() == 0) {
+    return {};
   }
+  return decoded;
+}
+
+BitmapPtr LoadBitmapFile(const std::wstring& path) {
+  const DecodedImage decoded = DecodeImageFile(path);
+  if (!decoded.image) return nullptr;
   // A decoded copy stands alone: the file's bytes and their stream go now
   // instead of living as long as the image.
-  BitmapPtr decoded(image->Clone(0, 0, static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()),
-                                 image->GetPixelFormat()));
-  if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) return decoded;
+  Gdiplus::Bitmap& image = *decoded.image;
+  BitmapPtr copy(image.Clone(0, 0, static_cast<INT>(image.GetWidth()), static_cast<INT>(image.GetHeight()),
+                             image.GetPixelFormat()));
+  if (copy && copy->GetLastStatus() == Gdiplus::Ok) return copy;
   return nullptr;
 }
 
@@ -190,76 +205,70 @@ class LockedPixels {
   bool locked_ = false;
 };
 
-// A copy of the base with the layer's pixels over it, in the base's colour
-// format (with alpha unless the base is a plain colour bitmap); null when
-// the two do not fit together.
-BitmapPtr OverBase(Gdiplus::Bitmap& base, Gdiplus::Bitmap& layer) {
+// Makes a decoded layer the whole sheet: the base shows where the layer is
+// transparent. False when the two do not fit together.
+bool FillFromBase(Gdiplus::Bitmap& layer, Gdiplus::Bitmap& base) {
   const UINT width = base.GetWidth(), height = base.GetHeight();
-  if (layer.GetWidth() != width || layer.GetHeight() != height) return nullptr;
-  const bool colourOnly = base.GetPixelFormat() == PixelFormat24bppRGB;
-  const Gdiplus::PixelFormat format = colourOnly ? PixelFormat24bppRGB : PixelFormat32bppARGB;
-  BitmapPtr sheet(base.Clone(0, 0, static_cast<INT>(width), static_cast<INT>(height), format));
-  if (!sheet || sheet->GetLastStatus() != Gdiplus::Ok) return nullptr;
-  {
-    const LockedPixels to(*sheet, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite, format);
-    const LockedPixels from(layer, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
-    if (!to.locked() || !from.locked() ||
-        !OverlayLayer({to.pixels(), to.stride(), colourOnly ? 3 : 4}, from.pixels(), from.stride(),
-                      static_cast<int>(width), static_cast<int>(height))) {
-      return nullptr;
-    }
-  }
-  return sheet;
+  if (layer.GetWidth() != width || layer.GetHeight() != height) return false;
+  const bool baseHasAlpha = base.GetPixelFormat() != PixelFormat24bppRGB;
+  const LockedPixels to(layer, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB);
+  const LockedPixels from(base, Gdiplus::ImageLockModeRead,
+                          baseHasAlpha ? PixelFormat32bppARGB : PixelFormat24bppRGB);
+  return to.locked() && from.locked() &&
+         FillLayerFromBase({to.pixels(), to.stride(), 4}, {from.pixels(), from.stride(), baseHasAlpha ? 4 : 3},
+                           static_cast<int>(width), static_cast<int>(height));
 }
 
 // A sheet as the skin holds it, and the art step it is drawn at when it is
 // that step's art as drawn (0 when it was resampled).
 struct HeldSheet {
-  BitmapPtr image;
+  DecodedImage art;
   int artStep = 0;
 };
 std::array<HeldSheet, kSheetCount> sheets;
 
 HeldSheet LoadSheetAt(SkinSheet sheet, int dpi);
 
-// The sheet as a step's art draws it: its file, or its layer file over its
-// family's base; `dpi` is the one the skin holds its sheets at.
-BitmapPtr LoadArt(SkinSheet sheet, int step, int dpi) {
-  BitmapPtr file = LoadBitmapFile(step == 100 ? SheetPath(sheet) : StepSheetPath(sheet, step));
+// The sheet as a step's art draws it: its file, or its layer file filled
+// from its family's base; `dpi` is the one the skin holds its sheets at.
+DecodedImage LoadArt(SkinSheet sheet, int step, int dpi) {
+  DecodedImage art = DecodeImageFile(step == 100 ? SheetPath(sheet) : StepSheetPath(sheet, step));
   const SkinSheet base = kSheetBases[sheet];
-  if (!file || base == sheet) return file;
+  if (!art.image || base == sheet) return art;
   // The base is held like any sheet, as the family's other sheets and its
   // windows want it too; it serves when it is the same step's art as drawn.
-  if (!sheets[base].image) sheets[base] = LoadSheetAt(base, dpi);
-  Gdiplus::Bitmap* baseArt = sheets[base].artStep == step ? sheets[base].image.get() : nullptr;
-  BitmapPtr ownBase;
+  if (!sheets[base].art.image) sheets[base] = LoadSheetAt(base, dpi);
+  Gdiplus::Bitmap* baseArt = sheets[base].artStep == step ? sheets[base].art.image.get() : nullptr;
+  DecodedImage ownBase;
   if (!baseArt) {
     ownBase = LoadArt(base, step, dpi);
-    baseArt = ownBase.get();
+    baseArt = ownBase.image.get();
   }
-  return baseArt ? OverBase(*baseArt, *file) : nullptr;
+  if (!baseArt || !FillFromBase(*art.image, *baseArt)) return {};
+  return art;
 }
 
 // The sheet at a DPI: the art of the DPI's step, or the 100 % art when the
 // step's files are missing, resampled when it is not drawn for that DPI.
 HeldSheet LoadSheetAt(SkinSheet sheet, int dpi) {
   int step = ArtStepFor(dpi);
-  BitmapPtr image;
-  if (step != 100) image = LoadArt(sheet, step, dpi);
-  if (!image) {
+  DecodedImage art;
+  if (step != 100) art = LoadArt(sheet, step, dpi);
+  if (!art.image) {
     step = 100;
-    image = LoadArt(sheet, step, dpi);
+    art = LoadArt(sheet, step, dpi);
   }
   const int drawnFor = DpiOfArtStep(step);
-  if (!image || drawnFor == dpi) return {std::move(image), step};
-  const int logicalWidth = UnscaleFromDpi(static_cast<int>(image->GetWidth()), drawnFor);
-  const int logicalHeight = UnscaleFromDpi(static_cast<int>(image->GetHeight()), drawnFor);
+  if (!art.image || drawnFor == dpi) return {std::move(art), step};
+  Gdiplus::Bitmap& image = *art.image;
+  const int logicalWidth = UnscaleFromDpi(static_cast<int>(image.GetWidth()), drawnFor);
+  const int logicalHeight = UnscaleFromDpi(static_cast<int>(image.GetHeight()), drawnFor);
   const int width = ScaleToDpi(logicalWidth, dpi), height = ScaleToDpi(logicalHeight, dpi);
   if (width <= 0 || height <= 0) return {};
-  if (width == static_cast<int>(image->GetWidth()) && height == static_cast<int>(image->GetHeight())) {
-    return {std::move(image), step};
+  if (width == static_cast<int>(image.GetWidth()) && height == static_cast<int>(image.GetHeight())) {
+    return {std::move(art), step};
   }
-  return {Resampled(*image, width, height), 0};
+  return {{nullptr, Resampled(image, width, height)}, 0};
 }
 
 }  // namespace
@@ -289,8 +298,8 @@ void UnloadSkin() { ReleaseSkinSheets(); }
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet) {
   if (!loaded) LoadSkin();
   if (sheet < 0 || sheet >= kSheetCount) return nullptr;
-  if (!sheets[sheet].image) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
-  return sheets[sheet].image.get();
+  if (!sheets[sheet].art.image) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
+  return sheets[sheet].art.image.get();
 }
 
 ImagePtr LoadImageFile(const std::wstring& path) { return LoadBitmapFile(path); }
