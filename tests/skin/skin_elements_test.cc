@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "framework/image_encoder.h"
 #include "framework/shell.h"
 #include "skin/elements.h"
 #include "skin/sheets.h"
@@ -27,21 +27,6 @@ constexpr int kCutWidth = 16, kCutHeight = 20;
 
 constexpr int kNone = -1;
 
-bool EncoderFor(const wchar_t* mimeType, CLSID* clsid) {
-  UINT count = 0, bytes = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
-  std::vector<BYTE> buffer(bytes);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wstring(encoders[i].MimeType) == mimeType) {
-      *clsid = encoders[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
 Gdiplus::Color ToColor(COLORREF colour) {
   return Gdiplus::Color(GetRValue(colour), GetGValue(colour), GetBValue(colour));
 }
@@ -55,7 +40,7 @@ class SkinElementTest : public ::testing::Test {
     folder_ = GetModuleFolder() + L"\\Resources";
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     CLSID png{};
-    ASSERT_TRUE(EncoderFor(L"image/png", &png));
+    ASSERT_TRUE(framework::FindImageEncoder(L"image/png", &png));
     for (int sheet = 0; sheet < kSheetCount; ++sheet) {
       const bool layered = kSheetBases[sheet] != sheet;
       Gdiplus::Bitmap image(kSheetWidth, kSheetHeight, layered ? PixelFormat32bppARGB : PixelFormat24bppRGB);

@@ -9,11 +9,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "framework/handles.h"
+#include "framework/image_encoder.h"
 #include "framework/win32.h"
 #include "skin/sheets.h"
 
@@ -32,24 +32,9 @@ double Median(std::vector<double> values) {
   return values.empty() ? 0 : values[values.size() / 2];
 }
 
-bool BitmapEncoder(CLSID* clsid) {
-  UINT count = 0, bytes = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
-  std::vector<BYTE> buffer(bytes);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wcscmp(encoders[i].MimeType, L"image/bmp") == 0) {
-      *clsid = encoders[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
 int Measure(int rounds, const std::wstring& folder) {
   CLSID bmp{};
-  if (!BitmapEncoder(&bmp)) return 2;
+  if (!framework::FindImageEncoder(L"image/bmp", &bmp)) return 2;
   std::vector<std::wstring> bitmaps;
   for (int sheet = 0; sheet < korvid::kSheetCount; ++sheet) {
     Gdiplus::Image* image = korvid::SkinSheetImage(static_cast<SkinSheet>(sheet));
