@@ -10,6 +10,7 @@
 
 #include "framework/message_caption.h"
 #include "framework/shell.h"
+#include "skin/sheet_layer.h"
 #include "skin/ui_scale.h"
 
 namespace korvid {
@@ -26,8 +27,6 @@ constexpr wchar_t kUiLoadFailed[] = L"UI load failed!";
 
 bool loaded = false;
 bool failureReported = false;
-std::array<BitmapPtr, kSheetCount> sheets;
-
 // Global memory freed when its stream is released; the stream lives as long
 // as the image made from it.
 class StreamOverMemory {
@@ -78,18 +77,33 @@ std::unique_ptr<StreamOverMemory> ReadImageFile(const std::wstring& path) {
   return memory;
 }
 
-BitmapPtr LoadBitmapFile(const std::wstring& path) {
-  const std::unique_ptr<StreamOverMemory> memory = ReadImageFile(path);
-  if (!memory) return nullptr;
-  BitmapPtr image(Gdiplus::Bitmap::FromStream(memory->stream()));
-  if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0) {
-    return nullptr;
+// An image decoded from a file read into memory. GDI+ may go back to the
+// file's bytes while the image lives, so they live as long.
+struct DecodedImage {
+  std::unique_ptr<StreamOverMemory> file;
+  BitmapPtr image;  // after the bytes, so that it goes first
+};
+
+DecodedImage DecodeImageFile(const std::wstring& path) {
+  DecodedImage decoded{ReadImageFile(path), nullptr};
+  if (!decoded.file) return {};
+  decoded.image.reset(Gdiplus::Bitmap::FromStream(decoded.file->stream()));
+  if (!decoded.image || decoded.image->GetLastStatus() != Gdiplus::Ok || decoded.image->GetWidth() == 0 ||
+      decoded.image->GetHeight() == 0) {
+    return {};
   }
+  return decoded;
+}
+
+BitmapPtr LoadBitmapFile(const std::wstring& path) {
+  const DecodedImage decoded = DecodeImageFile(path);
+  if (!decoded.image) return nullptr;
   // A decoded copy stands alone: the file's bytes and their stream go now
   // instead of living as long as the image.
-  BitmapPtr decoded(image->Clone(0, 0, static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()),
-                                 image->GetPixelFormat()));
-  if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) return decoded;
+  Gdiplus::Bitmap& image = *decoded.image;
+  BitmapPtr copy(image.Clone(0, 0, static_cast<INT>(image.GetWidth()), static_cast<INT>(image.GetHeight()),
+                             image.GetPixelFormat()));
+  if (copy && copy->GetLastStatus() == Gdiplus::Ok) return copy;
   return nullptr;
 }
 
@@ -140,7 +154,7 @@ std::wstring ResourcesFolder() { return GetModuleFolder() + L"\\Resources"; }
 std::wstring SheetPath(SkinSheet sheet) { return ResourcesFolder() + kSheetFiles[sheet]; }
 
 // A step's art is a PNG under the 100 % file's name in the step's folder:
-// "\Main_BK.bmp" at 150 % is "\150\Main_BK.png".
+// "\Main_BK.png" at 150 % is "\150\Main_BK.png".
 std::wstring StepSheetPath(SkinSheet sheet, int step) {
   std::wstring name = kSheetFiles[sheet];
   const size_t dot = name.rfind(L'.');
@@ -169,24 +183,92 @@ BitmapPtr Resampled(Gdiplus::Bitmap& image, int width, int height) {
   return resampled;
 }
 
-// The sheet at a DPI: the art of the DPI's step, or the 100 % art when the
-// step's file is missing, resampled when it is not drawn for that DPI.
-BitmapPtr LoadSheetAt(SkinSheet sheet, int dpi) {
-  const int step = ArtStepFor(dpi);
-  BitmapPtr image;
-  int drawnFor = kLogicalDpi;
-  if (step != 100) {
-    image = LoadBitmapFile(StepSheetPath(sheet, step));
-    if (image) drawnFor = DpiOfArtStep(step);
+// A bitmap's pixels locked in memory for as long as it lives.
+class LockedPixels {
+ public:
+  LockedPixels(Gdiplus::Bitmap& bitmap, UINT mode, Gdiplus::PixelFormat format) : bitmap_(bitmap) {
+    const Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
+    locked_ = bitmap.LockBits(&all, mode, format, &data_) == Gdiplus::Ok;
   }
-  if (!image) image = LoadBitmapFile(SheetPath(sheet));
-  if (!image || drawnFor == dpi) return image;
-  const int logicalWidth = UnscaleFromDpi(static_cast<int>(image->GetWidth()), drawnFor);
-  const int logicalHeight = UnscaleFromDpi(static_cast<int>(image->GetHeight()), drawnFor);
+  LockedPixels(const LockedPixels&) = delete;
+  LockedPixels& operator=(const LockedPixels&) = delete;
+  ~LockedPixels() {
+    if (locked_) bitmap_.UnlockBits(&data_);
+  }
+  bool locked() const { return locked_; }
+  uint8_t* pixels() const { return static_cast<uint8_t*>(data_.Scan0); }
+  int stride() const { return data_.Stride; }
+
+ private:
+  Gdiplus::Bitmap& bitmap_;
+  Gdiplus::BitmapData data_{};
+  bool locked_ = false;
+};
+
+// Makes a decoded layer the whole sheet: the base shows where the layer is
+// transparent. False when the two do not fit together.
+bool FillFromBase(Gdiplus::Bitmap& layer, Gdiplus::Bitmap& base) {
+  const UINT width = base.GetWidth(), height = base.GetHeight();
+  if (layer.GetWidth() != width || layer.GetHeight() != height) return false;
+  const bool baseHasAlpha = base.GetPixelFormat() != PixelFormat24bppRGB;
+  const LockedPixels to(layer, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB);
+  const LockedPixels from(base, Gdiplus::ImageLockModeRead,
+                          baseHasAlpha ? PixelFormat32bppARGB : PixelFormat24bppRGB);
+  return to.locked() && from.locked() &&
+         FillLayerFromBase({to.pixels(), to.stride(), 4}, {from.pixels(), from.stride(), baseHasAlpha ? 4 : 3},
+                           static_cast<int>(width), static_cast<int>(height));
+}
+
+// A sheet as the skin holds it, and the art step it is drawn at when it is
+// that step's art as drawn (0 when it was resampled).
+struct HeldSheet {
+  DecodedImage art;
+  int artStep = 0;
+};
+std::array<HeldSheet, kSheetCount> sheets;
+
+HeldSheet LoadSheetAt(SkinSheet sheet, int dpi);
+
+// The sheet as a step's art draws it: its file, or its layer file filled
+// from its family's base; `dpi` is the one the skin holds its sheets at.
+DecodedImage LoadArt(SkinSheet sheet, int step, int dpi) {
+  DecodedImage art = DecodeImageFile(step == 100 ? SheetPath(sheet) : StepSheetPath(sheet, step));
+  const SkinSheet base = kSheetBases[sheet];
+  if (!art.image || base == sheet) return art;
+  // The base is held like any sheet, as the family's other sheets and its
+  // windows want it too; it serves when it is the same step's art as drawn.
+  if (!sheets[base].art.image) sheets[base] = LoadSheetAt(base, dpi);
+  Gdiplus::Bitmap* baseArt = sheets[base].artStep == step ? sheets[base].art.image.get() : nullptr;
+  DecodedImage ownBase;
+  if (!baseArt) {
+    ownBase = LoadArt(base, step, dpi);
+    baseArt = ownBase.image.get();
+  }
+  if (!baseArt || !FillFromBase(*art.image, *baseArt)) return {};
+  return art;
+}
+
+// The sheet at a DPI: the art of the DPI's step, or the 100 % art when the
+// step's files are missing, resampled when it is not drawn for that DPI.
+HeldSheet LoadSheetAt(SkinSheet sheet, int dpi) {
+  int step = ArtStepFor(dpi);
+  DecodedImage art;
+  if (step != 100) art = LoadArt(sheet, step, dpi);
+  if (!art.image) {
+    step = 100;
+    art = LoadArt(sheet, step, dpi);
+  }
+  const int drawnFor = DpiOfArtStep(step);
+  if (!art.image || drawnFor == dpi) return {std::move(art), step};
+  Gdiplus::Bitmap& image = *art.image;
+  const int logicalWidth = UnscaleFromDpi(static_cast<int>(image.GetWidth()), drawnFor);
+  const int logicalHeight = UnscaleFromDpi(static_cast<int>(image.GetHeight()), drawnFor);
   const int width = ScaleToDpi(logicalWidth, dpi), height = ScaleToDpi(logicalHeight, dpi);
-  if (width <= 0 || height <= 0) return nullptr;
-  if (width == static_cast<int>(image->GetWidth()) && height == static_cast<int>(image->GetHeight())) return image;
-  return Resampled(*image, width, height);
+  if (width <= 0 || height <= 0) return {};
+  if (width == static_cast<int>(image.GetWidth()) && height == static_cast<int>(image.GetHeight())) {
+    return {std::move(art), step};
+  }
+  return {{nullptr, Resampled(image, width, height)}, 0};
 }
 
 }  // namespace
@@ -208,7 +290,7 @@ void LoadSkin() {
 }
 
 void ReleaseSkinSheets() {
-  for (auto& sheet : sheets) sheet.reset();
+  for (auto& sheet : sheets) sheet = {};
 }
 
 void UnloadSkin() { ReleaseSkinSheets(); }
@@ -216,8 +298,8 @@ void UnloadSkin() { ReleaseSkinSheets(); }
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet) {
   if (!loaded) LoadSkin();
   if (sheet < 0 || sheet >= kSheetCount) return nullptr;
-  if (!sheets[sheet]) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
-  return sheets[sheet].get();
+  if (!sheets[sheet].art.image) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
+  return sheets[sheet].art.image.get();
 }
 
 ImagePtr LoadImageFile(const std::wstring& path) { return LoadBitmapFile(path); }

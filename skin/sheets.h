@@ -13,7 +13,7 @@
 // so that the program does not carry every sheet while it runs.
 namespace korvid {
 
-// File name of a sheet, with its leading backslash ("\Main_BK.bmp").
+// File name of a sheet, with its leading backslash ("\Main_BK.png").
 const wchar_t* SkinFileName(SkinSheet sheet);
 
 bool SkinLoaded();

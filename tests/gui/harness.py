@@ -26,7 +26,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "korvidctl"))
 sys.path.insert(0, os.path.join(HERE, "..", "standin", "windows"))
 sys.path.insert(0, os.path.join(HERE, "..", "emulator"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "skin"))
 import windows_standin as standin  # noqa: E402
+from sheet_list import bases, read_list, sheet_path  # noqa: E402
 from mouse_folder import Mouse, field, replies_read  # noqa: E402
 from test_korvidctl import hexbytes  # noqa: E402
 
@@ -546,14 +548,16 @@ def menu_item_centre(menu, index, dpi=LOGICAL_DPI):
 
 
 class Image:
-    """A screenshot's pixels, read through ImageMagick."""
+    """A screenshot's pixels, read through ImageMagick; with `over`, the pixels
+    of the image at `path` laid over those of the image at `over`."""
 
-    def __init__(self, path):
+    def __init__(self, path, over=None):
         self.path = path
-        size = subprocess.run([CONVERT, path, "-format", "%w %h", "info:"], capture_output=True, text=True,
+        source = [over, path, "-composite"] if over else [path]
+        size = subprocess.run([CONVERT, *source, "-format", "%w %h", "info:"], capture_output=True, text=True,
                               check=True).stdout.split()
         self.width, self.height = int(size[0]), int(size[1])
-        self.rgb = subprocess.run([CONVERT, path, "-depth", "8", "rgb:-"], capture_output=True,
+        self.rgb = subprocess.run([CONVERT, *source, "-depth", "8", "rgb:-"], capture_output=True,
                                   check=True).stdout
 
     def pixel(self, x, y):
@@ -996,8 +1000,8 @@ class ProgramCase(GuiCase):
         for button in PAGE_BUTTONS:
             rect = MAIN_BUTTONS[button]
             seen = shot.region(*rect)
-            to_down = region_distance(seen, SHEETS["Main_Down.bmp"].region(*rect))
-            to_normal = region_distance(seen, SHEETS["Main_Normal.bmp"].region(*rect))
+            to_down = region_distance(seen, SHEETS["Main_Down.png"].region(*rect))
+            to_normal = region_distance(seen, SHEETS["Main_Normal.png"].region(*rect))
             with self.subTest(button=button):
                 if button == selected:
                     self.assertLess(to_down, to_normal, f"button {button} should look pressed")
@@ -1236,9 +1240,14 @@ class FaultCase(ProgramCase):
         return self.ctl.run_wine(*args, timeout=timeout)
 
 
-def sheet(name):
-    """One of the program's sheets as the build made it."""
-    return Image(os.path.join(OPTIONS.resources, name))
+def sheet(name, step=100):
+    """One of the program's sheets as the program sees it at a scale step: its
+    file, or its layer over its family's base."""
+    base = SHEET_BASES[name]
+    path = sheet_path(OPTIONS.resources, name, step)
+    if not os.path.isfile(path):
+        raise AssertionError(f"the build drew no {step} % art: {path} is missing")
+    return Image(path, over=None if base == name else sheet_path(OPTIONS.resources, base, step))
 
 
 # -- the runner
@@ -1247,8 +1256,10 @@ def sheet(name):
 PROGRAM_OPTIONS = ("program", "probe", "fixture", "firmware-tool", "korvidctl", "combo-fixture", "prefix",
                    "screenshots", "software-version")
 # The sheets the cases compare screenshots with (SHEETS), when the program has them.
-COMPARED_SHEETS = ("Main_Normal.bmp", "Main_Down.bmp")
+COMPARED_SHEETS = ("Main_Normal.png", "Main_Down.png")
 SHEETS = {}
+# Each sheet file's base, which a layered sheet's file lies over.
+SHEET_BASES = bases(read_list(os.path.join(HERE, "..", "..", "skin", "sheets.txt")))
 
 
 def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_beside=True, what="GUI",
@@ -1276,7 +1287,7 @@ def main(groups, usage, options=PROGRAM_OPTIONS, standin_options=True, prefix_be
         OPTIONS.resources = os.path.join(os.path.dirname(OPTIONS.program), "Resources")
         if os.path.isdir(OPTIONS.resources):
             for name in COMPARED_SHEETS:
-                SHEETS[name] = Image(os.path.join(OPTIONS.resources, name))
+                SHEETS[name] = sheet(name)
     if prepare:
         prepare(OPTIONS)
     if prefix_beside:

@@ -355,7 +355,7 @@ class SmallFaults(FaultCase):
     def test_missing_sheet_reports_ui_load_failed_and_exits(self):
         base = self.tmp
         # The window's background, and a sheet of a page built only when shown.
-        for sheet in ("Main_BK.bmp", "MSensor_Normal.png"):
+        for sheet in ("Main_BK.png", "MSensor_Normal.png"):
             with self.subTest(sheet=sheet):
                 self.tmp = os.path.join(base, os.path.splitext(sheet)[0])
                 os.makedirs(self.tmp)

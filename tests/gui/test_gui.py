@@ -365,7 +365,7 @@ class Apply(ProgramCase):
         self.wait_change_mark(SENSOR_PAGE_APPLY[1], normal, True, "apply-mark-unapplied")
         # The other page's Apply would send the same settings: it shows the mark too.
         self.show_page(BUTTON_SETTING)
-        buttons_normal = sheet("Buttons_Normal.bmp")
+        buttons_normal = sheet("Buttons_Normal.png")
         self.wait_change_mark(BUTTON_PAGE_APPLY[1], buttons_normal, True, "apply-mark-button-page")
         smoothing = self.ctl.show()["smoothing"]
         self.apply_and_check()
@@ -530,7 +530,7 @@ class WindowHandling(ProgramCase):
         self.assertTrue(self.main().visible)
 
     def test_missing_sheet_reports_ui_load_failed_and_exits(self):
-        self.launch(without=("Main_Normal.bmp",))
+        self.launch(without=("Main_Normal.png",))
         box = DESKTOP.wait_message_box("UI load failed!")
         self.assertEqual(box.control(MESSAGE_BOX_TEXT_ID).text, "UI load failed!")
         DESKTOP.screenshot(box, "message-ui-load-failed")
@@ -781,7 +781,7 @@ class ComboMenus(GuiCase):
                 self.assertEqual(self.report(function_button(5)), self.INITIAL_LABELS[5])
 
     def test_fixed_buttons_show_hover_and_press_but_open_no_menu(self):
-        sheets = {name: sheet(f"Buttons_{name}.bmp") for name in ("Normal", "Over", "Down")}
+        sheets = {name: sheet(f"Buttons_{name}.png") for name in ("Normal", "Over", "Down")}
         for number in (1, 2):
             with self.subTest(button=number):
                 button = self.control(function_button(number))

@@ -122,16 +122,22 @@ class InstallerCase(GuiCase):
         code, out, err = DESKTOP.run_wine([OPTIONS.installer, "/S", *switches], timeout=180)
         self.assertEqual(code, 0, f"the silent install failed: {out} {err}")
 
-    def uninstall_silently(self):
+    def uninstall_silently(self, kept=()):
         uninstaller = os.path.join(self.machine.install_dir(), "Uninstall.exe")
         code, out, err = DESKTOP.run_wine([uninstaller, "/S"], timeout=120)
         self.assertEqual(code, 0, f"the silent uninstall failed: {out} {err}")
         # The uninstaller runs on from a copy of itself in the temporary folder.
-        self.wait_removed()
+        self.wait_removed(kept)
 
-    def wait_removed(self):
+    def wait_removed(self, kept=()):
+        """Waits until the install folder is gone, or holds only the files
+        `kept` (paths inside it), and the uninstall entry is gone."""
         deadline = time.monotonic() + UNINSTALL_SECONDS
-        while os.path.exists(self.machine.install_dir()) or self.machine.values(UNINSTALL_KEY) is not None:
+        folder = self.machine.install_dir()
+
+        def left():
+            return files_under(folder) != sorted(kept) if kept else os.path.exists(folder)
+        while left() or self.machine.values(UNINSTALL_KEY) is not None:
             if time.monotonic() > deadline:
                 self.fail(f"the uninstall left {os.listdir(self.machine.install_dir())}")
             time.sleep(0.2)
@@ -238,6 +244,21 @@ class SilentInstall(InstallerCase):
         holder.kill()
         self.programs.remove(holder)
         holder.close_log()
+
+    def test_an_install_over_bitmap_sheets_removes_them_and_keeps_config_ini(self):
+        # An earlier version's install: its 100 % sheets were bitmaps of the same names.
+        self.install_silently()
+        resources = os.path.join(self.machine.install_dir(), "Resources")
+        stems = {os.path.splitext(name)[0] for name in os.listdir(OPTIONS.resources)
+                 if os.path.isfile(os.path.join(OPTIONS.resources, name))}
+        for stem in stems:
+            with open(os.path.join(resources, stem + ".bmp"), "wb") as old:
+                old.write(b"BM an earlier version's sheet")
+        with open(os.path.join(resources, "Config.ini"), "w") as ini:
+            ini.write("[ConfigData]\n")
+        self.install_silently()
+        self.assertEqual(files_under(resources), sorted(files_under(OPTIONS.resources) + ["Config.ini"]))
+        self.uninstall_silently(kept=["Resources/Config.ini"])
 
     def test_reinstall_keeps_the_sign_in_choice_unless_told(self):
         self.install_silently("/STARTUP=0")

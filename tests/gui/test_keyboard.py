@@ -413,8 +413,8 @@ class ApplyFeedback(KeyboardCase):
         for page_button, page, (_, rect), sheet_name in table:
             with self.subTest(page=page):
                 main = self.show_page(page_button)
-                busy = sheet(f"{sheet_name}_Busy.bmp")
-                normal = sheet(f"{sheet_name}_{'Off' if page == SENSOR_PAGE else 'Normal'}.bmp")
+                busy = sheet(f"{sheet_name}_Busy.png")
+                normal = sheet(f"{sheet_name}_{'Off' if page == SENSOR_PAGE else 'Normal'}.png")
                 # The mouse answers busy for a while, so the write takes its time.
                 self.mouse.faults("busy 6 cmd=08\n")
                 start = len(self.mouse.log())
@@ -426,8 +426,8 @@ class ApplyFeedback(KeyboardCase):
     def test_restore_defaults_is_busy_then_says_saved(self):
         self.launch(settings=CHANGED_SETTINGS)
         main = self.show_page(SUPPORT)
-        busy = sheet("Update_Busy.bmp")
-        normal = sheet("Update_Normal.bmp")
+        busy = sheet("Update_Busy.png")
+        normal = sheet("Update_Normal.png")
         self.click_on_page(main, RESTORE_BUTTON[1])
         question = DESKTOP.wait_titled(RESTORE_TITLE)
         start = len(self.mouse.log())
@@ -447,8 +447,8 @@ class ApplyFeedback(KeyboardCase):
             self.assertFalse(self.confirmation(DESKTOP.snapshot(), BUTTON_PAGE).visible,
                              "a failed apply said it saved")
             time.sleep(0.1)
-        busy = sheet("Buttons_Busy.bmp")
-        normal = sheet("Buttons_Normal.bmp")
+        busy = sheet("Buttons_Busy.png")
+        normal = sheet("Buttons_Normal.png")
         shot = DESKTOP.screenshot(self.main(), "apply-failed-after")
         self.assertFalse(self.looks_busy(shot, BUTTON_PAGE_APPLY[1], busy, normal), "Apply stayed busy")
 

@@ -20,7 +20,7 @@ from harness import (ADVANCED, BUTTON_PAGE, BUTTON_PAGE_APPLY, BUTTON_SETTING, C
                      MAIN_BUTTONS, MAIN_CLIENT_SIZE, NO_MOUSE_OK, NO_MOUSE_PAGE, NO_MOUSE_TITLE, NOTICE_PLACES,
                      OPTIONS, PAGE_BUTTONS, PAGE_ORIGIN, PROFILE_FILE, RESTORE_BUTTON, RESTORE_NO, RESTORE_TITLE,
                      SMOOTHING_SWITCH, SUPPORT, SUPPORT_PAGE, GuiCase, Image, centre, end_programs, function_button,
-                     menu_item_centre, region_distance, scaled, scaled_centre, scaled_rect)
+                     menu_item_centre, region_distance, scaled, scaled_centre, scaled_rect, sheet)
 from test_button_page import (CTRL, FACTORY_LABELS, FUNCTION_BUTTON_RECTS, HOTKEY_SIZE, HOTKEY_TITLE, MENU, SAVE,
                               ButtonPageCase)
 from test_faults import UNAPPLIED_QUESTION
@@ -66,15 +66,8 @@ def art_step(dpi):
 
 
 def step_sheet(name, dpi):
-    """A sheet as the build drew it for a step: the 100 % file itself, or the
-    step's folder's PNG of the same stem."""
-    step = art_step(dpi)
-    if step == 100:
-        return Image(os.path.join(OPTIONS.resources, name))
-    path = os.path.join(OPTIONS.resources, str(step), os.path.splitext(name)[0] + ".png")
-    if not os.path.isfile(path):
-        raise AssertionError(f"the build drew no {step} % art: {path} is missing")
-    return Image(path)
+    """A sheet as the build drew it for the step of a DPI."""
+    return sheet(name, art_step(dpi))
 
 
 def gray_levels(image, rect):
@@ -189,7 +182,7 @@ class ScaleCase(ButtonPageCase):
         places: the selected one pressed, the others normal."""
         self.assertEqual([shot.width, shot.height], self.scaled_size(MAIN_CLIENT_SIZE),
                          "the window is not at the scale: its art cannot be in place")
-        down, normal = step_sheet("Main_Down.bmp", self.dpi), step_sheet("Main_Normal.bmp", self.dpi)
+        down, normal = step_sheet("Main_Down.png", self.dpi), step_sheet("Main_Normal.png", self.dpi)
         for button in PAGE_BUTTONS:
             rect = scaled_rect(MAIN_BUTTONS[button], self.dpi)
             sheet = down if button == selected else normal

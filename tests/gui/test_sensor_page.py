@@ -15,8 +15,7 @@ import harness
 from harness import (ADVANCED, BUTTON_PAGE, CONVERT, DESKTOP, ID, MENU_ITEM_HEIGHT, MENU_ITEM_TOP, NO_MOUSE_PAGE,
                      OPTIONS, PAGE_ORIGIN, POINTER_REST, PROFILE_FILE, PROGRAM_OPTIONS, RESTORE_BUTTON, RESTORE_TITLE,
                      RESTORE_YES, SENSOR_PAGE, SENSOR_PAGE_APPLY, SETTLE_SECONDS, SHEETS, SMOOTHING_SWITCH, SUPPORT, GuiCase,
-                     Image,
-                     ProgramCase, centre, region_distance)
+                     ProgramCase, centre, region_distance, sheet)
 
 LEVELS = range(1, 5)
 
@@ -124,8 +123,8 @@ class SensorCase(ProgramCase):
         """True when a control shows its pressed (selected, lit) image rather than its normal one."""
         x, y, w, h = rect
         seen = shot.region(PAGE_ORIGIN[0] + x, PAGE_ORIGIN[1] + y, w, h)
-        down = SHEETS["MSensor_Down.bmp"].region(x, y, w, h)
-        normal = SHEETS["MSensor_Off.bmp"].region(x, y, w, h)
+        down = SHEETS["MSensor_Down.png"].region(x, y, w, h)
+        normal = SHEETS["MSensor_Off.png"].region(x, y, w, h)
         return region_distance(seen, down) < region_distance(seen, normal)
 
     def light_guide_points(self, level):
@@ -209,7 +208,7 @@ class SensorCase(ProgramCase):
 
     def swatches_pressed(self, shot):
         """The names of the swatches that look selected in a shot of the colour dialog."""
-        normal, down = SHEETS["Color_Normal.bmp"], SHEETS["Color_Down.bmp"]
+        normal, down = SHEETS["Color_Normal.png"], SHEETS["Color_Down.png"]
         return {name for name, (_, rect, _) in PALETTE.items()
                 if region_distance(shot.region(*rect), down.region(*rect))
                 < region_distance(shot.region(*rect), normal.region(*rect))}
@@ -589,10 +588,9 @@ ALPHA = {}
 
 
 def load_sheets(options):
-    for name in ("MSensor_Down.bmp", "MSensor_Off.bmp", "Color_Normal.bmp", "Color_Down.bmp"):
-        path = os.path.join(options.resources, name)
-        if os.path.exists(path):
-            SHEETS[name] = Image(path)
+    for name in ("MSensor_Down.png", "MSensor_Off.png", "Color_Normal.png", "Color_Down.png"):
+        if os.path.exists(os.path.join(options.resources, name)):
+            SHEETS[name] = sheet(name)
     ALPHA["MSensor_Normal.png"] = sheet_alpha(os.path.join(options.resources, "MSensor_Normal.png"))
 
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "framework/image_encoder.h"
 #include "framework/shell.h"
 #include "skin/elements.h"
 #include "skin/sheets.h"
@@ -15,8 +15,9 @@ using testing::ImageProbe;
 
 // Every sheet is 64 x 48: its left half in a colour of its own, its right
 // half in a second colour of its own, so an image tells which sheet and
-// which part of it it came from.
-constexpr int kSheetWidth = 64, kSheetHeight = 48, kHalf = 32;
+// which part of it it came from. A sheet stored as a layer over its base
+// leaves a band of rows above its last transparent, where the base shows.
+constexpr int kSheetWidth = 64, kSheetHeight = 48, kHalf = 32, kLayerGapTop = 40, kLayerGapBottom = 47;
 COLORREF LeftColour(int sheet) { return RGB(8 * sheet, 40, 200); }
 COLORREF RightColour(int sheet) { return RGB(255 - 8 * sheet, 215, 55); }
 
@@ -25,21 +26,6 @@ constexpr SkinRect kCut = {24, 10, 40, 30};
 constexpr int kCutWidth = 16, kCutHeight = 20;
 
 constexpr int kNone = -1;
-
-bool EncoderFor(const wchar_t* mimeType, CLSID* clsid) {
-  UINT count = 0, bytes = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
-  std::vector<BYTE> buffer(bytes);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wstring(encoders[i].MimeType) == mimeType) {
-      *clsid = encoders[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
 
 Gdiplus::Color ToColor(COLORREF colour) {
   return Gdiplus::Color(GetRValue(colour), GetGValue(colour), GetBValue(colour));
@@ -53,20 +39,24 @@ class SkinElementTest : public ::testing::Test {
     ASSERT_FALSE(SkinLoaded());
     folder_ = GetModuleFolder() + L"\\Resources";
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    CLSID bmp{}, png{};
-    ASSERT_TRUE(EncoderFor(L"image/bmp", &bmp));
-    ASSERT_TRUE(EncoderFor(L"image/png", &png));
+    CLSID png{};
+    ASSERT_TRUE(framework::FindImageEncoder(L"image/png", &png));
     for (int sheet = 0; sheet < kSheetCount; ++sheet) {
-      Gdiplus::Bitmap image(kSheetWidth, kSheetHeight, PixelFormat24bppRGB);
+      const bool layered = kSheetBases[sheet] != sheet;
+      Gdiplus::Bitmap image(kSheetWidth, kSheetHeight, layered ? PixelFormat32bppARGB : PixelFormat24bppRGB);
       {
         Gdiplus::Graphics graphics(&image);
         graphics.Clear(ToColor(LeftColour(sheet)));
         Gdiplus::SolidBrush right(ToColor(RightColour(sheet)));
         graphics.FillRectangle(&right, kHalf, 0, kSheetWidth - kHalf, kSheetHeight);
+        if (layered) {
+          graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+          Gdiplus::SolidBrush clear(Gdiplus::Color(0, 0, 0, 0));
+          graphics.FillRectangle(&clear, 0, kLayerGapTop, kSheetWidth, kLayerGapBottom - kLayerGapTop);
+        }
       }
       const std::wstring name = SkinFileName(static_cast<SkinSheet>(sheet));
-      const bool isPng = name.ends_with(L".png");
-      ASSERT_EQ(image.Save((folder_ + name).c_str(), isPng ? &png : &bmp, nullptr), Gdiplus::Ok);
+      ASSERT_EQ(image.Save((folder_ + name).c_str(), &png, nullptr), Gdiplus::Ok);
     }
     LoadSkin();
   }
@@ -90,6 +80,21 @@ TEST_F(SkinElementTest, EverySheetLoads) {
     EXPECT_EQ(probe.width, kSheetWidth) << "sheet " << sheet;
     EXPECT_EQ(probe.colourAt(2, 2), LeftColour(sheet)) << "sheet " << sheet;
   }
+}
+
+TEST_F(SkinElementTest, ALayeredSheetShowsItsBaseWhereItIsTransparent) {
+  int layered = 0;
+  for (int sheet = 0; sheet < kSheetCount; ++sheet) {
+    const int base = kSheetBases[sheet];
+    if (base == sheet) continue;
+    ++layered;
+    const ImageProbe probe(SkinSheetImage(static_cast<SkinSheet>(sheet)));
+    EXPECT_EQ(probe.colourAt(2, kLayerGapTop - 1), LeftColour(sheet)) << "sheet " << sheet;
+    EXPECT_EQ(probe.colourAt(2, kLayerGapTop), LeftColour(base)) << "sheet " << sheet;
+    EXPECT_EQ(probe.colourAt(kSheetWidth - 2, kLayerGapBottom - 1), RightColour(base)) << "sheet " << sheet;
+    EXPECT_EQ(probe.colourAt(kSheetWidth - 2, kLayerGapBottom), RightColour(sheet)) << "sheet " << sheet;
+  }
+  EXPECT_GT(layered, 0);
 }
 
 struct CutCase {

@@ -3,7 +3,8 @@
 every step, in the size the program expects (R(w * p / 100) x R(h * p / 100),
 R rounding half up), in the 100 % file's colour mode, and with its controls
 drawn inside the rectangles the program cuts at that step: the states of a
-family differ only inside the scaled control rectangles, and in each the
+family (each a layer over the family's first sheet, put back as the program
+puts it back) differ only inside the scaled control rectangles, and in each the
 control sits where the 100 % control sits, scaled.  And the program icon
 holds a frame for each size Windows picks at 100 to 200 %.
 
@@ -23,7 +24,9 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "skin"))
 from PIL import Image, ImageChops  # noqa: E402
 
 import layout as L  # noqa: E402
-from generate_skin import SHEET_LIST, read_sheet_list, read_steps, sheet_path  # noqa: E402
+from generate_skin import SHEET_LIST, read_sheet_list, read_steps  # noqa: E402
+from sheet_files import open_sheet  # noqa: E402
+from sheet_list import sheet_path  # noqa: E402
 
 RESOURCES = None
 STEPS = read_steps()
@@ -78,7 +81,8 @@ def families():
 
 
 def load(name, step):
-    return Image.open(sheet_path(RESOURCES, name, step))
+    """A sheet as the program sees it: its file, or its layer over its base."""
+    return open_sheet(RESOURCES, name, step, SHEET_LIST)
 
 
 def difference(a, b):
@@ -92,14 +96,15 @@ def difference(a, b):
 class Steps(unittest.TestCase):
 
     def test_every_sheet_at_every_step_has_the_programs_size_and_mode(self):
-        for name, _, _ in read_sheet_list(SHEET_LIST):
-            w, h = load(name, 100).size
+        for name, _, _, _ in read_sheet_list(SHEET_LIST):
+            at_100 = load(name, 100)
+            w, h = at_100.size
             for step in STEPS[1:]:
                 with self.subTest(sheet=name, step=step):
+                    self.assertEqual(Image.open(sheet_path(RESOURCES, name, step)).format, "PNG")
                     img = load(name, step)
-                    self.assertEqual(img.format, "PNG")
                     self.assertEqual(img.size, (R(w * step / 100), R(h * step / 100)))
-                    self.assertEqual(img.mode, "RGBA" if name.endswith(".png") else "RGB")
+                    self.assertEqual(img.mode, at_100.mode)
 
     def test_controls_are_drawn_where_the_program_cuts_them(self):
         for family, names in families().items():

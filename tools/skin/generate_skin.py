@@ -7,9 +7,10 @@ usage: generate_skin.py --out FOLDER [--icon PATH/korvid.ico] [--sheets LIST]
 
 LIST is the sheet list, skin/sheets.txt by default: each sheet's file and
 how it is drawn.  The 100 % sheets go into FOLDER under their own names;
-each other step's into FOLDER/<percent>/, as PNG under the same stem
-(Resources/150/Main_BK.png), RGB where the 100 % sheet is a bitmap and RGBA
-where it is a PNG.  --steps draws only the steps listed (default: all).
+each other step's into FOLDER/<percent>/ under the same names
+(Resources/150/Main_BK.png).  Every sheet is a PNG: a family's base whole,
+the family's other sheets as layers over it (see sheet_files.py).  --steps
+draws only the steps listed (default: all).
 
 Prints nothing on success; on failure prints the reason and exits with 1.
 Needs Pillow (Debian python3-pil) and the fonts-liberation package.
@@ -25,6 +26,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from skinkit import BUSY, DOWN, NORMAL, OFF, OVER, SkinError, check_fonts, set_scale  # noqa: E402
 import sheets  # noqa: E402
 from mark import write_icon  # noqa: E402
+from sheet_files import make_layer, put_together, stored_mode  # noqa: E402
+from sheet_list import bases, read_list, sheet_path  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # The one list of the sheets, which the program's build reads too.
@@ -47,28 +50,17 @@ def drawing(family, where):
 
 
 def read_sheet_list(path):
-    """(file name, drawing function, state) of every sheet in the list, in
-    its order."""
-    try:
-        with open(path, encoding="utf-8") as list_file:
-            lines = list_file.read().splitlines()
-    except OSError as error:
-        raise SkinError("cannot read the sheet list: %s" % error)
-    entries = []
-    for number, line in enumerate(lines, 1):
-        words = line.split("#", 1)[0].split()
-        if not words:
-            continue
-        where = "%s:%d" % (path, number)
-        if len(words) != 4:
-            raise SkinError("%s: a line is NAME FILE FAMILY STATE" % where)
-        _name, file_name, family, state = words
+    """(file name, drawing function, state, base file name) of every sheet in
+    the list, in its order."""
+    entries = read_list(path)
+    base_of = bases(entries)
+    result = []
+    for _name, file_name, family, state in entries:
+        where = "%s: %s" % (path, file_name)
         if state not in STATES:
             raise SkinError("%s: the state is one of %s" % (where, ", ".join(STATES)))
-        entries.append((file_name, drawing(family, where), state))
-    if not entries:
-        raise SkinError("%s lists no sheets" % path)
-    return entries
+        result.append((file_name, drawing(family, where), state, base_of[file_name]))
+    return result
 
 
 def read_steps(path=STEPS_HEADER):
@@ -83,22 +75,11 @@ def read_steps(path=STEPS_HEADER):
     return [int(word) for word in found.group(1).split(",") if word.strip()]
 
 
-def sheet_path(out_folder, name, step):
-    """Where a sheet of the list goes at a scale step."""
-    if step == 100:
-        return os.path.join(out_folder, name)
-    return os.path.join(out_folder, str(step), os.path.splitext(name)[0] + ".png")
-
-
-def save(img, name, step, path):
-    """Saves a sheet: at 100 % in its list file's format, at the other steps
-    as PNG in the 100 % file's colour mode."""
-    if step != 100:
-        img.convert("RGBA" if name.endswith(".png") else "RGB").save(path, "PNG", compress_level=9)
-    elif name.endswith(".png"):
-        img.save(path, "PNG", optimize=False)   # 32-bit RGBA
-    else:
-        img.convert("RGB").save(path, "BMP")    # 24-bit
+def save(img, path):
+    try:
+        img.save(path, "PNG", compress_level=9)
+    except OSError as error:
+        raise SkinError("cannot write %s: %s" % (path, error))
 
 
 def make_folder(folder):
@@ -109,15 +90,24 @@ def make_folder(folder):
 
 
 def draw_step(entries, out_folder, step):
+    """Draws a step's sheets: a family's base whole, the others as layers
+    over it, each checked to put back the sheet as drawn."""
     set_scale(step)
-    for name, draw, state in entries:
+    drawn_bases = {}
+    for name, draw, state, base in entries:
         path = sheet_path(out_folder, name, step)
         make_folder(os.path.dirname(os.path.abspath(path)))
         img = draw(state)
-        try:
-            save(img, name, step, path)
-        except OSError as error:
-            raise SkinError("cannot write %s: %s" % (path, error))
+        if base == name:
+            img = img.convert(stored_mode(img))
+            drawn_bases[name] = img
+            save(img, path)
+            continue
+        below = drawn_bases[base]
+        layer = make_layer(below, img, name)
+        if put_together(below, layer).tobytes() != img.convert(below.mode).tobytes():
+            raise SkinError("%s at %d %%: its layer does not put it back" % (name, step))
+        save(layer, path)
 
 
 def generate(out_folder, icon_path=None, sheet_list=SHEET_LIST, steps=None):

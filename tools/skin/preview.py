@@ -3,14 +3,21 @@
 
 usage: preview.py --in FOLDER --out PREVIEW.png [--scale 0.5]
 
-Sheets are laid out in rows with their file names; transparent parts of
-PNG sheets are shown over a checkerboard.
+Sheets are laid out in rows with their file names, a layered sheet put
+back over its base; transparent parts are shown over a checkerboard.
 """
 import argparse
 import os
 import sys
 
 from PIL import Image, ImageDraw, ImageFont
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from sheet_files import put_together  # noqa: E402
+from sheet_list import bases, read_list  # noqa: E402
+
+SHEET_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "skin", "sheets.txt")
 
 FONT = "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf"
 ORDER = ("Main_", "Buttons_", "MSensor_", "Update_", "Support_", "NoDevice_",
@@ -42,17 +49,22 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         names = sorted((n for n in os.listdir(args.folder)
-                        if n.lower().endswith((".bmp", ".png"))), key=sort_key)
+                        if n.lower().endswith(".png")), key=sort_key)
     except OSError as error:
         print("preview: %s" % error, file=sys.stderr)
         return 1
     if not names:
         print("preview: no sheets in %s" % args.folder, file=sys.stderr)
         return 1
+    base_of = bases(read_list(SHEET_LIST))
     label_font = ImageFont.truetype(FONT, 14)
     tiles = []
     for name in names:
-        img = Image.open(os.path.join(args.folder, name)).convert("RGBA")
+        img = Image.open(os.path.join(args.folder, name))
+        base = base_of.get(name, name)
+        if base != name:
+            img = put_together(Image.open(os.path.join(args.folder, base)), img)
+        img = img.convert("RGBA")
         base = checker(img.size)
         base.alpha_composite(img)
         w, h = int(img.width * args.scale), int(img.height * args.scale)

@@ -19,6 +19,8 @@ from collections import namedtuple
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
+from sheet_list import SkinError  # noqa: F401  (the generator's failures)
+
 SCALE = 4
 
 # Control states, in the order the sheets of a family are written. BUSY is
@@ -145,10 +147,6 @@ FONT_FILES = {
     "regular": "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
     "bold": "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
 }
-
-
-class SkinError(Exception):
-    """A failure the generator reports to the user and exits on."""
 
 
 def check_fonts():
