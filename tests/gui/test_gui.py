@@ -176,7 +176,7 @@ class Pages(ProgramCase):
         # when first needed, not before the window shows: asked for at once.
         self.launch()
         main = self.wait_page(BUTTON_PAGE)
-        art = {look: sheet(f"Main_{look}.bmp") for look in ("Normal", "Over", "Down", "Off")}
+        art = {look: sheet(f"Main_{look}.png") for look in ("Normal", "Over", "Down", "Off")}
 
         def look_of(button, name):
             rect = MAIN_BUTTONS[button]
