@@ -486,10 +486,11 @@ void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
   SetPageButtonsEnabled(true);
   ClearPageSelection();
   HideAllPages();
-  // The first page of the table.
+  // The first page of the table; its button's pressed look is cut before
+  // the page's sheets are released.
   Page& first = pages_.front();
-  ShowPageWindow(first);
   first.button.SetSelected(true);
+  ShowPageWindow(first);
   ShowMouseRead(read);
 }
 

@@ -21,12 +21,16 @@ void CZebButton::SetImagesLater(framework::ImagePtr normal, LaterImage::Cut over
   over_.SetLater(std::move(over));
   pressed_.SetLater(std::move(down));
   off_.Set(nullptr);
+  // A selected button shows its pressed look from the first paint on: cut
+  // now, while the sheets the caller just cut from are still decoded.
+  if (selected_) pressed_.CutNow();
   if (GetSafeHwnd()) Repaint();
 }
 
 void CZebButton::SetSelected(bool value) {
   if (value == selected_) return;
   selected_ = value;
+  if (selected_) pressed_.CutNow();
   Repaint();
 }
 

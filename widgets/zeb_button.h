@@ -18,7 +18,7 @@ class CZebButton : public framework::CButton {
   // Takes the three images; the off image is cleared.
   void SetImages(framework::ImagePtr normal, framework::ImagePtr over, framework::ImagePtr down);
   // The same with the pointer-over and pressed looks cut when first drawn
-  // (see LaterImage).
+  // (see LaterImage); the pressed one at once while the button is selected.
   void SetImagesLater(framework::ImagePtr normal, LaterImage::Cut over, LaterImage::Cut down);
   // The disabled look; without one a disabled button keeps its normal look.
   void SetOffImage(framework::ImagePtr off) {

@@ -242,14 +242,17 @@ TEST_F(WidgetTest, SetImagesClearsTheOffImage) {
   EXPECT_EQ(dialog_.button.ImageToDraw(), normalImage);
 }
 
+// A cut that notes its name in `cuts` when it runs.
+LaterImage::Cut NamedCut(std::vector<std::string>& cuts, const char* name) {
+  return [&cuts, name] {
+    cuts.push_back(name);
+    return SolidImage(2, 2, kNormalColour);
+  };
+}
+
 TEST(LaterImageTest, ACutRunsWhenItsImageIsFirstAskedForOrWhenTheWaitingOnesAreCut) {
   std::vector<std::string> cuts;
-  const auto cutNamed = [&cuts](const char* name) -> LaterImage::Cut {
-    return [&cuts, name] {
-      cuts.push_back(name);
-      return SolidImage(2, 2, kNormalColour);
-    };
-  };
+  const auto cutNamed = [&cuts](const char* name) { return NamedCut(cuts, name); };
   LaterImage asked, waiting, replaced, failing;
   {
     LaterImage gone;
@@ -281,6 +284,23 @@ TEST(LaterImageTest, ACutRunsWhenItsImageIsFirstAskedForOrWhenTheWaitingOnesAreC
   EXPECT_NE(waiting.get(), nullptr);
   CutLaterImages();
   EXPECT_EQ(cuts, (std::vector<std::string>{"asked", "failing", "waiting"}));
+}
+
+TEST_F(WidgetTest, ASelectedButtonCutsItsPressedLookAtOnce) {
+  // The pressed look shows from the first paint of a selected button, cut
+  // while the sheets it comes from are still decoded.
+  std::vector<std::string> cuts;
+  ExposedButton& button = dialog_.button;
+  button.SetSelected(true);
+  button.SetImagesLater(SolidImage(10, 5, kNormalColour), NamedCut(cuts, "over"), NamedCut(cuts, "pressed"));
+  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed"}));
+  button.SetSelected(false);
+  button.SetImagesLater(SolidImage(10, 5, kNormalColour), NamedCut(cuts, "over 2"), NamedCut(cuts, "pressed 2"));
+  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed"}));
+  button.SetSelected(true);
+  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed", "pressed 2"}));
+  CutLaterImages();
+  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed", "pressed 2", "over 2"}));
 }
 
 bool NeedsRepaint(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
