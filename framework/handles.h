@@ -20,6 +20,13 @@ struct HookDeleter {
 };
 using UniqueHook = std::unique_ptr<std::remove_pointer_t<HHOOK>, HookDeleter>;
 
+// A COM interface released with Release.
+struct ComRelease {
+  void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename T>
+using ComPtr = std::unique_ptr<T, ComRelease>;
+
 // A GDI object (font, bitmap, brush, pen) deleted with DeleteObject.
 template <typename T>
 class GdiObject {

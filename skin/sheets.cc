@@ -1,6 +1,7 @@
 #include "skin/sheets.h"
 
 #include <objidl.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <array>
@@ -22,6 +23,8 @@ using framework::ImagePtr;
 // Files larger than this are not skin sheets; refusing them keeps a stray
 // file from taking the program's memory.
 constexpr LONGLONG kMaxImageFileBytes = 64LL * 1024 * 1024;
+// Nor are images wider or taller than this, whatever their file's size.
+constexpr UINT kMaxSheetSide = 16384;
 
 constexpr wchar_t kUiLoadFailed[] = L"UI load failed!";
 
@@ -77,33 +80,18 @@ std::unique_ptr<StreamOverMemory> ReadImageFile(const std::wstring& path) {
   return memory;
 }
 
-// An image decoded from a file read into memory. GDI+ may go back to the
-// file's bytes while the image lives, so they live as long.
-struct DecodedImage {
-  std::unique_ptr<StreamOverMemory> file;
-  BitmapPtr image;  // after the bytes, so that it goes first
-};
-
-DecodedImage DecodeImageFile(const std::wstring& path) {
-  DecodedImage decoded{ReadImageFile(path), nullptr};
-  if (!decoded.file) return {};
-  decoded.image.reset(Gdiplus::Bitmap::FromStream(decoded.file->stream()));
-  if (!decoded.image || decoded.image->GetLastStatus() != Gdiplus::Ok || decoded.image->GetWidth() == 0 ||
-      decoded.image->GetHeight() == 0) {
-    return {};
-  }
-  return decoded;
-}
-
 BitmapPtr LoadBitmapFile(const std::wstring& path) {
-  const DecodedImage decoded = DecodeImageFile(path);
-  if (!decoded.image) return nullptr;
+  const std::unique_ptr<StreamOverMemory> memory = ReadImageFile(path);
+  if (!memory) return nullptr;
+  BitmapPtr image(Gdiplus::Bitmap::FromStream(memory->stream()));
+  if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0) {
+    return nullptr;
+  }
   // A decoded copy stands alone: the file's bytes and their stream go now
   // instead of living as long as the image.
-  Gdiplus::Bitmap& image = *decoded.image;
-  BitmapPtr copy(image.Clone(0, 0, static_cast<INT>(image.GetWidth()), static_cast<INT>(image.GetHeight()),
-                             image.GetPixelFormat()));
-  if (copy && copy->GetLastStatus() == Gdiplus::Ok) return copy;
+  BitmapPtr decoded(image->Clone(0, 0, static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()),
+                                 image->GetPixelFormat()));
+  if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) return decoded;
   return nullptr;
 }
 
@@ -205,6 +193,60 @@ class LockedPixels {
   bool locked_ = false;
 };
 
+// Decodes a sheet's file with the system's imaging decoders straight into a
+// bitmap that owns its pixels: 24-bit colour for a file without alpha,
+// 32-bit with alpha otherwise. Nothing of the decoder or the file stays
+// behind it. Null when the file is no image or is larger than a sheet may be.
+BitmapPtr DecodeSheetFile(const std::wstring& path) {
+  const std::unique_ptr<StreamOverMemory> file = ReadImageFile(path);
+  if (!file) return nullptr;
+  IWICImagingFactory* factoryMade = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factoryMade)))) {
+    return nullptr;
+  }
+  const framework::ComPtr<IWICImagingFactory> factory(factoryMade);
+  IWICBitmapDecoder* decoderMade = nullptr;
+  if (FAILED(factory->CreateDecoderFromStream(file->stream(), nullptr, WICDecodeMetadataCacheOnDemand, &decoderMade))) {
+    return nullptr;
+  }
+  const framework::ComPtr<IWICBitmapDecoder> decoder(decoderMade);
+  IWICBitmapFrameDecode* frameMade = nullptr;
+  if (FAILED(decoder->GetFrame(0, &frameMade))) return nullptr;
+  const framework::ComPtr<IWICBitmapFrameDecode> frame(frameMade);
+  UINT width = 0, height = 0;
+  WICPixelFormatGUID fileFormat{};
+  if (FAILED(frame->GetSize(&width, &height)) || FAILED(frame->GetPixelFormat(&fileFormat)) || width == 0 ||
+      height == 0 || width > kMaxSheetSide || height > kMaxSheetSide) {
+    return nullptr;
+  }
+  const bool colourOnly = IsEqualGUID(fileFormat, GUID_WICPixelFormat24bppBGR);
+  const WICPixelFormatGUID wanted = colourOnly ? GUID_WICPixelFormat24bppBGR : GUID_WICPixelFormat32bppBGRA;
+  IWICBitmapSource* source = frame.get();
+  framework::ComPtr<IWICFormatConverter> converter;
+  if (!IsEqualGUID(fileFormat, wanted)) {
+    IWICFormatConverter* converterMade = nullptr;
+    if (FAILED(factory->CreateFormatConverter(&converterMade))) return nullptr;
+    converter.reset(converterMade);
+    if (FAILED(converter->Initialize(frame.get(), wanted, WICBitmapDitherTypeNone, nullptr, 0,
+                                     WICBitmapPaletteTypeCustom))) {
+      return nullptr;
+    }
+    source = converter.get();
+  }
+  const Gdiplus::PixelFormat format = colourOnly ? PixelFormat24bppRGB : PixelFormat32bppARGB;
+  auto image = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height), format);
+  if (image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  {
+    const LockedPixels pixels(*image, Gdiplus::ImageLockModeWrite, format);
+    if (!pixels.locked() || pixels.stride() <= 0 ||
+        FAILED(source->CopyPixels(nullptr, static_cast<UINT>(pixels.stride()),
+                                  static_cast<UINT>(pixels.stride()) * height, pixels.pixels()))) {
+      return nullptr;
+    }
+  }
+  return image;
+}
+
 // Makes a decoded layer the whole sheet: the base shows where the layer is
 // transparent. False when the two do not fit together.
 bool FillFromBase(Gdiplus::Bitmap& layer, Gdiplus::Bitmap& base) {
@@ -222,7 +264,7 @@ bool FillFromBase(Gdiplus::Bitmap& layer, Gdiplus::Bitmap& base) {
 // A sheet as the skin holds it, and the art step it is drawn at when it is
 // that step's art as drawn (0 when it was resampled).
 struct HeldSheet {
-  DecodedImage art;
+  BitmapPtr image;
   int artStep = 0;
 };
 std::array<HeldSheet, kSheetCount> sheets;
@@ -231,20 +273,20 @@ HeldSheet LoadSheetAt(SkinSheet sheet, int dpi);
 
 // The sheet as a step's art draws it: its file, or its layer file filled
 // from its family's base; `dpi` is the one the skin holds its sheets at.
-DecodedImage LoadArt(SkinSheet sheet, int step, int dpi) {
-  DecodedImage art = DecodeImageFile(step == 100 ? SheetPath(sheet) : StepSheetPath(sheet, step));
+BitmapPtr LoadArt(SkinSheet sheet, int step, int dpi) {
+  BitmapPtr art = DecodeSheetFile(step == 100 ? SheetPath(sheet) : StepSheetPath(sheet, step));
   const SkinSheet base = kSheetBases[sheet];
-  if (!art.image || base == sheet) return art;
+  if (!art || base == sheet) return art;
   // The base is held like any sheet, as the family's other sheets and its
   // windows want it too; it serves when it is the same step's art as drawn.
-  if (!sheets[base].art.image) sheets[base] = LoadSheetAt(base, dpi);
-  Gdiplus::Bitmap* baseArt = sheets[base].artStep == step ? sheets[base].art.image.get() : nullptr;
-  DecodedImage ownBase;
+  if (!sheets[base].image) sheets[base] = LoadSheetAt(base, dpi);
+  Gdiplus::Bitmap* baseArt = sheets[base].artStep == step ? sheets[base].image.get() : nullptr;
+  BitmapPtr ownBase;
   if (!baseArt) {
     ownBase = LoadArt(base, step, dpi);
-    baseArt = ownBase.image.get();
+    baseArt = ownBase.get();
   }
-  if (!baseArt || !FillFromBase(*art.image, *baseArt)) return {};
+  if (!baseArt || !FillFromBase(*art, *baseArt)) return nullptr;
   return art;
 }
 
@@ -252,15 +294,15 @@ DecodedImage LoadArt(SkinSheet sheet, int step, int dpi) {
 // step's files are missing, resampled when it is not drawn for that DPI.
 HeldSheet LoadSheetAt(SkinSheet sheet, int dpi) {
   int step = ArtStepFor(dpi);
-  DecodedImage art;
+  BitmapPtr art;
   if (step != 100) art = LoadArt(sheet, step, dpi);
-  if (!art.image) {
+  if (!art) {
     step = 100;
     art = LoadArt(sheet, step, dpi);
   }
   const int drawnFor = DpiOfArtStep(step);
-  if (!art.image || drawnFor == dpi) return {std::move(art), step};
-  Gdiplus::Bitmap& image = *art.image;
+  if (!art || drawnFor == dpi) return {std::move(art), step};
+  Gdiplus::Bitmap& image = *art;
   const int logicalWidth = UnscaleFromDpi(static_cast<int>(image.GetWidth()), drawnFor);
   const int logicalHeight = UnscaleFromDpi(static_cast<int>(image.GetHeight()), drawnFor);
   const int width = ScaleToDpi(logicalWidth, dpi), height = ScaleToDpi(logicalHeight, dpi);
@@ -268,7 +310,7 @@ HeldSheet LoadSheetAt(SkinSheet sheet, int dpi) {
   if (width == static_cast<int>(image.GetWidth()) && height == static_cast<int>(image.GetHeight())) {
     return {std::move(art), step};
   }
-  return {{nullptr, Resampled(image, width, height)}, 0};
+  return {Resampled(image, width, height), 0};
 }
 
 }  // namespace
@@ -298,8 +340,8 @@ void UnloadSkin() { ReleaseSkinSheets(); }
 Gdiplus::Image* SkinSheetImage(SkinSheet sheet) {
   if (!loaded) LoadSkin();
   if (sheet < 0 || sheet >= kSheetCount) return nullptr;
-  if (!sheets[sheet].art.image) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
-  return sheets[sheet].art.image.get();
+  if (!sheets[sheet].image) sheets[sheet] = LoadSheetAt(sheet, UiDpi());
+  return sheets[sheet].image.get();
 }
 
 ImagePtr LoadImageFile(const std::wstring& path) { return LoadBitmapFile(path); }
