@@ -31,7 +31,7 @@ void CMobrinDlg::RescaleWhenPagesAreFree() {
     SetUiDpi(rescale.dpi);
     LayOutWindow();
     // Fonts and sizes are taken when a page object is made.
-    CreatePages();
+    DropPageObjects();
     if (shown) ShowPageWindow(*shown);
     KeepFocusOnShownControls();
   }

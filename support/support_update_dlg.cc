@@ -33,7 +33,7 @@ void PlaceLabel(CZebStatic& label, const SkinRect& rect, const std::wstring& tex
 }
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
-  PlaceSkinnedButton(button, rect, kUpdateNormal, kUpdateOver, kUpdateDown);
+  PlaceSkinnedButtonLater(button, rect, kUpdateNormal, kUpdateOver, kUpdateDown);
 }
 
 }  // namespace
