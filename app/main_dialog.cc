@@ -23,7 +23,6 @@
 #include "support/notice_popup.h"
 #include "support/pop_system_message_dlg.h"
 #include "support/support_update_dlg.h"
-#include "widgets/later_image.h"
 #include "widgets/skin_layout.h"
 #include "widgets/page.h"
 #include "widgets/tool_tips.h"
@@ -74,9 +73,6 @@ constexpr ToolTipText kToolTips[] = {
 constexpr UINT_PTR kAddTrayIconTimer = 1;
 // A discovery after the mouse's arrival is due.
 constexpr UINT_PTR kArrivalDiscoveryTimer = 2;
-// The looks the window and its pages show only later (pointer over, pressed,
-// off, busy) are cut once what shows has painted.
-constexpr UINT_PTR kCutLaterImagesTimer = 3;
 
 }  // namespace
 
@@ -173,6 +169,7 @@ void CMobrinDlg::LayOut() {
   laidOut_ = true;
   SetUiDpi(DpiOfWindow(GetSafeHwnd()));
   LayOutWindow();
+  CreatePages();
   CentreOnScreen();
   CreateToolTips();
   AddToolTips(kToolTips);
@@ -181,16 +178,15 @@ void CMobrinDlg::LayOut() {
 void CMobrinDlg::LayOutWindow() {
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kMainBackground));
-  PlaceSkinnedButtonLater(minimiseButton_, kMinimiseRect, kMainNormal, kMainOver, kMainDown);
-  PlaceSkinnedButtonLater(closeButton_, kCloseRect, kMainNormal, kMainOver, kMainDown);
+  PlaceSkinnedButton(minimiseButton_, kMinimiseRect, kMainNormal, kMainOver, kMainDown);
+  PlaceSkinnedButton(closeButton_, kCloseRect, kMainNormal, kMainOver, kMainDown);
   for (Page& page : pages_) {
     if (!page.row->buttonId) continue;
-    PlaceSkinnedButtonLater(page.button, page.row->buttonRect, kMainNormal, kMainOver, kMainDown);
+    PlaceSkinnedButton(page.button, page.row->buttonRect, kMainNormal, kMainOver, kMainDown);
     // The page buttons are switched off while no mouse is connected; the
     // off sheet shows that they are.
-    page.button.SetOffImageLater(LaterSkinCut(kMainOff, page.row->buttonRect));
+    page.button.SetOffImage(CropSkinImage(kMainOff, page.row->buttonRect));
   }
-  CutLaterImagesOncePainted();
 }
 
 void CMobrinDlg::ShowStarting() {
@@ -199,8 +195,8 @@ void CMobrinDlg::ShowStarting() {
   SetPageButtonsEnabled(false);
 }
 
-void CMobrinDlg::DropPageObjects() {
-  for (Page& page : pages_) page.page.reset();
+void CMobrinDlg::CreatePages() {
+  for (Page& page : pages_) page.page = page.row->make(*this, *this, configFilePath_);
 }
 
 CMobrinDlg::Page* CMobrinDlg::PageOfButton(int controlId) {
@@ -224,7 +220,7 @@ void CMobrinDlg::ForEachBuiltPage(const std::function<void(CPage&)>& action) {
 }
 
 bool CMobrinDlg::BuildPage(Page& entry) {
-  if (!entry.page) entry.page = entry.row->make(*this, *this, configFilePath_);
+  if (!entry.page) return false;
   CPage& page = *entry.page;
   if (page.GetSafeHwnd()) return true;
   page.Create();
@@ -241,13 +237,7 @@ bool CMobrinDlg::BuildPage(Page& entry) {
   SendMessageW(window, kUnappliedChangesMessage, unapplied_ ? 1 : 0, 0);
   // Every image the page shows is a cut or a copy of its own by now.
   ReleaseSkinSheets();
-  CutLaterImagesOncePainted();
   return true;
-}
-
-void CMobrinDlg::CutLaterImagesOncePainted() {
-  // A timer's message comes after the paint.
-  SetTimer(GetSafeHwnd(), kCutLaterImagesTimer, 0, nullptr);
 }
 
 void CMobrinDlg::ShowPageWindow(Page& page) {
@@ -308,7 +298,7 @@ void CMobrinDlg::HideAllPages() {
 
 void CMobrinDlg::ShowPage(Page& page) {
   // The page's own style: what shows once the window does, hidden or not.
-  HWND window = page.page ? page.page->GetSafeHwnd() : nullptr;
+  HWND window = page.page->GetSafeHwnd();
   if (window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE)) return;
   ClearPageSelection();
   page.button.SetSelected(true);
@@ -486,11 +476,10 @@ void CMobrinDlg::ShowConnected(const SessionOutcome& read) {
   SetPageButtonsEnabled(true);
   ClearPageSelection();
   HideAllPages();
-  // The first page of the table; its button's pressed look is cut before
-  // the page's sheets are released.
+  // The first page of the table.
   Page& first = pages_.front();
-  first.button.SetSelected(true);
   ShowPageWindow(first);
+  first.button.SetSelected(true);
   ShowMouseRead(read);
 }
 
@@ -600,11 +589,6 @@ INT_PTR CMobrinDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kArrivalDiscoveryTimer) {
         OnArrivalDiscoveryDue();
-        return TRUE;
-      }
-      if (wParam == kCutLaterImagesTimer) {
-        KillTimer(GetSafeHwnd(), kCutLaterImagesTimer);
-        CutLaterImages();
         return TRUE;
       }
       if (wParam != kAddTrayIconTimer) break;

@@ -90,14 +90,11 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   void LoadSavedProfile();
   // Shows a page with a button, which shows itself selected.
   void ShowPage(Page& page);
-  // A page's object and window are made the first time the page is shown,
-  // so that a start decodes only the sheets of the page it shows. A page
-  // built later loads the profile and the firmware text then.
+  // A page's window is built the first time the page is shown, so that a
+  // start decodes only the sheets of the page it shows. A page built later
+  // loads the profile and the firmware text then.
   bool BuildPage(Page& page);
   void ShowPageWindow(Page& page);
-  // Has the looks that wait for their cut (LaterImage) cut once the window
-  // has painted what it shows.
-  void CutLaterImagesOncePainted();
   void LoadPagesFromProfile();
   // The profile as the pages hold it: the profile record with what every
   // built page's controls show, and the edits held while the pages' windows
@@ -106,7 +103,7 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // Destroys every page's window, holding what the pages show in
   // heldEdits_; returns the page that was shown, if any. Nothing is torn
   // down while a page is handling a message further up the stack (false).
-  // The page objects stay until DropPageObjects.
+  // The page objects stay until CreatePages makes them anew.
   bool TearDownPages(Page*& shown);
   // Started in the tray, the window holds no sheet and no page until it
   // first shows: memory for what nobody sees. Shown, it builds what it shows.
@@ -148,14 +145,12 @@ class CMobrinDlg : public CZebImageDialog, public PageHost {
   // The start's read still runs: shown as without a mouse until it ends.
   void ShowStarting();
   void ShowNoMouse();
-  // Builds the window's skin and its tool tips, once; a start in the tray
-  // does it when the window first shows.
+  // Builds the window's skin, its page objects and its tool tips, once; a
+  // start in the tray does it when the window first shows.
   void LayOut();
   void LayOutWindow();
   void CentreOnScreen();
-  // Drops the page objects: each is made anew, with the fonts and sizes of
-  // the windows' scale, when its page is next built.
-  void DropPageObjects();
+  void CreatePages();
   // Display scale: the window moved to a monitor of another DPI, or the
   // monitor's scale changed.
   void OnDpiChanged(int dpi, const RECT& suggested);

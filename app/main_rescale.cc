@@ -31,7 +31,7 @@ void CMobrinDlg::RescaleWhenPagesAreFree() {
     SetUiDpi(rescale.dpi);
     LayOutWindow();
     // Fonts and sizes are taken when a page object is made.
-    DropPageObjects();
+    CreatePages();
     if (shown) ShowPageWindow(*shown);
     KeepFocusOnShownControls();
   }

@@ -49,7 +49,7 @@ BOOL CButtonAssignmentDlg::OnInitDialog() {
   for (CZebStatic& label : labels_) label.ShowWindow(SW_HIDE);
   for (int n = 1; n <= kPageButtons; ++n) LayOutFunctionButton(n);
   for (size_t i = kPageButtons; i < functionButtons_.size(); ++i) functionButtons_[i].ShowWindow(SW_HIDE);
-  PlaceSkinnedButtonLater(applyButton_, kApplyRect, kButtonsNormal, kButtonsOver, kButtonsDown);
+  PlaceSkinnedButton(applyButton_, kApplyRect, kButtonsNormal, kButtonsOver, kButtonsDown);
   AttachApplyFeedback(applyButton_, kButtonsBusy, kSavedRect);
   // The tips show as the main window's do: the page is asked for each text.
   CreateToolTips();
@@ -60,7 +60,7 @@ BOOL CButtonAssignmentDlg::OnInitDialog() {
 
 void CButtonAssignmentDlg::LayOutFunctionButton(int buttonNumber) {
   CQuoBnComboButton& button = functionButtons_[static_cast<size_t>(buttonNumber - 1)];
-  PlaceSkinnedButtonLater(button, kFunctionButtonRects[buttonNumber - 1], kButtonsNormal, kButtonsOver, kButtonsDown);
+  PlaceSkinnedButton(button, kFunctionButtonRects[buttonNumber - 1], kButtonsNormal, kButtonsOver, kButtonsDown);
   for (const MenuItem& item : ButtonMenu(buttonNumber)) button.AddMenuItem(item.functionId, framework::ToWide(item.label));
   button.SelectItem(InitialButtonItem(buttonNumber).functionId);
   if (buttonNumber <= kFixedButtons) button.SetMenuEnabled(false);

@@ -90,7 +90,7 @@ constexpr ToolTipText kToolTips[] = {
 };
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
-  PlaceSkinnedButtonLater(button, rect, kSensorNormal, kSensorOver, kSensorDown);
+  PlaceSkinnedButton(button, rect, kSensorNormal, kSensorOver, kSensorDown);
 }
 
 // A switch's art is the square at the bottom of its control (level 1's control
@@ -148,7 +148,7 @@ BOOL CAdvancedSettingsDlg::OnInitDialog() {
   PlaceSwitch(smoothingSwitch_, kSmoothingSwitchRect);
   PlaceIndicator(smoothingIndicator_, kSmoothingIndicatorRect);
   // The normal look of Apply is the one on the off sheet.
-  PlaceSkinnedButtonLater(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
+  PlaceSkinnedButton(applyButton_, kApplyRect, kSensorOff, kSensorOver, kSensorDown);
   AttachApplyFeedback(applyButton_, kSensorBusy, kSavedRect);
   for (int i = 0; i < kCpiLevels; ++i) PlaceLevel(i);
   for (CZebSliderCtrl& slider : sliders_) slider.ShowWindow(SW_HIDE);

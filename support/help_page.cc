@@ -22,8 +22,8 @@ BOOL CNoDevice::OnInitDialog() {
   CPage::OnInitDialog();
   if (!SkinLoaded()) LoadSkin();
   SetBackground(SkinSheetImage(kSupportNormal));
-  PlaceSkinnedButtonLater(faqButton_, kFaqRect, kSupportNormal, kSupportOver, kSupportDown);
-  PlaceSkinnedButtonLater(emailButton_, kEmailRect, kSupportNormal, kSupportOver, kSupportDown);
+  PlaceSkinnedButton(faqButton_, kFaqRect, kSupportNormal, kSupportOver, kSupportDown);
+  PlaceSkinnedButton(emailButton_, kEmailRect, kSupportNormal, kSupportOver, kSupportDown);
   return TRUE;
 }
 

@@ -33,7 +33,7 @@ void PlaceLabel(CZebStatic& label, const SkinRect& rect, const std::wstring& tex
 }
 
 void PlaceButton(CZebButton& button, const SkinRect& rect) {
-  PlaceSkinnedButtonLater(button, rect, kUpdateNormal, kUpdateOver, kUpdateDown);
+  PlaceSkinnedButton(button, rect, kUpdateNormal, kUpdateOver, kUpdateDown);
 }
 
 }  // namespace

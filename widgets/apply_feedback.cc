@@ -18,8 +18,8 @@ SkinRect WindowRectIn(HWND window, HWND parent) {
 
 }  // namespace
 
-bool SavedConfirmation::Create(HWND page, const SkinRect& logicalRect, LaterImage::Cut image) {
-  image_.SetLater(std::move(image));
+bool SavedConfirmation::Create(HWND page, const SkinRect& logicalRect, framework::ImagePtr image) {
+  image_ = std::move(image);
   const SkinRect rect = Scaled(logicalRect);
   if (GetSafeHwnd() || !RegisterStandardClass(kConfirmationClass)) return false;
   return CreateEx(0, kConfirmationClass, kSavedToTheMouse, WS_CHILD | WS_CLIPSIBLINGS, rect.left, rect.top,
@@ -46,11 +46,10 @@ LRESULT SavedConfirmation::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_PAINT:
       framework::PaintBuffered(GetSafeHwnd(), [this](HDC dc) {
-        Gdiplus::Image* image = image_.get();
-        if (!image) return;
+        if (!image_) return;
         const RECT client = GetClientRect();
         Gdiplus::Graphics graphics(dc);
-        graphics.DrawImage(image, 0, 0, client.right, client.bottom);
+        graphics.DrawImage(image_.get(), 0, 0, client.right, client.bottom);
       });
       return 0;
     case WM_ERASEBKGND:
@@ -73,8 +72,8 @@ void ApplyFeedback::Attach(CZebButton& button, const framework::CWnd& page, Skin
                            const SkinRect& confirmationRect) {
   button_ = &button;
   // The button stands where it was placed, in device pixels already.
-  button.SetBusyImageLater(LaterSkinCutAt(busySheet, WindowRectIn(button.GetSafeHwnd(), page.GetSafeHwnd())));
-  confirmation_.Create(page.GetSafeHwnd(), confirmationRect, LaterSkinCut(busySheet, confirmationRect));
+  button.SetBusyImage(CropSkinImage(SkinSheetImage(busySheet), WindowRectIn(button.GetSafeHwnd(), page.GetSafeHwnd())));
+  confirmation_.Create(page.GetSafeHwnd(), confirmationRect, CropSkinImage(busySheet, confirmationRect));
 }
 
 void ApplyFeedback::Show(ApplyProgress progress) {

@@ -5,7 +5,6 @@
 #include "framework/window.h"
 #include "skin/sheets.h"
 #include "widgets/apply_progress.h"
-#include "widgets/later_image.h"
 #include "widgets/zeb_button.h"
 
 namespace korvid {
@@ -17,19 +16,18 @@ inline constexpr wchar_t kSavedToTheMouse[] = L"Saved to the mouse";
 inline constexpr UINT kConfirmationMs = 2000;
 
 // The confirmation beside a button once a write has committed: its image
-// cut from the skin's busy sheet when first shown, shown for a while, then
-// gone by itself. It takes no input; the pointer and the clicks go to the
-// page beneath.
+// cut from the skin's busy sheet, shown for a while, then gone by itself.
+// It takes no input; the pointer and the clicks go to the page beneath.
 class SavedConfirmation : public framework::CWnd {
  public:
-  bool Create(HWND page, const SkinRect& rect, LaterImage::Cut image);
+  bool Create(HWND page, const SkinRect& rect, framework::ImagePtr image);
   void ShowForAWhile();
   void Hide();
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  LaterImage image_;
+  framework::ImagePtr image_;
 };
 
 // What a page shows of the window's writes beside the button that starts
@@ -40,10 +38,9 @@ class SavedConfirmation : public framework::CWnd {
 // window reports it as before.
 class ApplyFeedback {
  public:
-  // Gives the button its busy look and the confirmation its image, both
-  // cut out of `busySheet` when first shown (the button at its own
-  // rectangle, the confirmation at `confirmationRect` of the page), and
-  // makes the confirmation's window on `page`.
+  // Cuts the button's busy look and the confirmation out of `busySheet`
+  // (the button at its own rectangle, the confirmation at `confirmationRect`
+  // of the page) and makes the confirmation's window on `page`.
   void Attach(CZebButton& button, const framework::CWnd& page, SkinSheet busySheet, const SkinRect& confirmationRect);
   void Show(ApplyProgress progress);
   // The button's mark that the pages differ from the mouse.

@@ -21,12 +21,4 @@ inline void PlaceSkinnedButton(CZebButton& button, const SkinRect& rect, SkinShe
   button.SetImages(CropSkinImage(normal, rect), CropSkinImage(over, rect), CropSkinImage(pressed, rect));
 }
 
-// The same with the pointer-over and pressed looks cut when first drawn, or
-// when the window that placed it calls CutLaterImages once it has painted.
-inline void PlaceSkinnedButtonLater(CZebButton& button, const SkinRect& rect, SkinSheet normal, SkinSheet over,
-                                    SkinSheet pressed) {
-  PlaceControl(button, rect);
-  button.SetImagesLater(CropSkinImage(normal, rect), LaterSkinCut(over, rect), LaterSkinCut(pressed, rect));
-}
-
 }  // namespace korvid

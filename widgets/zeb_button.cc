@@ -10,27 +10,15 @@ namespace korvid {
 
 void CZebButton::SetImages(framework::ImagePtr normal, framework::ImagePtr over, framework::ImagePtr down) {
   normal_ = std::move(normal);
-  over_.Set(std::move(over));
-  pressed_.Set(std::move(down));
-  off_.Set(nullptr);
-  if (GetSafeHwnd()) Repaint();
-}
-
-void CZebButton::SetImagesLater(framework::ImagePtr normal, LaterImage::Cut over, LaterImage::Cut down) {
-  normal_ = std::move(normal);
-  over_.SetLater(std::move(over));
-  pressed_.SetLater(std::move(down));
-  off_.Set(nullptr);
-  // A selected button shows its pressed look from the first paint on: cut
-  // now, while the sheets the caller just cut from are still decoded.
-  if (selected_) pressed_.CutNow();
+  over_ = std::move(over);
+  pressed_ = std::move(down);
+  off_.reset();
   if (GetSafeHwnd()) Repaint();
 }
 
 void CZebButton::SetSelected(bool value) {
   if (value == selected_) return;
   selected_ = value;
-  if (selected_) pressed_.CutNow();
   Repaint();
 }
 
@@ -223,21 +211,18 @@ void DrawChangeMark(Gdiplus::Graphics& graphics, const RECT& rect) {
 }  // namespace
 
 Gdiplus::Image* CZebButton::ImageToDraw() const {
-  // A look is cut only when its state asks for it; one that has none (or
-  // whose cut failed) leaves it to the next.
-  Gdiplus::Image* image = nullptr;
-  if (isBusy_ && (image = busy_.get())) return image;
-  if ((GetStyle() & WS_DISABLED) && (image = off_.get())) return image;
-  if ((selected_ || look_ == kLookDown) && (image = pressed_.get())) return image;
+  if (isBusy_ && busy_) return busy_.get();
+  if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
+  if (selected_ && pressed_) return pressed_.get();
+  if (look_ == kLookDown && pressed_) return pressed_.get();
   if (look_ == kLookNormal && normal_) return normal_.get();
-  if (look_ == kLookOver) return over_.get();
+  if (look_ == kLookOver && over_) return over_.get();
   return nullptr;
 }
 
 Gdiplus::Image* CZebCheckBox::ImageToDraw() const {
-  Gdiplus::Image* image = nullptr;
-  if ((GetStyle() & WS_DISABLED) && (image = off_.get())) return image;
-  if (IsSelected() && (image = pressed_.get())) return image;
+  if ((GetStyle() & WS_DISABLED) && off_) return off_.get();
+  if (IsSelected() && pressed_) return pressed_.get();
   return normal_.get();
 }
 

@@ -2,7 +2,6 @@
 #include "framework/handles.h"
 #include "framework/window.h"
 #include "skin/focus_mark.h"
-#include "widgets/later_image.h"
 
 namespace korvid {
 
@@ -17,16 +16,9 @@ class CZebButton : public framework::CButton {
  public:
   // Takes the three images; the off image is cleared.
   void SetImages(framework::ImagePtr normal, framework::ImagePtr over, framework::ImagePtr down);
-  // The same with the pointer-over and pressed looks cut when first drawn
-  // (see LaterImage); the pressed one at once while the button is selected.
-  void SetImagesLater(framework::ImagePtr normal, LaterImage::Cut over, LaterImage::Cut down);
   // The disabled look; without one a disabled button keeps its normal look.
   void SetOffImage(framework::ImagePtr off) {
-    off_.Set(std::move(off));
-    Invalidate(false);
-  }
-  void SetOffImageLater(LaterImage::Cut off) {
-    off_.SetLater(std::move(off));
+    off_ = std::move(off);
     Invalidate(false);
   }
   void SetSelected(bool selected);
@@ -49,8 +41,7 @@ class CZebButton : public framework::CButton {
     focusLook_ = look;
   }
   // The look while the button's action runs (a write to the mouse).
-  void SetBusyImage(framework::ImagePtr busy) { busy_.Set(std::move(busy)); }
-  void SetBusyImageLater(LaterImage::Cut busy) { busy_.SetLater(std::move(busy)); }
+  void SetBusyImage(framework::ImagePtr busy) { busy_ = std::move(busy); }
   // A busy button shows its busy look and takes no press, from the mouse or
   // the keys; it keeps the focus, so the keyboard user stays where they were.
   void SetBusy(bool busy);
@@ -87,8 +78,7 @@ class CZebButton : public framework::CButton {
   // Enter on the focused button: reported as a click.
   virtual void PressFromKeyboard();
 
-  framework::ImagePtr normal_;
-  LaterImage over_, pressed_, off_, busy_;
+  framework::ImagePtr normal_, over_, pressed_, off_, busy_;
   bool isBusy_ = false;
 
  private:

@@ -171,32 +171,6 @@ class Pages(ProgramCase):
                 self.assertEqual(DESKTOP.screenshot(again, name + "-clicked-again").rgb, shot.rgb)
         self.assertEqual(self.folder.profile_files(), [])
 
-    def test_window_buttons_show_their_other_looks_as_soon_as_the_window_shows(self):
-        # The pointer-over, pressed and off looks are cut from their sheets
-        # when first needed, not before the window shows: asked for at once.
-        self.launch()
-        main = self.wait_page(BUTTON_PAGE)
-        art = {look: sheet(f"Main_{look}.png") for look in ("Normal", "Over", "Down", "Off")}
-
-        def look_of(button, name):
-            rect = MAIN_BUTTONS[button]
-            seen = DESKTOP.screenshot(self.main(), name).region(*rect)
-            distances = {look: region_distance(seen, image.region(*rect)) for look, image in art.items()}
-            return min(distances, key=distances.get)
-
-        DESKTOP.xdotool("mousemove", *centre(MAIN_BUTTONS[ADVANCED], main.client[:2]))
-        self.assertEqual(look_of(ADVANCED, "main-advanced-pointer-over"), "Over")
-        DESKTOP.xdotool("mousedown", 1)
-        self.assertEqual(look_of(ADVANCED, "main-advanced-pressed"), "Down")
-        # Let go away from the button: no click.
-        DESKTOP.xdotool("mousemove", *POINTER_REST, "mouseup", 1)
-        self.assertEqual(self.visible_pages(self.main()), [BUTTON_PAGE])
-        self.mouse.unplug()
-        self.wait_page(NO_MOUSE_PAGE, "the no-mouse page after the unplug")
-        for button in MOUSE_PAGE_BUTTONS:
-            with self.subTest(button=button):
-                self.assertEqual(look_of(button, f"main-no-mouse-{button}-off"), "Off")
-
     def test_a_page_seen_first_shows_whole_from_its_first_frame(self):
         main = self.launch()
         self.wait_page(BUTTON_PAGE)

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,7 +8,6 @@
 #include "pixels.h"
 #include "skin/focus_mark.h"
 #include "skin/text.h"
-#include "widgets/later_image.h"
 #include "widgets/zeb_button.h"
 #include "widgets/zeb_image_dialog.h"
 #include "widgets/zeb_static.h"
@@ -182,31 +180,16 @@ void DrawButtonOn(CZebButton& button, const Canvas& canvas) {
   button.DrawItem(item);
 }
 
-// A cut that hands over `image` (none: a cut that fails).
-LaterImage::Cut CutGiving(framework::ImagePtr image) {
-  auto held = std::make_shared<framework::ImagePtr>(std::move(image));
-  return [held] { return std::move(*held); };
-}
-
-// Each case with its images given at once, and with every look but the
-// normal one given as a cut made when first drawn (a missing image: a cut
-// that fails).
 template <typename Button>
-void CheckDrawing(Button& button, const DrawCase& c, bool later) {
+void CheckDrawing(Button& button, const DrawCase& c) {
   SCOPED_TRACE(c.what);
-  SCOPED_TRACE(later ? "looks cut later" : "looks given at once");
   framework::ImagePtr normal = c.hasNormal ? SolidImage(10, 5, kNormalColour) : nullptr;
   framework::ImagePtr over = c.hasOver ? SolidImage(10, 5, kOverColour) : nullptr;
   framework::ImagePtr pressed = c.hasPressed ? SolidImage(10, 5, kPressedColour) : nullptr;
   framework::ImagePtr off = c.hasOff ? SolidImage(10, 5, kOffColour) : nullptr;
   Gdiplus::Image* const images[] = {nullptr, normal.get(), over.get(), pressed.get(), off.get()};
-  if (later) {
-    button.SetImagesLater(std::move(normal), CutGiving(std::move(over)), CutGiving(std::move(pressed)));
-    button.SetOffImageLater(CutGiving(std::move(off)));
-  } else {
-    button.SetImages(std::move(normal), std::move(over), std::move(pressed));
-    if (off) button.SetOffImage(std::move(off));
-  }
+  button.SetImages(std::move(normal), std::move(over), std::move(pressed));
+  if (off) button.SetOffImage(std::move(off));
   button.SetLook(static_cast<ButtonLook>(c.state));
   button.SetSelected(c.selected);
   button.EnableWindow(!c.disabled);
@@ -222,15 +205,11 @@ void CheckDrawing(Button& button, const DrawCase& c, bool later) {
 }
 
 TEST_F(WidgetTest, ButtonDrawsTheImageOfItsLook) {
-  for (const bool later : {false, true}) {
-    for (const DrawCase& c : kButtonDrawCases) CheckDrawing(dialog_.button, c, later);
-  }
+  for (const DrawCase& c : kButtonDrawCases) CheckDrawing(dialog_.button, c);
 }
 
 TEST_F(WidgetTest, CheckBoxShowsOnlyItsNormalAndPressedLooks) {
-  for (const bool later : {false, true}) {
-    for (const DrawCase& c : kCheckBoxDrawCases) CheckDrawing(dialog_.check, c, later);
-  }
+  for (const DrawCase& c : kCheckBoxDrawCases) CheckDrawing(dialog_.check, c);
 }
 
 TEST_F(WidgetTest, SetImagesClearsTheOffImage) {
@@ -240,67 +219,6 @@ TEST_F(WidgetTest, SetImagesClearsTheOffImage) {
   dialog_.button.SetImages(std::move(normal), nullptr, nullptr);
   dialog_.button.EnableWindow(false);
   EXPECT_EQ(dialog_.button.ImageToDraw(), normalImage);
-}
-
-// A cut that notes its name in `cuts` when it runs.
-LaterImage::Cut NamedCut(std::vector<std::string>& cuts, const char* name) {
-  return [&cuts, name] {
-    cuts.push_back(name);
-    return SolidImage(2, 2, kNormalColour);
-  };
-}
-
-TEST(LaterImageTest, ACutRunsWhenItsImageIsFirstAskedForOrWhenTheWaitingOnesAreCut) {
-  std::vector<std::string> cuts;
-  const auto cutNamed = [&cuts](const char* name) { return NamedCut(cuts, name); };
-  LaterImage asked, waiting, replaced, failing;
-  {
-    LaterImage gone;
-    gone.SetLater(cutNamed("gone"));
-  }
-  asked.SetLater(cutNamed("asked"));
-  waiting.SetLater(cutNamed("waiting"));
-  replaced.SetLater(cutNamed("replaced"));
-  replaced.Set(nullptr);
-  failing.SetLater([&cuts] {
-    cuts.push_back("failing");
-    return framework::ImagePtr();
-  });
-  EXPECT_TRUE(asked);
-  EXPECT_TRUE(failing);
-  EXPECT_FALSE(replaced);
-  EXPECT_TRUE(cuts.empty()) << "nothing is cut before it is needed";
-
-  Gdiplus::Image* image = asked.get();
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(asked.get(), image) << "cut once, then held";
-  EXPECT_EQ(failing.get(), nullptr);
-  EXPECT_FALSE(failing) << "a failed cut leaves no image";
-  EXPECT_EQ(cuts, (std::vector<std::string>{"asked", "failing"}));
-
-  // The ones still waiting; never those replaced or gone.
-  CutLaterImages();
-  EXPECT_EQ(cuts, (std::vector<std::string>{"asked", "failing", "waiting"}));
-  EXPECT_NE(waiting.get(), nullptr);
-  CutLaterImages();
-  EXPECT_EQ(cuts, (std::vector<std::string>{"asked", "failing", "waiting"}));
-}
-
-TEST_F(WidgetTest, ASelectedButtonCutsItsPressedLookAtOnce) {
-  // The pressed look shows from the first paint of a selected button, cut
-  // while the sheets it comes from are still decoded.
-  std::vector<std::string> cuts;
-  ExposedButton& button = dialog_.button;
-  button.SetSelected(true);
-  button.SetImagesLater(SolidImage(10, 5, kNormalColour), NamedCut(cuts, "over"), NamedCut(cuts, "pressed"));
-  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed"}));
-  button.SetSelected(false);
-  button.SetImagesLater(SolidImage(10, 5, kNormalColour), NamedCut(cuts, "over 2"), NamedCut(cuts, "pressed 2"));
-  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed"}));
-  button.SetSelected(true);
-  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed", "pressed 2"}));
-  CutLaterImages();
-  EXPECT_EQ(cuts, (std::vector<std::string>{"pressed", "pressed 2", "over 2"}));
 }
 
 bool NeedsRepaint(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
