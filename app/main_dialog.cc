@@ -302,11 +302,16 @@ void CMobrinDlg::ShowPage(Page& page) {
   if (window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE)) return;
   ClearPageSelection();
   page.button.SetSelected(true);
-  // A page seen for the first time is built while the shown one stays, so
-  // that the window never shows its content area empty meanwhile.
+  // A page seen for the first time is built while the shown one stays. It
+  // shows before that one hides, and paints at once: hiding a page first
+  // would erase the content area to the window's background meanwhile.
   BuildPage(page);
-  HideAllPages();
   ShowPageWindow(page);
+  HWND shown = page.page->GetSafeHwnd();
+  ForEachBuiltPage([shown](CPage& built) {
+    if (built.GetSafeHwnd() != shown) built.ShowWindow(SW_HIDE);
+  });
+  if (shown) RedrawWindow(shown, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   KeepFocusOnShownControls();
 }
 
